@@ -1,0 +1,220 @@
+#include "Platform/UserDefaults.h"
+
+#include "Platform/AtomicFile.h"
+#include "Platform/Clock.h"
+#include "Platform/Log.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace vesk {
+
+namespace {
+std::unique_ptr<UserDefaults> &standardStore()
+{
+    static std::unique_ptr<UserDefaults> store;
+    return store;
+}
+
+enum class ReadResult { ok, missing, unreadable };
+
+ReadResult readWholeFile(const std::string &path, std::string &out)
+{
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return errno == ENOENT ? ReadResult::missing : ReadResult::unreadable;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        out.append(buffer, n);
+    const bool failed = std::ferror(f);
+    std::fclose(f);
+    return failed ? ReadResult::unreadable : ReadResult::ok;
+}
+
+std::optional<UserDefaults::Dictionary> parseObject(const std::string &text)
+{
+    auto parsed = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
+    if (parsed.is_discarded() || !parsed.is_object())
+        return std::nullopt;
+    return parsed.get<UserDefaults::Dictionary>();
+}
+
+bool isFiniteNumber(const nlohmann::json &v) { return v.is_number() && std::isfinite(v.get<double>()); }
+}  // namespace
+
+UserDefaults::UserDefaults() = default;
+
+std::string UserDefaults::configFolder(const std::string &name)
+{
+    const char *xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char *home = std::getenv("HOME");
+        base = std::string(home && *home ? home : "/tmp") + "/.config";
+    }
+    return base + "/" + name;
+}
+
+std::string UserDefaults::defaultPath() { return configFolder("vesk") + "/settings.json"; }
+
+std::optional<UserDefaults::Dictionary> UserDefaults::readDomainFile(const std::string &path)
+{
+    std::string text;
+    if (readWholeFile(path, text) != ReadResult::ok)
+        return std::nullopt;
+    return parseObject(text);
+}
+
+std::unique_ptr<UserDefaults> UserDefaults::openFile(const std::string &path)
+{
+    auto store = std::make_unique<UserDefaults>();
+    store->path_ = path;
+    std::string text;
+    switch (readWholeFile(path, text)) {
+    case ReadResult::missing:
+        return store;
+    case ReadResult::unreadable:
+        store->readOnly_ = true;
+        log("cannot read settings file " + path + " (" + std::strerror(errno)
+            + "); running with the defaults and leaving the file alone");
+        return store;
+    case ReadResult::ok:
+        break;
+    }
+    if (auto dictionary = parseObject(text)) {
+        store->persistent_ = std::move(*dictionary);
+        return store;
+    }
+    const std::string aside = path + ".corrupt-"
+        + appClock().wallDateTime().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toStdString();
+    if (std::rename(path.c_str(), aside.c_str()) == 0) {
+        log("settings file " + path + " is not a JSON object; moved it to " + aside + " and started with the defaults");
+    } else {
+        // Never overwrite what the user stored: without the move, the file stays as it is.
+        store->readOnly_ = true;
+        log("settings file " + path + " is not a JSON object and cannot be moved aside ("
+            + std::strerror(errno) + "); running with the defaults and leaving the file alone");
+    }
+    return store;
+}
+
+UserDefaults &UserDefaults::standard()
+{
+    auto &store = standardStore();
+    if (!store)
+        store = std::make_unique<UserDefaults>();
+    return *store;
+}
+
+void UserDefaults::setStandard(std::unique_ptr<UserDefaults> store) { standardStore() = std::move(store); }
+
+void UserDefaults::registerDefaults(const Dictionary &defaults)
+{
+    bool changedAny = false;
+    for (const auto &[key, value] : defaults) {
+        auto it = registration_.find(key);
+        if (it == registration_.end() || it->second != value) {
+            registration_[key] = value;
+            changedAny = true;
+        }
+    }
+    if (changedAny)
+        post();
+}
+
+void UserDefaults::setVolatileOverlay(Dictionary overlay)
+{
+    if (overlay == overlay_)
+        return;
+    overlay_ = std::move(overlay);
+    post();
+}
+
+std::optional<nlohmann::json> UserDefaults::object(const std::string &key) const
+{
+    for (const Dictionary *domain : {&overlay_, &persistent_, &registration_}) {
+        if (auto it = domain->find(key); it != domain->end())
+            return it->second;
+    }
+    return std::nullopt;
+}
+
+std::optional<nlohmann::json> UserDefaults::storedValue(const std::string &key) const
+{
+    if (auto it = persistent_.find(key); it != persistent_.end())
+        return it->second;
+    return std::nullopt;
+}
+
+template <typename T, typename Accept>
+T UserDefaults::typed(const std::string &key, Accept accept, T fallback) const
+{
+    for (const Dictionary *domain : {&overlay_, &persistent_}) {
+        if (auto it = domain->find(key); it != domain->end()) {
+            if (accept(it->second))
+                return it->second.template get<T>();
+            break;  // a value of the wrong type reads as the registered default
+        }
+    }
+    if (auto it = registration_.find(key); it != registration_.end() && accept(it->second))
+        return it->second.template get<T>();
+    return fallback;
+}
+
+bool UserDefaults::boolValue(const std::string &key) const
+{
+    return typed<bool>(key, [](const nlohmann::json &v) { return v.is_boolean(); }, false);
+}
+
+double UserDefaults::doubleValue(const std::string &key) const
+{
+    return typed<double>(key, isFiniteNumber, 0.0);
+}
+
+std::string UserDefaults::stringValue(const std::string &key) const
+{
+    return typed<std::string>(key, [](const nlohmann::json &v) { return v.is_string(); }, std::string());
+}
+
+void UserDefaults::set(const std::string &key, nlohmann::json value)
+{
+    persistent_[key] = std::move(value);
+    save();
+    post();
+}
+
+void UserDefaults::remove(const std::string &key) { remove(std::vector<std::string>{key}); }
+
+void UserDefaults::remove(const std::vector<std::string> &keys)
+{
+    bool removed = false;
+    for (const auto &key : keys)
+        removed |= persistent_.erase(key) > 0;
+    if (removed)
+        save();
+    post();
+}
+
+void UserDefaults::save()
+{
+    if (!writesToDisk())
+        return;
+    if (auto reason = writeFileAtomically(path_, formatSettingsFile(persistent_), 0600); !reason.empty())
+        log("cannot save settings: " + reason);
+}
+
+std::string formatSettingsFile(const UserDefaults::Dictionary &dictionary)
+{
+    // nlohmann's object is a sorted map, and it writes integral doubles as "2.0".
+    return nlohmann::json(dictionary).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace vesk

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "Platform/Signal.h"
+
+#include <nlohmann/json.hpp>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vesk {
+
+// The settings store. Three domains are searched in order: the argument domain's volatile overlay
+// (memory), the persistent domain (a JSON file, or memory for tests and tools) and the registration
+// domain (memory). Every write, removal and reset posts `changed` once, synchronously, on the
+// calling (main) thread. Edits that other programs make to the file while we run are not watched.
+class UserDefaults {
+public:
+    using Dictionary = nlohmann::json::object_t;
+
+    // A store whose persistent domain lives in memory only.
+    UserDefaults();
+    // A store backed by the JSON file at `path`. A file that is not a JSON object is moved aside to
+    // "<path>.corrupt-<UTC time>" and the store starts empty; a file that cannot be read is left
+    // alone and the store then never writes it. Either way one "Vesk: " line says so.
+    static std::unique_ptr<UserDefaults> openFile(const std::string &path);
+    // $XDG_CONFIG_HOME/vesk/settings.json ($XDG_CONFIG_HOME counts only when absolute, else ~/.config).
+    static std::string defaultPath();
+    // The folder that holds a product's settings: $XDG_CONFIG_HOME/<name> by the same rule.
+    static std::string configFolder(const std::string &name);
+    // Reads another product's settings file in the same format; absent when missing or malformed.
+    static std::optional<Dictionary> readDomainFile(const std::string &path);
+
+    // The installed standard store; an in-memory one until the application installs its own.
+    static UserDefaults &standard();
+    static void setStandard(std::unique_ptr<UserDefaults> store);
+
+    // Merges `defaults` into the registration domain; posts only when that changed a registered value.
+    void registerDefaults(const Dictionary &defaults);
+    // Replaces the argument domain's volatile overlay (searched first); posts only when it changed.
+    void setVolatileOverlay(Dictionary overlay);
+
+    // The value a key reads through all three domains, if any domain holds it.
+    std::optional<nlohmann::json> object(const std::string &key) const;
+    // Typed reads. A value of another type than asked for reads as the registered default (and a
+    // registered default of another type as false, 0 or ""). Doubles accept any finite number.
+    bool boolValue(const std::string &key) const;
+    double doubleValue(const std::string &key) const;
+    std::string stringValue(const std::string &key) const;
+    // What the persistent domain itself holds for a key (overlay and registration ignored).
+    std::optional<nlohmann::json> storedValue(const std::string &key) const;
+    const Dictionary &persistentDomain() const { return persistent_; }
+
+    void set(const std::string &key, nlohmann::json value);
+    void remove(const std::string &key);
+    // Removes several keys and posts exactly one notification.
+    void remove(const std::vector<std::string> &keys);
+
+    // False when the file could not be read, or a write failed: changes then stay in memory.
+    bool writesToDisk() const { return !path_.empty() && !readOnly_; }
+    const std::string &path() const { return path_; }
+
+    Signal<> changed;
+
+private:
+    template <typename T, typename Accept>
+    T typed(const std::string &key, Accept accept, T fallback) const;
+    void save();
+    void post() { changed(); }
+
+    Dictionary registration_;
+    Dictionary persistent_;
+    Dictionary overlay_;
+    std::string path_;
+    bool readOnly_ = false;
+};
+
+// Serialises a settings dictionary exactly as the file holds it: 2-space indentation, sorted keys,
+// doubles always with a fraction, a trailing newline.
+std::string formatSettingsFile(const UserDefaults::Dictionary &dictionary);
+
+}  // namespace vesk

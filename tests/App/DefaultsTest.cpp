@@ -1,0 +1,127 @@
+#include "App/Defaults.h"
+
+#include "TestSupport.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace vesk;
+
+class DefaultsTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    test::ScopedEnv xdg{"XDG_CONFIG_HOME", dir.path().toStdString()};
+    UserDefaults store;
+    QProcessEnvironment plainEnvironment()
+    {
+        QProcessEnvironment env;
+        env.insert("HOME", "/home/someone");
+        return env;
+    }
+    void writeEarlier(const std::string &json)
+    {
+        QDir().mkpath(dir.path() + "/tovra");
+        std::ofstream(Defaults::earlierDomainPath()) << json;
+    }
+};
+
+TEST_F(DefaultsTest, TableHasItsShapeAndDefaults)
+{
+    const auto &values = Defaults::values();
+    ASSERT_EQ(values.size(), 63u);
+    int bools = 0, trues = 0, doubles = 0, strings = 0;
+    for (const auto &[key, value] : values) {
+        bools += value.is_boolean();
+        trues += value.is_boolean() && value.get<bool>();
+        doubles += value.is_number_float();
+        strings += value.is_string();
+    }
+    EXPECT_EQ(bools, 48);
+    EXPECT_EQ(trues, 42);
+    EXPECT_EQ(doubles, 9);
+    EXPECT_EQ(strings, 6);
+    EXPECT_EQ(values.at("lockScreenPosition"), 0.225);
+    EXPECT_EQ(values.at("buttonHoverStyle"), "roundedSquare");
+}
+
+TEST_F(DefaultsTest, FirstLaunchSetsTheFlagAndALaterLaunchNeverLooksAgain)
+{
+    Defaults::registerTable(store, plainEnvironment());
+    EXPECT_TRUE(store.boolValue("migratedFromTovra"));
+    EXPECT_EQ(store.persistentDomain().size(), 1u);  // only the flag
+
+    writeEarlier(R"({"hudDuration": 4.0})");  // appears after the first launch
+    Defaults::registerTable(store, plainEnvironment());
+    EXPECT_DOUBLE_EQ(store.doubleValue("hudDuration"), 1.6);
+}
+
+TEST_F(DefaultsTest, MigrationNeverOverwritesAndSkipsSystemKeys)
+{
+    writeEarlier(R"({"hudDuration": 4.0, "showShadow": false, "hasSeenOnboarding": true,
+                     "NSWindow Frame main": "0 0 10 10", "custom": [1, 2]})");
+    store.set("hudDuration", 2.0);
+    Defaults::registerTable(store, plainEnvironment());
+    EXPECT_DOUBLE_EQ(store.doubleValue("hudDuration"), 2.0);
+    EXPECT_FALSE(store.boolValue("showShadow"));
+    EXPECT_TRUE(store.boolValue("hasSeenOnboarding"));
+    EXPECT_EQ(store.storedValue("custom"), nlohmann::json({1, 2}));
+    EXPECT_FALSE(store.storedValue("NSWindow Frame main").has_value());
+}
+
+TEST_F(DefaultsTest, MalformedEarlierDomainCountsAsAbsent)
+{
+    writeEarlier("{not json");
+    Defaults::registerTable(store, plainEnvironment());
+    EXPECT_TRUE(store.boolValue("migratedFromTovra"));
+    EXPECT_EQ(store.persistentDomain().size(), 1u);
+}
+
+TEST_F(DefaultsTest, FactoryOverlayIsSwitchedOnByPresenceAlone)
+{
+    store.set("showFocusActivity", true);
+    store.set("openOnHover", true);
+    auto env = plainEnvironment();
+    env.insert("VESK_DEBUG_FACTORY", "");
+    Defaults::registerTable(store, env);
+    EXPECT_FALSE(store.boolValue("showFocusActivity"));
+    EXPECT_DOUBLE_EQ(store.doubleValue("trackPreviewDuration"), 2.6);
+    EXPECT_FALSE(store.boolValue("fadeToGlass"));
+    EXPECT_FALSE(store.boolValue("openOnHover"));  // every table key reads its factory value
+    EXPECT_EQ(store.storedValue("showFocusActivity"), nlohmann::json(true));  // stored values unchanged
+
+    store.set("hudDuration", 3.0);  // stored but hidden while the overlay is in force
+    EXPECT_DOUBLE_EQ(store.doubleValue("hudDuration"), 1.6);
+}
+
+TEST_F(DefaultsTest, RepeatedRegistrationChangesNothingAndPostsNothing)
+{
+    auto env = plainEnvironment();
+    env.insert("VESK_DEBUG_FACTORY", "1");
+    Defaults::registerTable(store, env);
+    int posts = 0;
+    auto c = store.changed.connect([&] { ++posts; });
+    const auto before = store.persistentDomain();
+    Defaults::registerTable(store, env);
+    EXPECT_EQ(posts, 0);
+    EXPECT_EQ(store.persistentDomain(), before);
+}
+
+TEST_F(DefaultsTest, ResetRemovesTableKeysOnlyWithOneNotification)
+{
+    Defaults::registerTable(store, plainEnvironment());
+    store.set("hudDuration", 3.0);
+    store.set("externalDisplayStyle", "pill");
+    store.set("hasSeenOnboarding", true);
+    store.set("enabledExtensions", nlohmann::json::array({"systemStats"}));
+    int posts = 0;
+    auto c = store.changed.connect([&] { ++posts; });
+    Defaults::reset(store);
+    EXPECT_EQ(posts, 1);
+    EXPECT_DOUBLE_EQ(store.doubleValue("hudDuration"), 1.6);
+    EXPECT_EQ(store.stringValue("externalDisplayStyle"), "hidden");
+    EXPECT_TRUE(store.boolValue("hasSeenOnboarding"));
+    EXPECT_EQ(store.storedValue("enabledExtensions"), nlohmann::json::array({"systemStats"}));
+}

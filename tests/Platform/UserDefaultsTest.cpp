@@ -1,0 +1,177 @@
+#include "Platform/AtomicFile.h"
+#include "Platform/UserDefaults.h"
+#include "Platform/sim/VirtualTime.h"
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+using namespace vesk;
+
+namespace {
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+void writeFile(const std::string &path, const std::string &text)
+{
+    std::ofstream(path) << text;
+}
+}  // namespace
+
+class UserDefaultsTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::string path() const { return dir.path().toStdString() + "/vesk/settings.json"; }
+    void SetUp() override { QDir().mkpath(dir.path() + "/vesk"); }
+};
+
+TEST_F(UserDefaultsTest, LookupOrderIsOverlayThenStoredThenRegistered)
+{
+    UserDefaults store;
+    store.registerDefaults({{"a", 1.0}, {"b", 2.0}, {"c", 3.0}});
+    store.set("b", 20.0);
+    store.set("c", 30.0);
+    store.setVolatileOverlay({{"c", 300.0}});
+    EXPECT_EQ(store.doubleValue("a"), 1.0);
+    EXPECT_EQ(store.doubleValue("b"), 20.0);
+    EXPECT_EQ(store.doubleValue("c"), 300.0);
+    EXPECT_EQ(store.storedValue("c"), nlohmann::json(30.0));
+    EXPECT_FALSE(store.object("missing").has_value());
+}
+
+TEST_F(UserDefaultsTest, ValueOfTheWrongTypeReadsAsTheRegisteredDefault)
+{
+    UserDefaults store;
+    store.registerDefaults({{"flag", true}, {"delay", 1.6}, {"style", "hidden"}});
+    store.set("flag", 1);          // a number is not a boolean
+    store.set("delay", "fast");    // a string is not a number
+    store.set("style", false);
+    EXPECT_TRUE(store.boolValue("flag"));
+    EXPECT_DOUBLE_EQ(store.doubleValue("delay"), 1.6);
+    EXPECT_EQ(store.stringValue("style"), "hidden");
+    store.set("delay", 3);  // any finite number is a double
+    EXPECT_DOUBLE_EQ(store.doubleValue("delay"), 3.0);
+    EXPECT_FALSE(store.boolValue("unregistered"));
+    EXPECT_EQ(store.stringValue("unregistered"), "");
+}
+
+TEST_F(UserDefaultsTest, EveryWriteRemovalAndResetPostsOnce)
+{
+    UserDefaults store;
+    int posts = 0;
+    auto c = store.changed.connect([&] { ++posts; });
+    store.registerDefaults({{"a", true}});
+    store.registerDefaults({{"a", true}});  // a repeated registration changes nothing and posts nothing
+    EXPECT_EQ(posts, 1);
+    store.set("a", false);
+    store.set("a", false);  // an unchanged write still posts, as the defaults do
+    store.remove("a");
+    store.remove(std::vector<std::string>{"x", "y", "z"});
+    EXPECT_EQ(posts, 5);
+}
+
+TEST_F(UserDefaultsTest, FileIsSortedIndentedWithFractionsAndPrivate)
+{
+    auto store = UserDefaults::openFile(path());
+    store->set("zeta", 2.0);
+    store->set("alpha", "a/b");
+    store->set("mid", true);
+    EXPECT_EQ(readFile(path()), "{\n  \"alpha\": \"a/b\",\n  \"mid\": true,\n  \"zeta\": 2.0\n}\n");
+    struct stat st{};
+    ASSERT_EQ(::stat(path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    auto reopened = UserDefaults::openFile(path());
+    EXPECT_DOUBLE_EQ(reopened->doubleValue("zeta"), 2.0);
+    EXPECT_TRUE(reopened->boolValue("mid"));
+}
+
+TEST_F(UserDefaultsTest, UnknownKeysAndRawValuesSurviveARewrite)
+{
+    writeFile(path(), R"({"foreign": {"nested": [1, 2]}, "showShadow": false})");
+    auto store = UserDefaults::openFile(path());
+    store->set("hudDuration", 2.5);
+    auto text = readFile(path());
+    EXPECT_NE(text.find("\"nested\""), std::string::npos);
+    EXPECT_NE(text.find("\"showShadow\": false"), std::string::npos);
+}
+
+TEST_F(UserDefaultsTest, CorruptFilesAreMovedAsideNeverOverwritten)
+{
+    VirtualTime time;  // 2025-01-06T10:00:00Z
+    for (const std::string bad : {"{\"showShadow\": tr", "garbage \x01\x02", "[1, 2, 3]", ""}) {
+        SCOPED_TRACE(bad);
+        writeFile(path(), bad);
+        test::CapturedLog log;
+        auto store = UserDefaults::openFile(path());
+        const std::string aside = path() + ".corrupt-20250106T100000Z";
+        EXPECT_EQ(readFile(aside), bad);
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_EQ(log.lines[0].rfind("Vesk: settings file ", 0), 0u);
+        EXPECT_TRUE(store->persistentDomain().empty());
+        store->set("k", 1.0);
+        EXPECT_EQ(readFile(aside), bad);  // the user's bytes stay where they were moved
+        QFile::remove(QString::fromStdString(aside));
+    }
+}
+
+TEST_F(UserDefaultsTest, UnreadableFileIsLeftAloneAndNeverWritten)
+{
+    // A folder where the file should be cannot be read as a file, even by root.
+    QDir().mkpath(QString::fromStdString(path()));
+    test::CapturedLog log;
+    auto store = UserDefaults::openFile(path());
+    EXPECT_FALSE(store->writesToDisk());
+    store->set("a", true);
+    EXPECT_TRUE(store->boolValue("a"));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(path())).isDir());
+    EXPECT_EQ(log.lines.size(), 1u);
+}
+
+TEST_F(UserDefaultsTest, InterruptedWriteLeavesThePreviousFileWhole)
+{
+    auto store = UserDefaults::openFile(path());
+    store->set("a", 1.0);
+    const auto before = readFile(path());
+    test::CapturedLog log;
+    setAtomicWriteFaultForTesting(5);
+    store->set("b", "a long value that will not fit");
+    setAtomicWriteFaultForTesting(-1);
+    EXPECT_EQ(readFile(path()), before);
+    EXPECT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(QDir(dir.path() + "/vesk").entryList(QDir::Files).size(), 1);  // no temporary left behind
+}
+
+TEST_F(UserDefaultsTest, EarlierDomainFileIsReadOnlyAndMalformedCountsAsAbsent)
+{
+    writeFile(path(), R"({"a": 1})");
+    EXPECT_TRUE(UserDefaults::readDomainFile(path()).has_value());
+    writeFile(path(), R"({"a": )");
+    EXPECT_FALSE(UserDefaults::readDomainFile(path()).has_value());
+    EXPECT_EQ(readFile(path()), R"({"a": )");
+    EXPECT_FALSE(UserDefaults::readDomainFile(path() + ".none").has_value());
+}
+
+TEST_F(UserDefaultsTest, ConfigHomeCountsOnlyWhenAbsolute)
+{
+    test::ScopedEnv home("HOME", "/home/someone");
+    {
+        test::ScopedEnv xdg("XDG_CONFIG_HOME", "/xdg");
+        EXPECT_EQ(UserDefaults::defaultPath(), "/xdg/vesk/settings.json");
+    }
+    {
+        test::ScopedEnv xdg("XDG_CONFIG_HOME", "relative/dir");
+        EXPECT_EQ(UserDefaults::defaultPath(), "/home/someone/.config/vesk/settings.json");
+    }
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+// Small helpers shared by the tests.
+
+#include "Platform/Log.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vesk::test {
+
+// Sets (or unsets) an environment variable for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, std::optional<std::string> value) : name_(name)
+    {
+        if (const char *old = std::getenv(name))
+            old_ = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (old_)
+            ::setenv(name_.c_str(), old_->c_str(), 1);
+        else
+            ::unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+// Captures "Vesk: " lines for the lifetime of the object.
+class CapturedLog {
+public:
+    CapturedLog()
+    {
+        setLogSink([this](std::string_view line) { lines.emplace_back(line); });
+    }
+    ~CapturedLog() { setLogSink(nullptr); }
+    std::vector<std::string> lines;
+};
+
+// Integration tests wait for an event with a deadline, never for a fixed time.
+inline bool waitFor(const std::function<bool()> &condition, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+}  // namespace vesk::test
