@@ -100,23 +100,27 @@ std::optional<nlohmann::json> finiteNumber(const InfoValue *value)
     return nlohmann::json(number->value);
 }
 
+std::string escapeSlashes(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size() + text.size() / 32);
+    std::size_t from = 0;
+    for (std::size_t slash; (slash = text.find('/', from)) != std::string_view::npos; from = slash + 1) {
+        escaped.append(text, from, slash - from);
+        escaped += "\\/";
+    }
+    escaped.append(text, from);
+    return escaped;
+}
+
 std::optional<std::string> serializeLine(const nlohmann::json &object)
 {
-    std::string text;
     try {
-        text = object.dump();
+        // A slash can only stand inside a string, so escaping every one keeps the text valid JSON.
+        return escapeSlashes(object.dump());
     } catch (const nlohmann::json::exception &) {
         return std::nullopt;
     }
-    // A slash can only stand inside a string, so escaping every one keeps the text valid JSON.
-    std::string escaped;
-    escaped.reserve(text.size() + text.size() / 32);
-    for (char c : text) {
-        if (c == '/')
-            escaped += '\\';
-        escaped += c;
-    }
-    return escaped;
 }
 
 std::optional<std::string> LineBuilder::publish(const NowPlayingInfo *info, bool playing,
@@ -162,17 +166,29 @@ std::optional<std::string> LineBuilder::publish(const NowPlayingInfo *info, bool
         line["timestamp"] = timestamp->secondsSince1970;
 
     const auto *artwork = std::get_if<InfoBytes>(find(*info, "kMRMediaRemoteNowPlayingInfoArtworkData"));
+    std::string encodedArtwork;
     if (artwork && !artwork->empty()) {
         if (lastArtwork_ && *lastArtwork_ == *artwork) {
             line["artworkSame"] = true;
         } else {
             lastArtwork_ = *artwork;
-            line["artwork"] = base64Encode(artwork->data(), artwork->size());
+            encodedArtwork = base64Encode(artwork->data(), artwork->size());
         }
     } else {
         lastArtwork_.reset();
     }
-    return serializeLine(line);
+    auto text = serializeLine(line);
+    if (text && !encodedArtwork.empty()) {
+        // Base64 needs no JSON escaping but for its slashes, so the megabytes of artwork are
+        // spliced into the finished text instead of passing through the serializer.
+        const std::string escaped = escapeSlashes(encodedArtwork);
+        text->pop_back();  // the closing brace of a non-empty object
+        text->reserve(text->size() + escaped.size() + 16);
+        *text += R"(,"artwork":")";
+        *text += escaped;
+        *text += "\"}";
+    }
+    return text;
 }
 
 }  // namespace trackwatch

@@ -37,6 +37,9 @@ std::string base64Encode(const std::uint8_t *bytes, std::size_t length);
 // The value as a JSON number when it is a number with a finite value (integers stay integers).
 std::optional<nlohmann::json> finiteNumber(const InfoValue *value);
 
+// The text with every forward slash escaped as "\/".
+std::string escapeSlashes(std::string_view text);
+
 // Compact JSON text with every forward slash escaped, as the protocol's readers expect; nothing
 // when the object cannot be serialised (a string that is not UTF-8).
 std::optional<std::string> serializeLine(const nlohmann::json &object);
