@@ -158,7 +158,11 @@ void MprisWatcher::finishLoading(const QString &busName)
                 it->second.playSeq = it->second.activeSeq;
         }
         ready_ = true;
+        // The first choice is no change: the queries waiting for it report it.
+        const bool wasNotifying = notifying_;
+        notifying_ = false;
         reselect(QString(), MprisPlayer::Change::None);
+        notifying_ = wasNotifying;
         auto waiting = std::move(waiting_);
         for (auto &work : waiting)
             work();

@@ -158,6 +158,19 @@ TEST_F(TrackWatchIntegrationTest, LongLineIsReadInPiecesOf255Bytes)
     EXPECT_TRUE(waitFor([&] { return player->playbackStatus() == "Paused"; }));
 }
 
+TEST_F(TrackWatchIntegrationTest, StartWritesOneLineWithoutWaitingForQuiet)
+{
+    auto player = makePlayer(QStringLiteral("alpha"), QStringLiteral("Paused"));
+    CompanionProcess companion(bus.address());
+    ASSERT_EQ(companion.waitForLine([](const Json &l) { return hasTitle(l, "First Song"); }), 0);
+    EXPECT_LT(companion.lines()[0].receivedMs, 3000);
+    // A second line of the start would follow a debounce of 60 ms; a change made well after that
+    // (the pacing is no wait for an event) must bring the second line.
+    waitFor([&] { return companion.clock().elapsed() - companion.lines()[0].receivedMs >= 150; });
+    player->setTitle(QStringLiteral("Later"));
+    EXPECT_EQ(companion.waitForLine([](const Json &l) { return hasTitle(l, "Later"); }), 1);
+}
+
 TEST_F(TrackWatchIntegrationTest, BurstOfChangesGivesOneLineAfterTheQuiet)
 {
     auto player = makePlayer(QStringLiteral("alpha"), QStringLiteral("Paused"));
