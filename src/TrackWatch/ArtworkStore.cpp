@@ -4,6 +4,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 namespace trackwatch {
@@ -60,6 +61,8 @@ void ArtworkStore::fetch(const QString &url)
     request.setTransferTimeout(kFetchTimeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     QNetworkReply *reply = network_->get(request);
+    // The transfer timeout only catches a stall; a server that trickles is cut off here.
+    QTimer::singleShot(kFetchTimeoutMs, reply, &QNetworkReply::abort);
     auto tooLarge = [reply] { return reply->bytesAvailable() > kMaxBytes; };
     connect(reply, &QNetworkReply::readyRead, reply, [reply, tooLarge] {
         if (tooLarge())

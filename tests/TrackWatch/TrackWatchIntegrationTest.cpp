@@ -176,27 +176,43 @@ TEST_F(TrackWatchIntegrationTest, BurstOfChangesGivesOneLineAfterTheQuiet)
     auto player = makePlayer(QStringLiteral("alpha"), QStringLiteral("Paused"));
     CompanionProcess companion(bus.address());
     ASSERT_GE(companion.waitForLine([](const Json &l) { return hasTitle(l, "First Song"); }), 0);
-    const int from = int(companion.lines().size());
 
-    qint64 lastChange = 0;
-    for (const char *title : {"Burst 1", "Burst 2", "Burst 3"}) {
-        if (lastChange)
-            waitFor([&] { return companion.clock().elapsed() - lastChange >= 20; });  // pacing, not waiting
-        player->setTitle(QString::fromLatin1(title));
-        lastChange = companion.clock().elapsed();
+    // Three changes 20 ms apart. On a loaded machine the bus may deliver a change so late that the
+    // debounce of the one before has already run out: the report then shows the late change and
+    // another line follows. Such an attempt says nothing and is made again; a debounce that is
+    // wrong never gives a clean attempt.
+    std::string last;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const int from = int(companion.lines().size());
+        const std::string prefix = "Burst " + std::to_string(attempt) + ".";
+        qint64 lastChange = 0;
+        qint64 longestGap = 0;
+        for (int i = 1; i <= 3; ++i) {
+            if (lastChange) {
+                waitFor([&] { return companion.clock().elapsed() - lastChange >= 20; });  // pacing, not waiting
+                longestGap = std::max(longestGap, companion.clock().elapsed() - lastChange);
+            }
+            player->setTitle(QString::fromStdString(prefix + std::to_string(i)));
+            lastChange = companion.clock().elapsed();
+        }
+        const std::string title = prefix + "3";
+        int burst = companion.waitForLine([&](const Json &l) { return hasTitle(l, title); }, from);
+        ASSERT_GE(burst, 0);
+        const qint64 delay = companion.lines()[burst].receivedMs - lastChange;
+
+        // Any further line of the burst would come before the line of a later change.
+        const std::string later = prefix + "after";
+        player->setTitle(QString::fromStdString(later));
+        int after = companion.waitForLine([&](const Json &l) { return hasTitle(l, later); }, burst);
+        ASSERT_GE(after, 0);
+        last = "gap " + std::to_string(longestGap) + " ms, delay " + std::to_string(delay) + " ms, "
+            + std::to_string(after - from) + " lines for the burst";
+        if (longestGap < 50 && burst == from && after == from + 1 && delay >= 60) {
+            EXPECT_LE(delay, 1000);
+            return;
+        }
     }
-    int burst = companion.waitForLine([](const Json &l) { return hasTitle(l, "Burst 3"); }, from);
-    ASSERT_GE(burst, 0);
-    const qint64 delay = companion.lines()[burst].receivedMs - lastChange;
-    EXPECT_GE(delay, 60);
-    EXPECT_LE(delay, 1000);
-
-    // Any further line of the burst would come before the line of a later change.
-    player->setTitle(QStringLiteral("After"));
-    int after = companion.waitForLine([](const Json &l) { return hasTitle(l, "After"); }, burst);
-    ASSERT_GE(after, 0);
-    EXPECT_EQ(after - from, 1) << "lines between the burst and the later change: " << after - from - 1;
-    EXPECT_EQ(burst, from);
+    ADD_FAILURE() << "no attempt gave one line at least 60 ms after the burst; last: " << last;
 }
 
 TEST_F(TrackWatchIntegrationTest, ClosingInputEndsWithStatusZeroEvenWithAReportPending)
