@@ -64,7 +64,6 @@ MprisWatcher::MprisWatcher(QObject *parent)
 
 void MprisWatcher::scanBus()
 {
-    scanPending_ = 1;  // the name list itself
     auto *watcher = new QDBusPendingCallWatcher(
         bus_.asyncCall(QDBusMessage::createMethodCall(kBusService, kBusPath, kBusService, QStringLiteral("ListNames")),
                        kCallTimeoutMs),
@@ -76,7 +75,7 @@ void MprisWatcher::scanBus()
         for (const QString &name : names) {
             if (!name.startsWith(kPrefix))
                 continue;
-            ++scanPending_;
+            scanWaiting_.insert(name);
             auto *owner = new QDBusPendingCallWatcher(
                 bus_.asyncCall(QDBusMessage::createMethodCall(kBusService, kBusPath, kBusService,
                                                               QStringLiteral("GetNameOwner"))
@@ -86,13 +85,16 @@ void MprisWatcher::scanBus()
             connect(owner, &QDBusPendingCallWatcher::finished, this, [this, name](QDBusPendingCallWatcher *ownerCall) {
                 ownerCall->deleteLater();
                 QDBusPendingReply<QString> ownerReply = *ownerCall;
+                if (loading_.count(name))
+                    return;  // an owner change got there first; its load settles the name
                 if (ownerReply.isValid() && !players_.count(name))
                     loadPlayer(name, ownerReply.value());
                 else
-                    finishLoading(QString());
+                    settleScan(name);
             });
         }
-        finishLoading(QString());
+        listed_ = true;
+        settleScan(QString());
     });
 }
 
@@ -102,7 +104,7 @@ void MprisWatcher::loadPlayer(const QString &busName, const QString &owner)
     player = MprisPlayer{};
     player.busName = busName;
     player.owner = owner;
-    loading_[busName] = 2;
+    loading_[busName] = {owner, 2};
 
     // Addressed to the unique name, and never starting a service: a player that has just left must
     // not be brought back.
@@ -120,7 +122,7 @@ void MprisWatcher::loadPlayer(const QString &busName, const QString &owner)
                     it->second.apply(p.key(), p.value());
             }
         }
-        finishLoading(busName);
+        finishLoading(busName, owner);
     });
 
     auto getEntry = QDBusMessage::createMethodCall(owner, kPath, kProperties, QStringLiteral("Get"))
@@ -135,49 +137,50 @@ void MprisWatcher::loadPlayer(const QString &busName, const QString &owner)
             if (reply.isValid() && reply.value().variant().metaType().id() == QMetaType::QString)
                 it->second.desktopEntry = reply.value().variant().toString();
         }
-        finishLoading(busName);
+        finishLoading(busName, owner);
     });
 }
 
-void MprisWatcher::finishLoading(const QString &busName)
+void MprisWatcher::finishLoading(const QString &busName, const QString &owner)
 {
-    if (!busName.isEmpty()) {
-        auto it = loading_.find(busName);
-        if (it == loading_.end() || --it->second > 0)
-            return;
-        loading_.erase(it);
-    }
+    // Answers for an owner that has since left or been replaced change nothing.
+    auto loading = loading_.find(busName);
+    if (loading == loading_.end() || loading->second.owner != owner || --loading->second.remaining > 0)
+        return;
+    loading_.erase(loading);
     if (!ready_) {
-        if (--scanPending_ > 0)
-            return;
-        // At start the first playing player in bus-name order is chosen, else the first with a
-        // track: earlier names get the more recent activity.
-        for (auto it = players_.rbegin(); it != players_.rend(); ++it) {
-            it->second.activeSeq = ++sequence_;
-            if (it->second.isPlaying())
-                it->second.playSeq = it->second.activeSeq;
-        }
-        ready_ = true;
-        // The first choice is no change: the queries waiting for it report it.
-        const bool wasNotifying = notifying_;
-        notifying_ = false;
-        reselect(QString(), MprisPlayer::Change::None);
-        notifying_ = wasNotifying;
-        auto waiting = std::move(waiting_);
-        for (auto &work : waiting)
-            work();
+        settleScan(busName);
         return;
     }
-    if (busName.isEmpty())
-        return;
     // A player that appeared while running: its arrival counts as its latest activity.
-    auto it = players_.find(busName);
-    if (it == players_.end())
-        return;
-    it->second.activeSeq = ++sequence_;
-    if (it->second.isPlaying())
-        it->second.playSeq = it->second.activeSeq;
+    MprisPlayer &player = players_[busName];
+    player.activeSeq = ++sequence_;
+    if (player.isPlaying())
+        player.playSeq = player.activeSeq;
     reselect(busName, MprisPlayer::Change::Other);
+}
+
+void MprisWatcher::settleScan(const QString &busName)
+{
+    scanWaiting_.erase(busName);
+    if (ready_ || !listed_ || !scanWaiting_.empty())
+        return;
+    // At start the first playing player in bus-name order is chosen, else the first with a track:
+    // earlier names get the more recent activity.
+    for (auto it = players_.rbegin(); it != players_.rend(); ++it) {
+        it->second.activeSeq = ++sequence_;
+        if (it->second.isPlaying())
+            it->second.playSeq = it->second.activeSeq;
+    }
+    ready_ = true;
+    // The first choice is no change: the queries waiting for it report it.
+    const bool wasNotifying = notifying_;
+    notifying_ = false;
+    reselect(QString(), MprisPlayer::Change::None);
+    notifying_ = wasNotifying;
+    auto waiting = std::move(waiting_);
+    for (auto &work : waiting)
+        work();
 }
 
 void MprisWatcher::whenReady(std::function<void()> work)
@@ -237,13 +240,16 @@ void MprisWatcher::onNameOwnerChanged(const QString &name, const QString &oldOwn
         return;
     if (newOwner.isEmpty()) {
         loading_.erase(name);
-        if (players_.erase(name) && ready_)
-            reselect(QString(), MprisPlayer::Change::None);
-        return;
+        players_.erase(name);
+    } else {
+        loadPlayer(name, newOwner);
+        if (!ready_)
+            scanWaiting_.insert(name);  // the first look at the bus waits for it too
     }
-    loadPlayer(name, newOwner);
-    if (!ready_)
-        ++scanPending_;  // finishLoading counts it down like a scanned name
+    if (ready_)
+        reselect(QString(), MprisPlayer::Change::None);  // a player being (re)loaded is no candidate yet
+    else if (newOwner.isEmpty())
+        settleScan(name);
 }
 
 void MprisWatcher::onPropertiesChanged(const QDBusMessage &message)

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 // A client as handed to a callback: its identifier, owned for the callback's duration.
@@ -55,7 +56,8 @@ private slots:
 private:
     void scanBus();
     void loadPlayer(const QString &busName, const QString &owner);
-    void finishLoading(const QString &busName);
+    void finishLoading(const QString &busName, const QString &owner);
+    void settleScan(const QString &busName);
     void whenReady(std::function<void()> work);
     MprisPlayer *playerByOwner(const QString &owner);
     MprisPlayer *current();
@@ -66,12 +68,17 @@ private:
 
     QDBusConnection bus_;
     bool connected_ = false;
-    bool ready_ = false;
+    bool ready_ = false;  // the first look at the bus has finished
+    bool listed_ = false;  // the bus has listed its names
     bool notifying_ = false;
-    int scanPending_ = 0;
+    std::set<QString> scanWaiting_;  // names the first look still waits for
     std::uint64_t sequence_ = 0;
     std::map<QString, MprisPlayer> players_;  // by bus name, so iteration is in bus-name order
-    std::map<QString, int> loading_;          // bus name -> answers still awaited
+    struct Loading {
+        QString owner;
+        int remaining = 0;  // answers still awaited
+    };
+    std::map<QString, Loading> loading_;  // players whose properties are being read
     QString currentName_;
     std::vector<std::function<void()>> waiting_;
     ArtworkStore artwork_;

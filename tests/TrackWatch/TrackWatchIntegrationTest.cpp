@@ -284,6 +284,24 @@ TEST_F(TrackWatchIntegrationTest, NowPlayingFollowsTheMostRecentlyStartedPlayer)
     EXPECT_GE(companion.waitForLine([](const Json &l) { return l.value("empty", false); }, line + 1), 0);
 }
 
+TEST_F(TrackWatchIntegrationTest, PlayersAppearingLaterAreFollowed)
+{
+    CompanionProcess companion(bus.address());
+    ASSERT_GE(companion.waitForLine([](const Json &l) { return l.value("empty", false); }), 0);
+    auto player = makePlayer(QStringLiteral("late"), QStringLiteral("Playing"));
+    int line = companion.waitForLine([](const Json &l) { return hasTitle(l, "First Song") && l["playing"] == true; });
+    ASSERT_GE(line, 0);
+    EXPECT_EQ(companion.lines()[line].json["bundleID"], "late");
+
+    // The same name under a new owner, as when a player restarts.
+    player.reset();
+    player = makePlayer(QStringLiteral("late"), QStringLiteral("Paused"));
+    player->setTitle(QStringLiteral("Restarted"));
+    ASSERT_GE(companion.waitForLine([](const Json &l) { return hasTitle(l, "Restarted"); }, line + 1), 0);
+    companion.send("cmd 2\n");
+    EXPECT_TRUE(waitFor([&] { return player->playbackStatus() == "Playing"; }));
+}
+
 TEST_F(TrackWatchIntegrationTest, MetadataOfUnexpectedTypesIsSkippedKeyByKey)
 {
     auto player = makePlayer(QStringLiteral("alpha"), QStringLiteral("Playing"));
