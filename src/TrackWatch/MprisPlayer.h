@@ -52,8 +52,8 @@ struct MprisPlayer {
     // The client identifier: the desktop entry, else the bus name's suffix.
     QString clientIdentifier() const;
 
-    // What changed when a property was applied.
-    enum class Change { None, Track, Status, Other };
+    // What changed when a property was applied, the weightiest last.
+    enum class Change { None, Other, Track, Status };
     // Applies one property of the Player interface; a value of an unexpected type is skipped.
     Change apply(const QString &name, const QVariant &value);
 };

@@ -10,6 +10,7 @@
 #include <QDBusVariant>
 #include <QDateTime>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -272,21 +273,10 @@ void MprisWatcher::onPropertiesChanged(const QDBusMessage &message)
     }
     if (interface != kPlayerInterface)
         return;
+    // One notification for the signal: a change of playing state outranks the others.
     MprisPlayer::Change strongest = MprisPlayer::Change::None;
     for (auto it = changed->begin(); it != changed->end(); ++it) {
-        const auto change = player->apply(it.key(), it.value());
-        if (change == MprisPlayer::Change::Status) {
-            player->activeSeq = ++sequence_;
-            if (player->isPlaying())
-                player->playSeq = player->activeSeq;
-            strongest = change;
-        } else if (change == MprisPlayer::Change::Track) {
-            player->activeSeq = ++sequence_;
-            if (strongest != MprisPlayer::Change::Status)
-                strongest = change;
-        } else if (change == MprisPlayer::Change::Other && strongest == MprisPlayer::Change::None) {
-            strongest = change;
-        }
+        strongest = std::max(strongest, apply(*player, it.key(), it.value()));
     }
     // Properties that changed without their values: ask for them.
     if (args.size() >= 3) {
@@ -303,11 +293,23 @@ void MprisWatcher::onPropertiesChanged(const QDBusMessage &message)
                 auto it = players_.find(busName);
                 if (!reply.isValid() || it == players_.end())
                     return;
-                reselect(busName, it->second.apply(property, reply.value().variant()));
+                reselect(busName, apply(it->second, property, reply.value().variant()));
             });
         }
     }
     reselect(player->busName, strongest);
+}
+
+MprisPlayer::Change MprisWatcher::apply(MprisPlayer &player, const QString &name, const QVariant &value)
+{
+    const auto change = player.apply(name, value);
+    // A new playing state or a new track is activity; starting to play is also the latest start.
+    if (change == MprisPlayer::Change::Status || change == MprisPlayer::Change::Track) {
+        player.activeSeq = ++sequence_;
+        if (change == MprisPlayer::Change::Status && player.isPlaying())
+            player.playSeq = player.activeSeq;
+    }
+    return change;
 }
 
 void MprisWatcher::onSeeked(const QDBusMessage &message)

@@ -61,6 +61,7 @@ private:
     void whenReady(std::function<void()> work);
     MprisPlayer *playerByOwner(const QString &owner);
     MprisPlayer *current();
+    MprisPlayer::Change apply(MprisPlayer &player, const QString &name, const QVariant &value);
     void reselect(const QString &changedBusName, MprisPlayer::Change change);
     void post(const char *notification);
     QDBusMessage playerCall(const MprisPlayer &player, const QString &method) const;
