@@ -14,9 +14,15 @@ namespace vesk {
 // How an output reaches the listener.
 enum class AudioTransport { builtin, bluetooth, usb, hdmi, network, other };
 
+// The transport's name in scripts and logs: "builtin", "bluetooth", "usb", "hdmi", "network", "other".
+QString transportName(AudioTransport transport);
+std::optional<AudioTransport> transportNamed(const QString &name);
+
 // An audio output device.
 struct AudioDevice {
-    uint32_t id = 0;  // the sound server's index of the output; its identity in lists
+    // The identity in lists: the sound server's index of the output plus one, so that 0 never
+    // names a device and can stand for "none" (the server's first output has index 0).
+    uint32_t id = 0;
     QString name;     // its description, for people
     AudioTransport transport = AudioTransport::other;
 

@@ -105,6 +105,14 @@ TEST_F(SpaceSwipeDetectorTest, OnlyFingersOnThePadCount)
     EXPECT_EQ(events, std::vector<std::string>{"begin"});
 }
 
+TEST_F(SpaceSwipeDetectorTest, TheSimulatedPadsSwipeHelpersMakeOneSwipe)
+{
+    pad.swipeSideways(11);
+    pad.liftFingers(11);
+    time.flush();
+    EXPECT_EQ(events, (std::vector<std::string>{"begin", "end"}));
+}
+
 TEST_F(SpaceSwipeDetectorTest, LiftingWithoutASwipeReportsNothing)
 {
     touch(fingers(3, 0.5f));

@@ -4,7 +4,10 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -95,7 +98,7 @@ TEST_F(PulseAudioOutputsIntegrationTest, ListsTheServersSinksByDescription)
     waitForOutput("Headphones");
     EXPECT_TRUE(audio.isAvailable());
     auto speakers = outputNamed("Built-in Speakers");
-    EXPECT_EQ(speakers->id, serverSink("speakers")->index);
+    EXPECT_EQ(speakers->id, serverSink("speakers")->index + 1);  // never 0, which stands for none
     // Null sinks sit on no bus: neither built in nor wireless.
     EXPECT_EQ(speakers->transport, AudioTransport::other);
     EXPECT_FALSE(speakers->isWireless());
@@ -186,4 +189,71 @@ TEST(PulseAudioOutputsNoServerTest, WithoutAServerTheServiceIsEmptyAndQuiet)
     EXPECT_EQ(audio.defaultOutput(), std::nullopt);
     EXPECT_FALSE(audio.setVolume(0, 0.5f));
     EXPECT_FALSE(audio.setMuted(0, true));
+}
+
+namespace {
+// A PulseAudio server of the test's own, on a private socket, that the test can stop and restart.
+class PrivateServer {
+public:
+    PrivateServer()
+    {
+        QDir(dir.path()).mkpath("run");
+        QFile(dir.filePath("run")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile script(dir.filePath("server.pa"));
+        script.open(QIODevice::WriteOnly);
+        script.write(QString("load-module module-native-protocol-unix socket=%1 auth-anonymous=1\n"
+                             "load-module module-null-sink sink_name=private sink_properties=device.description=Private\n")
+                         .arg(socket())
+                         .toUtf8());
+    }
+    ~PrivateServer() { stop(); }
+    QString socket() const { return dir.filePath("socket"); }
+    bool start()
+    {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", dir.filePath("run"));
+        env.insert("HOME", dir.path());
+        process.setProcessEnvironment(env);
+        process.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes",
+                                     "--use-pid-file=no", "--system=no", "-F", dir.filePath("server.pa")});
+        return process.waitForStarted(10000) && waitFor([&] { return QFile::exists(socket()); });
+    }
+    void stop()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.kill();
+        process.waitForFinished(10000);
+        QFile::remove(socket());
+    }
+
+private:
+    QTemporaryDir dir;
+    QProcess process;
+};
+}  // namespace
+
+TEST(PulseAudioOutputsReconnectTest, ALostServerEmptiesTheServiceUntilItComesBack)
+{
+    PrivateServer server;
+    ASSERT_TRUE(server.start());
+    vesk::test::ScopedEnv address("PULSE_SERVER", ("unix:" + server.socket()).toStdString());
+    PulseAudioOutputs audio;
+    auto named = [&](const char *name) {
+        auto list = audio.outputs();
+        return std::any_of(list.begin(), list.end(), [&](auto &d) { return d.name == name; });
+    };
+    ASSERT_TRUE(waitFor([&] { return named("Private"); }));
+    int listReports = 0;
+    auto c = audio.outputsChanged.connect([&] { ++listReports; });
+
+    server.stop();
+    ASSERT_TRUE(waitFor([&] { return audio.outputs().empty() && listReports == 1; }));
+    EXPECT_FALSE(audio.isAvailable());
+    EXPECT_EQ(audio.defaultOutput(), std::nullopt);
+    EXPECT_FALSE(audio.setVolume(1, 0.5f));
+
+    ASSERT_TRUE(server.start());
+    EXPECT_TRUE(waitFor([&] { return named("Private") && audio.isAvailable(); }));
+    EXPECT_EQ(listReports, 2);
 }

@@ -48,6 +48,15 @@ TEST_F(SimAudioDevicesTest, SystemChangesAreReportedOnlyWhenTheyChangeSomething)
     EXPECT_EQ(sim.defaultOutput(), std::nullopt);
 }
 
+TEST(AudioTransportTest, NamesGoBothWays)
+{
+    for (auto t : {AudioTransport::builtin, AudioTransport::bluetooth, AudioTransport::usb, AudioTransport::hdmi,
+                   AudioTransport::network, AudioTransport::other})
+        EXPECT_EQ(transportNamed(transportName(t)), t);
+    EXPECT_EQ(transportName(AudioTransport::builtin), "builtin");
+    EXPECT_EQ(transportNamed("airplay"), std::nullopt);
+}
+
 TEST_F(SimAudioDevicesTest, NoServerMeansAnEmptyServiceThatRefusesWrites)
 {
     sim.systemSetAvailable(false);

@@ -174,7 +174,7 @@ struct PulseAudioOutputs::Loop {
             return;
         }
         Sink sink;
-        sink.device.id = info->index;
+        sink.device.id = info->index + 1;
         sink.device.name = QString::fromUtf8(info->description && *info->description ? info->description : info->name);
         sink.device.transport = transportOf(*info);
         sink.serverName = info->name ? info->name : "";
@@ -272,7 +272,7 @@ void PulseAudioOutputs::apply(Snapshot snapshot)
     if (snapshot.generation != loop_->generation || snapshot.writeSerial < writeSerial_)
         return;
     ready_ = true;
-    retryDelay_ = 2;
+    retryDelay_ = 1;
     const auto oldOutputs = outputs();
     const auto oldDefault = default_;
     auto oldSinks = std::move(sinks_);
@@ -350,7 +350,7 @@ bool PulseAudioOutputs::setVolume(uint32_t device, float level)
         Loop::Locker lock(loop_->mainloop);
         if (!loop_->isReady())
             return false;
-        pa_operation *op = pa_context_set_sink_volume_by_index(loop_->ctx, device, &cv, &Loop::writeDone, loop_.get());
+        pa_operation *op = pa_context_set_sink_volume_by_index(loop_->ctx, device - 1, &cv, &Loop::writeDone, loop_.get());
         if (!op)
             return false;
         pa_operation_unref(op);
@@ -370,7 +370,7 @@ bool PulseAudioOutputs::setMuted(uint32_t device, bool muted)
         Loop::Locker lock(loop_->mainloop);
         if (!loop_->isReady())
             return false;
-        pa_operation *op = pa_context_set_sink_mute_by_index(loop_->ctx, device, muted, &Loop::writeDone, loop_.get());
+        pa_operation *op = pa_context_set_sink_mute_by_index(loop_->ctx, device - 1, muted, &Loop::writeDone, loop_.get());
         if (!op)
             return false;
         pa_operation_unref(op);

@@ -16,7 +16,7 @@ namespace vesk {
 //
 // Connecting happens on the loop's thread and never blocks the caller. When there is no server, or
 // the connection is lost, the service empties itself (reporting that once as a change) and tries
-// again after 2 s, then at growing intervals up to a minute.
+// again after 1 s, then at doubling intervals up to a minute.
 class PulseAudioOutputs final : public AudioDevices {
 public:
     PulseAudioOutputs();
@@ -59,7 +59,7 @@ private:
     std::vector<Sink> sinks_;
     std::optional<uint32_t> default_;
     uint64_t writeSerial_ = 0;
-    double retryDelay_ = 2;
+    double retryDelay_ = 1;
     WorkItem retry_;
 };
 

@@ -22,6 +22,17 @@ public:
     }
     void wake() { woke(); }
 
+    // Three fingers put down and moved a tenth of the pad sideways: enough to begin a workspace swipe.
+    void swipeSideways(uint64_t device)
+    {
+        for (float x : {0.4f, 0.5f})
+            touch(device, {{TouchContact::Phase::touching, x - 0.05f, 0.5f},
+                           {TouchContact::Phase::touching, x, 0.5f},
+                           {TouchContact::Phase::touching, x + 0.05f, 0.5f}});
+    }
+    // Every finger up.
+    void liftFingers(uint64_t device) { touch(device, {}); }
+
     // Every listen() call, in order.
     const std::vector<uint64_t> &listens() const { return listens_; }
 
