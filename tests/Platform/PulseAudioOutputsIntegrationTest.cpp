@@ -213,6 +213,8 @@ public:
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_RUNTIME_DIR", dir.filePath("run"));
         env.insert("HOME", dir.path());
+        // The suite's own server holds the session bus name that every server claims.
+        env.remove("DBUS_SESSION_BUS_ADDRESS");
         process.setProcessEnvironment(env);
         process.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes",
                                      "--use-pid-file=no", "--system=no", "-F", dir.filePath("server.pa")});
