@@ -19,7 +19,8 @@ public:
 
     // Whether the workspace now shown on the display is full screen: a window that is on it, not
     // minimised, marked full screen and covering the whole display. `displayPixels` is the
-    // display's rectangle in device pixels of the desktop (Screen::pixelFrame).
+    // display's rectangle in device pixels of the desktop (Screen::pixelFrame). Asks the window
+    // system afresh (a few round trips), so call it on a change rather than every frame.
     virtual bool isFullscreen(const QRectF &displayPixels) const = 0;
 
     // The identifier of the application whose window is active, lower-cased; none when no window

@@ -49,6 +49,7 @@ struct PulseAudioOutputs::Loop {
     pa_threaded_mainloop *mainloop = nullptr;
     pa_context *ctx = nullptr;
     uint64_t generation = 0;
+    bool connectPending = false;
     bool refreshing = false;
     bool dirty = false;
     Snapshot building;
@@ -59,24 +60,37 @@ struct PulseAudioOutputs::Loop {
         ~Locker() { pa_threaded_mainloop_unlock(m); }
     };
 
-    // With the lock held: drop the old context and start connecting a new one.
+    // With the lock held: drop the old context and have the loop's thread connect a new one, so that
+    // reading the client configuration and resolving the server never hold up the caller.
     void connect()
     {
         dropContext();
         ++generation;
         refreshing = dirty = false;
+        if (connectPending)
+            return;
+        connectPending = true;
+        pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop);
+        api->defer_new(api, &Loop::connectNow, this);
+    }
+
+    static void connectNow(pa_mainloop_api *api, pa_defer_event *event, void *userdata)
+    {
+        api->defer_free(event);
+        auto *self = static_cast<Loop *>(userdata);
+        self->connectPending = false;
         pa_proplist *props = pa_proplist_new();
         pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Vesk");
         pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "vesk");
-        ctx = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(mainloop), "Vesk", props);
+        self->ctx = pa_context_new_with_proplist(api, "Vesk", props);
         pa_proplist_free(props);
-        if (!ctx) {
-            postLost();
+        if (!self->ctx) {
+            self->postLost();
             return;
         }
-        pa_context_set_state_callback(ctx, &Loop::stateChanged, this);
-        if (pa_context_connect(ctx, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-            postLost();
+        pa_context_set_state_callback(self->ctx, &Loop::stateChanged, self);
+        if (pa_context_connect(self->ctx, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+            self->postLost();
     }
 
     void dropContext()
