@@ -3,7 +3,6 @@
 #include "TrackWatch/NotificationCenter.h"
 #include "TrackWatch/NowPlayingSnapshot.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>

@@ -1,7 +1,6 @@
 #include "TestMprisPlayer.h"
 
 #include <QDBusAbstractAdaptor>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDateTime>
