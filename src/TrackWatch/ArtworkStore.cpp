@@ -7,6 +7,10 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace trackwatch {
 
 namespace {
@@ -27,10 +31,18 @@ bool ArtworkStore::looksLikeImage(const QByteArray &bytes)
 
 QByteArray ArtworkStore::readImageFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without blocking and taken only when it is a regular file: a player's URL may name a
+    // pipe or a device, which must not stall the loop.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return {};
-    // Read one byte past the cap rather than trusting the size: the file may be growing or special.
+    QFile file;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    // Read one byte past the cap rather than trusting the size: the file may be growing.
     QByteArray bytes = file.read(kMaxBytes + 1);
     if (bytes.size() > kMaxBytes || !looksLikeImage(bytes))
         return {};

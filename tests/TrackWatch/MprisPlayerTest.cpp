@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+
+#include <sys/stat.h>
 #include <string>
 
 using namespace trackwatch;
@@ -193,6 +195,11 @@ TEST(ArtworkStoreTest, OnlyImagesWithinTheCapAreTaken)
     gif.append('x');
     EXPECT_TRUE(ArtworkStore::readImageFile(write(QStringLiteral("over.gif"), gif)).isEmpty());
     EXPECT_TRUE(ArtworkStore::readImageFile(dir.filePath(QStringLiteral("missing.png"))).isEmpty());
+    // Neither a pipe nobody writes to nor a directory is read (a pipe would block forever).
+    const QString fifo = dir.filePath(QStringLiteral("cover.png"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_TRUE(ArtworkStore::readImageFile(fifo).isEmpty());
+    EXPECT_TRUE(ArtworkStore::readImageFile(dir.path()).isEmpty());
 
     ArtworkStore store;
     EXPECT_FALSE(store.artwork(QStringLiteral("file://") + write(QStringLiteral("a.gif"), "GIF89a!")).isEmpty());
