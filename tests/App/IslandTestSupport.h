@@ -1,0 +1,101 @@
+#pragma once
+
+// A simulated platform for island model tests: virtual time, recorded haptics and sounds, an
+// in-memory calendar and settings store, and the shared registries put back as they were.
+
+#include "App/NotchViewModel.h"
+#include "Extensions/ExtensionStore.h"
+#include "Extensions/SimulatedExtension.h"
+#include "NowPlaying/NowPlayingService.h"
+#include "Platform/UserDefaults.h"
+#include "Platform/sim/SimCalendarStore.h"
+#include "Platform/sim/SimHaptics.h"
+#include "Platform/sim/SimSound.h"
+#include "Platform/sim/VirtualTime.h"
+#include "Readouts/CalendarService.h"
+#include "Readouts/CountdownTimer.h"
+#include "Updater/Updater.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace vesk {
+// Readable failure messages.
+inline void PrintTo(const Peek &peek, std::ostream *os)
+{
+    *os << peek.caseName();
+    if (auto text = peek.text())
+        *os << " \"" << text->toStdString() << "\"";
+}
+}  // namespace vesk
+
+namespace vesk::test {
+
+class IslandTest : public ::testing::Test {
+protected:
+    IslandTest()
+    {
+        UserDefaults::setStandard(std::make_unique<UserDefaults>());
+        ExtensionStore::shared().stopAll();
+        Updater::shared().setWantsIsland(false);
+    }
+    ~IslandTest() override
+    {
+        ExtensionStore::shared().stopAll();
+        ExtensionStore::shared().onActivityChange = nullptr;
+        Updater::shared().setWantsIsland(false);
+    }
+
+    UserDefaults &defaults() { return UserDefaults::standard(); }
+
+    // A primary model that has settled (its first 0.9 s are over).
+    std::shared_ptr<NotchViewModel> settledPrimary()
+    {
+        auto model = NotchViewModel::makePrimary();
+        time.advance(1.0);
+        return model;
+    }
+
+    static Track playing(std::string title, std::optional<std::string> bundleID = std::nullopt)
+    {
+        Track track;
+        track.title = std::move(title);
+        track.isPlaying = true;
+        track.bundleID = std::move(bundleID);
+        return track;
+    }
+
+    // A calendar event `inSeconds` from now, read into the model's calendar at once.
+    void addEvent(NotchViewModel &model, const QString &title, double inSeconds, bool allDay = false)
+    {
+        const double start = time.wallNow() + inSeconds;
+        calendarStore.add({title, start, start + 3600, allDay, QColor("#ff0000")});
+        model.calendar().refresh();
+    }
+
+    std::shared_ptr<SimulatedExtension> runExtension(const std::string &id, const QString &text, bool urgent = false)
+    {
+        auto extension = std::make_shared<SimulatedExtension>(ExtensionInfo{id, id});
+        extension->show(ExtensionActivity{id, "star", QColor(Qt::yellow), text, urgent});
+        ExtensionStore::shared().run(extension);
+        return extension;
+    }
+
+    std::vector<HapticPattern> patternsOf(const NotchViewModel &model)
+    {
+        std::vector<HapticPattern> found;
+        for (const auto &entry : haptics.entries) {
+            if (entry.performer == &model)
+                found.push_back(entry.pattern);
+        }
+        return found;
+    }
+
+    VirtualTime time;
+    SimHaptics haptics;
+    SimSound sound;
+    SimCalendarStore calendarStore;
+};
+
+}  // namespace vesk::test
