@@ -73,6 +73,9 @@ NotchViewModel::NotchViewModel(Token, NotchViewModel *primary)
     Defaults::registerTable();
     readDefaults();
     defaultsObserver_ = UserDefaults::standard().changed.connect([this] { readDefaults(); });
+    // An extension that stops takes its page with it.
+    extensionsObserver_ = ExtensionStore::shared().running().observe([this] { clampPage(); });
+    notchDisplay = Screens::shared().mainDisplayNumber();
     settleTask_ = mainQueue().after(settleDelay, [this] { hasSettled = true; });
 }
 
@@ -135,6 +138,8 @@ void NotchViewModel::removeMirror(const NotchViewModel &mirror)
 void NotchViewModel::tearDown()
 {
     defaultsObserver_.reset();
+    extensionsObserver_.reset();
+    pendingStyle_.reset();
     settleTask_.cancel();
     calendarTimer_.cancel();
     sizePreviewTask_.cancel();

@@ -6,6 +6,7 @@
 #include "Platform/Haptics.h"
 #include "Platform/MainQueue.h"
 #include "Platform/Observed.h"
+#include "Platform/Screens.h"
 
 #include <QRectF>
 
@@ -14,6 +15,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace kit {
+class Font;
+}
 
 namespace vesk {
 
@@ -202,9 +207,72 @@ public:
     void setPage(int index);
 
     // ---- Size adjustment ----
+    // A settings size slider (width or height) was pressed or released.
     void setAdjustingSize(bool holding, bool width);
 
+    // ---- Hover, open, close and pages (called by the window controller's input handling) ----
+    enum class Cursor { arrow, pointingHand };
+
+    // The pointer entered (true) or left (false) the island; opens after a short hover when
+    // `openOnHover`, closes after "closeDelay" once left.
+    void setHovering(bool inside);
+    // Opens the island on `showing`, else on the page of the visible activity, else where it was.
+    void open(bool feedback, std::optional<IslandPage> showing = std::nullopt);
+    // Closes the island; refused while pinned open or during the tour.
+    void close(bool feedback);
+    // Moves by `delta` pages, clamped to the first and last page; always snaps a drag back.
+    void turnPage(int delta);
+    // Follows a horizontal drag of the open pages (negative = towards the next page).
+    void dragPages(double dx);
+    // Settles a page drag; `velocity` in points per event, negative = towards the next page.
+    void endPageDrag(double velocity);
+    // One wheel notch or trackpad step: opens, closes, pages, dismisses or recalls the activity.
+    void scrollStep(bool down);
+    // A dragged control (slider, scrubber) was released; closes if the pointer has left meanwhile.
+    void endInteraction();
+    // The cursor wanted while the pointer is over the island.
+    Cursor cursor() const;
+
+    // ---- Notch measurement and style ----
+    // Measures `screen` and applies `style`. Staged, a change of style is played as a morph: the
+    // island is held closed, takes the new style, grows back and shows itself off for a moment.
+    void updateNotch(const ScreenInfo &screen, IslandStyle style, bool staged);
+    // The closed island's size: the measured notch plus the user's adjustment in notch style.
+    Size notchSize() const;
+
+    // ---- Sizes ----
+    // The island's size in its current state.
+    Size size() const;
+    // The open island's size for the current page.
+    Size openSize() const;
+    // Width of each side beside the notch in the live and peek states.
+    double sideWidth() const;
+    // The readout view reports the measured width of a readout's trailing text.
+    void setTrailingWidth(double width, const Peek &peek);
+    // Width of `text` in readoutFont(), raised to the next whole point.
+    static double textWidth(const QString &text);
+    // The semibold 13-point system font with monospaced digits.
+    static const kit::Font &readoutFont();
+    bool isSwollen() const;
+    double swellHeight() const;
+    double swellScale() const;
+    // Whether the open media page draws its header beside the notch rather than in its own row.
+    bool mediaHeaderBesideNotch() const;
+    // Whether the idle capsule hides under the notch.
+    bool isTuckedAway() const;
+    // The second activity drawn in the bubble beside the capsule.
+    std::optional<Peek> bubble() const;
+
 private:
+    void schedule(double seconds, std::function<void()> work);
+    void measure(const ScreenInfo &screen);
+    void stageStyleChange(const ScreenInfo &screen, IslandStyle style);
+    void showOff(double seconds);
+    double eventPreviewWidth() const;
+    double trailingWidth(const Peek &peek) const;
+    double updatePageHeight() const;
+    double k() const { return style.get() == IslandStyle::pill ? 3 : 4; }
+
     void readDefaults();
     void tearDown();
     void timerFinished();
@@ -240,8 +308,11 @@ private:
     WorkItem showOffTask_;
     WorkItem openRefreshTask_;
     std::vector<WorkItem> styleChangeTasks_;
+    // The style a staged change is heading for, while its steps are pending.
+    std::optional<IslandStyle> pendingStyle_;
 
     Connection defaultsObserver_;
+    Connection extensionsObserver_;
 };
 
 const char *name(NotchViewModel::LockIndicator indicator);

@@ -9,6 +9,7 @@
 #include "Readouts/CountdownTimer.h"
 #include "Updater/Updater.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <istream>
@@ -19,7 +20,21 @@ using namespace vesk;
 namespace {
 
 // Fields of `print`, in their order.
-const std::vector<std::string> printOrder = {"t", "state", "peek", "ongoing", "lastPeek", "open", "page", "text"};
+const std::vector<std::string> printOrder = {"t",    "state", "peek",    "ongoing", "lastPeek", "open",
+                                             "page", "size",  "style",   "islands", "layout",   "text"};
+
+// A number with at most 3 decimals, without trailing zeros or point: 204, 74.5.
+std::string compact(double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.3f", value);
+    std::string text = buffer;
+    while (!text.empty() && text.back() == '0')
+        text.pop_back();
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text == "-0" ? "0" : text;
+}
 
 std::string caseName(const std::optional<Peek> &value)
 {
@@ -53,7 +68,9 @@ ScriptRunner::~ScriptRunner()
     extensions.onAlert = nullptr;
     extensions.stopAll();
     settingsObserver_.reset();
+    layout_.reset();
     islands_.clear();
+    primary_.reset();
 }
 
 int ScriptRunner::run(std::istream &script, const std::string &fileName)
@@ -86,7 +103,7 @@ void ScriptRunner::requireNotStarted(const std::string &verb) const
 
 NotchViewModel &ScriptRunner::primary() const
 {
-    return *islands_.front();
+    return *primary_;
 }
 
 NotchViewModel &ScriptRunner::selected() const
@@ -115,6 +132,24 @@ void ScriptRunner::execute(const std::string &line)
         if (mirrorCount_ < 0)
             throw ScriptError("mirrors needs a count of 0 or more");
         noMore();
+    } else if (verb == "screen") {
+        requireNotStarted(verb);
+        screens_.add(screenSpec(line, pos));
+    } else if (verb == "plug") {
+        screens_.add(screenSpec(line, pos));
+        if (started_)
+            syncIslands(true);
+    } else if (verb == "unplug") {
+        const std::string name = script::nextWord(line, pos);
+        noMore();
+        if (!screens_.remove(QString::fromStdString(name)))
+            throw ScriptError("no screen named \"" + name + "\"");
+        if (started_)
+            syncIslands(true);
+    } else if (verb == "layout") {
+        requireStarted(verb);
+        noMore();
+        syncIslands(false);
     } else if (verb == "env") {
         requireNotStarted(verb);
         const std::string name = script::nextWord(line, pos);
@@ -272,6 +307,8 @@ void ScriptRunner::execute(const std::string &line)
     } else if (verb == "haptics") {
         noMore();
         printHaptics();
+    } else if (executeIslandVerb(verb, line, pos)) {
+        return;
     } else {
         throw ScriptError("unknown verb \"" + verb + "\"");
     }
@@ -279,17 +316,153 @@ void ScriptRunner::execute(const std::string &line)
 
 void ScriptRunner::start()
 {
+    if (mirrorCount_ > 0 && !screens_.specs().empty())
+        throw ScriptError("\"mirrors\" is for scripts without screens: the layout makes the mirrors");
     started_ = true;
-    islands_.push_back(NotchViewModel::makePrimary());
-    for (int i = 0; i < mirrorCount_; ++i)
-        islands_.push_back(NotchViewModel::makeMirror(*islands_.front()));
+    primary_ = NotchViewModel::makePrimary();
+    if (screens_.specs().empty()) {
+        islands_.push_back(primary_);
+        for (int i = 0; i < mirrorCount_; ++i)
+            islands_.push_back(NotchViewModel::makeMirror(*primary_));
+    } else {
+        layout_ = std::make_unique<IslandLayout>(primary_, windows_, screens_);
+    }
     settingsObserver_ = UserDefaults::standard().changed.connect([this] { applySettingsChange(); });
     applySettingsChange();
+}
+
+void ScriptRunner::syncIslands(bool force)
+{
+    if (!layout_)
+        return;
+    layout_->syncIslands(force);
+    std::vector<std::shared_ptr<NotchViewModel>> models;
+    for (const auto &window : layout_->islands()) {
+        NotchViewModel &model = window->model();
+        models.push_back(&model == primary_.get() ? primary_ : model.shared_from_this());
+    }
+    islands_ = std::move(models);
+    if (selected_ >= islands_.size())
+        selected_ = 0;
+}
+
+SimScreens::Spec ScriptRunner::screenSpec(const std::string &line, size_t &pos) const
+{
+    auto size = [](const std::string &word) {
+        const auto x = word.find('x');
+        if (x == std::string::npos)
+            throw ScriptError("a size is WxH, not \"" + word + "\"");
+        const double w = script::number(word.substr(0, x)), h = script::number(word.substr(x + 1));
+        if (!(w > 0 && h >= 0))
+            throw ScriptError("bad size \"" + word + "\"");
+        return QSizeF(w, h);
+    };
+    SimScreens::Spec spec;
+    const std::string name = script::nextWord(line, pos);
+    if (name.empty())
+        throw ScriptError("a screen needs a name and a size");
+    spec.name = QString::fromStdString(name);
+    spec.size = size(script::nextWord(line, pos));
+    for (std::string option = script::nextWord(line, pos); !option.empty(); option = script::nextWord(line, pos)) {
+        const std::string value = script::nextWord(line, pos);
+        if (value.empty())
+            throw ScriptError("\"" + option + "\" needs a value");
+        if (option == "scale")
+            spec.scale = script::number(value);
+        else if (option == "notch")
+            spec.notch = size(value);
+        else if (option == "menubar")
+            spec.menuBarHeight = script::number(value);
+        else
+            throw ScriptError("unknown screen option \"" + option + "\"");
+    }
+    if (!(spec.scale > 0) || spec.menuBarHeight < 0)
+        throw ScriptError("bad screen scale or menu bar height");
+    return spec;
+}
+
+// The verbs that act on the selected island. Returns false for a verb that is not one of them.
+bool ScriptRunner::executeIslandVerb(const std::string &verb, const std::string &line, size_t &pos)
+{
+    static const std::vector<std::string> verbs = {"hover", "press", "open",  "close",  "turn",
+                                                   "drag",  "enddrag", "scroll", "style", "adjust", "slider"};
+    if (std::find(verbs.begin(), verbs.end(), verb) == verbs.end())
+        return false;
+    requireStarted(verb);
+    NotchViewModel &island = selected();
+    const std::string first = script::nextWord(line, pos);
+    const std::string second = script::nextWord(line, pos);
+    if (!script::rest(line, pos).empty())
+        throw ScriptError("unexpected text after \"" + verb + "\": " + script::rest(line, pos));
+    auto onOff = [&](const std::string &word) {
+        if (word != "on" && word != "off")
+            throw ScriptError("\"" + verb + "\" takes \"on\" or \"off\"");
+        return word == "on";
+    };
+    auto noSecond = [&] {
+        if (!second.empty())
+            throw ScriptError("unexpected text after \"" + verb + " " + first + "\"");
+    };
+    if (verb == "hover") {
+        noSecond();
+        island.setHovering(onOff(first));
+    } else if (verb == "press") {
+        noSecond();
+        island.isPressed = onOff(first);
+    } else if (verb == "open") {
+        noSecond();
+        std::optional<IslandPage> page;
+        if (!first.empty()) {
+            page = IslandPage::fromDescription(first);
+            if (!page)
+                throw ScriptError("unknown page \"" + first + "\"");
+        }
+        island.open(true, page);
+    } else if (verb == "close") {
+        if (!first.empty())
+            throw ScriptError("close takes nothing");
+        island.close(true);
+    } else if (verb == "turn") {
+        noSecond();
+        island.turnPage(script::integer(first));
+    } else if (verb == "drag") {
+        noSecond();
+        island.dragPages(script::number(first));
+    } else if (verb == "enddrag") {
+        noSecond();
+        island.endPageDrag(script::number(first));
+    } else if (verb == "scroll") {
+        noSecond();
+        if (first != "up" && first != "down")
+            throw ScriptError("scroll takes \"up\" or \"down\"");
+        island.scrollStep(first == "down");
+    } else if (verb == "style") {
+        noSecond();
+        if (first != "notch" && first != "pill")
+            throw ScriptError("style takes \"notch\" or \"pill\"");
+        if (!layout_)
+            throw ScriptError("style needs the island's screen: declare screens");
+        const auto screen = screens_.screen(layout_->islands().at(selected_)->display());
+        if (!screen)
+            throw ScriptError("the island's screen is gone");
+        island.updateNotch(*screen, first == "pill" ? IslandStyle::pill : IslandStyle::notch, true);
+    } else if (verb == "adjust") {
+        if (first != "width" && first != "height")
+            throw ScriptError("adjust takes \"width\" or \"height\" and points");
+        UserDefaults::standard().set(first == "width" ? "notchWidthAdjustment" : "notchHeightAdjustment",
+                                     script::number(second));
+    } else if (verb == "slider") {
+        if ((first != "width" && first != "height") || (second != "hold" && second != "release"))
+            throw ScriptError("slider takes \"width\" or \"height\", then \"hold\" or \"release\"");
+        island.setAdjustingSize(second == "hold", first == "width");
+    }
+    return true;
 }
 
 // What the application does on every settings change (and once at start).
 void ScriptRunner::applySettingsChange()
 {
+    syncIslands(false);
     if (UserDefaults::standard().boolValue("showDownloadActivity"))
         downloads_.start();
     else
@@ -328,6 +501,11 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
     f["lastPeek"] = caseName(model.lastPeek.peek());
     f["open"] = model.isOpen.peek() ? "true" : "false";
     f["page"] = model.pages().at(static_cast<size_t>(model.page())).description();
+    const Size size = model.size();
+    f["size"] = compact(size.width) + "x" + compact(size.height);
+    f["style"] = name(model.style.peek());
+    f["islands"] = std::to_string(islands_.size());
+    f["layout"] = layout_ ? layout_->islandLayout() : "";
     const auto drawn = model.peekToDraw();
     const auto text = drawn ? drawn->text() : std::nullopt;
     f["text"] = text ? script::jsonString(text->toStdString()) : "none";

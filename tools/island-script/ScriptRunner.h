@@ -1,9 +1,12 @@
 #pragma once
 
+#include "App/IslandLayout.h"
 #include "App/NotchViewModel.h"
+#include "ScriptIslandWindow.h"
 #include "Extensions/ExtensionStore.h"
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
+#include "Platform/sim/SimScreens.h"
 #include "Platform/sim/SimSound.h"
 #include "Platform/sim/VirtualTime.h"
 #include "Readouts/DownloadMonitor.h"
@@ -27,6 +30,9 @@ public:
 
 private:
     void execute(const std::string &line);
+    bool executeIslandVerb(const std::string &verb, const std::string &line, size_t &pos);
+    vesk::SimScreens::Spec screenSpec(const std::string &line, size_t &pos) const;
+    void syncIslands(bool force);
     void start();
     void requireStarted(const std::string &verb) const;
     void requireNotStarted(const std::string &verb) const;
@@ -55,11 +61,16 @@ private:
     vesk::SimHaptics haptics_;
     vesk::SimSound sound_;
     vesk::SimCalendarStore calendarStore_;
+    vesk::SimScreens screens_;
+    ScriptIslandFactory windows_;
     vesk::DownloadMonitor downloads_;
 
     int mirrorCount_ = 0;
     bool started_ = false;
     size_t selected_ = 0;
+    std::shared_ptr<vesk::NotchViewModel> primary_;
+    std::unique_ptr<vesk::IslandLayout> layout_;
+    // The islands in layout order (the primary and its mirrors without screens).
     std::vector<std::shared_ptr<vesk::NotchViewModel>> islands_;
     vesk::Connection settingsObserver_;
 };
