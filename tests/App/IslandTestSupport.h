@@ -10,6 +10,7 @@
 #include "Platform/UserDefaults.h"
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
+#include "Platform/sim/SimScreens.h"
 #include "Platform/sim/SimSound.h"
 #include "Platform/sim/VirtualTime.h"
 #include "Readouts/CalendarService.h"
@@ -92,7 +93,29 @@ protected:
         return found;
     }
 
+    // A laptop display with a 185 x 32 notch, and a plain external display.
+    static SimScreens::Spec laptop(const char *name = "eDP-1")
+    {
+        return {name, QSizeF(1512, 982), 2, QSizeF(185, 32), 37};
+    }
+    static SimScreens::Spec external(const char *name = "DP-1", double menuBar = 24)
+    {
+        return {name, QSizeF(2560, 1440), 1, std::nullopt, menuBar};
+    }
+    // Connects a screen and returns it as the screens service reports it.
+    ScreenInfo plug(SimScreens::Spec spec)
+    {
+        const QString name = spec.name;
+        screens.add(std::move(spec));
+        for (auto &info : screens.screens()) {
+            if (info.name == name)
+                return info;
+        }
+        return {};
+    }
+
     VirtualTime time;
+    SimScreens screens;
     SimHaptics haptics;
     SimSound sound;
     SimCalendarStore calendarStore;

@@ -26,7 +26,11 @@ public:
         if (auto screen = vesk::Screens::shared().screen(display_))
             model_->updateNotch(*screen, style_, true);
     }
-    void close() override { closed_ = true; }
+    void close() override
+    {
+        closed_ = true;
+        model_->close(false);
+    }
 
 private:
     std::shared_ptr<vesk::NotchViewModel> model_;
