@@ -101,16 +101,23 @@ void NotchViewModel::measure(const ScreenInfo &screen)
 void NotchViewModel::updateNotch(const ScreenInfo &screen, IslandStyle newStyle, bool staged)
 {
     if (staged && pendingStyle_) {
-        if (newStyle == *pendingStyle_)
-            return;  // already on its way there; the pending step measures
-        // Back to the style still applied: drop the pending steps so they cannot apply the
-        // superseded style behind the controller's back, and let the island grow back now.
+        if (newStyle == *pendingStyle_) {
+            // Already on its way there: the pending first step measures, or has applied it.
+            if (style.peek() == newStyle)
+                measure(screen);
+            return;
+        }
+        // The controller changed its mind: drop the pending steps so they cannot leave the
+        // superseded style applied behind its back.
         styleChangeTasks_.clear();
         pendingStyle_.reset();
-        kit::withAnimation(Motion::open, [&] { isMorphing = false; });
-        showOff(showOffSeconds);
-        measure(screen);
-        return;
+        if (newStyle == style.peek()) {
+            kit::withAnimation(Motion::open, [&] { isMorphing = false; });
+            showOff(showOffSeconds);
+            measure(screen);
+            return;
+        }
+        // The superseded style was applied already; change back the usual way.
     }
     if (staged && newStyle != style.peek()) {
         stageStyleChange(screen, newStyle);

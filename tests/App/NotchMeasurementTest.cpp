@@ -130,6 +130,22 @@ TEST_F(NotchMeasurementTest, RevertedStagedChangeLeavesTheRecordedStyleApplied)
     EXPECT_EQ(model->state(), NotchState::closed);
 }
 
+TEST_F(NotchMeasurementTest, RevertAfterTheNewStyleWasAppliedChangesBack)
+{
+    const auto screen = plug(laptop());
+    model->updateNotch(screen, IslandStyle::notch, false);
+    time.advance(2);
+    model->updateNotch(screen, IslandStyle::pill, true);
+    time.advance(0.31);  // pill applied, the island not yet grown back
+    ASSERT_EQ(model->style.peek(), IslandStyle::pill);
+    model->updateNotch(screen, IslandStyle::notch, true);
+    EXPECT_TRUE(model->isMorphing.peek());
+    time.advance(5);
+    EXPECT_EQ(model->style.peek(), IslandStyle::notch);
+    EXPECT_FALSE(model->isMorphing.peek());
+    EXPECT_EQ(model->measuredNotchSize.peek(), (Size{185, 32}));
+}
+
 TEST_F(NotchMeasurementTest, BecomingAPillHandsTheActivityToTheBubble)
 {
     model->countdown().start();
