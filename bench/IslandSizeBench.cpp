@@ -1,5 +1,6 @@
 // The island's state and size are recomputed on every view update and every hit test, so they
 // must stay cheap: field reads, arithmetic and at most one cached-font text measurement.
+#include "App/Defaults.h"
 #include "App/NotchViewModel.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "Platform/UserDefaults.h"
@@ -18,6 +19,7 @@ struct Island {
     Island()
     {
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
+        UserDefaults::standard().set(Defaults::migrationFlagKey, true);
         screens.add({"eDP-1", QSizeF(1512, 982), 2, QSizeF(185, 32), 37});
         model = NotchViewModel::makePrimary();
         model->updateNotch(screens.screens().front(), IslandStyle::notch, false);

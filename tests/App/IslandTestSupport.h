@@ -3,6 +3,7 @@
 // A simulated platform for island model tests: virtual time, recorded haptics and sounds, an
 // in-memory calendar and settings store, and the shared registries put back as they were.
 
+#include "App/Defaults.h"
 #include "App/NotchViewModel.h"
 #include "Extensions/ExtensionStore.h"
 #include "Extensions/SimulatedExtension.h"
@@ -38,6 +39,8 @@ protected:
     IslandTest()
     {
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
+        // Tests must not depend on the machine: never import an earlier product's settings file.
+        UserDefaults::standard().set(Defaults::migrationFlagKey, true);
         ExtensionStore::shared().stopAll();
         Updater::shared().setWantsIsland(false);
     }

@@ -3,6 +3,7 @@
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
+#include "App/Defaults.h"
 #include "Extensions/SimulatedExtension.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "Platform/UserDefaults.h"
@@ -48,6 +49,8 @@ constexpr double downloadDoneDuration = 2.5;
 ScriptRunner::ScriptRunner(std::ostream &out, std::ostream &err) : out_(out), err_(err)
 {
     UserDefaults::setStandard(std::make_unique<UserDefaults>());
+    // Runs must not depend on the machine: never import an earlier product's settings file.
+    UserDefaults::standard().set(Defaults::migrationFlagKey, true);
     auto &extensions = ExtensionStore::shared();
     extensions.onActivityChange = [this] {
         if (started_)
