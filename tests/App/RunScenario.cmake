@@ -1,8 +1,15 @@
-# Runs one island scenario (TOOL, SCRIPT) and compares its output with SCRIPT's .out file if any.
-execute_process(COMMAND ${TOOL} ${SCRIPT}
+# Runs one island script (TOOL, SCRIPT) in the script's folder and checks its exit status
+# (EXPECT_STATUS, default 0), its output against SCRIPT's .out file and its diagnostics against
+# SCRIPT's .err file, where those files exist.
+if(NOT DEFINED EXPECT_STATUS)
+  set(EXPECT_STATUS 0)
+endif()
+get_filename_component(folder ${SCRIPT} DIRECTORY)
+get_filename_component(file ${SCRIPT} NAME)
+execute_process(COMMAND ${TOOL} ${file} WORKING_DIRECTORY ${folder}
   RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "island-script exited with ${status}\n${errors}")
+if(NOT status EQUAL EXPECT_STATUS)
+  message(FATAL_ERROR "island-script exited with ${status}, expected ${EXPECT_STATUS}\n${errors}")
 endif()
 string(REGEX REPLACE "\\.script$" ".out" expected_file ${SCRIPT})
 if(EXISTS ${expected_file})
@@ -10,4 +17,14 @@ if(EXISTS ${expected_file})
   if(NOT output STREQUAL expected)
     message(FATAL_ERROR "output differs from ${expected_file}\n--- expected\n${expected}--- got\n${output}")
   endif()
+endif()
+string(REGEX REPLACE "\\.script$" ".err" expected_file ${SCRIPT})
+if(EXISTS ${expected_file})
+  file(STRINGS ${expected_file} wanted)
+  foreach(line ${wanted})
+    string(FIND "${errors}" "${line}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "diagnostics lack \"${line}\"\n--- got\n${errors}")
+    endif()
+  endforeach()
 endif()
