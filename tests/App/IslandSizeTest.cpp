@@ -122,6 +122,34 @@ TEST_F(IslandSizeTest, PillAddsTheRimAndHasNoHeightSwell)
     EXPECT_DOUBLE_EQ(model->swellScale(), 1.02);
 }
 
+TEST_F(IslandSizeTest, PillPreviewsAndOpenIsland)
+{
+    usePill();
+    time.advance(2);
+    model->nowPlaying().track = playing("Song");
+    model->previewTrack();
+    // 124 + 2 x (30 + 3) + 20, plus the rim.
+    EXPECT_EQ(model->size(), (Size{213, 73}));
+    model->debugSetOngoing(Peek::event("Design reviews!", 5, time.wallNow() + 300, QColor(Qt::red)));
+    model->endTrackPreview();
+    EXPECT_EQ(model->state(), NotchState::eventPreview);
+    EXPECT_EQ(model->size(), (Size{124 + 66 + 24 + 3, 73}));
+    model->open(false);
+    EXPECT_FALSE(model->mediaHeaderBesideNotch());
+    EXPECT_EQ(model->size(), (Size{345, 172.5}));
+}
+
+TEST_F(IslandSizeTest, PillReadoutMarginFollowsTheCapsuleHeight)
+{
+    usePill();
+    time.advance(2);
+    const Peek volume = Peek::volume(0.5f, false);
+    model->show(volume);
+    // margin 2 x max(3, round(30 x 0.2)) = 12; side max(30, 58 + 12) + 3 = 73.
+    EXPECT_EQ(model->sideWidth(), 73);
+    EXPECT_EQ(model->size(), (Size{124 + 146 + 3, 31.5}));
+}
+
 TEST_F(IslandSizeTest, PillBubbleCarriesTheActivityBesideALiveTrack)
 {
     usePill();
