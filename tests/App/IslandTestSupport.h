@@ -97,19 +97,19 @@ protected:
     }
 
     // A laptop display with a 185 x 32 notch, and a plain external display.
-    static SimScreens::Spec laptop(const char *name = "eDP-1")
+    static SimScreens::Output laptop(const char *name = "eDP-1")
     {
         return {name, QSizeF(1512, 982), 2, QSizeF(185, 32), 37};
     }
-    static SimScreens::Spec external(const char *name = "DP-1", double menuBar = 24)
+    static SimScreens::Output external(const char *name = "DP-1", double menuBar = 24)
     {
         return {name, QSizeF(2560, 1440), 1, std::nullopt, menuBar};
     }
     // Connects a screen and returns it as the screens service reports it.
-    ScreenInfo plug(SimScreens::Spec spec)
+    ScreenInfo plug(SimScreens::Output output)
     {
-        const QString name = spec.name;
-        screens.add(std::move(spec));
+        const QString name = output.name;
+        screens.add(std::move(output));
         for (auto &info : screens.screens()) {
             if (info.name == name)
                 return info;

@@ -137,9 +137,9 @@ void ScriptRunner::execute(const std::string &line)
         noMore();
     } else if (verb == "screen") {
         requireNotStarted(verb);
-        screens_.add(screenSpec(line, pos));
+        screens_.add(screenOutput(line, pos));
     } else if (verb == "plug") {
-        screens_.add(screenSpec(line, pos));
+        screens_.add(screenOutput(line, pos));
         if (started_)
             syncIslands(true);
     } else if (verb == "unplug") {
@@ -319,11 +319,11 @@ void ScriptRunner::execute(const std::string &line)
 
 void ScriptRunner::start()
 {
-    if (mirrorCount_ > 0 && !screens_.specs().empty())
+    if (mirrorCount_ > 0 && !screens_.outputs().empty())
         throw ScriptError("\"mirrors\" is for scripts without screens: the layout makes the mirrors");
     started_ = true;
     primary_ = NotchViewModel::makePrimary();
-    if (screens_.specs().empty()) {
+    if (screens_.outputs().empty()) {
         islands_.push_back(primary_);
         for (int i = 0; i < mirrorCount_; ++i)
             islands_.push_back(NotchViewModel::makeMirror(*primary_));
@@ -349,7 +349,7 @@ void ScriptRunner::syncIslands(bool force)
         selected_ = 0;
 }
 
-SimScreens::Spec ScriptRunner::screenSpec(const std::string &line, size_t &pos) const
+SimScreens::Output ScriptRunner::screenOutput(const std::string &line, size_t &pos) const
 {
     auto size = [](const std::string &word) {
         const auto x = word.find('x');
@@ -360,28 +360,28 @@ SimScreens::Spec ScriptRunner::screenSpec(const std::string &line, size_t &pos) 
             throw ScriptError("bad size \"" + word + "\"");
         return QSizeF(w, h);
     };
-    SimScreens::Spec spec;
+    SimScreens::Output output;
     const std::string name = script::nextWord(line, pos);
     if (name.empty())
         throw ScriptError("a screen needs a name and a size");
-    spec.name = QString::fromStdString(name);
-    spec.size = size(script::nextWord(line, pos));
+    output.name = QString::fromStdString(name);
+    output.size = size(script::nextWord(line, pos));
     for (std::string option = script::nextWord(line, pos); !option.empty(); option = script::nextWord(line, pos)) {
         const std::string value = script::nextWord(line, pos);
         if (value.empty())
             throw ScriptError("\"" + option + "\" needs a value");
         if (option == "scale")
-            spec.scale = script::number(value);
+            output.scale = script::number(value);
         else if (option == "notch")
-            spec.notch = size(value);
+            output.notch = size(value);
         else if (option == "menubar")
-            spec.menuBarHeight = script::number(value);
+            output.menuBarHeight = script::number(value);
         else
             throw ScriptError("unknown screen option \"" + option + "\"");
     }
-    if (!(spec.scale > 0) || spec.menuBarHeight < 0)
+    if (!(output.scale > 0) || output.menuBarHeight < 0)
         throw ScriptError("bad screen scale or menu bar height");
-    return spec;
+    return output;
 }
 
 // The verbs that act on the selected island. Returns false for a verb that is not one of them.

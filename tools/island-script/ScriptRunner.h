@@ -31,7 +31,7 @@ public:
 private:
     void execute(const std::string &line);
     bool executeIslandVerb(const std::string &verb, const std::string &line, size_t &pos);
-    vesk::SimScreens::Spec screenSpec(const std::string &line, size_t &pos) const;
+    vesk::SimScreens::Output screenOutput(const std::string &line, size_t &pos) const;
     void syncIslands(bool force);
     void start();
     void requireStarted(const std::string &verb) const;

@@ -11,7 +11,7 @@ namespace vesk {
 // `changed`.
 class SimScreens final : public Screens {
 public:
-    struct Spec {
+    struct Output {
         QString name;
         QSizeF size;                 // points
         double scale = 1;
@@ -24,13 +24,13 @@ public:
 
     std::vector<ScreenInfo> screens() const override;
 
-    void add(Spec spec);
+    void add(Output output);
     // Removes the screen with that name; returns whether there was one.
     bool remove(const QString &name);
-    const std::vector<Spec> &specs() const { return specs_; }
+    const std::vector<Output> &outputs() const { return outputs_; }
 
 private:
-    std::vector<Spec> specs_;
+    std::vector<Output> outputs_;
 };
 
 }  // namespace vesk
