@@ -11,11 +11,11 @@ Screens *installed = nullptr;
 }
 
 ScreenInfo ScreenInfo::fromTopDown(const QString &name, const QRectF &geometry, const QRectF &available,
-                                   double firstScreenHeight, double scale)
+                                   const QRectF &firstScreen, double scale)
 {
-    auto flip = [firstScreenHeight](const QRectF &r) {
-        return QRectF(r.x(), firstScreenHeight - (r.y() + r.height()), r.width(), r.height());
-    };
+    const double originX = firstScreen.x();
+    const double originY = firstScreen.y() + firstScreen.height();
+    auto flip = [=](const QRectF &r) { return QRectF(r.x() - originX, originY - (r.y() + r.height()), r.width(), r.height()); };
     ScreenInfo info;
     info.name = name;
     info.frame = flip(geometry);

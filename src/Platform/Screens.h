@@ -28,9 +28,10 @@ struct ScreenInfo {
 
     bool operator==(const ScreenInfo &) const = default;
 
-    // Builds the record from a top-down geometry (Qt's), given the height of the first screen.
+    // Builds the record from top-down geometry (Qt's), given the first screen's top-down geometry:
+    // the origin moves to that screen's bottom-left corner and the y axis turns up.
     static ScreenInfo fromTopDown(const QString &name, const QRectF &geometry, const QRectF &available,
-                                  double firstScreenHeight, double scale);
+                                  const QRectF &firstScreen, double scale);
 };
 
 // The connected displays, in the system's order (the first is the one with the desktop's main bar).

@@ -50,6 +50,17 @@ TEST(ScreensTest, SimulatedScreensAreTopAlignedWithTheYAxisUp)
     EXPECT_EQ(screens.screens().front().frame, QRectF(0, 0, 1080, 1920));
 }
 
+TEST(ScreensTest, CoordinatesStartAtTheFirstScreensBottomLeftCorner)
+{
+    // A first screen to the right of and below another one in the windowing system's coordinates.
+    const QRectF first(1920, 200, 1512, 982);
+    const auto main = ScreenInfo::fromTopDown("first", first, first.adjusted(0, 37, 0, 0), first, 2);
+    EXPECT_EQ(main.frame, QRectF(0, 0, 1512, 982));
+    EXPECT_EQ(main.visibleFrame, QRectF(0, 0, 1512, 945));
+    const auto left = ScreenInfo::fromTopDown("left", QRectF(0, 0, 1920, 1080), QRectF(0, 0, 1920, 1080), first, 1);
+    EXPECT_EQ(left.frame, QRectF(-1920, 102, 1920, 1080));
+}
+
 TEST(ScreensTest, QtScreensReportNoNotch)
 {
     QtScreens screens;

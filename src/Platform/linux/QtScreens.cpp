@@ -42,10 +42,10 @@ std::vector<ScreenInfo> QtScreens::screens() const
     }
     if (screens.isEmpty())
         return list;
-    const double firstHeight = screens.front()->geometry().height();
+    const QRectF first = screens.front()->geometry();
     for (auto *screen : screens) {
         list.push_back(ScreenInfo::fromTopDown(screen->name(), screen->geometry(), screen->availableGeometry(),
-                                               firstHeight, screen->devicePixelRatio()));
+                                               first, screen->devicePixelRatio()));
     }
     return list;
 }

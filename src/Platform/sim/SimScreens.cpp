@@ -9,12 +9,12 @@ std::vector<ScreenInfo> SimScreens::screens() const
     std::vector<ScreenInfo> list;
     if (outputs_.empty())
         return list;
-    const double firstHeight = outputs_.front().size.height();
+    const QRectF first(QPointF(0, 0), outputs_.front().size);
     double x = 0;
     for (const auto &output : outputs_) {
         const QRectF geometry(x, 0, output.size.width(), output.size.height());
         const QRectF available = geometry.adjusted(0, output.menuBarHeight, 0, 0);
-        auto info = ScreenInfo::fromTopDown(output.name, geometry, available, firstHeight, output.scale);
+        auto info = ScreenInfo::fromTopDown(output.name, geometry, available, first, output.scale);
         if (output.notch && output.notch->height() > 0) {
             const double side = (output.size.width() - output.notch->width()) / 2;
             const double h = output.notch->height();
