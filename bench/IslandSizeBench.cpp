@@ -20,11 +20,13 @@ struct Island {
     {
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
         UserDefaults::standard().set(Defaults::migrationFlagKey, true);
-        screens.add({"eDP-1", QSizeF(1512, 982), 2, QSizeF(185, 32), 37});
+        setScreens(&screens);
+        screens.plug("eDP-1", QSizeF(1512, 982), 2, QSizeF(185, 32), 37);
         model = NotchViewModel::makePrimary();
         model->updateNotch(screens.screens().front(), IslandStyle::notch, false);
         time.advance(1);
     }
+    ~Island() { setScreens(nullptr); }
     VirtualTime time;
     SimScreens screens;
     SimHaptics haptics;

@@ -14,14 +14,14 @@ IslandLayout::IslandLayout(std::shared_ptr<NotchViewModel> primary, IslandWindow
     Q_ASSERT(primary_ && primary_->isPrimary());
 }
 
-std::vector<IslandLayout::Entry> IslandLayout::entries(const std::vector<ScreenInfo> &screens, bool notchDisplayPill,
+std::vector<IslandLayout::Entry> IslandLayout::entries(const std::vector<Screen> &screens, bool notchDisplayPill,
                                                        const std::string &externalDisplayStyle,
                                                        const std::optional<std::string> &debugStyle)
 {
     std::vector<Entry> list;
     if (screens.empty())
         return list;
-    auto notched = [](const ScreenInfo &s) { return s.safeAreaTopInset > 0; };
+    auto notched = [](const Screen &s) { return s.safeAreaTop > 0; };
     auto primaryIt = std::find_if(screens.begin(), screens.end(), notched);
     const size_t primaryIndex = primaryIt == screens.end() ? 0 : static_cast<size_t>(primaryIt - screens.begin());
 
@@ -31,7 +31,7 @@ std::vector<IslandLayout::Entry> IslandLayout::entries(const std::vector<ScreenI
             order.push_back(i);
     }
     for (size_t i : order) {
-        const ScreenInfo &screen = screens[i];
+        const Screen &screen = screens[i];
         std::optional<IslandStyle> style;
         if (notched(screen))
             style = notchDisplayPill ? IslandStyle::pill : IslandStyle::notch;
@@ -42,7 +42,8 @@ std::vector<IslandLayout::Entry> IslandLayout::entries(const std::vector<ScreenI
         if (!style)
             continue;
         // Islands are matched to screens by number; a second screen with the same number would
-        // share the first one's island, so it gets none.
+        // share the first one's island, so it gets none. (The screens service gives every present
+        // output its own number; this keeps the layout sound whatever a service reports.)
         if (std::any_of(list.begin(), list.end(), [&](const Entry &e) { return e.display == screen.displayNumber; }))
             continue;
         list.push_back({screen.displayNumber, *style});

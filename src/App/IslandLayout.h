@@ -48,7 +48,7 @@ public:
     };
 
     IslandLayout(std::shared_ptr<NotchViewModel> primary, IslandWindowFactory &factory,
-                 Screens &screens = Screens::shared());
+                 Screens &screens = vesk::screens());
     IslandLayout(const IslandLayout &) = delete;
     IslandLayout &operator=(const IslandLayout &) = delete;
 
@@ -58,7 +58,7 @@ public:
 
     // The entries for these screens and settings, the primary display first. A screen whose
     // display number another screen already has gets no entry of its own.
-    static std::vector<Entry> entries(const std::vector<ScreenInfo> &screens, bool notchDisplayPill,
+    static std::vector<Entry> entries(const std::vector<Screen> &screens, bool notchDisplayPill,
                                       const std::string &externalDisplayStyle,
                                       const std::optional<std::string> &debugStyle);
     // "1:notch,3:pill"; empty for no entries.

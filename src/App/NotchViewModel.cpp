@@ -75,7 +75,8 @@ NotchViewModel::NotchViewModel(Token, NotchViewModel *primary)
     defaultsObserver_ = UserDefaults::standard().changed.connect([this] { readDefaults(); });
     // An extension that stops takes its page with it.
     extensionsObserver_ = ExtensionStore::shared().running().observe([this] { clampPage(); });
-    notchDisplay = Screens::shared().mainDisplayNumber();
+    if (const auto all = screens().screens(); !all.empty())
+        notchDisplay = all.front().displayNumber;
     settleTask_ = mainQueue().after(settleDelay, [this] { hasSettled = true; });
 }
 

@@ -236,7 +236,7 @@ public:
     // ---- Notch measurement and style ----
     // Measures `screen` and applies `style`. Staged, a change of style is played as a morph: the
     // island is held closed, takes the new style, grows back and shows itself off for a moment.
-    void updateNotch(const ScreenInfo &screen, IslandStyle style, bool staged);
+    void updateNotch(const Screen &screen, IslandStyle style, bool staged);
     // The closed island's size: the measured notch plus the user's adjustment in notch style.
     Size notchSize() const;
 
@@ -265,8 +265,8 @@ public:
 
 private:
     void schedule(double seconds, std::function<void()> work);
-    void measure(const ScreenInfo &screen);
-    void stageStyleChange(const ScreenInfo &screen, IslandStyle style);
+    void measure(const Screen &screen);
+    void stageStyleChange(const Screen &screen, IslandStyle style);
     void showOff(double seconds);
     double eventPreviewWidth() const;
     double trailingWidth(const Peek &peek) const;

@@ -68,14 +68,11 @@ constexpr double notchMargin = 13;
 
 // ---- Measurement ----
 
-void NotchViewModel::measure(const ScreenInfo &screen)
+void NotchViewModel::measure(const Screen &screen)
 {
-    const double menuBar = std::max(minimumMenuBarHeight,
-                                    (screen.frame.y() + screen.frame.height()) -
-                                        (screen.visibleFrame.y() + screen.visibleFrame.height()));
-    const double top = screen.safeAreaTopInset;
-    const bool hasNotch = top > 0 && screen.auxiliaryTopLeftArea && screen.auxiliaryTopRightArea;
-    const Size notch = hasNotch ? Size{screen.frame.width() - screen.auxiliaryTopLeftArea->width() -
+    const double menuBar = std::max(minimumMenuBarHeight, screen.topBarHeight());
+    const double top = screen.safeAreaTop;
+    const Size notch = screen.hasNotch() ? Size{screen.frame.width() - screen.auxiliaryTopLeftArea->width() -
                                            screen.auxiliaryTopRightArea->width(),
                                        top}
                                 : Size{fallbackNotchWidth, menuBar};
@@ -98,7 +95,7 @@ void NotchViewModel::measure(const ScreenInfo &screen)
         notchDisplay = screen.displayNumber;
 }
 
-void NotchViewModel::updateNotch(const ScreenInfo &screen, IslandStyle newStyle, bool staged)
+void NotchViewModel::updateNotch(const Screen &screen, IslandStyle newStyle, bool staged)
 {
     if (staged && pendingStyle_) {
         if (newStyle == *pendingStyle_) {
@@ -132,7 +129,7 @@ void NotchViewModel::updateNotch(const ScreenInfo &screen, IslandStyle newStyle,
     measure(screen);
 }
 
-void NotchViewModel::stageStyleChange(const ScreenInfo &screen, IslandStyle newStyle)
+void NotchViewModel::stageStyleChange(const Screen &screen, IslandStyle newStyle)
 {
     styleChangeTasks_.clear();
     showOffTask_.cancel();

@@ -6,58 +6,51 @@
 
 namespace vesk {
 
-namespace {
-Screens *installed = nullptr;
+uint32_t DisplayNumbers::number(const QString &name, const std::vector<QString> &present, QString *keyOut)
+{
+    QString key = name;
+    for (int n = 2; std::find(present.begin(), present.end(), key) != present.end(); ++n)
+        key = name + QLatin1Char('#') + QString::number(n);
+    if (keyOut)
+        *keyOut = key;
+    auto it = table_.constFind(key);
+    if (it != table_.constEnd())
+        return *it;
+    const auto number = uint32_t(table_.size() + 1);
+    table_.insert(key, number);
+    return number;
 }
 
-ScreenInfo ScreenInfo::fromTopDown(const QString &name, const QRectF &geometry, const QRectF &available,
-                                   const QRectF &firstScreen, double scale)
+std::optional<Screen> Screens::screen(uint32_t displayNumber) const
 {
-    const double originX = firstScreen.x();
-    const double originY = firstScreen.y() + firstScreen.height();
-    auto flip = [=](const QRectF &r) { return QRectF(r.x() - originX, originY - (r.y() + r.height()), r.width(), r.height()); };
-    ScreenInfo info;
-    info.name = name;
-    info.frame = flip(geometry);
-    info.visibleFrame = flip(available);
-    info.scale = scale;
-    info.displayNumber = Screens::displayNumber(name);
-    return info;
-}
-
-std::optional<ScreenInfo> Screens::screen(uint32_t number) const
-{
-    for (auto &info : screens()) {
-        if (info.displayNumber == number)
-            return info;
+    for (auto &s : screens()) {
+        if (s.displayNumber == displayNumber)
+            return s;
     }
     return std::nullopt;
 }
 
-uint32_t Screens::mainDisplayNumber() const
+QRectF Screens::toYUp(const QRectF &rect) const
 {
-    auto list = screens();
-    return list.empty() ? 0 : list.front().displayNumber;
+    const auto all = screens();
+    if (all.empty())
+        return rect;
+    const double axis = all.front().frame.bottom();
+    return QRectF(rect.x(), axis - rect.bottom(), rect.width(), rect.height());
 }
 
-uint32_t Screens::displayNumber(const QString &outputName)
-{
-    static std::vector<QString> seen;
-    auto it = std::find(seen.begin(), seen.end(), outputName);
-    if (it == seen.end())
-        it = seen.insert(seen.end(), outputName);
-    return static_cast<uint32_t>(it - seen.begin()) + 1;
+namespace {
+Screens *installed = nullptr;
 }
 
-Screens &Screens::shared()
+Screens &screens()
 {
-    static QtScreens qtScreens;
-    return installed ? *installed : qtScreens;
+    if (installed)
+        return *installed;
+    static QtScreens real;
+    return real;
 }
 
-void Screens::setShared(Screens *screens)
-{
-    installed = screens;
-}
+void setScreens(Screens *service) { installed = service; }
 
 }  // namespace vesk

@@ -43,7 +43,7 @@ protected:
     IslandLayout layout{primary, factory, screens};
 
     FakeWindow &island(size_t i) { return static_cast<FakeWindow &>(*layout.islands().at(i)); }
-    std::string number(const ScreenInfo &s) { return std::to_string(s.displayNumber); }
+    std::string number(const Screen &s) { return std::to_string(s.displayNumber); }
 };
 
 TEST_F(IslandLayoutTest, NotchedDisplayOnlyWhileExternalDisplaysAreHidden)
@@ -130,7 +130,7 @@ TEST_F(IslandLayoutTest, UnpluggingThePrimaryDisplayMovesThePrimaryModel)
     auto oldLaptop = layout.islands().at(0);
     auto oldExternal = layout.islands().at(1);
 
-    screens.remove("eDP-1");
+    screens.unplug("eDP-1");
     layout.syncIslands(true);
     EXPECT_EQ(layout.islandLayout(), number(ext) + ":pill");
     EXPECT_TRUE(static_cast<FakeWindow &>(*oldLaptop).closed);
@@ -155,21 +155,21 @@ TEST_F(IslandLayoutTest, UnforcedUnchangedLayoutAndNoScreensDoNothing)
     EXPECT_EQ(island(0).repositions, 1);
     EXPECT_EQ(factory.made.size(), 1u);
 
-    screens.remove("eDP-1");
+    screens.unplug("eDP-1");
     layout.syncIslands(true);
     EXPECT_EQ(layout.islands().size(), 1u);  // nothing changes, not even the key
     EXPECT_FALSE(layout.islandLayout().empty());
 }
 
-TEST_F(IslandLayoutTest, ScreensSharingADisplayNumberShareNoIsland)
+TEST(IslandLayoutEntriesTest, ASecondScreenWithTheSameNumberGetsNoEntry)
 {
-    plug(laptop());
-    plug(external("DP-1"));
-    plug(external("DP-1"));  // a second output reporting the same name
-    defaults().set("externalDisplayStyle", "pill");
-    layout.syncIslands(false);
-    EXPECT_EQ(layout.islands().size(), 2u);
-    EXPECT_EQ(primary->mirrors().size(), 1u);
+    Screen first, second, third;
+    first.displayNumber = 4;
+    second.displayNumber = 5;
+    third.displayNumber = 5;
+    EXPECT_EQ(IslandLayout::entries({first, second, third}, false, "pill", std::nullopt),
+              (std::vector<IslandLayout::Entry>{{4, IslandStyle::pill}, {5, IslandStyle::pill}}));
+    EXPECT_TRUE(IslandLayout::entries({}, false, "pill", std::nullopt).empty());
 }
 
 TEST(IslandLayoutEntriesTest, KeyJoinsDisplayAndStyle)

@@ -38,6 +38,7 @@ class IslandTest : public ::testing::Test {
 protected:
     IslandTest()
     {
+        setScreens(&screens);
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
         // Tests must not depend on the machine: never import an earlier product's settings file.
         UserDefaults::standard().set(Defaults::migrationFlagKey, true);
@@ -49,6 +50,7 @@ protected:
         ExtensionStore::shared().stopAll();
         ExtensionStore::shared().onActivityChange = nullptr;
         Updater::shared().setWantsIsland(false);
+        setScreens(nullptr);
     }
 
     UserDefaults &defaults() { return UserDefaults::standard(); }
@@ -96,26 +98,21 @@ protected:
         return found;
     }
 
+    struct Display {
+        QString name;
+        QSizeF size;
+        double scale = 1;
+        std::optional<QSizeF> notch;
+        double topBar = 0;
+    };
     // A laptop display with a 185 x 32 notch, and a plain external display.
-    static SimScreens::Output laptop(const char *name = "eDP-1")
+    static Display laptop(const char *name = "eDP-1") { return {name, QSizeF(1512, 982), 2, QSizeF(185, 32), 37}; }
+    static Display external(const char *name = "DP-1", double topBar = 24)
     {
-        return {name, QSizeF(1512, 982), 2, QSizeF(185, 32), 37};
+        return {name, QSizeF(2560, 1440), 1, std::nullopt, topBar};
     }
-    static SimScreens::Output external(const char *name = "DP-1", double menuBar = 24)
-    {
-        return {name, QSizeF(2560, 1440), 1, std::nullopt, menuBar};
-    }
-    // Connects a screen and returns it as the screens service reports it.
-    ScreenInfo plug(SimScreens::Output output)
-    {
-        const QString name = output.name;
-        screens.add(std::move(output));
-        for (auto &info : screens.screens()) {
-            if (info.name == name)
-                return info;
-        }
-        return {};
-    }
+    // Connects a display and returns it as the screens service reports it.
+    Screen plug(const Display &d) { return screens.plug(d.name, d.size, d.scale, d.notch, d.topBar); }
 
     VirtualTime time;
     SimScreens screens;

@@ -1,75 +1,137 @@
 #include "Platform/Screens.h"
 #include "Platform/linux/QtScreens.h"
 #include "Platform/sim/SimScreens.h"
+#include "Platform/sim/VirtualTime.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace vesk;
 
-TEST(ScreensTest, DisplayNumbersFollowFirstSightAndAreNeverReused)
+TEST(DisplayNumbersTest, NumbersFollowFirstSightAndAreNeverReused)
 {
-    const uint32_t a = Screens::displayNumber("screens-test-A");
-    const uint32_t b = Screens::displayNumber("screens-test-B");
-    EXPECT_GT(a, 0u);
-    EXPECT_EQ(b, a + 1);
-    EXPECT_EQ(Screens::displayNumber("screens-test-A"), a);  // an output that comes back keeps its number
-    EXPECT_EQ(Screens::displayNumber("screens-test-C"), b + 1);
+    DisplayNumbers numbers;
+    EXPECT_EQ(numbers.number("eDP-1", {}), 1u);
+    EXPECT_EQ(numbers.number("HDMI-1", {}), 2u);
+    // Unplugged and plugged again: the same number, and a newcomer does not take a freed one.
+    EXPECT_EQ(numbers.number("eDP-1", {}), 1u);
+    EXPECT_EQ(numbers.number("DP-2", {}), 3u);
+    EXPECT_EQ(numbers.number("HDMI-1", {}), 2u);
 }
 
-TEST(ScreensTest, SimulatedScreensAreTopAlignedWithTheYAxisUp)
+TEST(DisplayNumbersTest, TwoPresentOutputsWithOneNameGetTwoNumbers)
 {
-    SimScreens screens;
-    screens.add({"sim-laptop", QSizeF(1512, 982), 2, QSizeF(185, 32), 37});
-    screens.add({"sim-tall", QSizeF(1080, 1920), 1, std::nullopt, 24});
-    const auto list = screens.screens();
-    ASSERT_EQ(list.size(), 2u);
+    DisplayNumbers numbers;
+    QString first, second;
+    auto a = numbers.number("", {}, &first);
+    auto b = numbers.number("", {first}, &second);
+    EXPECT_NE(a, 0u);
+    EXPECT_NE(b, 0u);
+    EXPECT_NE(a, b);
+    EXPECT_NE(first, second);
+    // The next listing sees the same two numbers again.
+    EXPECT_EQ(numbers.number("", {}), a);
+    EXPECT_EQ(numbers.number("", {first}), b);
+}
 
-    const auto &laptop = list[0];
-    EXPECT_EQ(laptop.frame, QRectF(0, 0, 1512, 982));
-    EXPECT_EQ(laptop.visibleFrame, QRectF(0, 0, 1512, 945));  // the bar takes the top 37 points
-    EXPECT_EQ(laptop.safeAreaTopInset, 32);
+class SimScreensTest : public ::testing::Test {
+protected:
+    VirtualTime time;
+    SimScreens sim;
+};
+
+TEST_F(SimScreensTest, NotchedScreenReportsInsetAndAuxiliaryAreas)
+{
+    auto laptop = sim.plug("Built-in", {1512, 982}, 2, QSizeF(185, 32), 37);
+    EXPECT_TRUE(laptop.hasNotch());
+    EXPECT_EQ(laptop.safeAreaTop, 32);
     ASSERT_TRUE(laptop.auxiliaryTopLeftArea && laptop.auxiliaryTopRightArea);
-    EXPECT_EQ(laptop.auxiliaryTopLeftArea->width() + laptop.auxiliaryTopRightArea->width() + 185, 1512);
-    EXPECT_EQ(laptop.auxiliaryTopRightArea->y(), 950);
-    EXPECT_EQ(laptop.scale, 2);
+    EXPECT_DOUBLE_EQ(laptop.frame.width() - laptop.auxiliaryTopLeftArea->width() - laptop.auxiliaryTopRightArea->width(),
+                     185);
+    EXPECT_DOUBLE_EQ(laptop.topBarHeight(), 37);
+    EXPECT_EQ(laptop.pixelFrame, QRectF(0, 0, 3024, 1964));
 
-    const auto &tall = list[1];
-    // Top-aligned with the first screen: it reaches 938 points below the first one's bottom edge.
-    EXPECT_EQ(tall.frame, QRectF(1512, -938, 1080, 1920));
-    EXPECT_EQ(tall.frame.y() + tall.frame.height(), 982);
-    EXPECT_EQ(tall.safeAreaTopInset, 0);
-    EXPECT_FALSE(tall.auxiliaryTopLeftArea);
-    EXPECT_EQ(screens.screen(tall.displayNumber)->name, "sim-tall");
-    EXPECT_EQ(screens.mainDisplayNumber(), laptop.displayNumber);
+    auto external = sim.plug("External", {2560, 1440});
+    EXPECT_FALSE(external.hasNotch());
+    EXPECT_FALSE(external.auxiliaryTopLeftArea.has_value());
+    EXPECT_EQ(external.frame, QRectF(1512, 0, 2560, 1440));  // to the right, top-aligned
+    EXPECT_EQ(external.topBarHeight(), 0);
+    EXPECT_NE(external.displayNumber, laptop.displayNumber);
+}
 
+TEST_F(SimScreensTest, NotificationsArriveOnALaterTurnAndNumbersSurviveReplug)
+{
+    std::vector<std::string> events;
+    auto added = sim.screenAdded.connect([&](const Screen &s) { events.push_back("+" + s.name.toStdString()); });
+    auto removed = sim.screenRemoved.connect([&](const Screen &s) { events.push_back("-" + s.name.toStdString()); });
+    auto changed = sim.screenChanged.connect([&](const Screen &s) { events.push_back("~" + s.name.toStdString()); });
+    int lists = 0;
+    auto all = sim.screensChanged.connect([&] { ++lists; });
+
+    auto a = sim.plug("A", {1440, 900});
+    auto b = sim.plug("B", {1920, 1080});
+    EXPECT_TRUE(events.empty());
+    time.flush();
+    EXPECT_EQ(events, (std::vector<std::string>{"+A", "+B"}));
+    EXPECT_EQ(lists, 2);
+
+    EXPECT_TRUE(sim.unplug("A"));
+    EXPECT_FALSE(sim.unplug("A"));
+    EXPECT_TRUE(sim.makePrimary("B"));
+    time.flush();
+    auto again = sim.plug("A", {1440, 900});
+    EXPECT_EQ(again.displayNumber, a.displayNumber);
+    time.flush();
+    EXPECT_EQ(events, (std::vector<std::string>{"+A", "+B", "-A", "+A"}));
+    EXPECT_EQ(sim.screen(b.displayNumber)->name, "B");
+    EXPECT_FALSE(sim.screen(0).has_value());
+}
+
+TEST_F(SimScreensTest, UpdateReportsOnlyRealChanges)
+{
+    auto a = sim.plug("A", {1440, 900});
+    time.flush();
     int changes = 0;
-    auto connection = screens.changed.connect([&] { ++changes; });
-    EXPECT_TRUE(screens.remove("sim-laptop"));
-    EXPECT_FALSE(screens.remove("sim-laptop"));
+    auto changed = sim.screenChanged.connect([&](const Screen &) { ++changes; });
+    EXPECT_TRUE(sim.update(a));
+    time.flush();
+    EXPECT_EQ(changes, 0);
+    a.visibleFrame = a.frame.adjusted(0, 24, 0, 0);
+    a.displayNumber = 99;  // the service keeps the number it gave
+    EXPECT_TRUE(sim.update(a));
+    time.flush();
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(screens.screens().front().frame, QRectF(0, 0, 1080, 1920));
+    EXPECT_EQ(sim.screens().front().displayNumber, 1u);
+    EXPECT_EQ(sim.screens().front().topBarHeight(), 24);
 }
 
-TEST(ScreensTest, CoordinatesStartAtTheFirstScreensBottomLeftCorner)
+TEST_F(SimScreensTest, YUpConversionReflectsAboutThePrimaryDisplay)
 {
-    // A first screen to the right of and below another one in the windowing system's coordinates.
-    const QRectF first(1920, 200, 1512, 982);
-    const auto main = ScreenInfo::fromTopDown("first", first, first.adjusted(0, 37, 0, 0), first, 2);
-    EXPECT_EQ(main.frame, QRectF(0, 0, 1512, 982));
-    EXPECT_EQ(main.visibleFrame, QRectF(0, 0, 1512, 945));
-    const auto left = ScreenInfo::fromTopDown("left", QRectF(0, 0, 1920, 1080), QRectF(0, 0, 1920, 1080), first, 1);
-    EXPECT_EQ(left.frame, QRectF(-1920, 102, 1920, 1080));
+    EXPECT_EQ(sim.toYUp(QRectF(1, 2, 3, 4)), QRectF(1, 2, 3, 4));  // no display: unchanged
+    sim.plug("A", {1440, 900});
+    sim.plug("B", {1920, 1200});
+    // A strip at the top of the primary display lies at its top in y-up terms too.
+    EXPECT_EQ(sim.toYUp(QRectF(100, 0, 200, 32)), QRectF(100, 868, 200, 32));
+    // The taller display reaches below the primary one: negative y-up values.
+    EXPECT_EQ(sim.toYUp(QRectF(1440, 0, 1920, 1200)), QRectF(1440, -300, 1920, 1200));
+    QRectF panel(500, 10, 760, 300);
+    EXPECT_EQ(sim.fromYUp(sim.toYUp(panel)), panel);
 }
 
-TEST(ScreensTest, QtScreensReportNoNotch)
+TEST(QtScreensTest, LinuxDisplaysHaveNoNotchAndDistinctNumbers)
 {
-    QtScreens screens;
-    const auto list = screens.screens();
-    ASSERT_FALSE(list.empty());  // the offscreen platform has one screen
-    for (const auto &screen : list) {
-        EXPECT_GT(screen.displayNumber, 0u);
-        EXPECT_EQ(screen.safeAreaTopInset, 0);
-        EXPECT_FALSE(screen.auxiliaryTopLeftArea);
-        EXPECT_EQ(screen.frame.y() + screen.frame.height(), list.front().frame.height());
+    QtScreens qt;
+    auto list = qt.screens();
+    ASSERT_FALSE(list.empty());
+    std::set<uint32_t> numbers;
+    for (auto &s : list) {
+        EXPECT_NE(s.displayNumber, 0u);
+        numbers.insert(s.displayNumber);
+        EXPECT_EQ(s.safeAreaTop, 0);
+        EXPECT_FALSE(s.hasNotch());
+        EXPECT_EQ(s.pixelFrame.size(), s.frame.size() * s.scale);
     }
+    EXPECT_EQ(numbers.size(), list.size());
+    EXPECT_EQ(qt.screens(), list);  // numbers are stable from call to call
 }

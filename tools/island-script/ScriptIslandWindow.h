@@ -23,7 +23,7 @@ public:
     {
         if (closed_)
             return;
-        if (auto screen = vesk::Screens::shared().screen(display_))
+        if (auto screen = vesk::screens().screen(display_))
             model_->updateNotch(*screen, style_, true);
     }
     void close() override

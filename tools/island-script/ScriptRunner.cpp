@@ -51,6 +51,7 @@ ScriptRunner::ScriptRunner(std::ostream &out, std::ostream &err) : out_(out), er
     UserDefaults::setStandard(std::make_unique<UserDefaults>());
     // Runs must not depend on the machine: never import an earlier product's settings file.
     UserDefaults::standard().set(Defaults::migrationFlagKey, true);
+    setScreens(&screens_);
     auto &extensions = ExtensionStore::shared();
     extensions.onActivityChange = [this] {
         if (started_)
@@ -74,6 +75,7 @@ ScriptRunner::~ScriptRunner()
     layout_.reset();
     islands_.clear();
     primary_.reset();
+    setScreens(nullptr);
 }
 
 int ScriptRunner::run(std::istream &script, const std::string &fileName)
@@ -137,15 +139,15 @@ void ScriptRunner::execute(const std::string &line)
         noMore();
     } else if (verb == "screen") {
         requireNotStarted(verb);
-        screens_.add(screenOutput(line, pos));
+        plugScreen(line, pos);
     } else if (verb == "plug") {
-        screens_.add(screenOutput(line, pos));
+        plugScreen(line, pos);
         if (started_)
             syncIslands(true);
     } else if (verb == "unplug") {
         const std::string name = script::nextWord(line, pos);
         noMore();
-        if (!screens_.remove(QString::fromStdString(name)))
+        if (!screens_.unplug(QString::fromStdString(name)))
             throw ScriptError("no screen named \"" + name + "\"");
         if (started_)
             syncIslands(true);
@@ -319,11 +321,11 @@ void ScriptRunner::execute(const std::string &line)
 
 void ScriptRunner::start()
 {
-    if (mirrorCount_ > 0 && !screens_.outputs().empty())
+    if (mirrorCount_ > 0 && !screens_.screens().empty())
         throw ScriptError("\"mirrors\" is for scripts without screens: the layout makes the mirrors");
     started_ = true;
     primary_ = NotchViewModel::makePrimary();
-    if (screens_.outputs().empty()) {
+    if (screens_.screens().empty()) {
         islands_.push_back(primary_);
         for (int i = 0; i < mirrorCount_; ++i)
             islands_.push_back(NotchViewModel::makeMirror(*primary_));
@@ -349,7 +351,8 @@ void ScriptRunner::syncIslands(bool force)
         selected_ = 0;
 }
 
-SimScreens::Output ScriptRunner::screenOutput(const std::string &line, size_t &pos) const
+// Declares a screen: NAME WxH [scale S] [notch WxH] [menubar H].
+void ScriptRunner::plugScreen(const std::string &line, size_t &pos)
 {
     auto size = [](const std::string &word) {
         const auto x = word.find('x');
@@ -360,28 +363,33 @@ SimScreens::Output ScriptRunner::screenOutput(const std::string &line, size_t &p
             throw ScriptError("bad size \"" + word + "\"");
         return QSizeF(w, h);
     };
-    SimScreens::Output output;
     const std::string name = script::nextWord(line, pos);
     if (name.empty())
         throw ScriptError("a screen needs a name and a size");
-    output.name = QString::fromStdString(name);
-    output.size = size(script::nextWord(line, pos));
+    const QString outputName = QString::fromStdString(name);
+    for (const auto &present : screens_.screens()) {
+        if (present.name == outputName)
+            throw ScriptError("a screen named \"" + name + "\" is already connected");
+    }
+    const QSizeF screenSize = size(script::nextWord(line, pos));
+    double scale = 1, menuBar = 0;
+    std::optional<QSizeF> notch;
     for (std::string option = script::nextWord(line, pos); !option.empty(); option = script::nextWord(line, pos)) {
         const std::string value = script::nextWord(line, pos);
         if (value.empty())
             throw ScriptError("\"" + option + "\" needs a value");
         if (option == "scale")
-            output.scale = script::number(value);
+            scale = script::number(value);
         else if (option == "notch")
-            output.notch = size(value);
+            notch = size(value);
         else if (option == "menubar")
-            output.menuBarHeight = script::number(value);
+            menuBar = script::number(value);
         else
             throw ScriptError("unknown screen option \"" + option + "\"");
     }
-    if (!(output.scale > 0) || output.menuBarHeight < 0)
+    if (!(scale > 0) || !(menuBar >= 0) || menuBar > screenSize.height())
         throw ScriptError("bad screen scale or menu bar height");
-    return output;
+    screens_.plug(outputName, screenSize, scale, notch, menuBar);
 }
 
 // The verbs that act on the selected island. Returns false for a verb that is not one of them.

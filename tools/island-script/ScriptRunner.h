@@ -31,7 +31,7 @@ public:
 private:
     void execute(const std::string &line);
     bool executeIslandVerb(const std::string &verb, const std::string &line, size_t &pos);
-    vesk::SimScreens::Output screenOutput(const std::string &line, size_t &pos) const;
+    void plugScreen(const std::string &line, size_t &pos);
     void syncIslands(bool force);
     void start();
     void requireStarted(const std::string &verb) const;

@@ -6,20 +6,29 @@
 
 #include <memory>
 
+class QScreen;
+
 namespace vesk {
 
-// The screens Qt knows, in its order (the primary screen first). No Linux display reports a
-// notch, so the safe-area inset is 0 and the auxiliary areas are absent. Change notifications are
-// wired on first use, once a Qt GUI application exists.
+// Screens from Qt's QScreen list. No Linux display has a camera housing, so the safe area is 0 and
+// there are no auxiliary top areas. Qt's screen signals are gathered and compared with the last
+// list one event-loop turn later, so a burst of changes (an output re-arranged) is reported once.
 class QtScreens final : public Screens {
 public:
     QtScreens();
     ~QtScreens() override;
-    std::vector<ScreenInfo> screens() const override;
+
+    std::vector<Screen> screens() const override;
 
 private:
-    void watch() const;
-    mutable std::unique_ptr<QObject> context_;
+    void watch(QScreen *screen);
+    void scheduleRescan();
+    void rescan();
+
+    mutable DisplayNumbers numbers_;
+    std::vector<Screen> last_;
+    std::unique_ptr<QObject> context_;
+    bool rescanPending_ = false;
 };
 
 }  // namespace vesk

@@ -1,48 +1,90 @@
 #include "Platform/sim/SimScreens.h"
 
+#include "Platform/MainQueue.h"
+
 #include <algorithm>
 
 namespace vesk {
 
-std::vector<ScreenInfo> SimScreens::screens() const
+Screen SimScreens::plug(const QString &name, QSizeF size, double scale, std::optional<QSizeF> notch, double topBar)
 {
-    std::vector<ScreenInfo> list;
-    if (outputs_.empty())
-        return list;
-    const QRectF first(QPointF(0, 0), outputs_.front().size);
     double x = 0;
-    for (const auto &output : outputs_) {
-        const QRectF geometry(x, 0, output.size.width(), output.size.height());
-        const QRectF available = geometry.adjusted(0, output.menuBarHeight, 0, 0);
-        auto info = ScreenInfo::fromTopDown(output.name, geometry, available, first, output.scale);
-        if (output.notch && output.notch->height() > 0) {
-            const double side = (output.size.width() - output.notch->width()) / 2;
-            const double h = output.notch->height();
-            info.safeAreaTopInset = h;
-            const QRectF &f = info.frame;
-            info.auxiliaryTopLeftArea = QRectF(f.x(), f.y() + f.height() - h, side, h);
-            info.auxiliaryTopRightArea = QRectF(f.x() + f.width() - side, f.y() + f.height() - h, side, h);
-        }
-        list.push_back(info);
-        x += output.size.width();
+    for (auto &s : screens_)
+        x = std::max(x, s.frame.right());
+    Screen s;
+    s.name = name;
+    s.frame = QRectF(QPointF(x, 0), size);
+    s.visibleFrame = s.frame.adjusted(0, topBar, 0, 0);
+    s.scale = scale;
+    if (notch) {
+        const double side = (size.width() - notch->width()) / 2;
+        s.safeAreaTop = notch->height();
+        s.auxiliaryTopLeftArea = QRectF(x, 0, side, notch->height());
+        s.auxiliaryTopRightArea = QRectF(x + size.width() - side, 0, side, notch->height());
     }
-    return list;
+    s.pixelFrame = QRectF(s.frame.topLeft() * scale, s.frame.size() * scale);
+    add(s);
+    return screens_.back();
 }
 
-void SimScreens::add(Output output)
+bool SimScreens::add(Screen screen)
 {
-    outputs_.push_back(std::move(output));
-    changed();
-}
-
-bool SimScreens::remove(const QString &name)
-{
-    auto it = std::find_if(outputs_.begin(), outputs_.end(), [&](const Output &s) { return s.name == name; });
-    if (it == outputs_.end())
+    auto same = [&](const Screen &s) { return s.name == screen.name; };
+    if (std::any_of(screens_.begin(), screens_.end(), same))
         return false;
-    outputs_.erase(it);
-    changed();
+    screen.displayNumber = numbers_.number(screen.name, {});
+    screens_.push_back(screen);
+    post(&Screens::screenAdded, screen);
     return true;
+}
+
+bool SimScreens::unplug(const QString &name)
+{
+    auto it = std::find_if(screens_.begin(), screens_.end(), [&](const Screen &s) { return s.name == name; });
+    if (it == screens_.end())
+        return false;
+    Screen gone = *it;
+    screens_.erase(it);
+    post(&Screens::screenRemoved, gone);
+    return true;
+}
+
+bool SimScreens::update(Screen screen)
+{
+    for (auto &s : screens_) {
+        if (s.name == screen.name) {
+            screen.displayNumber = s.displayNumber;
+            if (s == screen)
+                return true;
+            s = screen;
+            post(&Screens::screenChanged, screen);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SimScreens::makePrimary(const QString &name)
+{
+    auto it = std::find_if(screens_.begin(), screens_.end(), [&](const Screen &s) { return s.name == name; });
+    if (it == screens_.end())
+        return false;
+    if (it == screens_.begin())
+        return true;
+    std::rotate(screens_.begin(), it, it + 1);
+    post(&Screens::screenChanged, screens_.front());
+    return true;
+}
+
+void SimScreens::post(Signal<const Screen &> Screens::*signal, const Screen &screen)
+{
+    std::weak_ptr<bool> alive = alive_;
+    mainQueue().post([this, alive, signal, screen] {
+        if (alive.expired())
+            return;
+        (this->*signal)(screen);
+        screensChanged();
+    });
 }
 
 }  // namespace vesk
