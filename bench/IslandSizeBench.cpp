@@ -7,6 +7,7 @@
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
 #include "Platform/sim/SimScreens.h"
+#include "Platform/sim/SimWorkspace.h"
 #include "Platform/sim/VirtualTime.h"
 
 #include <benchmark/benchmark.h>
@@ -21,14 +22,20 @@ struct Island {
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
         UserDefaults::standard().set(Defaults::migrationFlagKey, true);
         setScreens(&screens);
+        setWorkspace(&workspace);
         screens.plug("eDP-1", QSizeF(1512, 982), 2, QSizeF(185, 32), 37);
         model = NotchViewModel::makePrimary();
         model->updateNotch(screens.screens().front(), IslandStyle::notch, false);
         time.advance(1);
     }
-    ~Island() { setScreens(nullptr); }
+    ~Island()
+    {
+        setScreens(nullptr);
+        setWorkspace(nullptr);
+    }
     VirtualTime time;
     SimScreens screens;
+    SimWorkspace workspace;
     SimHaptics haptics;
     SimCalendarStore calendar;
     std::shared_ptr<NotchViewModel> model;

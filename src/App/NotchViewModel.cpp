@@ -5,6 +5,7 @@
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/VolumeService.h"
 #include "Platform/UserDefaults.h"
+#include "Platform/Workspace.h"
 #include "Readouts/CalendarService.h"
 #include "Readouts/CountdownTimer.h"
 #include "Updater/Updater.h"
@@ -73,6 +74,12 @@ NotchViewModel::NotchViewModel(Token, NotchViewModel *primary)
     Defaults::registerTable();
     readDefaults();
     defaultsObserver_ = UserDefaults::standard().changed.connect([this] { readDefaults(); });
+    if (const auto app = workspace().frontmostApplication())
+        frontmostBundleID = app->toStdString();
+    workspaceObservers_.push_back(
+        workspace().frontmostApplicationChanged.connect([this](const std::optional<QString> &app) {
+            frontmostBundleID = app ? std::optional(app->toStdString()) : std::nullopt;
+        }));
     // An extension that stops takes its page with it.
     extensionsObserver_ = ExtensionStore::shared().running().observe([this] { clampPage(); });
     if (const auto all = screens().screens(); !all.empty())
@@ -139,6 +146,7 @@ void NotchViewModel::removeMirror(const NotchViewModel &mirror)
 void NotchViewModel::tearDown()
 {
     defaultsObserver_.reset();
+    workspaceObservers_.clear();
     extensionsObserver_.reset();
     pendingStyle_.reset();
     settleTask_.cancel();

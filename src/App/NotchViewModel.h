@@ -2,7 +2,7 @@
 
 #include "App/IslandTypes.h"
 #include "App/Peek.h"
-#include "NowPlaying/OutputDevice.h"
+#include "NowPlaying/AudioOutput.h"
 #include "Platform/Haptics.h"
 #include "Platform/MainQueue.h"
 #include "Platform/Observed.h"
@@ -103,7 +103,7 @@ public:
     Observed<bool> isSwitchingSpace{false};
     Observed<bool> isFullscreenSpace{false};
     Observed<std::optional<std::string>> frontmostBundleID;
-    Observed<std::vector<OutputDevice>> outputs;
+    Observed<std::vector<AudioOutput::Device>> outputs;
     Observed<std::optional<uint32_t>> currentOutputID;
     Observed<bool> isInteracting{false};
     Observed<bool> hasSettled{false};
@@ -312,6 +312,7 @@ private:
     std::optional<IslandStyle> pendingStyle_;
 
     Connection defaultsObserver_;
+    std::vector<Connection> workspaceObservers_;
     Connection extensionsObserver_;
 };
 

@@ -12,6 +12,7 @@
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
 #include "Platform/sim/SimScreens.h"
+#include "Platform/sim/SimWorkspace.h"
 #include "Platform/sim/SimSound.h"
 #include "Platform/sim/VirtualTime.h"
 #include "Readouts/CalendarService.h"
@@ -39,6 +40,7 @@ protected:
     IslandTest()
     {
         setScreens(&screens);
+        setWorkspace(&workspace);
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
         // Tests must not depend on the machine: never import an earlier product's settings file.
         UserDefaults::standard().set(Defaults::migrationFlagKey, true);
@@ -51,6 +53,7 @@ protected:
         ExtensionStore::shared().onActivityChange = nullptr;
         Updater::shared().setWantsIsland(false);
         setScreens(nullptr);
+        setWorkspace(nullptr);
     }
 
     UserDefaults &defaults() { return UserDefaults::standard(); }
@@ -116,6 +119,7 @@ protected:
 
     VirtualTime time;
     SimScreens screens;
+    SimWorkspace workspace;
     SimHaptics haptics;
     SimSound sound;
     SimCalendarStore calendarStore;

@@ -10,7 +10,7 @@ TEST_F(NotchViewModelTest, MirrorSharesTheServicesAndStartsFromThePrimarysReadin
     auto primary = NotchViewModel::makePrimary();
     primary->volumeLevel = 0.4f;
     primary->isMuted = true;
-    primary->outputs = std::vector<OutputDevice>{{7, "Headphones", "headphones", true}};
+    primary->outputs = std::vector<AudioOutput::Device>{{7, "Headphones", "headphones", true}};
     primary->currentOutputID = 7u;
     primary->setDownloadFraction(std::optional<double>(0.3));
 
@@ -159,6 +159,22 @@ TEST_F(NotchViewModelTest, RemovedMirrorStopsReactingAndItsPendingWorkNeverRuns)
     EXPECT_TRUE(mirror->showCalendar.peek());
     primary->show(Peek::focus(true), 2.5);
     EXPECT_EQ(mirror->peek.peek(), Peek::battery(5, false));
+}
+
+TEST_F(NotchViewModelTest, FrontmostApplicationIsFollowed)
+{
+    workspace.setFrontmost(QString("org.example.player"));
+    auto primary = settledPrimary();
+    EXPECT_EQ(primary->frontmostBundleID.peek(), std::optional<std::string>("org.example.player"));
+    auto mirror = NotchViewModel::makeMirror(*primary);
+    primary->removeMirror(*mirror);
+    workspace.setFrontmost(QString("org.example.editor"));
+    time.flush();
+    EXPECT_EQ(primary->frontmostBundleID.peek(), std::optional<std::string>("org.example.editor"));
+    EXPECT_EQ(mirror->frontmostBundleID.peek(), std::optional<std::string>("org.example.player"));
+    workspace.setFrontmost(std::nullopt);
+    time.flush();
+    EXPECT_FALSE(primary->frontmostBundleID.peek());
 }
 
 TEST_F(NotchViewModelTest, DroppingAModelCancelsItsWork)

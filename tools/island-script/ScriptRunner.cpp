@@ -52,6 +52,7 @@ ScriptRunner::ScriptRunner(std::ostream &out, std::ostream &err) : out_(out), er
     // Runs must not depend on the machine: never import an earlier product's settings file.
     UserDefaults::standard().set(Defaults::migrationFlagKey, true);
     setScreens(&screens_);
+    setWorkspace(&workspace_);
     auto &extensions = ExtensionStore::shared();
     extensions.onActivityChange = [this] {
         if (started_)
@@ -76,6 +77,7 @@ ScriptRunner::~ScriptRunner()
     islands_.clear();
     primary_.reset();
     setScreens(nullptr);
+    setWorkspace(nullptr);
 }
 
 int ScriptRunner::run(std::istream &script, const std::string &fileName)

@@ -7,6 +7,7 @@
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
 #include "Platform/sim/SimScreens.h"
+#include "Platform/sim/SimWorkspace.h"
 #include "Platform/sim/SimSound.h"
 #include "Platform/sim/VirtualTime.h"
 #include "Readouts/DownloadMonitor.h"
@@ -62,6 +63,7 @@ private:
     vesk::SimSound sound_;
     vesk::SimCalendarStore calendarStore_;
     vesk::SimScreens screens_;
+    vesk::SimWorkspace workspace_;
     ScriptIslandFactory windows_;
     vesk::DownloadMonitor downloads_;
 
