@@ -107,7 +107,12 @@ TextLine layoutRuns(QStringView text, const FontFace &face, bool monoDigits)
 
 }  // namespace
 
-Font::Font() : face_(faceFor(size_, weight_)) {}
+const FontFace &Font::face() const
+{
+    if (!face_)
+        face_ = faceFor(size_, weight_);
+    return *face_;
+}
 
 Font Font::system(double size, Weight weight)
 {
@@ -115,7 +120,6 @@ Font Font::system(double size, Weight weight)
     Font font;
     font.size_ = size;
     font.weight_ = weight;
-    font.face_ = faceFor(size, weight);
     return font;
 }
 
@@ -124,18 +128,18 @@ Font Font::monospacedDigits() const { return withDigits(true); }
 QFont Font::qfont(int logicalDpi) const
 {
     if (logicalDpi == 72)
-        return face_->font;
+        return face().font;
     return makeQFont(size_, weight_, logicalDpi);
 }
 
-const QFontMetricsF &Font::metrics() const { return face_->metrics; }
-double Font::ascent() const { return face_->metrics.ascent(); }
-double Font::descent() const { return face_->metrics.descent(); }
-double Font::leading() const { return face_->metrics.leading(); }
+const QFontMetricsF &Font::metrics() const { return face().metrics; }
+double Font::ascent() const { return face().metrics.ascent(); }
+double Font::descent() const { return face().metrics.descent(); }
+double Font::leading() const { return face().metrics.leading(); }
 double Font::lineHeight() const { return std::ceil(ascent() + descent() + leading()); }
-double Font::digitCell() const { return face_->digitCell; }
+double Font::digitCell() const { return face().digitCell; }
 
-double Font::advance(QStringView text) const { return layoutRuns(text, *face_, monoDigits_).width; }
+double Font::advance(QStringView text) const { return layoutRuns(text, face(), monoDigits_).width; }
 
 QString Font::describe() const
 {

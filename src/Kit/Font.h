@@ -24,7 +24,7 @@ struct FontFace;
 // off, so that its advances are the same at every scale.
 class Font {
 public:
-    Font();  // the system font at 13 points, regular
+    Font() = default;  // the system font at 13 points, regular
     static Font system(double size, Weight weight = Weight::regular);
 
     // Digits laid out by Kit in cells as wide as the widest digit, so counting numbers do not jitter
@@ -70,7 +70,8 @@ private:
     double size_ = 13;
     Weight weight_ = Weight::regular;
     bool monoDigits_ = false;
-    const FontFace *face_ = nullptr;
+    const FontFace &face() const;
+    mutable const FontFace *face_ = nullptr;  // resolved on first use (needs a Qt application)
 };
 
 // The width of one line of `text` in `font`, rounded up to a whole point.
