@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPointF>
 #include <QString>
 
@@ -100,6 +101,17 @@ struct TextLine {
 // at a character boundary and replaced by an ellipsis so that the whole fits; a line where not even
 // the ellipsis fits shows nothing.
 TextLine layoutLine(const QString &text, const Font &font, double maxWidth = -1);
+
+// A laid-out line shaped into glyph runs once, so drawing it again costs no text shaping.
+struct ShapedLine {
+    struct Piece {
+        QPointF origin;  // of the run's glyph positions, relative to the line's top-left corner
+        QGlyphRun glyphs;
+    };
+    std::vector<Piece> pieces;
+};
+ShapedLine shapeLine(const TextLine &line, const Font &font);
+void drawShaped(QPainter &painter, const ShapedLine &shaped, QPointF topLeft);
 
 // Draws a laid-out line with its top-left corner at `topLeft` (the baseline is one ascent below it)
 // in the painter's current pen colour.

@@ -6,6 +6,7 @@
 #include "Kit/Tree.h"
 
 #include <cmath>
+#include <unordered_map>
 
 namespace kit {
 
@@ -108,6 +109,9 @@ namespace {
 struct TextState {
     Font font;
     double idealWidth = 0;
+    // The line as last drawn, shaped, for the width it was laid out at.
+    double shapedWidth = -1;
+    ShapedLine shaped;
 };
 }  // namespace
 
@@ -128,6 +132,8 @@ QSizeF TextSpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContex
 {
     const auto &state = std::any_cast<const TextState &>(node.state);
     const double height = state.font.lineHeight();
+    if (proposal.width && *proposal.width <= 0)
+        return {0, height};  // not even an ellipsis fits
     if (proposal.width && std::isfinite(*proposal.width) && *proposal.width < state.idealWidth) {
         const TextLine line = layoutLine(text, state.font, std::max(0.0, *proposal.width));
         return {std::ceil(line.width - 1e-9), height};
@@ -137,12 +143,15 @@ QSizeF TextSpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContex
 
 void TextSpec::paint(const Node &node, PaintContext &ctx) const
 {
-    const auto &state = std::any_cast<const TextState &>(node.state);
+    auto &state = std::any_cast<TextState &>(const_cast<Node &>(node).state);
     // Truncation follows where layout put the text, not the width on screen mid-animation.
     const double width = node.targetFrame().width();
-    const TextLine line = layoutLine(text, state.font, width + 1e-6);
+    if (state.shapedWidth != width) {
+        state.shaped = shapeLine(layoutLine(text, state.font, width + 1e-6), state.font);
+        state.shapedWidth = width;
+    }
     ctx.painter.setPen(presentedColor(node).toQColor());
-    drawLine(ctx.painter, line, state.font, QPointF(0, (node.size().height() - state.font.lineHeight()) / 2));
+    drawShaped(ctx.painter, state.shaped, QPointF(0, (node.size().height() - state.font.lineHeight()) / 2));
 }
 
 void TextSpec::describe(const Node &node, QString &out) const
@@ -172,22 +181,71 @@ void SymbolSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
 
 QSizeF SymbolSpec::sizeThatFits(Node &, const Proposal &, LayoutContext &) const { return {size, size}; }
 
-void SymbolSpec::paint(const Node &node, PaintContext &ctx) const
+namespace {
+
+// The symbol's outline in `side` x `side`, thickened for heavier weights (the icon font has one).
+QPainterPath symbolPath(const QString &name, double side, Weight weight)
 {
     const std::optional<QPainterPath> outline = SymbolTable::outline(name);
     const QPainterPath unit = outline ? *outline : SymbolTable::fallbackOutline();
+    return QTransform().scale(side, side).map(unit);
+}
+
+void fillSymbol(QPainter &painter, const QPainterPath &path, double side, Weight weight, const QColor &color)
+{
+    painter.fillPath(path, color);
+    static constexpr double kExtra[] = {0, 0.035, 0.06, 0.085};
+    if (const double extra = kExtra[int(weight)] * side; extra > 0)
+        painter.strokePath(path, QPen(color, extra, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+}
+
+// Filling a glyph outline costs far more than drawing a picture of it, and the same few symbols
+// are drawn every frame: they are kept rendered per name, device size, weight and colour.
+const QImage &cachedSymbol(const QString &name, double devicePixels, Weight weight, const QColor &color)
+{
+    static std::unordered_map<QString, QImage> cache;
+    const QString key = QStringLiteral("%1|%2|%3|%4").arg(name).arg(std::lround(devicePixels * 8)).arg(int(weight)).arg(color.rgba());
+    if (auto it = cache.find(key); it != cache.end())
+        return it->second;
+    if (cache.size() > 512)
+        cache.clear();
+    const int pad = 2;
+    const int px = int(std::ceil(devicePixels)) + 2 * pad;
+    QImage image(px, px, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(pad, pad);
+        fillSymbol(p, symbolPath(name, devicePixels, weight), devicePixels, weight, color);
+    }
+    return cache.emplace(key, std::move(image)).first->second;
+}
+
+}  // namespace
+
+void SymbolSpec::paint(const Node &node, PaintContext &ctx) const
+{
     const QSizeF box = node.size();
     const double side = std::min(box.width(), box.height());
-    const QPainterPath path =
-        QTransform().translate((box.width() - side) / 2, (box.height() - side) / 2).scale(side, side).map(unit);
+    const QPointF origin((box.width() - side) / 2, (box.height() - side) / 2);
     const QColor color = presentedColor(node).toQColor();
-    ctx.painter.fillPath(path, color);
-    // The icon font has one weight; heavier weights thicken the outline.
-    static constexpr double kExtra[] = {0, 0.035, 0.06, 0.085};
-    if (const double extra = kExtra[int(weight)] * side; extra > 0) {
-        QPen pen(color, extra, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        ctx.painter.strokePath(path, pen);
+    QPainter &painter = ctx.painter;
+    const QTransform world = painter.worldTransform();
+    const double s = world.m11();
+    if (world.type() <= QTransform::TxScale && s > 0 && qFuzzyCompare(s, world.m22()) && side * s <= 256) {
+        const QImage &image = cachedSymbol(name, side * s, weight, color);
+        const QPointF at = world.map(origin) - QPointF(2, 2);
+        painter.save();
+        painter.resetTransform();
+        painter.drawImage(QPointF(std::round(at.x()), std::round(at.y())), image);
+        painter.restore();
+        return;
     }
+    painter.save();
+    painter.translate(origin);
+    fillSymbol(painter, symbolPath(name, side, weight), side, weight, color);
+    painter.restore();
 }
 
 void SymbolSpec::describe(const Node &, QString &out) const

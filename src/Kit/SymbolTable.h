@@ -9,7 +9,7 @@
 namespace kit {
 
 // Marks a symbol name kept in a table or a metrics header, so that the test that checks every
-// name the code uses finds it (it finds every `Symbol("...")` and `SymbolName("...")`).
+// name the code uses finds it: it reads every string literal passed to Symbol or SymbolName.
 constexpr const char *SymbolName(const char *name) { return name; }
 
 // The design's symbol names mapped to glyphs of the Material Design Icons font, or to paths drawn

@@ -160,10 +160,14 @@ void Tree::setRoot(Element root)
 {
     const Transaction transaction = Transaction::current();
     ReconcileContext ctx{*this, Env(), transaction, now(), false, ++generation_};
+    const uint64_t before = changes_;
     if (root_ && typeid(root_->spec()) == typeid(*root.spec()) && root_->spec().matchType() == root.spec()->matchType())
         reconcile(*root_, root, ctx, false);
     else
         root_ = makeNode(nullptr, root, ctx);
+    // An unchanged description needs no layout, no frame and no repaint.
+    if (changes_ == before)
+        return;
     layout(transaction);
     scheduleFrameIfAnimating();
     needsDisplay();
@@ -201,12 +205,16 @@ void Tree::reconcile(Node &node, const Element &element, ReconcileContext &ctx, 
         return;
     const std::shared_ptr<const Spec> previous = created ? nullptr : node.spec_;
     const bool same = previous && previous->sameProperties(*spec);
+    if (!same)
+        noteChange();
     node.spec_ = spec;
     node.env_ = ctx.env;
 
     ReconcileContext inner = ctx;
     inner.env = spec->childEnvironment(ctx.env);
-    spec->apply(node, previous.get(), inner);
+    // Equal properties in an unchanged environment leave the node as it is.
+    if (!same || ctx.forceEvaluate)
+        spec->apply(node, previous.get(), inner);
 
     if (spec->isComponent()) {
         if (created || !same || node.dirty_ || ctx.forceEvaluate)
@@ -266,6 +274,8 @@ void Tree::reconcileChildren(Node &node, const Elements &children, ReconcileCont
             match = &old[i];
         }
         if (match) {
+            if (i >= old.size() || match != &old[i])
+                noteChange();  // moved among its siblings
             std::unique_ptr<Node> n = std::move(*match);
             reconcile(*n, element, ctx, false);
             result.push_back(std::move(n));
@@ -285,8 +295,10 @@ void Tree::reconcileChildren(Node &node, const Elements &children, ReconcileCont
 
     // What matched nothing leaves: at once, or drawn on through its removal transition.
     for (size_t i = 0; i < old.size(); ++i)
-        if (old[i])
+        if (old[i]) {
+            noteChange();
             beginRemoval(std::move(old[i]), node, i, ctx);
+        }
     for (auto &[index, n] : leaving)
         node.children_.insert(node.children_.begin() + std::min(index, node.children_.size()), std::move(n));
 }

@@ -65,6 +65,8 @@ public:
     void reconcileChild(Node &parent, ReconcileContext &ctx, const Elements &children);
     uint64_t generation() const { return generation_; }
     void forgetNode(Node &node);
+    // Something in the tree changed during this reconciliation (so layout must run).
+    void noteChange() { ++changes_; }
     // An implicit animation at `node` fired in this update: its subtree lays out with it.
     void markAnimationFired(Node &node, const Transaction &transaction);
     void relayout(const Transaction &transaction);
@@ -79,6 +81,7 @@ private:
     bool stepAll(Node &node, double now);
     void layout(const Transaction &transaction);
 
+    uint64_t changes_ = 0;
     std::unique_ptr<Node> root_;
     QSizeF size_;
     uint64_t generation_ = 0;
