@@ -6,6 +6,7 @@
 #include "Kit/Env.h"
 #include "Kit/Font.h"
 #include "Kit/Geometry.h"
+#include "Kit/Keyframes.h"
 #include "Kit/Shape.h"
 #include "Kit/Transaction.h"
 #include "Kit/Transition.h"
@@ -178,6 +179,10 @@ Element Painter(AnyValue key, std::vector<double> values, PainterFn paint,
 // Content built from the size the reader is offered (it takes all of it).
 Element GeometryReader(std::function<Element(QSizeF)> content);
 
+// Content built from a number that follows `track` each time `trigger` changes (it shows the
+// track's initial value until the first change, and the final value after the track ends).
+Element KeyframeAnimator(AnyValue trigger, KeyframeTrack track, std::function<Element(double)> content);
+
 // Picks one of two branches; the two are different positions, so switching transitions.
 inline Element If(bool condition, Element then, Element otherwise = Element())
 {
@@ -230,6 +235,10 @@ public:
     // A component evaluates its body during reconciliation.
     virtual bool isComponent() const { return false; }
     virtual Element evaluate(const Env &env) const { return Element(); }
+    // Whether a component run every frame (Tree::runEveryFrame) still needs frames at `now`.
+    virtual bool wantsFrames(const Node &node, double now) const { return false; }
+    // A component whose body depends on its node's retained state (a running keyframe track).
+    virtual Element evaluateAt(const Node &node, const Env &env) const { return evaluate(env); }
     // The environment seen by the children.
     virtual Env childEnvironment(const Env &env) const { return env; }
     // Flexibility in a stack: layout priority.

@@ -1,6 +1,7 @@
 #pragma once
 
 // Everything a view needs: descriptions, fonts, colours, shapes, animation and the node tree.
+#include "Kit/AnimatedValue.h"
 #include "Kit/Animation.h"
 #include "Kit/Animator.h"
 #include "Kit/Color.h"
@@ -13,4 +14,5 @@
 #include "Kit/SymbolTable.h"
 #include "Kit/Transaction.h"
 #include "Kit/Transition.h"
+#include "Kit/TextFormat.h"
 #include "Kit/Tree.h"

@@ -128,6 +128,10 @@ Element VStack(const StackOptions &options, Elements children)
 }
 Element GeometryReader(std::function<Element(QSizeF)> content) { return make<GeometryReaderSpec>(std::move(content)); }
 Element Observe(std::function<Element(const Env &)> body) { return make<ObserveSpec>(std::move(body)); }
+Element KeyframeAnimator(AnyValue trigger, KeyframeTrack track, std::function<Element(double)> content)
+{
+    return make<KeyframeSpec>(std::move(trigger), std::move(track), std::move(content));
+}
 
 // ---- Specs --------------------------------------------------------------------------------------
 
@@ -149,6 +153,38 @@ void ImplicitAnimationSpec::apply(Node &node, const Spec *previous, ReconcileCon
     if (!ctx.transaction.disablesAnimations)
         ctx.transaction.animation = animation;
     ctx.tree.markAnimationFired(node, ctx.transaction);
+}
+
+namespace {
+struct KeyframeState {
+    std::optional<double> start;  // when the track last began
+};
+}  // namespace
+
+void KeyframeSpec::apply(Node &node, const Spec *previous, ReconcileContext &ctx) const
+{
+    if (!node.state.has_value())
+        node.state = KeyframeState{};
+    if (!previous)
+        return;
+    if (static_cast<const KeyframeSpec &>(*previous).trigger == trigger)
+        return;
+    std::any_cast<KeyframeState &>(node.state).start = ctx.now;
+    ctx.tree.runEveryFrame(node);
+}
+
+Element KeyframeSpec::evaluateAt(const Node &node, const Env &) const
+{
+    const auto *state = std::any_cast<KeyframeState>(&node.state);
+    if (!state || !state->start)
+        return content(track.initial());
+    return content(track.value(node.tree().now() - *state->start));
+}
+
+bool KeyframeSpec::wantsFrames(const Node &node, double now) const
+{
+    const auto *state = std::any_cast<KeyframeState>(&node.state);
+    return state && state->start && now - *state->start < track.duration();
 }
 
 void OffsetSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const

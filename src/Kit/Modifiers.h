@@ -99,6 +99,23 @@ public:
     std::function<Element(const Env &)> body;
 };
 
+class KeyframeSpec final : public Spec {
+public:
+    KeyframeSpec(AnyValue trigger, KeyframeTrack track, std::function<Element(double)> content)
+        : trigger(std::move(trigger)), track(std::move(track)), content(std::move(content))
+    {
+    }
+    const char *kind() const override { return "Keyframes"; }
+    bool sameProperties(const Spec &) const override { return false; }
+    bool isComponent() const override { return true; }
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
+    Element evaluateAt(const Node &node, const Env &env) const override;
+    bool wantsFrames(const Node &node, double now) const override;
+    AnyValue trigger;
+    KeyframeTrack track;
+    std::function<Element(double)> content;
+};
+
 // Painting modifiers.
 
 class OffsetSpec final : public Spec {

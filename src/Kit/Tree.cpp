@@ -4,6 +4,7 @@
 
 #include "Platform/Clock.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kit {
@@ -231,7 +232,8 @@ void Tree::evaluateComponent(Node &node, ReconcileContext &ctx)
     const Spec &spec = node.spec();
     const Env env = ctx.env;
     Node *target = &node;
-    node.observation_ = vesk::trackObservation([&] { body = spec.evaluate(env); }, [this, target] { invalidate(*target); });
+    node.observation_ =
+        vesk::trackObservation([&] { body = spec.evaluateAt(node, env); }, [this, target] { invalidate(*target); });
     node.dirty_ = false;
     reconcileChildren(node, Elements{body}, ctx);
 }
@@ -332,8 +334,17 @@ void Tree::markAnimationFired(Node &node, const Transaction &transaction)
     node.firedCompletion_ = transaction.completion;
 }
 
+void Tree::runEveryFrame(Node &node)
+{
+    if (std::find(everyFrame_.begin(), everyFrame_.end(), &node) == everyFrame_.end())
+        everyFrame_.push_back(&node);
+    if (!frame_.isPending())
+        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+}
+
 void Tree::forgetNode(Node &node)
 {
+    everyFrame_.erase(std::remove(everyFrame_.begin(), everyFrame_.end(), &node), everyFrame_.end());
     for (auto &p : pending_)
         if (p.node == &node)
             p.node = nullptr;
@@ -375,6 +386,8 @@ void Tree::layout(const Transaction &transaction)
 
 bool Tree::isAnimating() const
 {
+    if (!everyFrame_.empty())
+        return true;
     std::function<bool(const Node &)> any = [&](const Node &n) {
         if (n.isAnimating())
             return true;
@@ -414,7 +427,24 @@ bool Tree::stepAll(Node &node, double now)
 void Tree::onFrame(double now)
 {
     frame_ = {};
-    if (root_ && stepAll(*root_, now))
+    // Components that follow the clock describe themselves again, without animation.
+    if (!everyFrame_.empty()) {
+        const std::vector<Node *> nodes = everyFrame_;
+        ++generation_;
+        withoutAnimation([&] {
+            for (Node *node : nodes) {
+                if (std::find(everyFrame_.begin(), everyFrame_.end(), node) == everyFrame_.end())
+                    continue;
+                ReconcileContext ctx{*this, node->env_, Transaction::current(), now, false, generation_};
+                evaluateComponent(*node, ctx);
+                if (!node->spec().wantsFrames(*node, now))
+                    everyFrame_.erase(std::remove(everyFrame_.begin(), everyFrame_.end(), node), everyFrame_.end());
+            }
+        });
+        layout(Transaction{std::nullopt, true, nullptr});
+    }
+    const bool moving = root_ && stepAll(*root_, now);
+    if (moving || !everyFrame_.empty())
         frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
     needsDisplay();
 }

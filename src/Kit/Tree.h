@@ -65,6 +65,8 @@ public:
     void reconcileChild(Node &parent, ReconcileContext &ctx, const Elements &children);
     uint64_t generation() const { return generation_; }
     void forgetNode(Node &node);
+    // Re-evaluates `node` (a component) on every frame until its spec says it is done.
+    void runEveryFrame(Node &node);
     // Something in the tree changed during this reconciliation (so layout must run).
     void noteChange() { ++changes_; }
     // An implicit animation at `node` fired in this update: its subtree lays out with it.
@@ -90,6 +92,7 @@ private:
         Transaction transaction;
     };
     std::vector<Pending> pending_;
+    std::vector<Node *> everyFrame_;
     vesk::WorkItem updateItem_;
     FrameDriver::Request frame_;
 };
