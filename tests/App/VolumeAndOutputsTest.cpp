@@ -232,3 +232,16 @@ TEST_F(VolumeAndOutputsTest, WithoutASoundServerEverythingReadsEmpty)
     EXPECT_EQ(model->volumeLevel.peek(), 0.3f);
     EXPECT_FALSE(model->peek.peek());
 }
+
+TEST_F(VolumeAndOutputsTest, OneReadoutPerChangeAndAConnectionWinsOverADisconnection)
+{
+    audioDevices.systemSetOutputs({output(1, "Built-in Speakers", AudioTransport::builtin),
+                                   output(2, "SoundLink Flex", AudioTransport::bluetooth)});
+    auto model = settledPrimary();
+    audioDevices.systemSetOutputs({output(1, "Built-in Speakers", AudioTransport::builtin),
+                                   output(3, "AirPods Max", AudioTransport::bluetooth),
+                                   output(4, "Living Room", AudioTransport::network)});
+    time.flush();
+    EXPECT_EQ(model->peek.peek(), Peek::device("airpodsmax", true));
+    EXPECT_EQ(patternsOf(*model), std::vector{HapticPattern::generic});
+}
