@@ -17,6 +17,7 @@ void VolumeService::attachToDefaultDevice()
 {
     // The previous output stops reporting before another one is listened to.
     deviceListener_.reset();
+    ownWriteReport_.cancel();
     AudioDevices &service = audioDevices();
     device_ = service.defaultOutput().value_or(0);
     if (device_ == 0)
@@ -52,12 +53,24 @@ std::optional<bool> VolumeService::isMuted() const
 
 bool VolumeService::setVolume(float level)
 {
-    return device_ != 0 && audioDevices().setVolume(device_, level);
+    if (device_ == 0 || !audioDevices().setVolume(device_, level))
+        return false;
+    reportOwnWrite();
+    return true;
 }
 
 bool VolumeService::setMuted(bool muted)
 {
-    return device_ != 0 && audioDevices().setMuted(device_, muted);
+    if (device_ == 0 || !audioDevices().setMuted(device_, muted))
+        return false;
+    reportOwnWrite();
+    return true;
+}
+
+void VolumeService::reportOwnWrite()
+{
+    if (!ownWriteReport_.isPending())
+        ownWriteReport_ = mainQueue().after(0, [this] { reportChange(); });
 }
 
 }  // namespace vesk

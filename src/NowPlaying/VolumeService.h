@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/MainQueue.h"
 #include "Platform/Signal.h"
 
 #include <cstdint>
@@ -19,8 +20,10 @@ public:
     VolumeService(const VolumeService &) = delete;
     VolumeService &operator=(const VolumeService &) = delete;
 
-    // The volume (0...1) and the mute flag, after each volume or mute change of the attached output.
-    // Attaching to another output reports nothing by itself.
+    // The volume (0...1) and the mute flag, on a later main-queue turn after each volume or mute
+    // change of the attached output, its own writes included (the sound server does not echo
+    // those, but every island must learn of them). Attaching to another output reports nothing
+    // by itself.
     std::function<void(float volume, bool muted)> onChange;
 
     // Listens for changes of the default output and attaches to the current one. Only the first call
@@ -34,18 +37,21 @@ public:
     // The attached output's mute flag; none when it cannot be read.
     std::optional<bool> isMuted() const;
     // Writes to the attached output; false when the write was refused (no output, no sound server),
-    // and then nothing changed.
+    // and then nothing changed and nothing is reported.
     bool setVolume(float level);
     bool setMuted(bool muted);
 
 private:
     void attachToDefaultDevice();
     void reportChange();
+    void reportOwnWrite();
 
     uint32_t device_ = 0;
     bool started_ = false;
     Connection deviceListener_;
     Connection defaultDeviceListener_;
+    // The report of this service's own writes, one for a burst of them.
+    WorkItem ownWriteReport_;
 };
 
 }  // namespace vesk

@@ -78,6 +78,8 @@ TEST_F(VolumeAndOutputsTest, TheSliderClampsUnmutesAndGivesAHapticOnlyOnReaching
     speakersOnly(0.3f);
     auto model = settledPrimary();
     wireVolume(*model);
+    model->open(false);
+    haptics.take();
     model->setVolume(-0.2f);
     EXPECT_EQ(audioDevices.volume(1), 0.0f);
     EXPECT_EQ(model->volumeLevel.peek(), 0.0f);
@@ -87,13 +89,30 @@ TEST_F(VolumeAndOutputsTest, TheSliderClampsUnmutesAndGivesAHapticOnlyOnReaching
     model->setVolume(1.4f);
     EXPECT_EQ(audioDevices.volume(1), 1.0f);
     EXPECT_EQ(patternsOf(*model), (std::vector{HapticPattern::levelChange, HapticPattern::levelChange}));
-    time.flush();
-    EXPECT_FALSE(model->peek.peek());  // its own writes are not reported back as changes
 
     haptics.take();
     defaults().set("hapticFeedback", false);
     model->setVolume(0.0f);
     EXPECT_TRUE(haptics.entries.empty());
+}
+
+TEST_F(VolumeAndOutputsTest, TheSliderOnOneIslandReachesTheOthers)
+{
+    speakersOnly(0.3f, true);
+    auto primary = settledPrimary();
+    auto mirror = NotchViewModel::makeMirror(*primary);
+    wireVolume(*primary);
+    time.advance(1);
+    mirror->open(false);
+    mirror->setVolume(0.6f);
+    mirror->setVolume(0.7f);
+    EXPECT_EQ(primary->volumeLevel.peek(), 0.3f);  // until the service reports the writes
+    time.flush();
+    // The dragged island is open and shows no readout; the other one learns the level and unmute.
+    EXPECT_EQ(primary->volumeLevel.peek(), 0.7f);
+    EXPECT_FALSE(primary->isMuted.peek());
+    EXPECT_EQ(primary->peek.peek(), Peek::volume(0.7f, false));
+    EXPECT_FALSE(mirror->peek.peek());
 }
 
 TEST_F(VolumeAndOutputsTest, RaisingAMutedOutputUnmutesItButZeroKeepsItMuted)

@@ -64,11 +64,22 @@ TEST_F(VolumeServiceTest, FollowsTheDefaultOutputAndOnlyItsChanges)
     time.flush();
     EXPECT_EQ(reports, (std::vector<std::pair<float, bool>>{{0.6f, true}}));
 
+    // Its own writes go to the followed output and are reported once, on a later turn, as the
+    // server does not report them.
+    reports.clear();
     EXPECT_TRUE(service.setVolume(0.25f));
     EXPECT_TRUE(service.setMuted(false));
     EXPECT_EQ(devices.volume(2), 0.25f);
     EXPECT_EQ(devices.volume(1), 0.9f);
     EXPECT_EQ(devices.isMuted(2), false);
+    EXPECT_TRUE(reports.empty());
+    time.flush();
+    EXPECT_EQ(reports, (std::vector<std::pair<float, bool>>{{0.25f, false}}));
+
+    devices.refuseWrites(true);
+    EXPECT_FALSE(service.setVolume(0.5f));
+    time.flush();
+    EXPECT_EQ(reports.size(), 1u);
 }
 
 TEST_F(VolumeServiceTest, WithoutADefaultOutputNothingIsReadOrWritten)
