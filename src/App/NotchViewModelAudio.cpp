@@ -76,6 +76,12 @@ void NotchViewModel::refreshOutputs()
 void NotchViewModel::announceDeviceChanges(const std::vector<AudioOutput::Device> &old,
                                            const std::vector<AudioOutput::Device> &current)
 {
+    // Without a sound server the list is empty for want of a server, not because outputs left:
+    // the first list read once one answers is taken as it is, like the one read at launch.
+    if (!audioDevices().isAvailable()) {
+        hasReadOutputs = false;
+        return;
+    }
     // The list read at launch is what was there already: nothing connected.
     if (!hasReadOutputs) {
         hasReadOutputs = true;

@@ -229,9 +229,11 @@ TEST_F(VolumeAndOutputsTest, ANewDefaultOutputIsFollowedAndItsLevelReadOnTheNext
     EXPECT_EQ(mirror->peek.peek(), Peek::volume(0.4f, true));
 }
 
-TEST_F(VolumeAndOutputsTest, WithoutASoundServerEverythingReadsEmpty)
+TEST_F(VolumeAndOutputsTest, WithoutASoundServerEverythingReadsEmptyAndNothingIsAnnounced)
 {
-    speakersOnly(0.3f);
+    audioDevices.systemSetOutputs({output(1, "Built-in Speakers", AudioTransport::builtin, 0.3f),
+                                   output(2, "AirPods", AudioTransport::bluetooth)});
+    audioDevices.systemSetDefault(1u);
     audioDevices.systemSetAvailable(false);
     time.flush();
     auto model = settledPrimary();
@@ -242,14 +244,32 @@ TEST_F(VolumeAndOutputsTest, WithoutASoundServerEverythingReadsEmpty)
     EXPECT_FALSE(model->isMuted.peek());
     EXPECT_EQ(model->audio().device(), 0u);
 
-    // The server comes back: the list arrives, announcing nothing wired, and the volume follows.
+    // The server answers late (as at every launch, the connection being made in the background):
+    // its list is what was there already, and the volume follows.
     audioDevices.systemSetAvailable(true);
     time.flush();
     time.flush();
+    EXPECT_EQ(ids(model->outputs.peek()), (std::vector<uint32_t>{1, 2}));
     EXPECT_EQ(model->currentOutputID.peek(), 1u);
     EXPECT_EQ(model->audio().device(), 1u);
     EXPECT_EQ(model->volumeLevel.peek(), 0.3f);
     EXPECT_FALSE(model->peek.peek());
+
+    // Losing the server is not the headset leaving, nor is its return the headset connecting.
+    audioDevices.systemSetAvailable(false);
+    time.flush();
+    EXPECT_TRUE(model->outputs.peek().empty());
+    EXPECT_FALSE(model->peek.peek());
+    audioDevices.systemSetAvailable(true);
+    time.flush();
+    EXPECT_FALSE(model->peek.peek());
+
+    // Once the server is back, a real connection is announced again.
+    audioDevices.systemSetOutputs({output(1, "Built-in Speakers", AudioTransport::builtin, 0.3f),
+                                   output(2, "AirPods", AudioTransport::bluetooth),
+                                   output(3, "Beats Solo", AudioTransport::bluetooth)});
+    time.flush();
+    EXPECT_EQ(model->peek.peek(), Peek::device("beats.headphones", true));
 }
 
 TEST_F(VolumeAndOutputsTest, OneReadoutPerChangeAndAConnectionWinsOverADisconnection)
