@@ -234,6 +234,9 @@ public:
     Cursor cursor() const;
 
     // ---- Volume and output devices ----
+    // On the primary: follows the system volume (every island hears each change through
+    // volumeChanged), starts the volume service and reads the current level.
+    void startAudio();
     // The volume service reported a change of the default output. The application calls it on the
     // primary and then on each mirror: every island shows its own readout, nothing is forwarded.
     void volumeChanged(float level, bool muted);

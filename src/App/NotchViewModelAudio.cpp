@@ -21,6 +21,21 @@ bool listsID(const std::vector<AudioOutput::Device> &devices, uint32_t id)
 }
 }  // namespace
 
+void NotchViewModel::startAudio()
+{
+    std::weak_ptr<NotchViewModel> weak = weak_from_this();
+    audio_->onChange = [weak](float level, bool muted) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        self->volumeChanged(level, muted);
+        for (const auto &mirror : self->mirrors())
+            mirror->volumeChanged(level, muted);
+    };
+    audio_->start();
+    readVolume();
+}
+
 void NotchViewModel::volumeChanged(float level, bool muted)
 {
     volumeLevel = level;

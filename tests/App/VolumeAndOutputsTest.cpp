@@ -21,16 +21,7 @@ protected:
         audioDevices.systemSetDefault(1u);
     }
     // What the application does at start-up: every island hears the volume service, which starts.
-    void wireVolume(NotchViewModel &primary)
-    {
-        primary.audio().onChange = [&primary](float level, bool muted) {
-            primary.volumeChanged(level, muted);
-            for (auto &mirror : primary.mirrors())
-                mirror->volumeChanged(level, muted);
-        };
-        primary.audio().start();
-        primary.readVolume();
-    }
+    void wireVolume(NotchViewModel &primary) { primary.startAudio(); }
     static std::vector<uint32_t> ids(const std::vector<AudioOutput::Device> &devices)
     {
         std::vector<uint32_t> list;
