@@ -154,7 +154,7 @@ QColor X11Probe::pixel(QPoint point)
     return QColor(int((value >> 16) & 0xff), int((value >> 8) & 0xff), int(value & 0xff));
 }
 
-Window X11Probe::createWindow(QRect frame, unsigned long rgb, bool fullscreen)
+Window X11Probe::createWindow(QRect frame, unsigned long rgb, bool fullscreen, bool ownPid)
 {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = rgb;
@@ -173,6 +173,11 @@ Window X11Probe::createWindow(QRect frame, unsigned long rgb, bool fullscreen)
     Atom motifAtom = XInternAtom(display_, "_MOTIF_WM_HINTS", False);
     XChangeProperty(display_, window, motifAtom, motifAtom, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(motif), 5);
+    if (ownPid) {
+        const long pid = getpid();
+        XChangeProperty(display_, window, XInternAtom(display_, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char *>(&pid), 1);
+    }
     if (fullscreen) {
         Atom state = XInternAtom(display_, "_NET_WM_STATE_FULLSCREEN", False);
         XChangeProperty(display_, window, XInternAtom(display_, "_NET_WM_STATE", False), XA_ATOM, 32,

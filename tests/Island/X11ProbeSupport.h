@@ -41,7 +41,8 @@ public:
     QColor pixel(QPoint rootPoint);
 
     // A plain, managed test window that records the buttons pressed on it.
-    Window createWindow(QRect frame, unsigned long rgb, bool fullscreen = false);
+    // With `ownPid` it names this process as its owner, like the application's other windows.
+    Window createWindow(QRect frame, unsigned long rgb, bool fullscreen = false, bool ownPid = false);
     int pressesOn(Window window);
 
 private:
