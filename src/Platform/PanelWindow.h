@@ -23,9 +23,11 @@ struct PanelPointerEvent {
     double timestamp = 0;
 };
 
-// One scroll delta that reached a panel window, in the desktop's convention: dy > 0 scrolls
-// content down (a wheel turned towards the user), dx > 0 scrolls content right.
-// `precise` deltas come from a touchpad in points; the others are wheel notches (one per event).
+// One scroll delta that reached a panel window, in the X convention: dy > 0 scrolls down (the wheel
+// turned towards the user, the view moving further down its content), dx > 0 scrolls right.
+// `precise` deltas come from a touchpad, in points; the others are wheel notches (one per event,
+// a delta of 1). X reports no gesture phases and no momentum: a touchpad stroke is a plain run of
+// precise deltas.
 struct PanelScrollEvent {
     double timestamp = 0;
     double dx = 0;

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "Island/IslandInput.h"
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace vesk::test {
+
+// An island model that records every call the input rules make, as readable lines.
+class FakeIslandModel : public IslandInputModel {
+public:
+    QSizeF islandSize{200, 32};
+    bool open_ = false;
+    State state_ = State::other;
+    std::optional<IslandBubble> bubble_;
+    double bubbleWidth_ = 0;
+    Style style_ = Style::notch;
+    double pillTopInset_ = 0;
+    bool showPageDots_ = false;
+    int pageCount_ = 1;
+    bool haptics = true;
+    bool track = true;
+    bool pressed = false;
+    double drag = 0;
+    std::vector<std::string> calls;
+    std::vector<kit::Animation> dragAnimations;
+
+    QSizeF size() const override { return islandSize; }
+    bool isOpen() const override { return open_; }
+    State state() const override { return state_; }
+    std::optional<IslandBubble> bubble() const override { return bubble_; }
+    double bubbleWidth() const override { return bubbleWidth_; }
+    Style style() const override { return style_; }
+    double pillTopInset() const override { return pillTopInset_; }
+    bool showPageDots() const override { return showPageDots_; }
+    int pageCount() const override { return pageCount_; }
+    bool hapticFeedback() const override { return haptics; }
+    bool hasTrack() const override { return track; }
+    bool isPressed() const override { return pressed; }
+    void setPressed(bool value) override
+    {
+        pressed = value;
+        calls.push_back(value ? "pressed" : "unpressed");
+    }
+    double skipDrag() const override { return drag; }
+    void setSkipDrag(double value, const kit::Animation &animation) override
+    {
+        drag = value;
+        dragAnimations.push_back(animation);
+    }
+    void setHovering(bool inside) override { calls.push_back(inside ? "hover" : "unhover"); }
+    void open(bool feedback, std::optional<IslandPageChoice> showing) override
+    {
+        std::string page = "default";
+        if (showing)
+            page = showing->kind == IslandPageChoice::Kind::calendar ? "calendar"
+                : showing->kind == IslandPageChoice::Kind::timer      ? "timer"
+                                                                      : "ext:" + showing->extensionID.toStdString();
+        calls.push_back("open " + page + (feedback ? " feedback" : ""));
+    }
+    void close(bool feedback) override { calls.push_back(feedback ? "close feedback" : "close"); }
+    void turnPage(int delta) override { calls.push_back("turnPage " + std::to_string(delta)); }
+    void scrollStep(bool down) override { calls.push_back(down ? "step down" : "step up"); }
+    void dragPages(double dx) override { calls.push_back("dragPages " + std::to_string(int(dx))); }
+    void endPageDrag(double velocity) override { calls.push_back("endPageDrag " + std::to_string(int(velocity))); }
+    void skipTrackCommand(bool next) override { calls.push_back(next ? "next track" : "previous track"); }
+    void applyCursor(bool inside) override { calls.push_back(inside ? "island cursor" : "arrow"); }
+
+    // The calls made since the last look, then forgotten.
+    std::vector<std::string> take() { return std::exchange(calls, {}); }
+};
+
+}  // namespace vesk::test
