@@ -64,7 +64,7 @@ TEST_F(NotchPanelIntegrationTest, IsAnUnfocusedDockAboveEverythingOnEveryWorkspa
 TEST_F(NotchPanelIntegrationTest, StaysAboveAFullScreenWindow)
 {
     showClosedIsland();
-    Window fullscreen = probe.createWindow(QRect(0, 0, 400, 300), 0x3366cc, true);
+    Window fullscreen = probe.createWindow(QRect(0, 0, 400, 300), 0x3366cc, {.fullscreen = true});
     ASSERT_TRUE(waitFor([&] { return probe.isViewable(fullscreen) && probe.geometry(fullscreen).width() == 2880; }));
     const Window panelTop = probe.topLevel(window);
     const Window fullTop = probe.topLevel(fullscreen);
@@ -80,7 +80,7 @@ TEST_F(NotchPanelIntegrationTest, StaysAboveAFullScreenWindow)
 
 TEST_F(NotchPanelIntegrationTest, InputPassesThroughBesideTheIsland)
 {
-    Window below = probe.createWindow(QRect(900, 0, 1080, 400), 0x20a040);
+    Window below = probe.createWindow(QRect(900, 0, 1080, 400), 0x20a040, {.unmanaged = true});
     ASSERT_TRUE(waitFor([&] { return probe.isViewable(below); }));
     showClosedIsland();
     panel->setIgnoresMouseEvents(false);
@@ -112,7 +112,7 @@ TEST_F(NotchPanelIntegrationTest, InputPassesThroughBesideTheIsland)
 
 TEST_F(NotchPanelIntegrationTest, ScreenShowsTheBlackIslandAndTheDesktopBesideAndBelow)
 {
-    Window below = probe.createWindow(QRect(900, 0, 1080, 400), 0x20a040);
+    Window below = probe.createWindow(QRect(900, 0, 1080, 400), 0x20a040, {.unmanaged = true});
     ASSERT_TRUE(waitFor([&] { return probe.isViewable(below); }));
     showClosedIsland();
     const QColor green(0x20, 0xa0, 0x40);

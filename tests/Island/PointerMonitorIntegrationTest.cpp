@@ -60,8 +60,12 @@ TEST_F(PointerMonitorIntegrationTest, FollowsThePointerAnywhere)
 TEST_F(PointerMonitorIntegrationTest, TellsClicksOnOwnWindowsFromClicksElsewhere)
 {
     Window foreign = probe.createWindow(QRect(900, 0, 1080, 400), 0x20a040);
-    Window own = probe.createWindow(QRect(100, 500, 300, 200), 0x808080, false, true);
-    ASSERT_TRUE(waitFor([&] { return probe.isViewable(foreign) && probe.isViewable(own); }));
+    Window own = probe.createWindow(QRect(100, 500, 300, 200), 0x808080, {.ownPid = true});
+    // Not the bare desktop: a click there opens the window manager's menu, which grabs the pointer.
+    Window unmanaged = probe.createWindow(QRect(2400, 500, 400, 300), 0x404040, {.unmanaged = true});
+    ASSERT_TRUE(waitFor([&] {
+        return probe.isViewable(foreign) && probe.isViewable(own) && probe.isViewable(unmanaged);
+    }));
     vesk::NotchPanel panel;
     panel.setFrame(QRectF(1060, 0, 760, 300));
     panel.drawIslandShape(QSizeF(200, 32), 10);
@@ -79,7 +83,7 @@ TEST_F(PointerMonitorIntegrationTest, TellsClicksOnOwnWindowsFromClicksElsewhere
                           Case{"the panel beside the island", {1300, 100}, false},
                           Case{"the island", {1440, 10}, true},
                           Case{"the application's other window", {250, 600}, true},
-                          Case{"the bare desktop", {2600, 600}, false}}) {
+                          Case{"an unmanaged window", {2600, 600}, false}}) {
         const size_t before = seen.size();
         ASSERT_TRUE(xdotool({"mousemove", QString::number(c.at.x()), QString::number(c.at.y()), "mousedown", "1"}));
         auto press = pressAfter(before);

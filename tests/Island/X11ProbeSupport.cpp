@@ -154,13 +154,14 @@ QColor X11Probe::pixel(QPoint point)
     return QColor(int((value >> 16) & 0xff), int((value >> 8) & 0xff), int(value & 0xff));
 }
 
-Window X11Probe::createWindow(QRect frame, unsigned long rgb, bool fullscreen, bool ownPid)
+Window X11Probe::createWindow(QRect frame, unsigned long rgb, WindowOptions options)
 {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = rgb;
     attributes.event_mask = ButtonPressMask | StructureNotifyMask;
+    attributes.override_redirect = options.unmanaged;
     Window window = XCreateWindow(display_, root(), frame.x(), frame.y(), frame.width(), frame.height(), 0,
-                                  CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+                                  CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask | CWOverrideRedirect, &attributes);
     XSizeHints hints{};
     hints.flags = USPosition | USSize;
     hints.x = frame.x();
@@ -173,12 +174,12 @@ Window X11Probe::createWindow(QRect frame, unsigned long rgb, bool fullscreen, b
     Atom motifAtom = XInternAtom(display_, "_MOTIF_WM_HINTS", False);
     XChangeProperty(display_, window, motifAtom, motifAtom, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(motif), 5);
-    if (ownPid) {
+    if (options.ownPid) {
         const long pid = getpid();
         XChangeProperty(display_, window, XInternAtom(display_, "_NET_WM_PID", False), XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char *>(&pid), 1);
     }
-    if (fullscreen) {
+    if (options.fullscreen) {
         Atom state = XInternAtom(display_, "_NET_WM_STATE_FULLSCREEN", False);
         XChangeProperty(display_, window, XInternAtom(display_, "_NET_WM_STATE", False), XA_ATOM, 32,
                         PropModeReplace, reinterpret_cast<unsigned char *>(&state), 1);

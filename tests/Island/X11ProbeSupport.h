@@ -40,9 +40,16 @@ public:
     std::vector<Window> stacking();
     QColor pixel(QPoint rootPoint);
 
-    // A plain, managed test window that records the buttons pressed on it.
-    // With `ownPid` it names this process as its owner, like the application's other windows.
-    Window createWindow(QRect frame, unsigned long rgb, bool fullscreen = false, bool ownPid = false);
+    // A plain test window that records the buttons pressed on it.
+    struct WindowOptions {
+        bool fullscreen = false;
+        // Names this process as its owner, like the application's other windows.
+        bool ownPid = false;
+        // Out of the window manager's hands: no click-to-focus grabs, no placement.
+        bool unmanaged = false;
+    };
+    Window createWindow(QRect frame, unsigned long rgb, WindowOptions options);
+    Window createWindow(QRect frame, unsigned long rgb) { return createWindow(frame, rgb, WindowOptions{}); }
     int pressesOn(Window window);
 
 private:
