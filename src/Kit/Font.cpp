@@ -1,0 +1,210 @@
+#include "Kit/Font.h"
+
+#include <QFontDatabase>
+#include <QImage>
+#include <QPainter>
+#include <QTextBoundaryFinder>
+
+#include <cmath>
+#include <map>
+#include <memory>
+
+namespace kit {
+
+struct FontFace {
+    QFont font;  // sized for a 72-dpi device, where one point is one pixel
+    QFontMetricsF metrics;
+    double digitCell = 0;
+    double ellipsis = 0;
+};
+
+namespace {
+
+constexpr auto kFamily = "Inter";
+
+int qtWeight(Weight weight)
+{
+    switch (weight) {
+    case Weight::regular: return QFont::Normal;
+    case Weight::medium: return QFont::Medium;
+    case Weight::semibold: return QFont::DemiBold;
+    case Weight::bold: return QFont::Bold;
+    }
+    return QFont::Normal;
+}
+
+// Qt sizes a font by the logical DPI of the device it measures or paints on. A 72-dpi image makes
+// Qt's points equal Kit's points; painting applies the same correction for the painter's device.
+const QPaintDevice &pointDevice()
+{
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.setDotsPerMeterX(2835);  // 72 dpi
+        image.setDotsPerMeterY(2835);
+        return image;
+    }();
+    return device;
+}
+
+QFont makeQFont(double size, Weight weight, int logicalDpi)
+{
+    QFont font(QString::fromLatin1(kFamily));
+    font.setPointSizeF(size * 72.0 / logicalDpi);
+    font.setWeight(QFont::Weight(qtWeight(weight)));
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::PreferMatch));
+    // Unhinted advances scale linearly, so a width measured once holds at every render scale.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+const FontFace *faceFor(double size, Weight weight)
+{
+    // Keyed by size in 1/64 point so that equal sizes written differently share one face.
+    static std::map<std::pair<long, int>, std::unique_ptr<FontFace>> faces;
+    const auto key = std::make_pair(std::lround(size * 64.0), int(weight));
+    auto it = faces.find(key);
+    if (it != faces.end())
+        return it->second.get();
+    QFont font = makeQFont(size, weight, 72);
+    auto face = std::make_unique<FontFace>(FontFace{font, QFontMetricsF(font, &pointDevice()), 0, 0});
+    for (QChar digit = u'0'; digit <= u'9'; digit = QChar(digit.unicode() + 1))
+        face->digitCell = std::max(face->digitCell, face->metrics.horizontalAdvance(digit));
+    face->ellipsis = face->metrics.horizontalAdvance(QStringLiteral("\u2026"));
+    return faces.emplace(key, std::move(face)).first->second.get();
+}
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+TextLine layoutRuns(QStringView text, const FontFace &face, bool monoDigits)
+{
+    TextLine line;
+    double x = 0;
+    auto pushText = [&](QStringView part) {
+        if (part.isEmpty())
+            return;
+        const double w = face.metrics.horizontalAdvance(part.toString());
+        line.runs.push_back({part.toString(), x, w, false});
+        x += w;
+    };
+    if (!monoDigits) {
+        pushText(text);
+    } else {
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (!isDigit(text[i]))
+                continue;
+            pushText(text.mid(start, i - start));
+            line.runs.push_back({QString(text[i]), x, face.digitCell, true});
+            x += face.digitCell;
+            start = i + 1;
+        }
+        pushText(text.mid(start));
+    }
+    line.width = x;
+    line.shown = text.toString();
+    return line;
+}
+
+}  // namespace
+
+Font::Font() : face_(faceFor(size_, weight_)) {}
+
+Font Font::system(double size, Weight weight)
+{
+    Q_ASSERT(size > 0);
+    Font font;
+    font.size_ = size;
+    font.weight_ = weight;
+    font.face_ = faceFor(size, weight);
+    return font;
+}
+
+Font Font::monospacedDigits() const { return withDigits(true); }
+
+QFont Font::qfont(int logicalDpi) const
+{
+    if (logicalDpi == 72)
+        return face_->font;
+    return makeQFont(size_, weight_, logicalDpi);
+}
+
+const QFontMetricsF &Font::metrics() const { return face_->metrics; }
+double Font::ascent() const { return face_->metrics.ascent(); }
+double Font::descent() const { return face_->metrics.descent(); }
+double Font::leading() const { return face_->metrics.leading(); }
+double Font::lineHeight() const { return std::ceil(ascent() + descent() + leading()); }
+double Font::digitCell() const { return face_->digitCell; }
+
+double Font::advance(QStringView text) const { return layoutRuns(text, *face_, monoDigits_).width; }
+
+QString Font::describe() const
+{
+    static const char *names[] = {"regular", "medium", "semibold", "bold"};
+    QString out = QStringLiteral("Inter %1 %2").arg(size_).arg(QString::fromLatin1(names[int(weight_)]));
+    if (monoDigits_)
+        out += QStringLiteral(" mono");
+    return out;
+}
+
+double textWidth(QStringView text, const Font &font) { return std::ceil(font.advance(text) - 1e-9); }
+
+double lineHeight(const Font &font) { return font.lineHeight(); }
+
+TextLine layoutLine(const QString &text, const Font &font, double maxWidth)
+{
+    const FontFace &face = *faceFor(font.size(), font.weight());
+    TextLine full = layoutRuns(text, face, font.hasMonospacedDigits());
+    if (maxWidth < 0 || full.width <= maxWidth + 1e-6)
+        return full;
+
+    // Candidate cut points are grapheme boundaries; the longest prefix that fits with the
+    // ellipsis wins. Widths grow with the prefix, so a binary search finds it.
+    std::vector<qsizetype> cuts;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype pos = finder.toNextBoundary(); pos > 0 && pos < text.size(); pos = finder.toNextBoundary())
+        cuts.push_back(pos);
+    auto prefix = [&](qsizetype n) {
+        QStringView view = QStringView(text).left(n);
+        while (!view.isEmpty() && view.back().isSpace())
+            view.chop(1);
+        return view;
+    };
+    auto fits = [&](qsizetype n) {
+        return layoutRuns(prefix(n), face, font.hasMonospacedDigits()).width + face.ellipsis <= maxWidth + 1e-6;
+    };
+    qsizetype lo = 0, hi = qsizetype(cuts.size());  // cuts[0..lo) fit
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (fits(cuts[mid]))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == 0 && face.ellipsis > maxWidth + 1e-6)
+        return TextLine{{}, 0, true, QString()};
+    const qsizetype n = lo == 0 ? 0 : cuts[lo - 1];
+    TextLine line = layoutRuns(prefix(n), face, font.hasMonospacedDigits());
+    const QString ellipsis = QStringLiteral("\u2026");
+    line.runs.push_back({ellipsis, line.width, face.ellipsis, false});
+    line.width += face.ellipsis;
+    line.shown += ellipsis;
+    line.truncated = true;
+    return line;
+}
+
+void drawLine(QPainter &painter, const TextLine &line, const Font &font, QPointF topLeft)
+{
+    if (line.runs.empty())
+        return;
+    const int dpi = painter.device() ? painter.device()->logicalDpiY() : 72;
+    painter.setFont(font.qfont(dpi));
+    const double baseline = topLeft.y() + font.ascent();
+    for (const TextRun &run : line.runs) {
+        double x = topLeft.x() + run.x;
+        if (run.digitCell)
+            x += (run.width - font.metrics().horizontalAdvance(run.text)) / 2.0;
+        painter.drawText(QPointF(x, baseline), run.text);
+    }
+}
+
+}  // namespace kit

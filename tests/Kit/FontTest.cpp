@@ -1,0 +1,142 @@
+#include "Kit/Font.h"
+
+#include <QFontInfo>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using kit::Font;
+using kit::Weight;
+
+namespace {
+
+QFontMetricsF referenceMetrics(const Font &font)
+{
+    QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
+    device.setDotsPerMeterX(2835);
+    device.setDotsPerMeterY(2835);
+    return QFontMetricsF(font.qfont(), &device);
+}
+
+class FontWeights : public ::testing::TestWithParam<std::pair<Weight, const char *>> {};
+
+}  // namespace
+
+TEST_P(FontWeights, ResolvesToInterWithThatWeight)
+{
+    const auto [weight, style] = GetParam();
+    const Font font = Font::system(13, weight);
+    const QFontInfo info(font.qfont());
+    EXPECT_EQ(info.family(), QStringLiteral("Inter"));
+    EXPECT_EQ(info.styleName(), QString::fromLatin1(style));
+    EXPECT_FALSE(info.italic());
+}
+
+INSTANTIATE_TEST_SUITE_P(Font, FontWeights,
+                         ::testing::Values(std::make_pair(Weight::regular, "Regular"),
+                                           std::make_pair(Weight::medium, "Medium"),
+                                           std::make_pair(Weight::semibold, "Semi Bold"),
+                                           std::make_pair(Weight::bold, "Bold")));
+
+TEST(Font, WidthAndLineHeightMatchQtMetrics)
+{
+    for (double size : {11.0, 13.0, 15.5, 34.0}) {
+        const Font font = Font::system(size, Weight::semibold);
+        const QFontMetricsF reference = referenceMetrics(font);
+        const QString text = QStringLiteral("Now Playing — Ägypten 12:45");
+        EXPECT_EQ(kit::textWidth(text, font), std::ceil(reference.horizontalAdvance(text))) << size;
+        EXPECT_EQ(kit::lineHeight(font), std::ceil(reference.ascent() + reference.descent() + reference.leading()))
+            << size;
+        // Points are pixels at scale 1, whatever the screen's DPI.
+        EXPECT_NEAR(reference.ascent() + reference.descent(), size * 1.21, size * 0.1) << size;
+    }
+}
+
+TEST(Font, HeavierWeightsAreWider)
+{
+    const QString text = QStringLiteral("Headphones");
+    EXPECT_LT(kit::textWidth(text, Font::system(13, Weight::regular)), kit::textWidth(text, Font::system(13, Weight::bold)));
+}
+
+TEST(Font, EmptyTextHasNoWidthButALine)
+{
+    const Font font = Font::system(13);
+    EXPECT_EQ(kit::textWidth(QString(), font), 0);
+    EXPECT_GT(kit::lineHeight(font), 13);
+}
+
+TEST(Font, MonospacedDigitsOccupyEqualCells)
+{
+    const Font mono = Font::system(13, Weight::medium).monospacedDigits();
+    EXPECT_DOUBLE_EQ(mono.advance(u"1111"), mono.advance(u"0000"));
+    EXPECT_DOUBLE_EQ(mono.advance(u"11:11"), mono.advance(u"88:88"));
+    EXPECT_DOUBLE_EQ(mono.advance(u"1"), mono.digitCell());
+    // The cell is the widest digit's advance, so no digit is squeezed.
+    const QFontMetricsF reference = referenceMetrics(mono);
+    for (QChar d = u'0'; d <= u'9'; d = QChar(d.unicode() + 1))
+        EXPECT_GE(mono.digitCell(), reference.horizontalAdvance(d) - 1e-9);
+    // Proportional digits differ ("1" is narrower than "0" in Inter).
+    const Font proportional = Font::system(13, Weight::medium);
+    EXPECT_LT(proportional.advance(u"1111"), proportional.advance(u"0000"));
+}
+
+TEST(Font, DigitCellsKeepTheirPlaceInLayout)
+{
+    const Font mono = Font::system(13).monospacedDigits();
+    const kit::TextLine line = kit::layoutLine(QStringLiteral("-12:07"), mono);
+    ASSERT_EQ(line.runs.size(), 6u);
+    EXPECT_FALSE(line.runs[0].digitCell);
+    EXPECT_TRUE(line.runs[1].digitCell);
+    EXPECT_DOUBLE_EQ(line.runs[2].x - line.runs[1].x, mono.digitCell());
+    EXPECT_DOUBLE_EQ(line.width, line.runs.back().x + line.runs.back().width);
+}
+
+TEST(Font, TailTruncationFitsAndEndsWithEllipsis)
+{
+    const Font font = Font::system(13);
+    const QString text = QStringLiteral("A rather long track title that will not fit");
+    const kit::TextLine whole = kit::layoutLine(text, font, 1000);
+    EXPECT_FALSE(whole.truncated);
+    EXPECT_EQ(whole.shown, text);
+
+    const kit::TextLine cut = kit::layoutLine(text, font, 80);
+    EXPECT_TRUE(cut.truncated);
+    EXPECT_LE(cut.width, 80.0);
+    EXPECT_TRUE(cut.shown.endsWith(QChar(0x2026)));
+    EXPECT_TRUE(text.startsWith(cut.shown.chopped(1)));
+    // The longest prefix wins: one more character would not fit.
+    const QString longer = text.left(cut.shown.size());
+    EXPECT_GT(font.advance(longer.trimmed()) + font.advance(u"\u2026"), 80.0);
+
+    const kit::TextLine none = kit::layoutLine(text, font, 2);
+    EXPECT_TRUE(none.runs.empty());
+    EXPECT_EQ(none.width, 0);
+}
+
+TEST(Font, DrawnTextStaysWithinItsMeasuredWidth)
+{
+    const Font font = Font::system(20, Weight::bold);
+    const QString text = QStringLiteral("Wave 42");
+    const kit::TextLine line = kit::layoutLine(text, font);
+    QImage image(200, 60, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setPen(Qt::white);
+        kit::drawLine(painter, line, font, QPointF(10, 10));
+    }
+    int minX = image.width(), maxX = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+            }
+    ASSERT_GE(maxX, 0);
+    EXPECT_GE(minX, 10);
+    EXPECT_LE(maxX, 10 + kit::textWidth(text, font) + 1);
+    EXPECT_GT(maxX - minX, kit::textWidth(text, font) * 0.8);
+}
