@@ -54,6 +54,12 @@ void IslandInput::haptic(HapticPattern pattern)
         performHaptic(pattern);
 }
 
+void IslandInput::cursor(Qt::CursorShape shape)
+{
+    if (setCursor)
+        setCursor(shape);
+}
+
 void IslandInput::pointerMoved(bool clicked)
 {
     const bool inside = islandRect().contains(mouseLocation());
@@ -67,12 +73,12 @@ void IslandInput::pointerMoved(bool clicked)
     }
     model_.setHovering(inside);
     if (inside) {
-        model_.applyCursor(true);
+        cursor(model_.cursor());
         wasInside_ = true;
         return;
     }
     if (wasInside_)
-        model_.applyCursor(false);
+        cursor(Qt::ArrowCursor);
     wasInside_ = false;
     if (clicked)
         model_.close(false);  // a click anywhere outside the island closes it

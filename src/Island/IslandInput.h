@@ -50,6 +50,8 @@ public:
     virtual bool hapticFeedback() const = 0;
     // Whether the now-playing service has a track.
     virtual bool hasTrack() const = 0;
+    // The cursor the island wants while the pointer is over it.
+    virtual Qt::CursorShape cursor() const = 0;
 
     // Written.
     virtual bool isPressed() const = 0;
@@ -68,8 +70,6 @@ public:
     virtual void endPageDrag(double velocity) = 0;
     // Sends the next or previous track command through the now-playing service.
     virtual void skipTrackCommand(bool next) = 0;
-    // Shows the island's cursor (inside) or the plain arrow (outside).
-    virtual void applyCursor(bool inside) = 0;
 };
 
 // One scroll event as the island's input rules read it, in the convention of the rules below:
@@ -106,6 +106,7 @@ public:
     // Applies the pass-through: ignores = true lets every pointer event through the panel.
     std::function<void(bool ignores)> setIgnoresMouseEvents;
     std::function<void(HapticPattern)> performHaptic;
+    std::function<void(Qt::CursorShape)> setCursor;
 
     // The area in which the pointer counts as over the island (desktop points, top-left origin).
     QRectF islandRect() const;
@@ -140,6 +141,7 @@ private:
     enum class Axis { none, horizontal, vertical };
 
     void haptic(HapticPattern pattern);
+    void cursor(Qt::CursorShape shape);
     void endGesture(bool cancelled);
 
     IslandInputModel &model_;

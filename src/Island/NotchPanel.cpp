@@ -28,13 +28,13 @@ NotchPanel::NotchPanel(std::unique_ptr<PanelWindow> window) : window_(std::move(
 
 NotchPanel::~NotchPanel() = default;
 
-void NotchPanel::setFrame(const QRectF &frame, double scale)
+void NotchPanel::setFrame(const QRectF &frame, double scale, std::optional<QPointF> pixelTopLeft)
 {
     Q_ASSERT(scale > 0);
     frame_ = QRectF(frame.topLeft(), QSizeF(width, height));
     scale_ = scale;
-    window_->setFrame(QRect(qRound(frame_.x() * scale_), qRound(frame_.y() * scale_), qRound(width * scale_),
-                            qRound(height * scale_)));
+    const QPointF pixels = pixelTopLeft.value_or(frame_.topLeft() * scale_);
+    window_->setFrame(QRect(qRound(pixels.x()), qRound(pixels.y()), qRound(width * scale_), qRound(height * scale_)));
     setHitArea(hitArea_);
 }
 

@@ -7,6 +7,7 @@
 #include <QRectF>
 
 #include <functional>
+#include <optional>
 #include <memory>
 
 namespace vesk {
@@ -29,7 +30,10 @@ public:
     NotchPanel(const NotchPanel &) = delete;
     NotchPanel &operator=(const NotchPanel &) = delete;
 
-    void setFrame(const QRectF &frame, double scale = 1.0);
+    // Places the panel at `frame` (only its top-left corner counts: the size is fixed). The window's
+    // top-left pixel is `pixelTopLeft`, or the frame's corner times the scale when not given (a
+    // desktop whose displays share one scale).
+    void setFrame(const QRectF &frame, double scale = 1.0, std::optional<QPointF> pixelTopLeft = std::nullopt);
     QRectF frame() const { return frame_; }
     double scale() const { return scale_; }
 

@@ -77,6 +77,10 @@ public:
     virtual void setIgnoresPointer(bool ignores) = 0;
     virtual bool ignoresPointer() const = 0;
 
+    // The pointer's shape while it is over the window's shape region.
+    virtual void setCursor(Qt::CursorShape shape) = 0;
+    virtual Qt::CursorShape cursor() const = 0;
+
     // Takes the keyboard focus (true) or gives it back to the window that had it (false).
     virtual void setKeyboardFocus(bool focused) = 0;
     virtual bool hasKeyboardFocus() const = 0;

@@ -9,9 +9,14 @@
 
 namespace vesk::test {
 
-// An island model that records every call the input rules make, as readable lines.
-class FakeIslandModel : public IslandInputModel {
+// An island model that records every call the input rules make, as readable lines. `Base` is the
+// model interface it implements (the input rules' or one that extends it).
+template <typename Base = IslandInputModel>
+class FakeModel : public Base {
 public:
+    using State = IslandInputModel::State;
+    using Style = IslandInputModel::Style;
+
     QSizeF islandSize{200, 32};
     bool open_ = false;
     State state_ = State::other;
@@ -67,10 +72,12 @@ public:
     void dragPages(double dx) override { calls.push_back("dragPages " + std::to_string(int(dx))); }
     void endPageDrag(double velocity) override { calls.push_back("endPageDrag " + std::to_string(int(velocity))); }
     void skipTrackCommand(bool next) override { calls.push_back(next ? "next track" : "previous track"); }
-    void applyCursor(bool inside) override { calls.push_back(inside ? "island cursor" : "arrow"); }
+    Qt::CursorShape cursor() const override { return Qt::PointingHandCursor; }
 
     // The calls made since the last look, then forgotten.
     std::vector<std::string> take() { return std::exchange(calls, {}); }
 };
+
+using FakeIslandModel = FakeModel<>;
 
 }  // namespace vesk::test

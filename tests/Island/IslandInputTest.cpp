@@ -25,6 +25,9 @@ protected:
         input.anyButtonHeld = [this] { return buttonHeld; };
         input.setIgnoresMouseEvents = [this](bool ignores) { passThrough.push_back(ignores); };
         input.performHaptic = [this](HapticPattern p) { haptics.push_back(p); };
+        input.setCursor = [this](Qt::CursorShape shape) {
+            model.calls.push_back(shape == Qt::PointingHandCursor ? "island cursor" : "arrow");
+        };
     }
     ~IslandInputTest() override { UserDefaults::standard().remove("swipeToSkip"); }
 

@@ -10,6 +10,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/shape.h>
+#include <X11/cursorfont.h>
 #include <X11/keysym.h>
 
 #include <unistd.h>
@@ -161,6 +162,8 @@ X11PanelWindow::~X11PanelWindow()
     if (focused_)
         setKeyboardFocus(false);
     panelWindows().erase(window_);
+    for (const auto &[shape, cursor] : cursors_)
+        XFreeCursor(display_, cursor);
     XFreeGC(display_, gc_);
     XDestroyWindow(display_, window_);
     if (depth_ == 32)
@@ -310,6 +313,18 @@ void X11PanelWindow::paint()
     XPutImage(display_, window_, gc_, image, 0, 0, 0, 0, width, height);
     image->data = nullptr;  // the pixels belong to the QImage
     XDestroyImage(image);
+    connection_.flush();
+}
+
+void X11PanelWindow::setCursor(Qt::CursorShape shape)
+{
+    if (shape == cursorShape_)
+        return;
+    cursorShape_ = shape;
+    auto &cursor = cursors_[int(shape)];
+    if (!cursor)
+        cursor = XCreateFontCursor(display_, shape == Qt::PointingHandCursor ? XC_hand2 : XC_left_ptr);
+    XDefineCursor(display_, window_, cursor);
     connection_.flush();
 }
 

@@ -3,6 +3,8 @@
 #include "Platform/PanelWindow.h"
 
 #include <X11/Xlib.h>
+// X.h names a constant CursorShape, which hides Qt::CursorShape; nothing here needs X's.
+#undef CursorShape
 
 #include <map>
 
@@ -31,6 +33,8 @@ public:
     bool ignoresPointer() const override { return ignoresPointer_; }
     void setKeyboardFocus(bool focused) override;
     bool hasKeyboardFocus() const override { return focused_; }
+    void setCursor(Qt::CursorShape shape) override;
+    Qt::CursorShape cursor() const override { return cursorShape_; }
     std::uint64_t nativeId() const override { return window_; }
 
     // Device units of a touchpad's smooth-scroll valuator are the driver's "increments"; one
@@ -75,6 +79,8 @@ private:
     bool ignoresPointer_ = false;
     QRegion shape_;
     Window previousFocus_ = 0;
+    Qt::CursorShape cursorShape_ = Qt::ArrowCursor;
+    std::map<int, unsigned long> cursors_;  // Qt shape -> X cursor
     std::map<int, DeviceInfo> devices_;
     Connection eventConnection_;
     Connection compositorConnection_;

@@ -29,6 +29,8 @@ public:
     bool ignoresPointer() const override { return ignoresPointer_; }
     void setKeyboardFocus(bool focused) override { focused_ = focused; }
     bool hasKeyboardFocus() const override { return focused_; }
+    void setCursor(Qt::CursorShape shape) override { cursor_ = shape; }
+    Qt::CursorShape cursor() const override { return cursor_; }
     std::uint64_t nativeId() const override { return 0; }
 
     const QImage &content() const { return content_; }
@@ -42,6 +44,7 @@ private:
     bool visible_ = false;
     bool ignoresPointer_ = false;
     bool focused_ = false;
+    Qt::CursorShape cursor_ = Qt::ArrowCursor;
     QRegion shape_;
 };
 
