@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Island/IslandInput.h"
+#include "Island/NotchWindowController.h"
+#include "Platform/Observed.h"
 
 #include <QString>
 
@@ -79,5 +81,24 @@ public:
 };
 
 using FakeIslandModel = FakeModel<>;
+
+// The fake model with the observed fields a window follows.
+class FakeWindowModel : public FakeModel<NotchWindowModel> {
+public:
+    Observed<QSizeF> observedSize{QSizeF(200, 32)};
+    Observed<bool> onboarding{false};
+    std::vector<std::pair<QString, bool>> notchUpdates;  // screen name, staged
+
+    QSizeF size() const override { return observedSize.peek(); }
+    void updateNotch(const Screen &screen, Style, bool staged) override { notchUpdates.emplace_back(screen.name, staged); }
+    void readTrackedFields() const override
+    {
+        observedSize.get();
+        onboarding.get();
+    }
+    bool isOnboarding() const override { return onboarding.peek(); }
+    double cornerRadius() const override { return 10; }
+};
+
 
 }  // namespace vesk::test

@@ -1,6 +1,5 @@
 #include "FakeIslandModelSupport.h"
 #include "Island/NotchWindowController.h"
-#include "Platform/Observed.h"
 #include "Platform/sim/SimPanelWindow.h"
 #include "Platform/sim/SimPointerMonitor.h"
 #include "Platform/sim/SimScreens.h"
@@ -12,26 +11,9 @@
 
 using namespace vesk;
 using ::testing::Contains;
+using test::FakeWindowModel;
 
 namespace {
-
-// The fake model with the observed fields a window follows.
-class FakeWindowModel : public test::FakeModel<NotchWindowModel> {
-public:
-    Observed<QSizeF> observedSize{QSizeF(200, 32)};
-    Observed<bool> onboarding{false};
-    std::vector<std::pair<QString, bool>> notchUpdates;  // screen name, staged
-
-    QSizeF size() const override { return observedSize.peek(); }
-    void updateNotch(const Screen &screen, Style, bool staged) override { notchUpdates.emplace_back(screen.name, staged); }
-    void readTrackedFields() const override
-    {
-        observedSize.get();
-        onboarding.get();
-    }
-    bool isOnboarding() const override { return onboarding.peek(); }
-    double cornerRadius() const override { return 10; }
-};
 
 class NotchWindowControllerTest : public ::testing::Test {
 protected:
