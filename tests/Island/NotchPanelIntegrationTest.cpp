@@ -37,7 +37,7 @@ protected:
     Window window = 0;
 };
 
-TEST_F(NotchPanelIntegrationTest, IsAnUnfocusedDockAboveEverythingOnEveryWorkspace)
+TEST_F(NotchPanelIntegrationTest, DeclaresItselfAnUnfocusableDockOnEveryWorkspace)
 {
     showClosedIsland();
     EXPECT_TRUE(waitFor([&] { return probe.geometry(window) == QRect(1060, 0, 760, 300); }))
@@ -59,6 +59,19 @@ TEST_F(NotchPanelIntegrationTest, IsAnUnfocusedDockAboveEverythingOnEveryWorkspa
     EXPECT_FALSE(hints->input) << "the window manager must never give the panel the focus";
     XFree(hints);
     EXPECT_NE(probe.focus(), window);
+}
+
+TEST_F(NotchPanelIntegrationTest, StaysOnScreenOnEveryWorkspace)
+{
+    showClosedIsland();
+    Window ordinary = probe.createWindow(QRect(100, 500, 300, 200), 0x808080);
+    ASSERT_TRUE(waitFor([&] { return probe.isViewable(ordinary); }));
+    ASSERT_TRUE(vesk::test::xdotool({"set_desktop", "1"}));
+    EXPECT_TRUE(waitFor([&] { return !probe.isViewable(ordinary); })) << "the workspace did not change";
+    EXPECT_TRUE(probe.isViewable(window));
+    EXPECT_EQ(probe.pixel(QPoint(1440, 10)), QColor(Qt::black));
+    ASSERT_TRUE(vesk::test::xdotool({"set_desktop", "0"}));
+    EXPECT_TRUE(waitFor([&] { return probe.isViewable(ordinary); }));
 }
 
 TEST_F(NotchPanelIntegrationTest, StaysAboveAFullScreenWindow)
@@ -84,9 +97,15 @@ TEST_F(NotchPanelIntegrationTest, InputPassesThroughBesideTheIsland)
     ASSERT_TRUE(waitFor([&] { return probe.isViewable(below); }));
     showClosedIsland();
     panel->setIgnoresMouseEvents(false);
-    // A compositor runs: the window stays whole, only input follows the island.
     ASSERT_TRUE(waitFor([&] { return probe.shape(window, true) == std::vector<QRect>{QRect(1338 - 1060, -10, 204, 44)}; }));
-    EXPECT_EQ(probe.shape(window, false), std::vector<QRect>{QRect(0, 0, 760, 300)});
+    // With a compositor the window stays whole and only input follows the island; without one the
+    // window itself is cut to the island's outline.
+    const bool compositing =
+        XGetSelectionOwner(probe.display(), XInternAtom(probe.display(), "_NET_WM_CM_S0", False)) != None;
+    const auto outline = probe.shape(window, false);
+    const bool besideIsDrawn = std::any_of(outline.begin(), outline.end(),
+                                           [](const QRect &r) { return r.contains(QPoint(240, 16)); });
+    EXPECT_EQ(besideIsDrawn, compositing);
 
     int panelPresses = 0;
     auto connection = panel->window().pointer.connect([&](const vesk::PanelPointerEvent &e) {
