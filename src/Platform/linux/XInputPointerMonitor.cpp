@@ -44,12 +44,20 @@ XInputPointerMonitor::Query XInputPointerMonitor::query() const
 
 QPointF XInputPointerMonitor::position() const
 {
-    return query().position;
+    return reporting_ ? reporting_->position : query().position;
 }
 
 bool XInputPointerMonitor::anyButtonHeld() const
 {
-    return query().mask & (Button1Mask | Button2Mask | Button3Mask);
+    const unsigned mask = reporting_ ? reporting_->mask : query().mask;
+    return mask & (Button1Mask | Button2Mask | Button3Mask);
+}
+
+void XInputPointerMonitor::report(const PointerActivity &event, const Query &state)
+{
+    reporting_ = &state;
+    activity(event);
+    reporting_ = nullptr;
 }
 
 bool XInputPointerMonitor::isOwnWindow(Window window) const
@@ -104,7 +112,7 @@ void XInputPointerMonitor::handle(XEvent &e)
                 return;
             movePending_ = false;
             const Query now = query();
-            activity({PointerActivity::Kind::move, 0, now.position, lastMoveTime_, false});
+            report({PointerActivity::Kind::move, 0, now.position, lastMoveTime_, false}, now);
         });
         return;
     }
@@ -113,8 +121,9 @@ void XInputPointerMonitor::handle(XEvent &e)
         return;  // wheel notches and extra buttons are not clicks
     const Query now = query();
     const bool own = isOwnWindow(now.child);
-    activity({type == XI_RawButtonPress ? PointerActivity::Kind::press : PointerActivity::Kind::release, button,
-              now.position, timestamp, own});
+    report({type == XI_RawButtonPress ? PointerActivity::Kind::press : PointerActivity::Kind::release, button,
+            now.position, timestamp, own},
+           now);
 }
 
 std::unique_ptr<PointerMonitor> makePointerMonitor()

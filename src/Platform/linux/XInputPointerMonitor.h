@@ -30,10 +30,13 @@ private:
     Query query() const;
     bool isOwnWindow(Window topLevel) const;
     void handle(XEvent &event);
+    // Reports an event; listeners that ask where the pointer is meanwhile get the same answer.
+    void report(const PointerActivity &activity, const Query &state);
 
     X11EventConnection &connection_;
     Display *display_;
     bool movePending_ = false;
+    const Query *reporting_ = nullptr;
     double lastMoveTime_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     Connection eventConnection_;
