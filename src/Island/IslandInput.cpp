@@ -11,20 +11,19 @@
 namespace vesk {
 
 namespace {
-std::optional<IslandPageChoice> pageForBubble(const IslandBubble &bubble)
+std::optional<IslandPage> pageForBubble(const Peek &bubble)
 {
-    switch (bubble.kind) {
-    case IslandBubble::Kind::event:
-        return IslandPageChoice{IslandPageChoice::Kind::calendar, {}};
-    case IslandBubble::Kind::custom:
-        return IslandPageChoice{IslandPageChoice::Kind::ext, bubble.extensionID};
-    case IslandBubble::Kind::timer:
-    case IslandBubble::Kind::timerDone:
-        return IslandPageChoice{IslandPageChoice::Kind::timer, {}};
-    case IslandBubble::Kind::other:
-        break;
+    switch (bubble.kind()) {
+    case Peek::Kind::event:
+        return IslandPage::calendar();
+    case Peek::Kind::custom:
+        return IslandPage::ext(bubble.as<Peek::Custom>()->activity.extensionID);
+    case Peek::Kind::timer:
+    case Peek::Kind::timerDone:
+        return IslandPage::timer();
+    default:
+        return std::nullopt;
     }
-    return std::nullopt;
 }
 }  // namespace
 
@@ -36,12 +35,12 @@ QRectF IslandInput::islandRect() const
         return {};
     const QSizeF size = model_.size();
     const double w = size.width(), h = size.height();
-    const double pad = model_.isOpen() || model_.state() == IslandInputModel::State::onboarding ? 12 : 2;
+    const double pad = model_.isOpen() || model_.state() == NotchState::onboarding ? 12 : 2;
     const auto bubble = model_.bubble();
     const double bubbleExtra = bubble ? model_.bubbleWidth() + 6 : 0;
-    const double topInset = model_.style() == IslandInputModel::Style::pill ? model_.pillTopInset() : 0;
+    const double topInset = model_.style() == IslandStyle::pill ? model_.pillTopInset() : 0;
     const double dots =
-        model_.state() == IslandInputModel::State::open && model_.showPageDots() && model_.pageCount() >= 2 ? 24 : 0;
+        model_.state() == NotchState::open && model_.showPageDots() && model_.pageCount() >= 2 ? 24 : 0;
     // It reaches 10 points above the display's top edge (a pointer pushed against the edge is
     // over the island), grows to the right only for the bubble and downwards for the page dots.
     const double height = pad + h + topInset + 10 + dots;
@@ -88,9 +87,9 @@ void IslandInput::pressOnPanel()
 {
     pointerMoved(false);
     const auto state = model_.state();
-    if (model_.isOpen() || state == IslandInputModel::State::onboarding || state == IslandInputModel::State::update)
+    if (model_.isOpen() || state == NotchState::onboarding || state == NotchState::update)
         return;
-    std::optional<IslandPageChoice> page;
+    std::optional<IslandPage> page;
     if (auto bubble = model_.bubble(); bubble && screen_
         && mouseLocation().x() > screen_->center().x() + model_.size().width() / 2 + 3)
         page = pageForBubble(*bubble);  // the click landed on the bubble

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "App/IslandTypes.h"
+#include "App/Peek.h"
 #include "Kit/Animation.h"
+#include "Platform/Haptics.h"
 #include "Platform/MainQueue.h"
 
 #include <QPointF>
@@ -13,37 +16,20 @@
 
 namespace vesk {
 
-// A page the island can be asked to open on by a click (the bubble's page).
-struct IslandPageChoice {
-    enum class Kind { calendar, timer, ext };
-    Kind kind = Kind::calendar;
-    QString extensionID;  // for ext
-    friend bool operator==(const IslandPageChoice &, const IslandPageChoice &) = default;
-};
-
-// What the bubble beside a pill island shows, as far as a click on it cares.
-struct IslandBubble {
-    enum class Kind { event, custom, timer, timerDone, other };
-    Kind kind = Kind::other;
-    QString extensionID;  // the extension of a custom activity
-};
-
 // The island model as the input engine sees it: exactly what pointer, press and scroll input read
 // and call. The island model implements it.
 class IslandInputModel {
 public:
-    enum class State { open, onboarding, update, other };
-    enum class Style { notch, pill };
-
     virtual ~IslandInputModel() = default;
 
     // Read.
     virtual QSizeF size() const = 0;
     virtual bool isOpen() const = 0;
-    virtual State state() const = 0;
-    virtual std::optional<IslandBubble> bubble() const = 0;
+    virtual NotchState state() const = 0;
+    // The second activity in the bubble beside a pill island.
+    virtual std::optional<Peek> bubble() const = 0;
     virtual double bubbleWidth() const = 0;
-    virtual Style style() const = 0;
+    virtual IslandStyle style() const = 0;
     virtual double pillTopInset() const = 0;
     virtual bool showPageDots() const = 0;
     virtual int pageCount() const = 0;
@@ -62,7 +48,7 @@ public:
 
     // Called.
     virtual void setHovering(bool inside) = 0;
-    virtual void open(bool feedback, std::optional<IslandPageChoice> showing) = 0;
+    virtual void open(bool feedback, std::optional<IslandPage> showing) = 0;
     virtual void close(bool feedback) = 0;
     virtual void turnPage(int delta) = 0;
     virtual void scrollStep(bool down) = 0;
@@ -84,8 +70,6 @@ struct IslandScrollEvent {
     bool momentum = false;
     bool inverted = false;
 };
-
-enum class HapticPattern { generic, alignment, levelChange };
 
 // The rules that turn the pointer, presses, the wheel and the touchpad into island-model calls:
 // the hit rectangle, hover and pass-through, press-to-open, outside clicks, wheel notches,

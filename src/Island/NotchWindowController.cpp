@@ -1,18 +1,62 @@
 #include "Island/NotchWindowController.h"
 
+#include "App/NotchViewModel.h"
+#include "Island/NotchViewModelBinding.h"
+
 #include <QProcessEnvironment>
 
 namespace vesk {
 
-NotchWindowController::NotchWindowController(NotchWindowModel &model, uint32_t display, IslandInputModel::Style style,
+namespace {
+std::unique_ptr<NotchViewModelBinding> makeBinding(NotchViewModel &model)
+{
+    return std::make_unique<NotchViewModelBinding>(model);
+}
+}  // namespace
+
+NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> model, uint32_t display,
+                                             IslandStyle style, Services services, bool hidden)
+    : NotchWindowController(model, makeBinding(*model), nullptr, display, style,
+                            std::move(services), hidden)
+{
+}
+
+NotchWindowController::NotchWindowController(NotchWindowModel &model, uint32_t display, IslandStyle style,
                                              Services services, bool hidden)
-    : model_(model), display_(display), style_(style), services_(std::move(services)),
-      panel_(std::make_unique<NotchPanel>(services_.makeWindow())), input_(model),
+    : NotchWindowController(nullptr, nullptr, &model, display, style, std::move(services), hidden)
+{
+}
+
+NotchViewModel &NotchWindowController::model() const
+{
+    Q_ASSERT(owner_);
+    return *owner_;
+}
+
+std::shared_ptr<IslandWindow> NotchWindowFactory::makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
+                                                             IslandStyle style)
+{
+    const bool hidden = screenLocked && screenLocked();
+    return std::make_shared<NotchWindowController>(std::move(model), display, style, services_, hidden);
+}
+
+NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> owner,
+                                             std::unique_ptr<NotchWindowModel> binding, NotchWindowModel *model,
+                                             uint32_t display, IslandStyle style, Services services, bool hidden)
+    : owner_(std::move(owner)), binding_(std::move(binding)), model_(binding_ ? *binding_ : *model), display_(display),
+      style_(style), services_(std::move(services)),
+      panel_(std::make_unique<NotchPanel>(services_.makeWindow())), input_(model_),
       scrollPhases_([this](const IslandScrollEvent &event) { input_.scrolled(event); }), hidden_(hidden)
 {
     input_.setIgnoresMouseEvents = [this](bool ignores) { panel_->setIgnoresMouseEvents(ignores); };
     input_.setCursor = [this](Qt::CursorShape shape) { panel_->window().setCursor(shape); };
     input_.performHaptic = services_.performHaptic;
+    if (auto *binding = dynamic_cast<NotchViewModelBinding *>(binding_.get()))
+        binding->sendSkipCommand = services_.sendSkipCommand;
+    if (!input_.performHaptic && owner_) {
+        NotchViewModel *performer = owner_.get();
+        input_.performHaptic = [performer](HapticPattern pattern) { Haptics::shared().perform(pattern, performer); };
+    }
 
     reposition();
     drawIsland();

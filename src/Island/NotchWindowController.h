@@ -1,7 +1,9 @@
 #pragma once
 
+#include "App/IslandLayout.h"
 #include "Island/IslandInput.h"
 #include "Island/NotchPanel.h"
+#include "Island/NotchWindowModel.h"
 #include "Platform/Observed.h"
 #include "Platform/PointerMonitor.h"
 #include "Platform/Screens.h"
@@ -13,57 +15,48 @@
 
 namespace vesk {
 
-// The island model as its window sees it: the input rules' view plus what placing, drawing and key
-// status need.
-class NotchWindowModel : public IslandInputModel {
-public:
-    // Lets the model measure the display and take the style (staged: a style change is played as a
-    // morph rather than a jump).
-    virtual void updateNotch(const Screen &screen, Style style, bool staged) = 0;
-    // Reads, in an observation tracking scope, what the window follows: the island's size, its
-    // bubble, the tour page and the state.
-    virtual void readTrackedFields() const = 0;
-    // The onboarding tour runs in this island.
-    virtual bool isOnboarding() const = 0;
-    // Radius of the island's lower corners, for the plain shape drawn until the island view exists.
-    virtual double cornerRadius() const = 0;
-};
-
 // Carries one island on its display: places the panel at the display's top centre, fades it in
 // and out, feeds pointer, press and scroll input to the input rules, re-runs the hit test whenever
 // the island changes size or state, and gives the panel the keyboard while the tour runs in it.
 //
-// Main thread only. The model must outlive the controller.
-class NotchWindowController {
+// Main thread only.
+class NotchWindowController final : public IslandWindow {
 public:
     // What the controller uses of the desktop; tests substitute simulated ones.
     struct Services {
         Screens *screens;  // the installed service when null
         std::function<std::unique_ptr<PanelWindow>()> makeWindow;
         std::function<std::unique_ptr<PointerMonitor>()> makeMonitor;
+        // Haptics of the island the user touches; the island model's performer when empty.
         std::function<void(HapticPattern)> performHaptic;
-        static Services desktop() { return {nullptr, makePanelWindow, makePointerMonitor, {}}; }
+        // Sends the next (true) or previous track command; empty until playback commands exist.
+        std::function<void(bool next)> sendSkipCommand;
+        static Services desktop() { return {nullptr, makePanelWindow, makePointerMonitor, {}, {}}; }
     };
 
-    // Builds and shows the island window of display `display`. With `hidden` (the screen is locked)
-    // the panel is placed but stays off the screen until showAfterUnlock().
-    NotchWindowController(NotchWindowModel &model, uint32_t display, IslandInputModel::Style style,
+    // Builds and shows the island window of `model` on display `display`. With `hidden` (the screen
+    // is locked) the panel is placed but stays off the screen until showAfterUnlock().
+    NotchWindowController(std::shared_ptr<NotchViewModel> model, uint32_t display, IslandStyle style,
                           Services services = Services::desktop(), bool hidden = false);
-    ~NotchWindowController();
+    // The same for any model behind the window's interface (tests); model() is then unavailable.
+    NotchWindowController(NotchWindowModel &model, uint32_t display, IslandStyle style,
+                          Services services = Services::desktop(), bool hidden = false);
+    ~NotchWindowController() override;
     NotchWindowController(const NotchWindowController &) = delete;
     NotchWindowController &operator=(const NotchWindowController &) = delete;
 
-    NotchWindowModel &model() const { return model_; }
-    uint32_t display() const { return display_; }
-    IslandInputModel::Style style() const { return style_; }
-    void setStyle(IslandInputModel::Style style) { style_ = style; }
+    NotchViewModel &model() const override;
+    NotchWindowModel &windowModel() const { return model_; }
+    uint32_t display() const override { return display_; }
+    IslandStyle style() const override { return style_; }
+    void setStyle(IslandStyle style) override { style_ = style; }
     const std::optional<Screen> &screen() const { return screen_; }
 
     // Finds the display's screen, lets the model measure it and places the panel; nothing changes
     // when the display is not connected.
-    void reposition();
+    void reposition() override;
     // Stops the window for good: input monitors removed, island closed, panel faded out.
-    void close();
+    void close() override;
     bool isClosed() const { return isClosed_; }
 
     // The screen locked: the island closes and its panel leaves the screen. Unlocked: re-placed and
@@ -75,6 +68,9 @@ public:
     IslandInput &input() { return input_; }
 
 private:
+    NotchWindowController(std::shared_ptr<NotchViewModel> owner, std::unique_ptr<NotchWindowModel> binding,
+                          NotchWindowModel *model, uint32_t display, IslandStyle style, Services services,
+                          bool hidden);
     void trackIslandSize();
     void sizeChanged();
     void updateKeyStatus();
@@ -83,9 +79,11 @@ private:
     void onActivity(const PointerActivity &activity);
     QPointF toPoints(QPointF pixel) const;
 
+    std::shared_ptr<NotchViewModel> owner_;
+    std::unique_ptr<NotchWindowModel> binding_;
     NotchWindowModel &model_;
     uint32_t display_;
-    IslandInputModel::Style style_;
+    IslandStyle style_;
     Services services_;
     std::unique_ptr<NotchPanel> panel_;
     std::optional<Screen> screen_;
@@ -97,6 +95,23 @@ private:
     WorkItem sizeStep_;
     bool hidden_ = false;
     bool isClosed_ = false;
+};
+
+// Makes the window controllers of the island layout.
+class NotchWindowFactory final : public IslandWindowFactory {
+public:
+    explicit NotchWindowFactory(NotchWindowController::Services services = NotchWindowController::Services::desktop())
+        : services_(std::move(services))
+    {
+    }
+    // Whether the screen is locked now: an island made then stays hidden until the unlock.
+    std::function<bool()> screenLocked;
+
+    std::shared_ptr<IslandWindow> makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
+                                             IslandStyle style) override;
+
+private:
+    NotchWindowController::Services services_;
 };
 
 }  // namespace vesk

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Island/IslandInput.h"
-#include "Island/NotchWindowController.h"
+#include "Island/NotchWindowModel.h"
 #include "Platform/Observed.h"
 
 #include <QString>
@@ -16,15 +16,13 @@ namespace vesk::test {
 template <typename Base = IslandInputModel>
 class FakeModel : public Base {
 public:
-    using State = IslandInputModel::State;
-    using Style = IslandInputModel::Style;
 
     QSizeF islandSize{200, 32};
     bool open_ = false;
-    State state_ = State::other;
-    std::optional<IslandBubble> bubble_;
+    NotchState state_ = NotchState::closed;
+    std::optional<Peek> bubble_;
     double bubbleWidth_ = 0;
-    Style style_ = Style::notch;
+    IslandStyle style_ = IslandStyle::notch;
     double pillTopInset_ = 0;
     bool showPageDots_ = false;
     int pageCount_ = 1;
@@ -37,10 +35,10 @@ public:
 
     QSizeF size() const override { return islandSize; }
     bool isOpen() const override { return open_; }
-    State state() const override { return state_; }
-    std::optional<IslandBubble> bubble() const override { return bubble_; }
+    NotchState state() const override { return state_; }
+    std::optional<Peek> bubble() const override { return bubble_; }
     double bubbleWidth() const override { return bubbleWidth_; }
-    Style style() const override { return style_; }
+    IslandStyle style() const override { return style_; }
     double pillTopInset() const override { return pillTopInset_; }
     bool showPageDots() const override { return showPageDots_; }
     int pageCount() const override { return pageCount_; }
@@ -59,14 +57,10 @@ public:
         dragAnimations.push_back(animation);
     }
     void setHovering(bool inside) override { calls.push_back(inside ? "hover" : "unhover"); }
-    void open(bool feedback, std::optional<IslandPageChoice> showing) override
+    void open(bool feedback, std::optional<IslandPage> showing) override
     {
-        std::string page = "default";
-        if (showing)
-            page = showing->kind == IslandPageChoice::Kind::calendar ? "calendar"
-                : showing->kind == IslandPageChoice::Kind::timer      ? "timer"
-                                                                      : "ext:" + showing->extensionID.toStdString();
-        calls.push_back("open " + page + (feedback ? " feedback" : ""));
+        calls.push_back("open " + (showing ? showing->description() : std::string("default"))
+                        + (feedback ? " feedback" : ""));
     }
     void close(bool feedback) override { calls.push_back(feedback ? "close feedback" : "close"); }
     void turnPage(int delta) override { calls.push_back("turnPage " + std::to_string(delta)); }
@@ -90,7 +84,7 @@ public:
     std::vector<std::pair<QString, bool>> notchUpdates;  // screen name, staged
 
     QSizeF size() const override { return observedSize.peek(); }
-    void updateNotch(const Screen &screen, Style, bool staged) override { notchUpdates.emplace_back(screen.name, staged); }
+    void updateNotch(const Screen &screen, IslandStyle, bool staged) override { notchUpdates.emplace_back(screen.name, staged); }
     void readTrackedFields() const override
     {
         observedSize.get();

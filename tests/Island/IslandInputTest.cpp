@@ -64,7 +64,7 @@ TEST_F(IslandInputTest, IslandRectCoversTheIslandAndRisesAboveTheDisplay)
 
     model.open_ = false;
     model.islandSize = QSizeF(200, 32);
-    model.state_ = IslandInputModel::State::onboarding;
+    model.state_ = NotchState::onboarding;
     EXPECT_EQ(input.islandRect().width(), 224) << "the tour gets the open island's padding";
 
     input.setScreen(std::nullopt);
@@ -73,16 +73,16 @@ TEST_F(IslandInputTest, IslandRectCoversTheIslandAndRisesAboveTheDisplay)
 
 TEST_F(IslandInputTest, IslandRectGrowsRightForTheBubbleAndDownForPageDots)
 {
-    model.style_ = IslandInputModel::Style::pill;
+    model.style_ = IslandStyle::pill;
     model.pillTopInset_ = 6;
-    model.bubble_ = IslandBubble{IslandBubble::Kind::timer, {}};
+    model.bubble_ = Peek::timer();
     model.bubbleWidth_ = 50;
     EXPECT_EQ(input.islandRect(), QRectF(618, -10, 204 + 56, 2 + 32 + 6 + 10));
 
     model.bubble_.reset();
-    model.style_ = IslandInputModel::Style::notch;
+    model.style_ = IslandStyle::notch;
     model.open_ = true;
-    model.state_ = IslandInputModel::State::open;
+    model.state_ = NotchState::open;
     model.showPageDots_ = true;
     model.pageCount_ = 1;
     EXPECT_EQ(input.islandRect().height(), 12 + 32 + 10) << "one page shows no dots";
@@ -152,15 +152,15 @@ TEST_F(IslandInputTest, LongPressOrReleaseOutsideOpensNothing)
 
 TEST_F(IslandInputTest, ClickOnTheBubbleOpensItsPage)
 {
-    model.style_ = IslandInputModel::Style::pill;
-    model.bubble_ = IslandBubble{IslandBubble::Kind::timer, {}};
+    model.style_ = IslandStyle::pill;
+    model.bubble_ = Peek::timer();
     model.bubbleWidth_ = 50;
     mouse = QPointF(720 + 100 + 4, 10);  // right of the island's edge + 3
     click();
     time.advance(0.1);
     EXPECT_EQ(model.take().back(), "open timer");
 
-    model.bubble_ = IslandBubble{IslandBubble::Kind::custom, QStringLiteral("com.example.cook")};
+    model.bubble_ = Peek::custom(ExtensionActivity{"com.example.cook", "flame", QColor(Qt::red), QStringLiteral("Pasta"), false});
     click();
     time.advance(0.1);
     EXPECT_EQ(model.take().back(), "open ext:com.example.cook");
@@ -174,10 +174,10 @@ TEST_F(IslandInputTest, ClickOnTheBubbleOpensItsPage)
 TEST_F(IslandInputTest, NoPressWhileOpenOrDuringTheTourOrAnUpdate)
 {
     for (auto setUp : std::vector<std::function<void()>>{
-             [&] { model.open_ = true; }, [&] { model.state_ = IslandInputModel::State::onboarding; },
-             [&] { model.state_ = IslandInputModel::State::update; }}) {
+             [&] { model.open_ = true; }, [&] { model.state_ = NotchState::onboarding; },
+             [&] { model.state_ = NotchState::update; }}) {
         model.open_ = false;
-        model.state_ = IslandInputModel::State::other;
+        model.state_ = NotchState::closed;
         setUp();
         click();
         time.advance(1);

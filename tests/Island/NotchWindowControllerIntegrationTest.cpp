@@ -37,8 +37,8 @@ protected:
         screens.plug(QStringLiteral("right"), QSizeF(1440, 900));
         auto services = NotchWindowController::Services::desktop();
         services.screens = &screens;
-        left = std::make_unique<NotchWindowController>(leftModel, 1, IslandInputModel::Style::notch, services);
-        right = std::make_unique<NotchWindowController>(rightModel, 2, IslandInputModel::Style::notch, services);
+        left = std::make_unique<NotchWindowController>(leftModel, 1, IslandStyle::notch, services);
+        right = std::make_unique<NotchWindowController>(rightModel, 2, IslandStyle::notch, services);
         leftWindow = Window(left->panel().window().nativeId());
         rightWindow = Window(right->panel().window().nativeId());
         ASSERT_TRUE(waitFor([&] { return probe.isViewable(leftWindow) && probe.isViewable(rightWindow); }));

@@ -39,7 +39,7 @@ protected:
                 return m;
             },
             {}};
-        return std::make_unique<NotchWindowController>(model, display, IslandInputModel::Style::notch, services,
+        return std::make_unique<NotchWindowController>(model, display, IslandStyle::notch, services,
                                                        hidden);
     }
 
