@@ -45,7 +45,7 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> own
                                              uint32_t display, IslandStyle style, Services services, bool hidden)
     : owner_(std::move(owner)), binding_(std::move(binding)), model_(binding_ ? *binding_ : *model), display_(display),
       style_(style), services_(std::move(services)),
-      panel_(std::make_unique<NotchPanel>(services_.makeWindow())), input_(model_),
+      panel_(std::make_shared<NotchPanel>(services_.makeWindow())), input_(model_),
       scrollPhases_([this](const IslandScrollEvent &event) { input_.scrolled(event); }), hidden_(hidden)
 {
     input_.setIgnoresMouseEvents = [this](bool ignores) { panel_->setIgnoresMouseEvents(ignores); };
@@ -183,7 +183,9 @@ void NotchWindowController::close()
     scrollPhases_.cancel();
     sizeTracking_.cancel();
     model_.close(false);
-    panel_->fadeOut();
+    // The layout usually drops a closed island at once; the panel stays until it has faded out,
+    // and goes on a later turn rather than from inside its own fade.
+    panel_->fadeOut([keep = panel_]() mutable { mainQueue().post([keep = std::move(keep)] {}); });
 }
 
 void NotchWindowController::hideForLock()

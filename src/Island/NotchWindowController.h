@@ -85,7 +85,7 @@ private:
     uint32_t display_;
     IslandStyle style_;
     Services services_;
-    std::unique_ptr<NotchPanel> panel_;
+    std::shared_ptr<NotchPanel> panel_;  // shared: a closing panel finishes its fade on its own
     std::optional<Screen> screen_;
     IslandInput input_;
     ScrollPhaseSynthesizer scrollPhases_;

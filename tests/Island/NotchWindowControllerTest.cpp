@@ -166,6 +166,19 @@ TEST_F(NotchWindowControllerTest, CloseStopsInputAndTrackingAndFadesOut)
     EXPECT_FALSE(window->isVisible());
 }
 
+TEST_F(NotchWindowControllerTest, ClosedIslandDroppedAtOnceStillFadesOut)
+{
+    auto controller = make(1);
+    time.advance(1);
+    controller->close();
+    controller.reset();  // what the layout does with a departed display's island
+    time.advance(0.15);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_GT(window->opacity(), 0.0);
+    EXPECT_LT(window->opacity(), 1.0);
+    time.advance(1);  // faded, ordered out and released
+}
+
 TEST_F(NotchWindowControllerTest, RecordingRunsGetNoInput)
 {
     test::ScopedEnv record("VESK_DEBUG_RECORD", "");
