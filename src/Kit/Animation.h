@@ -15,20 +15,38 @@ struct Animation {
     double dampingFraction = 1.0;  // springs: 1 is critically damped, below 1 overshoots
     double duration = 0.0;         // curves: seconds
     double delay = 0.0;            // seconds before the change starts moving
+    int repeats = 0;               // extra runs after the first; -1 repeats for ever
+    bool autoreverses = false;     // every other run goes backwards
 
     static constexpr Animation spring(double response, double dampingFraction)
     {
-        return {Kind::spring, response, dampingFraction, 0.0, 0.0};
+        return {Kind::spring, response, dampingFraction, 0.0, 0.0, 0, false};
     }
-    static constexpr Animation easeIn(double duration) { return {Kind::easeIn, 0, 0, duration, 0.0}; }
-    static constexpr Animation easeOut(double duration) { return {Kind::easeOut, 0, 0, duration, 0.0}; }
-    static constexpr Animation easeInOut(double duration) { return {Kind::easeInOut, 0, 0, duration, 0.0}; }
-    static constexpr Animation linear(double duration) { return {Kind::linear, 0, 0, duration, 0.0}; }
+    static constexpr Animation easeIn(double duration) { return {Kind::easeIn, 0, 0, duration, 0.0, 0, false}; }
+    static constexpr Animation easeOut(double duration) { return {Kind::easeOut, 0, 0, duration, 0.0, 0, false}; }
+    static constexpr Animation easeInOut(double duration) { return {Kind::easeInOut, 0, 0, duration, 0.0, 0, false}; }
+    static constexpr Animation linear(double duration) { return {Kind::linear, 0, 0, duration, 0.0, 0, false}; }
 
     constexpr Animation delayed(double seconds) const
     {
         Animation copy = *this;
         copy.delay = seconds;
+        return copy;
+    }
+    // Runs `count` times in all (a curve only; springs settle once), going back and forth when
+    // `autoreverses`. The phase of each run follows the clock from the moment the change began.
+    constexpr Animation repeatCount(int count, bool reverses = true) const
+    {
+        Animation copy = *this;
+        copy.repeats = count > 1 ? count - 1 : 0;
+        copy.autoreverses = reverses;
+        return copy;
+    }
+    constexpr Animation repeatForever(bool reverses = true) const
+    {
+        Animation copy = *this;
+        copy.repeats = -1;
+        copy.autoreverses = reverses;
         return copy;
     }
     constexpr bool isSpring() const { return kind == Kind::spring; }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
 
 #include <cmath>
 #include <map>
@@ -16,6 +17,8 @@ struct FontFace {
     QFontMetricsF metrics;
     double digitCell = 0;
     double ellipsis = 0;
+    mutable int otherDpi = 0;  // the last other device resolution asked for, and its font
+    mutable QFont otherFont;
 };
 
 namespace {
@@ -66,7 +69,7 @@ const FontFace *faceFor(double size, Weight weight)
     if (it != faces.end())
         return it->second.get();
     QFont font = makeQFont(size, weight, 72);
-    auto face = std::make_unique<FontFace>(FontFace{font, QFontMetricsF(font, &pointDevice()), 0, 0});
+    auto face = std::make_unique<FontFace>(FontFace{font, QFontMetricsF(font, &pointDevice()), 0, 0, 0, QFont()});
     for (QChar digit = u'0'; digit <= u'9'; digit = QChar(digit.unicode() + 1))
         face->digitCell = std::max(face->digitCell, face->metrics.horizontalAdvance(digit));
     face->ellipsis = face->metrics.horizontalAdvance(QStringLiteral("\u2026"));
@@ -107,7 +110,12 @@ TextLine layoutRuns(QStringView text, const FontFace &face, bool monoDigits)
 
 }  // namespace
 
-Font::Font() : face_(faceFor(size_, weight_)) {}
+const FontFace &Font::face() const
+{
+    if (!face_)
+        face_ = faceFor(size_, weight_);
+    return *face_;
+}
 
 Font Font::system(double size, Weight weight)
 {
@@ -115,7 +123,6 @@ Font Font::system(double size, Weight weight)
     Font font;
     font.size_ = size;
     font.weight_ = weight;
-    font.face_ = faceFor(size, weight);
     return font;
 }
 
@@ -124,18 +131,23 @@ Font Font::monospacedDigits() const { return withDigits(true); }
 QFont Font::qfont(int logicalDpi) const
 {
     if (logicalDpi == 72)
-        return face_->font;
-    return makeQFont(size_, weight_, logicalDpi);
+        return face().font;
+    const FontFace &f = face();
+    if (f.otherDpi != logicalDpi) {
+        f.otherDpi = logicalDpi;
+        f.otherFont = makeQFont(size_, weight_, logicalDpi);
+    }
+    return f.otherFont;
 }
 
-const QFontMetricsF &Font::metrics() const { return face_->metrics; }
-double Font::ascent() const { return face_->metrics.ascent(); }
-double Font::descent() const { return face_->metrics.descent(); }
-double Font::leading() const { return face_->metrics.leading(); }
+const QFontMetricsF &Font::metrics() const { return face().metrics; }
+double Font::ascent() const { return face().metrics.ascent(); }
+double Font::descent() const { return face().metrics.descent(); }
+double Font::leading() const { return face().metrics.leading(); }
 double Font::lineHeight() const { return std::ceil(ascent() + descent() + leading()); }
-double Font::digitCell() const { return face_->digitCell; }
+double Font::digitCell() const { return face().digitCell; }
 
-double Font::advance(QStringView text) const { return layoutRuns(text, *face_, monoDigits_).width; }
+double Font::advance(QStringView text) const { return layoutRuns(text, face(), monoDigits_).width; }
 
 QString Font::describe() const
 {
@@ -192,19 +204,38 @@ TextLine layoutLine(const QString &text, const Font &font, double maxWidth)
     return line;
 }
 
+ShapedLine shapeLine(const TextLine &line, const Font &font)
+{
+    ShapedLine shaped;
+    const double baseline = font.ascent();
+    for (const TextRun &run : line.runs) {
+        QTextLayout layout(run.text, font.qfont(72), const_cast<QPaintDevice *>(&pointDevice()));
+        layout.beginLayout();
+        QTextLine textLine = layout.createLine();
+        layout.endLayout();
+        if (!textLine.isValid())
+            continue;
+        double x = run.x;
+        if (run.digitCell)
+            x += (run.width - textLine.naturalTextWidth()) / 2.0;
+        // Glyph positions are relative to the layout's origin, with the baseline at the ascent.
+        const QPointF origin(x, baseline - textLine.ascent());
+        for (const QGlyphRun &glyphs : layout.glyphRuns())
+            shaped.pieces.push_back({origin, glyphs});
+    }
+    return shaped;
+}
+
+void drawShaped(QPainter &painter, const ShapedLine &shaped, QPointF topLeft)
+{
+    for (const ShapedLine::Piece &piece : shaped.pieces)
+        painter.drawGlyphRun(topLeft + piece.origin, piece.glyphs);
+}
+
 void drawLine(QPainter &painter, const TextLine &line, const Font &font, QPointF topLeft)
 {
-    if (line.runs.empty())
-        return;
-    const int dpi = painter.device() ? painter.device()->logicalDpiY() : 72;
-    painter.setFont(font.qfont(dpi));
-    const double baseline = topLeft.y() + font.ascent();
-    for (const TextRun &run : line.runs) {
-        double x = topLeft.x() + run.x;
-        if (run.digitCell)
-            x += (run.width - font.metrics().horizontalAdvance(run.text)) / 2.0;
-        painter.drawText(QPointF(x, baseline), run.text);
-    }
+    if (!line.runs.empty())
+        drawShaped(painter, shapeLine(line, font), topLeft);
 }
 
 }  // namespace kit

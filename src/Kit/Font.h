@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPointF>
 #include <QString>
 
@@ -24,7 +25,7 @@ struct FontFace;
 // off, so that its advances are the same at every scale.
 class Font {
 public:
-    Font();  // the system font at 13 points, regular
+    Font() = default;  // the system font at 13 points, regular
     static Font system(double size, Weight weight = Weight::regular);
 
     // Digits laid out by Kit in cells as wide as the widest digit, so counting numbers do not jitter
@@ -70,7 +71,8 @@ private:
     double size_ = 13;
     Weight weight_ = Weight::regular;
     bool monoDigits_ = false;
-    const FontFace *face_ = nullptr;
+    const FontFace &face() const;
+    mutable const FontFace *face_ = nullptr;  // resolved on first use (needs a Qt application)
 };
 
 // The width of one line of `text` in `font`, rounded up to a whole point.
@@ -99,6 +101,17 @@ struct TextLine {
 // at a character boundary and replaced by an ellipsis so that the whole fits; a line where not even
 // the ellipsis fits shows nothing.
 TextLine layoutLine(const QString &text, const Font &font, double maxWidth = -1);
+
+// A laid-out line shaped into glyph runs once, so drawing it again costs no text shaping.
+struct ShapedLine {
+    struct Piece {
+        QPointF origin;  // of the run's glyph positions, relative to the line's top-left corner
+        QGlyphRun glyphs;
+    };
+    std::vector<Piece> pieces;
+};
+ShapedLine shapeLine(const TextLine &line, const Font &font);
+void drawShaped(QPainter &painter, const ShapedLine &shaped, QPointF topLeft);
 
 // Draws a laid-out line with its top-left corner at `topLeft` (the baseline is one ascent below it)
 // in the painter's current pen colour.

@@ -1,5 +1,7 @@
 #include "Kit/Transaction.h"
 
+#include "Platform/MainQueue.h"
+
 namespace kit {
 
 namespace {
@@ -25,9 +27,22 @@ void withTransaction(const Transaction &transaction, const std::function<void()>
 
 void withAnimation(const Animation &animation, const std::function<void()> &body)
 {
-    withTransaction(Transaction{animation, false}, body);
+    withTransaction(Transaction{animation, false, nullptr}, body);
 }
 
-void withoutAnimation(const std::function<void()> &body) { withTransaction(Transaction{std::nullopt, true}, body); }
+void withAnimation(const Animation &animation, const std::function<void()> &body, std::function<void()> completion)
+{
+    // The token's last owner posts the completion: the motions it was handed to have all ended.
+    auto fn = std::make_shared<std::function<void()>>(std::move(completion));
+    std::shared_ptr<void> token(static_cast<void *>(nullptr), [fn](void *) {
+        vesk::mainQueue().post([fn] {
+            if (*fn)
+                (*fn)();
+        });
+    });
+    withTransaction(Transaction{animation, false, std::move(token)}, body);
+}
+
+void withoutAnimation(const std::function<void()> &body) { withTransaction(Transaction{std::nullopt, true, nullptr}, body); }
 
 }  // namespace kit

@@ -1,0 +1,140 @@
+#pragma once
+
+#include "Kit/Animator.h"
+#include "Kit/Element.h"
+
+#include "Platform/Observed.h"
+
+#include <any>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace kit {
+
+class Tree;
+
+// Keys of a node's animated properties. Each kind uses the ones it needs; the frame is every node's.
+enum class Prop : int {
+    x, y, width, height,
+    opacity, blur,
+    offsetX, offsetY,
+    scaleX, scaleY, rotationY,
+    shadowRadius, shadowX, shadowY, shadowOpacity,
+    colorR, colorG, colorB, colorA,
+    appear,   // transition progress: 0 removed, 1 present
+    data0,    // first of a shape's or painter's animatable numbers; data0 + i for the i-th
+};
+inline Prop dataProp(int i) { return Prop(int(Prop::data0) + i); }
+
+// The retained counterpart of a description: where it is, what it shows right now, and the state
+// that must outlive re-evaluation (animations, hover, a component's observation, a task).
+class Node {
+public:
+    Node(Tree &tree, Node *parent, std::shared_ptr<const Spec> spec);
+    ~Node();
+    Node(const Node &) = delete;
+    Node &operator=(const Node &) = delete;
+
+    Tree &tree() const { return tree_; }
+    Node *parent() const { return parent_; }
+    const Spec &spec() const { return *spec_; }
+    const std::shared_ptr<const Spec> &specPtr() const { return spec_; }
+    const std::vector<std::unique_ptr<Node>> &children() const { return children_; }
+    // Children taking part in layout (not leaving).
+    std::vector<Node *> liveChildren() const;
+    Node *firstLiveChild() const;
+
+    // Presentation values at the tree's current time.
+    double value(Prop prop, double fallback) const;
+    double target(Prop prop, double fallback) const;
+    QRectF frame() const;         // presented, in the parent's coordinates
+    QRectF targetFrame() const;   // where layout put it
+    QSizeF size() const { return frame().size(); }
+    // Presented frame in the tree's coordinates (offsets of ancestors included, effects not).
+    QRectF frameInTree() const;
+    bool isAnimating() const;
+    bool isLeaving() const { return leaving_; }
+    const Env &environment() const { return env_; }
+
+    // Sets an animated property: with the context's animation (or the spec's own curve) when the
+    // node already existed, at once when it is new.
+    void setProp(Prop prop, double value, const ReconcileContext &ctx,
+                 const std::optional<std::optional<Animation>> &own = std::nullopt);
+    void setPropWith(Prop prop, double value, const std::optional<Animation> &animation,
+                     std::shared_ptr<void> completion = {});
+    void jumpProp(Prop prop, double value);
+    bool hasProp(Prop prop) const { return props_.count(int(prop)) != 0; }
+
+    // Spec-specific retained state.
+    std::any state;
+
+private:
+    friend class Tree;
+    friend struct LayoutContext;
+    Animator &animator(Prop prop, double initial);
+    bool stepAnimations(double now);
+
+    Tree &tree_;
+    Node *parent_;
+    std::shared_ptr<const Spec> spec_;
+    std::vector<std::unique_ptr<Node>> children_;
+    std::map<int, Animator> props_;
+    Env env_;
+    bool created_ = true;       // true until its first reconciliation ends
+    bool leaving_ = false;      // removed, finishing its removal transition
+    Node *transitionNode_ = nullptr;  // the node carrying the transition of this one
+    uint64_t firedGeneration_ = 0;    // an implicit animation fired here in this update
+    std::optional<Animation> firedAnimation_;
+    std::shared_ptr<void> firedCompletion_;
+    vesk::ObservationTracking observation_;
+    bool dirty_ = false;
+    struct SizeCache {
+        Proposal proposal;
+        QSizeF size;
+    };
+    std::vector<SizeCache> sizeCache_;
+    uint64_t sizeCacheGeneration_ = 0;
+};
+
+// The state of a reconciliation pass.
+struct ReconcileContext {
+    Tree &tree;
+    Env env;
+    Transaction transaction;
+    double now = 0;
+    bool forceEvaluate = false;  // the environment changed: components re-evaluate
+    uint64_t generation = 0;
+
+    // The animation for a property change here (none when animations are disabled).
+    std::optional<Animation> animation() const
+    {
+        if (transaction.disablesAnimations)
+            return std::nullopt;
+        return transaction.animation;
+    }
+};
+
+// The state of a layout pass.
+struct LayoutContext {
+    Tree &tree;
+    Transaction transaction;
+    uint64_t generation = 0;
+    double now = 0;
+
+    QSizeF sizeOf(Node &node, const Proposal &proposal);
+    // Gives `child` its rectangle in its parent's coordinates and lays out its children.
+    void place(Node &child, const QRectF &rect);
+};
+
+// The state of a paint pass.
+struct PaintContext {
+    QPainter &painter;
+    double now = 0;
+    double scale = 1;  // device pixels per point of the target
+    // Paints `child` translated to its frame (and its own effects applied).
+    void paintChild(const Node &child);
+    void paintChildren(const Node &node);
+};
+
+}  // namespace kit

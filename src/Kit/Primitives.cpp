@@ -1,0 +1,388 @@
+// Leaf node kinds: shapes, text, symbols, images and custom painters.
+#include "Kit/Primitives.h"
+
+#include "Kit/Modifiers.h"
+#include "Kit/SymbolTable.h"
+#include "Kit/Tree.h"
+
+#include <cmath>
+#include <unordered_map>
+
+namespace kit {
+
+namespace {
+
+template <typename S, typename... A>
+Element make(A &&...args)
+{
+    return Element(std::make_shared<const S>(std::forward<A>(args)...));
+}
+
+// Leaves take what they are offered, or `ideal` where nothing (or everything) is offered.
+QSizeF offered(const Proposal &p, QSizeF ideal)
+{
+    auto pick = [](std::optional<double> v, double fallback) {
+        return v && std::isfinite(*v) ? *v : fallback;
+    };
+    return {pick(p.width, ideal.width()), pick(p.height, ideal.height())};
+}
+
+void applyColor(Node &node, const Color &c, const ReconcileContext &ctx)
+{
+    node.setProp(Prop::colorR, c.r, ctx);
+    node.setProp(Prop::colorG, c.g, ctx);
+    node.setProp(Prop::colorB, c.b, ctx);
+    node.setProp(Prop::colorA, c.a, ctx);
+}
+
+Color presentedColor(const Node &node)
+{
+    return {node.value(Prop::colorR, 0), node.value(Prop::colorG, 0), node.value(Prop::colorB, 0),
+            node.value(Prop::colorA, 1)};
+}
+
+QString num(double v) { return QString::number(std::round(v * 1000) / 1000); }
+
+}  // namespace
+
+// ---- Shapes -------------------------------------------------------------------------------------
+
+bool ShapeSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const ShapeSpec &>(other);
+    return shape == o.shape && fillPaint == o.fillPaint && stroke == o.stroke;
+}
+
+void ShapeSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+{
+    applyShapeData(node, shape.data, ctx);
+    if (const auto *color = std::get_if<Color>(&fillPaint))
+        applyColor(node, *color, ctx);
+}
+
+QSizeF ShapeSpec::sizeThatFits(Node &, const Proposal &proposal, LayoutContext &) const
+{
+    return offered(proposal, QSizeF(10, 10));
+}
+
+void ShapeSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    const QRectF rect(QPointF(0, 0), node.size());
+    const QPainterPath path = shape.path(rect, presentedData(node, shape.data.size()));
+    const QBrush brush = std::holds_alternative<Color>(fillPaint) ? QBrush(presentedColor(node).toQColor())
+                                                                : brushFor(fillPaint, rect);
+    if (!stroke) {
+        ctx.painter.fillPath(path, brush);
+        return;
+    }
+    QPen pen(brush, stroke->width, Qt::SolidLine, stroke->cap, stroke->join);
+    pen.setMiterLimit(stroke->miterLimit);
+    ctx.painter.strokePath(path, pen);
+}
+
+void ShapeSpec::describe(const Node &node, QString &out) const
+{
+    out += QStringLiteral(" ") + shape.name + (stroke ? QStringLiteral(" stroke=") + num(stroke->width) : QString());
+    if (std::holds_alternative<Color>(fillPaint)) {
+        const Color c = presentedColor(node);
+        out += QStringLiteral(" color=(%1,%2,%3,%4)").arg(num(c.r), num(c.g), num(c.b), num(c.a));
+    } else {
+        out += QStringLiteral(" gradient");
+    }
+    if (!shape.data.empty()) {
+        QStringList values;
+        for (double v : presentedData(node, shape.data.size()))
+            values << num(v);
+        out += QStringLiteral(" data=(") + values.join(u',') + u')';
+    }
+}
+
+Element Fill(AnyShape shape, Paint paint) { return make<ShapeSpec>(std::move(shape), std::move(paint), std::nullopt); }
+Element Stroke(AnyShape shape, Paint paint, StrokeStyle style)
+{
+    return make<ShapeSpec>(std::move(shape), std::move(paint), style);
+}
+
+// ---- Text ---------------------------------------------------------------------------------------
+
+namespace {
+struct TextState {
+    Font font;
+    double idealWidth = 0;
+    // The line as last drawn, shaped, for the width it was laid out at.
+    double shapedWidth = -1;
+    ShapedLine shaped;
+};
+}  // namespace
+
+bool TextSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const TextSpec &>(other);
+    return text == o.text && font == o.font && color == o.color;
+}
+
+void TextSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+{
+    const Font resolved = font ? *font : ctx.env[env::font];
+    node.state = TextState{resolved, textWidth(text, resolved)};
+    applyColor(node, color ? *color : ctx.env[env::foreground], ctx);
+}
+
+QSizeF TextSpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &) const
+{
+    const auto &state = std::any_cast<const TextState &>(node.state);
+    const double height = state.font.lineHeight();
+    if (proposal.width && *proposal.width <= 0)
+        return {0, height};  // not even an ellipsis fits
+    if (proposal.width && std::isfinite(*proposal.width) && *proposal.width < state.idealWidth) {
+        const TextLine line = layoutLine(text, state.font, std::max(0.0, *proposal.width));
+        return {std::ceil(line.width - 1e-9), height};
+    }
+    return {state.idealWidth, height};
+}
+
+void TextSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    auto &state = std::any_cast<TextState &>(const_cast<Node &>(node).state);
+    // Truncation follows where layout put the text, not the width on screen mid-animation.
+    const double width = node.targetFrame().width();
+    if (state.shapedWidth != width) {
+        state.shaped = shapeLine(layoutLine(text, state.font, width + 1e-6), state.font);
+        state.shapedWidth = width;
+    }
+    ctx.painter.setPen(presentedColor(node).toQColor());
+    drawShaped(ctx.painter, state.shaped, QPointF(0, (node.size().height() - state.font.lineHeight()) / 2));
+}
+
+void TextSpec::describe(const Node &node, QString &out) const
+{
+    const auto &state = std::any_cast<const TextState &>(node.state);
+    out += QStringLiteral(" \"") + text + QStringLiteral("\" ") + state.font.describe();
+    const Color c = presentedColor(node);
+    if (c.a != 1)
+        out += QStringLiteral(" alpha=") + num(c.a);
+}
+
+Element Text(const QString &text) { return make<TextSpec>(text, std::nullopt, std::nullopt); }
+Element Text(const QString &text, const Font &font, std::optional<Color> color) { return make<TextSpec>(text, font, color); }
+
+// ---- Symbols ------------------------------------------------------------------------------------
+
+bool SymbolSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const SymbolSpec &>(other);
+    return name == o.name && size == o.size && weight == o.weight && tint == o.tint;
+}
+
+void SymbolSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+{
+    applyColor(node, tint ? *tint : ctx.env[env::foreground], ctx);
+}
+
+QSizeF SymbolSpec::sizeThatFits(Node &, const Proposal &, LayoutContext &) const { return {size, size}; }
+
+namespace {
+
+// The symbol's outline in `side` x `side`, thickened for heavier weights (the icon font has one).
+QPainterPath symbolPath(const QString &name, double side, Weight weight)
+{
+    const std::optional<QPainterPath> outline = SymbolTable::outline(name);
+    const QPainterPath unit = outline ? *outline : SymbolTable::fallbackOutline();
+    return QTransform().scale(side, side).map(unit);
+}
+
+void fillSymbol(QPainter &painter, const QPainterPath &path, double side, Weight weight, const QColor &color)
+{
+    painter.fillPath(path, color);
+    static constexpr double kExtra[] = {0, 0.035, 0.06, 0.085};
+    if (const double extra = kExtra[int(weight)] * side; extra > 0)
+        painter.strokePath(path, QPen(color, extra, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+}
+
+// Filling a glyph outline costs far more than drawing a picture of it, and the same few symbols
+// are drawn every frame: they are kept rendered per name, device size, weight and colour.
+const QImage &cachedSymbol(const QString &name, double devicePixels, Weight weight, const QColor &color)
+{
+    static std::unordered_map<QString, QImage> cache;
+    const QString key = QStringLiteral("%1|%2|%3|%4").arg(name).arg(std::lround(devicePixels * 8)).arg(int(weight)).arg(color.rgba());
+    if (auto it = cache.find(key); it != cache.end())
+        return it->second;
+    if (cache.size() > 512)
+        cache.clear();
+    const int pad = 2;
+    const int px = int(std::ceil(devicePixels)) + 2 * pad;
+    QImage image(px, px, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(pad, pad);
+        fillSymbol(p, symbolPath(name, devicePixels, weight), devicePixels, weight, color);
+    }
+    return cache.emplace(key, std::move(image)).first->second;
+}
+
+}  // namespace
+
+void SymbolSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    const QSizeF box = node.size();
+    const double side = std::min(box.width(), box.height());
+    const QPointF origin((box.width() - side) / 2, (box.height() - side) / 2);
+    const QColor color = presentedColor(node).toQColor();
+    QPainter &painter = ctx.painter;
+    const QTransform world = painter.worldTransform();
+    const double s = world.m11();
+    if (world.type() <= QTransform::TxScale && s > 0 && qFuzzyCompare(s, world.m22()) && side * s <= 256) {
+        const QImage &image = cachedSymbol(name, side * s, weight, color);
+        const QPointF at = world.map(origin) - QPointF(2, 2);
+        painter.save();
+        painter.resetTransform();
+        painter.drawImage(QPointF(std::round(at.x()), std::round(at.y())), image);
+        painter.restore();
+        return;
+    }
+    painter.save();
+    painter.translate(origin);
+    fillSymbol(painter, symbolPath(name, side, weight), side, weight, color);
+    painter.restore();
+}
+
+void SymbolSpec::describe(const Node &, QString &out) const
+{
+    out += QStringLiteral(" \"") + name + u'"';
+    if (!hasSymbol(name))
+        out += QStringLiteral(" missing");
+}
+
+Element Symbol(const QString &name, double size, Weight weight, std::optional<Color> tint)
+{
+    return make<SymbolSpec>(name, size, weight, tint);
+}
+
+// ---- Images -------------------------------------------------------------------------------------
+
+namespace {
+struct ImageCache {
+    QSize device;
+    QRectF target;
+    QImage scaled;
+};
+}  // namespace
+
+bool ImageSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const ImageSpec &>(other);
+    return image.cacheKey() == o.image.cacheKey() && options.resizable == o.options.resizable
+           && options.mode == o.options.mode && options.crop == o.options.crop && options.smooth == o.options.smooth
+           && options.pointScale == o.options.pointScale;
+}
+
+void ImageSpec::apply(Node &node, const Spec *previous, ReconcileContext &) const
+{
+    if (!previous || !sameProperties(*previous))
+        node.state = ImageCache{};
+}
+
+QSizeF ImageSpec::sizeThatFits(Node &, const Proposal &proposal, LayoutContext &) const
+{
+    const QRectF source = options.crop ? *options.crop : QRectF(image.rect());
+    const QSizeF natural = source.size() / std::max(0.01, options.pointScale);
+    if (!options.resizable)
+        return natural;
+    return offered(proposal, natural);
+}
+
+void ImageSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    if (image.isNull())
+        return;
+    const QRectF bounds(QPointF(0, 0), node.size());
+    const QRectF source = options.crop ? *options.crop : QRectF(image.rect());
+    QRectF target = bounds;
+    if (options.resizable && !source.isEmpty()) {
+        const double sx = bounds.width() / source.width(), sy = bounds.height() / source.height();
+        const double s = options.mode == ContentMode::fit ? std::min(sx, sy) : std::max(sx, sy);
+        const QSizeF drawn = source.size() * s;
+        target = QRectF(bounds.center() - QPointF(drawn.width() / 2, drawn.height() / 2), drawn);
+    } else if (!options.resizable) {
+        target = QRectF(QPointF(0, 0), source.size() / std::max(0.01, options.pointScale));
+    }
+    // Scaling a large image every frame is the expensive part: keep it scaled to the device size
+    // it was last drawn at.
+    const QTransform &world = ctx.painter.worldTransform();
+    const bool axisAligned = world.type() <= QTransform::TxScale;
+    auto &cache = const_cast<Node &>(node).state;
+    if (axisAligned && cache.type() == typeid(ImageCache)) {
+        auto &c = std::any_cast<ImageCache &>(cache);
+        const QRectF deviceRect = world.mapRect(target);
+        const QSize device = deviceRect.size().toSize();
+        if (c.device != device || c.target != target) {
+            c.device = device;
+            c.target = target;
+            c.scaled = image.copy(source.toAlignedRect())
+                           .scaled(device, Qt::IgnoreAspectRatio,
+                                   options.smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+        }
+        ctx.painter.save();
+        ctx.painter.setClipRect(bounds, Qt::IntersectClip);
+        const QPointF topLeft = world.map(target.topLeft());
+        ctx.painter.resetTransform();
+        ctx.painter.drawImage(QPointF(std::round(topLeft.x()), std::round(topLeft.y())), c.scaled);
+        ctx.painter.restore();
+        return;
+    }
+    ctx.painter.save();
+    ctx.painter.setRenderHint(QPainter::SmoothPixmapTransform, options.smooth);
+    ctx.painter.setClipRect(bounds, Qt::IntersectClip);
+    ctx.painter.drawImage(target, image, source);
+    ctx.painter.restore();
+}
+
+void ImageSpec::describe(const Node &, QString &out) const
+{
+    out += QStringLiteral(" %1x%2 %3").arg(image.width()).arg(image.height())
+               .arg(options.mode == ContentMode::fit ? QStringLiteral("fit") : QStringLiteral("fill"));
+}
+
+Element Image(const QImage &image, ImageOptions options) { return make<ImageSpec>(image, options); }
+
+// ---- Custom painters ----------------------------------------------------------------------------
+
+bool PainterSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const PainterSpec &>(other);
+    return key == o.key && values == o.values && idealSize == o.idealSize;
+}
+
+void PainterSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const { applyShapeData(node, values, ctx); }
+
+QSizeF PainterSpec::sizeThatFits(Node &, const Proposal &proposal, LayoutContext &) const
+{
+    return offered(proposal, idealSize.value_or(QSizeF(10, 10)));
+}
+
+void PainterSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    ctx.painter.save();
+    fn(ctx.painter, QRectF(QPointF(0, 0), node.size()), presentedData(node, values.size()));
+    ctx.painter.restore();
+}
+
+void PainterSpec::describe(const Node &node, QString &out) const
+{
+    out += QStringLiteral(" key=") + key.describe();
+    if (!values.empty()) {
+        QStringList v;
+        for (double d : presentedData(node, values.size()))
+            v << num(d);
+        out += QStringLiteral(" values=(") + v.join(u',') + u')';
+    }
+}
+
+Element Painter(AnyValue key, std::vector<double> values, PainterFn paint, std::optional<QSizeF> idealSize)
+{
+    return make<PainterSpec>(std::move(key), std::move(values), std::move(paint), idealSize);
+}
+
+}  // namespace kit

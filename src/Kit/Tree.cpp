@@ -1,0 +1,601 @@
+#include "Kit/Tree.h"
+
+#include "Kit/Effects.h"
+
+#include "Platform/Clock.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kit {
+
+// ---- Node ---------------------------------------------------------------------------------------
+
+Node::Node(Tree &tree, Node *parent, std::shared_ptr<const Spec> spec)
+    : tree_(tree), parent_(parent), spec_(std::move(spec))
+{
+}
+
+Node::~Node()
+{
+    children_.clear();
+    tree_.forgetNode(*this);
+}
+
+std::vector<Node *> Node::liveChildren() const
+{
+    std::vector<Node *> out;
+    out.reserve(children_.size());
+    for (const auto &c : children_)
+        if (!c->leaving_)
+            out.push_back(c.get());
+    return out;
+}
+
+Node *Node::firstLiveChild() const
+{
+    for (const auto &c : children_)
+        if (!c->leaving_)
+            return c.get();
+    return nullptr;
+}
+
+double Node::value(Prop prop, double fallback) const
+{
+    auto it = props_.find(int(prop));
+    return it == props_.end() ? fallback : it->second.value(tree_.now());
+}
+
+double Node::target(Prop prop, double fallback) const
+{
+    auto it = props_.find(int(prop));
+    return it == props_.end() ? fallback : it->second.target();
+}
+
+QRectF Node::frame() const
+{
+    return {value(Prop::x, 0), value(Prop::y, 0), std::max(0.0, value(Prop::width, 0)),
+            std::max(0.0, value(Prop::height, 0))};
+}
+
+QRectF Node::targetFrame() const
+{
+    return {target(Prop::x, 0), target(Prop::y, 0), target(Prop::width, 0), target(Prop::height, 0)};
+}
+
+QRectF Node::frameInTree() const
+{
+    QRectF f = frame();
+    for (const Node *p = parent_; p; p = p->parent_)
+        f.translate(p->frame().topLeft() + QPointF(p->value(Prop::offsetX, 0), p->value(Prop::offsetY, 0)));
+    f.translate(value(Prop::offsetX, 0), value(Prop::offsetY, 0));
+    return f;
+}
+
+bool Node::isAnimating() const
+{
+    for (const auto &[key, a] : props_)
+        if (a.isActive())
+            return true;
+    return false;
+}
+
+Animator &Node::animator(Prop prop, double initial)
+{
+    auto it = props_.find(int(prop));
+    if (it == props_.end())
+        it = props_.emplace(int(prop), Animator(initial)).first;
+    return it->second;
+}
+
+void Node::setProp(Prop prop, double value, const ReconcileContext &ctx,
+                   const std::optional<std::optional<Animation>> &own)
+{
+    if (created_ || !hasProp(prop)) {
+        jumpProp(prop, value);
+        return;
+    }
+    std::optional<Animation> animation = own ? *own : ctx.transaction.animation;
+    if (ctx.transaction.disablesAnimations)
+        animation.reset();
+    setPropWith(prop, value, animation, ctx.transaction.completion);
+}
+
+void Node::setPropWith(Prop prop, double value, const std::optional<Animation> &animation,
+                       std::shared_ptr<void> completion)
+{
+    Animator &a = animator(prop, value);
+    if (a.target() == value && !a.isActive())
+        return;
+    a.set(value, animation, tree_.now(), std::move(completion));
+}
+
+void Node::jumpProp(Prop prop, double value) { animator(prop, value).jump(value); }
+
+bool Node::stepAnimations(double now)
+{
+    bool moving = false;
+    for (auto &[key, a] : props_)
+        moving = a.step(now) || moving;
+    return moving;
+}
+
+// ---- Tree ---------------------------------------------------------------------------------------
+
+namespace {
+
+// The node whose description carries the transition of `node`: itself or the first one down
+// its chain of single children (modifiers and views wrap one child each).
+const Transition *transitionOf(const Node &node)
+{
+    const Node *n = &node;
+    while (n) {
+        if (const Transition *t = n->spec().transition())
+            return t;
+        if (n->children().size() != 1)
+            return nullptr;
+        n = n->children().front().get();
+    }
+    return nullptr;
+}
+
+bool sameTransaction(const Transaction &a, const Transaction &b)
+{
+    return a.animation == b.animation && a.disablesAnimations == b.disablesAnimations && a.completion == b.completion;
+}
+
+}  // namespace
+
+Tree::Tree(QSizeF size) : size_(size) {}
+
+Tree::~Tree()
+{
+    updateItem_.cancel();
+    frame_.cancel();
+    root_.reset();
+}
+
+double Tree::now() const { return vesk::appClock().now(); }
+
+void Tree::setRoot(Element root)
+{
+    const Transaction transaction = Transaction::current();
+    ReconcileContext ctx{*this, Env(), transaction, now(), false, ++generation_};
+    const uint64_t before = changes_;
+    if (root_ && typeid(root_->spec()) == typeid(*root.spec()) && root_->spec().matchType() == root.spec()->matchType())
+        reconcile(*root_, root, ctx, false);
+    else
+        root_ = makeNode(nullptr, root, ctx);
+    // An unchanged description needs no layout, no frame and no repaint.
+    if (changes_ == before)
+        return;
+    layout(transaction);
+    scheduleFrameIfAnimating();
+    needsDisplay();
+}
+
+void Tree::setSize(QSizeF size)
+{
+    if (size == size_)
+        return;
+    size_ = size;
+    layout(Transaction::current());
+    scheduleFrameIfAnimating();
+    needsDisplay();
+}
+
+void Tree::relayout(const Transaction &transaction)
+{
+    layout(transaction);
+    scheduleFrameIfAnimating();
+    needsDisplay();
+}
+
+std::unique_ptr<Node> Tree::makeNode(Node *parent, const Element &element, ReconcileContext &ctx)
+{
+    auto node = std::make_unique<Node>(*this, parent, element.spec());
+    reconcile(*node, element, ctx, true);
+    return node;
+}
+
+void Tree::reconcile(Node &node, const Element &element, ReconcileContext &ctx, bool created)
+{
+    const std::shared_ptr<const Spec> &spec = element.spec();
+    // An identical description with nothing invalidated inside is neither reconciled nor repainted.
+    if (!created && node.spec_ == spec && !node.dirty_ && !ctx.forceEvaluate)
+        return;
+    const std::shared_ptr<const Spec> previous = created ? nullptr : node.spec_;
+    const bool same = previous && previous->sameProperties(*spec);
+    if (!same)
+        noteChange();
+    node.spec_ = spec;
+    node.env_ = ctx.env;
+
+    ReconcileContext inner = ctx;
+    inner.env = spec->childEnvironment(ctx.env);
+    // Equal properties in an unchanged environment leave the node as it is.
+    if (!same || ctx.forceEvaluate)
+        spec->apply(node, previous.get(), inner);
+
+    if (spec->isComponent()) {
+        if (created || !same || node.dirty_ || ctx.forceEvaluate)
+            evaluateComponent(node, inner);
+    } else {
+        reconcileChildren(node, spec->children, inner);
+    }
+    node.created_ = false;
+}
+
+void Tree::evaluateComponent(Node &node, ReconcileContext &ctx)
+{
+    Element body;
+    const Spec &spec = node.spec();
+    const Env env = ctx.env;
+    Node *target = &node;
+    node.observation_ =
+        vesk::trackObservation([&] { body = spec.evaluateAt(node, env); }, [this, target] { invalidate(*target); });
+    node.dirty_ = false;
+    reconcileChildren(node, Elements{body}, ctx);
+}
+
+void Tree::reconcileChild(Node &parent, ReconcileContext &ctx, const Elements &children)
+{
+    reconcileChildren(parent, children, ctx);
+}
+
+void Tree::reconcileChildren(Node &node, const Elements &children, ReconcileContext &ctx)
+{
+    std::vector<std::unique_ptr<Node>> old;
+    std::vector<std::pair<size_t, std::unique_ptr<Node>>> leaving;
+    old.reserve(node.children_.size());
+    for (size_t i = 0; i < node.children_.size(); ++i) {
+        if (node.children_[i]->leaving_)
+            leaving.emplace_back(i, std::move(node.children_[i]));
+        else
+            old.push_back(std::move(node.children_[i]));
+    }
+    node.children_.clear();
+
+    std::vector<std::unique_ptr<Node>> result;
+    result.reserve(children.size());
+    auto matches = [](const Node &n, const Spec &s) {
+        return typeid(n.spec()) == typeid(s) && n.spec().matchType() == s.matchType();
+    };
+    for (size_t i = 0; i < children.size(); ++i) {
+        const Element &element = children[i];
+        const Spec &spec = *element.spec();
+        std::unique_ptr<Node> *match = nullptr;
+        if (spec.identity) {
+            for (auto &candidate : old)
+                if (candidate && candidate->spec().identity && *candidate->spec().identity == *spec.identity
+                    && matches(*candidate, spec)) {
+                    match = &candidate;
+                    break;
+                }
+        } else if (i < old.size() && old[i] && !old[i]->spec().identity && matches(*old[i], spec)) {
+            match = &old[i];
+        }
+        if (match) {
+            if (i >= old.size() || match != &old[i])
+                noteChange();  // moved among its siblings
+            std::unique_ptr<Node> n = std::move(*match);
+            reconcile(*n, element, ctx, false);
+            result.push_back(std::move(n));
+            continue;
+        }
+        std::unique_ptr<Node> n = makeNode(&node, element, ctx);
+        const Transition *transition = transitionOf(*n);
+        const auto animation = ctx.animation();
+        if (animation && !(transition && transition->immediateInsertion)
+            && !(transition && transition->insertion == TransitionEffect{})) {
+            n->jumpProp(Prop::appear, 0);
+            n->setPropWith(Prop::appear, 1, animation, ctx.transaction.completion);
+        }
+        result.push_back(std::move(n));
+    }
+    node.children_ = std::move(result);
+
+    // What matched nothing leaves: at once, or drawn on through its removal transition.
+    for (size_t i = 0; i < old.size(); ++i)
+        if (old[i]) {
+            noteChange();
+            beginRemoval(std::move(old[i]), node, i, ctx);
+        }
+    for (auto &[index, n] : leaving)
+        node.children_.insert(node.children_.begin() + std::min(index, node.children_.size()), std::move(n));
+}
+
+void Tree::beginRemoval(std::unique_ptr<Node> n, Node &parent, size_t index, const ReconcileContext &ctx)
+{
+    const Transition *transition = transitionOf(*n);
+    const auto animation = ctx.animation();
+    if (!animation || (transition && (transition->immediateRemoval || transition->removal == TransitionEffect{})))
+        return;  // destroyed here
+    n->leaving_ = true;
+    n->observation_.cancel();
+    const double from = n->value(Prop::appear, 1);
+    n->jumpProp(Prop::appear, from);
+    n->setPropWith(Prop::appear, 0, animation, ctx.transaction.completion);
+    parent.children_.insert(parent.children_.begin() + std::min(index, parent.children_.size()), std::move(n));
+}
+
+void Tree::invalidate(Node &node)
+{
+    node.dirty_ = true;
+    pending_.push_back({&node, Transaction::current()});
+    if (!updateItem_.isPending())
+        updateItem_ = vesk::mainQueue().after(0, [this] { update(); });
+}
+
+void Tree::markAnimationFired(Node &node, const Transaction &transaction)
+{
+    node.firedGeneration_ = generation_;
+    node.firedAnimation_ = transaction.disablesAnimations ? std::nullopt : transaction.animation;
+    node.firedCompletion_ = transaction.completion;
+}
+
+void Tree::runEveryFrame(Node &node)
+{
+    if (std::find(everyFrame_.begin(), everyFrame_.end(), &node) == everyFrame_.end())
+        everyFrame_.push_back(&node);
+    if (!frame_.isPending())
+        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+}
+
+void Tree::forgetNode(Node &node)
+{
+    everyFrame_.erase(std::remove(everyFrame_.begin(), everyFrame_.end(), &node), everyFrame_.end());
+    for (auto &p : pending_)
+        if (p.node == &node)
+            p.node = nullptr;
+}
+
+void Tree::update()
+{
+    updateItem_.cancel();
+    if (pending_.empty())
+        return;
+    while (!pending_.empty()) {
+        // Changes made in one transaction are evaluated together and laid out once.
+        const Transaction transaction = pending_.front().transaction;
+        ++generation_;
+        size_t i = 0;
+        for (; i < pending_.size() && sameTransaction(pending_[i].transaction, transaction); ++i) {
+            Node *node = pending_[i].node;
+            if (!node || !node->dirty_ || node->leaving_)
+                continue;
+            ReconcileContext ctx{*this, node->env_, transaction, now(), false, generation_};
+            withTransaction(transaction, [&] { evaluateComponent(*node, ctx); });
+        }
+        pending_.erase(pending_.begin(), pending_.begin() + i);
+        layout(transaction);
+    }
+    scheduleFrameIfAnimating();
+    needsDisplay();
+}
+
+void Tree::layout(const Transaction &transaction)
+{
+    if (!root_)
+        return;
+    LayoutContext ctx{*this, transaction, generation_, now()};
+    const QSizeF fitted = ctx.sizeOf(*root_, Proposal::of(size_));
+    // The root sits centred in the tree's rectangle, as content sits in a window.
+    ctx.place(*root_, QRectF(QPointF((size_.width() - fitted.width()) / 2, (size_.height() - fitted.height()) / 2), fitted));
+}
+
+bool Tree::isAnimating() const
+{
+    if (!everyFrame_.empty())
+        return true;
+    std::function<bool(const Node &)> any = [&](const Node &n) {
+        if (n.isAnimating())
+            return true;
+        for (const auto &c : n.children_)
+            if (any(*c))
+                return true;
+        return false;
+    };
+    return root_ && any(*root_);
+}
+
+void Tree::scheduleFrameIfAnimating()
+{
+    if (frame_.isPending())
+        return;
+    if (isAnimating())
+        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+}
+
+bool Tree::stepAll(Node &node, double now)
+{
+    bool moving = node.stepAnimations(now);
+    auto &children = node.children_;
+    for (auto it = children.begin(); it != children.end();) {
+        Node &child = **it;
+        const bool childMoving = stepAll(child, now);
+        if (child.leaving_ && !child.props_.at(int(Prop::appear)).isActive()) {
+            it = children.erase(it);
+            continue;
+        }
+        moving = childMoving || moving;
+        ++it;
+    }
+    return moving;
+}
+
+void Tree::onFrame(double now)
+{
+    frame_ = {};
+    // Components that follow the clock describe themselves again, without animation.
+    if (!everyFrame_.empty()) {
+        const std::vector<Node *> nodes = everyFrame_;
+        ++generation_;
+        withoutAnimation([&] {
+            for (Node *node : nodes) {
+                if (std::find(everyFrame_.begin(), everyFrame_.end(), node) == everyFrame_.end())
+                    continue;
+                ReconcileContext ctx{*this, node->env_, Transaction::current(), now, false, generation_};
+                evaluateComponent(*node, ctx);
+                if (!node->spec().wantsFrames(*node, now))
+                    everyFrame_.erase(std::remove(everyFrame_.begin(), everyFrame_.end(), node), everyFrame_.end());
+            }
+        });
+        layout(Transaction{std::nullopt, true, nullptr});
+    }
+    const bool moving = root_ && stepAll(*root_, now);
+    if (moving || !everyFrame_.empty())
+        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+    needsDisplay();
+}
+
+Node *Tree::findId(const AnyValue &id) const
+{
+    std::function<Node *(Node &)> search = [&](Node &n) -> Node * {
+        if (n.spec().identity && *n.spec().identity == id)
+            return &n;
+        for (const auto &c : n.children_)
+            if (Node *found = search(*c))
+                return found;
+        return nullptr;
+    };
+    return root_ ? search(*root_) : nullptr;
+}
+
+void Tree::paint(QPainter &painter, double scale) const
+{
+    if (!root_)
+        return;
+    PaintContext ctx{painter, now(), scale};
+    ctx.paintChild(*root_);
+}
+
+QImage Tree::render(double scale) const
+{
+    QImage image(QSize(int(std::ceil(size_.width() * scale - 1e-9)), int(std::ceil(size_.height() * scale - 1e-9))),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(scale, scale);
+    paint(painter, scale);
+    return image;
+}
+
+QString Tree::dump() const
+{
+    QString out;
+    auto num = [](double v) { return QString::number(std::round(v * 100) / 100, 'g', 10); };
+    std::function<void(const Node &, int)> line = [&](const Node &n, int depth) {
+        out += QString(depth * 2, u' ');
+        out += QString::fromLatin1(n.spec().kind());
+        const QRectF f = n.frame();
+        out += QStringLiteral(" (%1,%2 %3x%4)").arg(num(f.x()), num(f.y()), num(f.width()), num(f.height()));
+        if (n.spec().identity)
+            out += QStringLiteral(" id=") + n.spec().identity->describe();
+        if (n.hasProp(Prop::appear) && (n.value(Prop::appear, 1) != 1 || n.leaving_))
+            out += QStringLiteral(" appear=") + num(n.value(Prop::appear, 1));
+        if (n.leaving_)
+            out += QStringLiteral(" leaving");
+        n.spec().describe(n, out);
+        out += u'\n';
+        for (const auto &c : n.children_)
+            line(*c, depth + 1);
+    };
+    if (root_)
+        line(*root_, 0);
+    return out;
+}
+
+// ---- Contexts -----------------------------------------------------------------------------------
+
+QSizeF LayoutContext::sizeOf(Node &node, const Proposal &proposal)
+{
+    if (node.sizeCacheGeneration_ != generation || node.sizeCache_.empty()) {
+        node.sizeCache_.clear();
+        node.sizeCacheGeneration_ = generation;
+    }
+    for (const auto &entry : node.sizeCache_)
+        if (entry.proposal == proposal)
+            return entry.size;
+    QSizeF size = node.spec().sizeThatFits(node, proposal, *this);
+    size = QSizeF(std::max(0.0, size.width()), std::max(0.0, size.height()));
+    if (node.sizeCache_.size() >= 6)
+        node.sizeCache_.erase(node.sizeCache_.begin());
+    node.sizeCache_.push_back({proposal, size});
+    return size;
+}
+
+void LayoutContext::place(Node &child, const QRectF &rect)
+{
+    const Transaction saved = transaction;
+    if (child.firedGeneration_ == tree.generation()) {
+        transaction.animation = child.firedAnimation_;
+        if (child.firedCompletion_)
+            transaction.completion = child.firedCompletion_;
+    }
+    child.spec().adjustTransaction(transaction);
+    std::optional<Animation> animation = transaction.disablesAnimations ? std::nullopt : transaction.animation;
+    const bool fresh = !child.hasProp(Prop::x);
+    const double values[4] = {rect.x(), rect.y(), rect.width(), rect.height()};
+    const Prop keys[4] = {Prop::x, Prop::y, Prop::width, Prop::height};
+    for (int i = 0; i < 4; ++i) {
+        if (fresh)
+            child.jumpProp(keys[i], values[i]);
+        else
+            child.setPropWith(keys[i], values[i], animation, transaction.completion);
+    }
+    child.spec().placeChildren(child, rect.size(), *this);
+    transaction = saved;
+}
+
+void PaintContext::paintChildren(const Node &node)
+{
+    for (const auto &c : node.children())
+        paintChild(*c);
+}
+
+void PaintContext::paintChild(const Node &child)
+{
+    const QRectF f = child.frame();
+    painter.save();
+    painter.translate(f.topLeft());
+    if (child.hasProp(Prop::appear)) {
+        const Transition *t = transitionOf(child);
+        const Transition fallback = Transition::opacity();
+        if (!t)
+            t = &fallback;
+        const double p = child.value(Prop::appear, 1);
+        const TransitionEffect e = (child.isLeaving() ? t->removal : t->insertion).at(p);
+        if (p < 1 || child.isLeaving()) {
+            paintWithEffect(child, e, *this);
+            painter.restore();
+            return;
+        }
+    }
+    child.spec().paint(child, *this);
+    painter.restore();
+}
+
+// ---- Spec defaults ------------------------------------------------------------------------------
+
+void Spec::apply(Node &, const Spec *, ReconcileContext &) const {}
+
+QSizeF Spec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const
+{
+    // A modifier without layout of its own is as large as its content.
+    if (Node *child = node.firstLiveChild())
+        return ctx.sizeOf(*child, proposal);
+    return {};
+}
+
+void Spec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const
+{
+    for (Node *child : node.liveChildren())
+        ctx.place(*child, QRectF(QPointF(0, 0), size));
+}
+
+void Spec::paint(const Node &node, PaintContext &ctx) const { ctx.paintChildren(node); }
+
+}  // namespace kit

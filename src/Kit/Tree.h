@@ -1,0 +1,100 @@
+#pragma once
+
+#include "Kit/Element.h"
+#include "Kit/FrameDriver.h"
+#include "Kit/Node.h"
+
+#include "Platform/MainQueue.h"
+#include "Platform/Signal.h"
+
+#include <QImage>
+#include <QSizeF>
+
+#include <memory>
+#include <vector>
+
+namespace kit {
+
+// A retained node tree for one root description, at one size. It reconciles new descriptions,
+// re-evaluates views whose observed reads changed (on the next turn of the main queue, in the
+// transaction of the change), lays out, animates on the shared frame driver and paints into any
+// QPainter, a QImage or a text dump. Main thread only.
+class Tree {
+public:
+    explicit Tree(QSizeF size = {});
+    ~Tree();
+    Tree(const Tree &) = delete;
+    Tree &operator=(const Tree &) = delete;
+
+    // Reconciles `root` against the tree now, animating with the current transaction.
+    void setRoot(Element root);
+    void setSize(QSizeF size);
+    QSizeF size() const { return size_; }
+    Node *root() const { return root_.get(); }
+
+    // Re-evaluates the views invalidated since the last update, each in the transaction in force
+    // when its model changed. Runs by itself on the main queue; tests may call it directly.
+    void update();
+    bool hasPendingUpdate() const { return !pending_.empty(); }
+
+    // Presentation time (the application clock).
+    double now() const;
+    bool isAnimating() const;
+    // Requests a frame from the frame driver while anything moves (after changes and on frames).
+    void scheduleFrameIfAnimating();
+
+    void paint(QPainter &painter, double scale = 1) const;
+    // The tree at `scale` device pixels per point, on transparent.
+    QImage render(double scale = 1) const;
+    // One line per node: kind, presented frame, effects and details. Stable across runs.
+    QString dump() const;
+
+    // The first node (depth first) whose id equals `id`.
+    template <typename T>
+    Node *find(const T &id) const
+    {
+        return findId(AnyValue::of(id));
+    }
+    Node *findId(const AnyValue &id) const;
+
+    // Called from the host when it must repaint (a frame moved something, or the tree changed).
+    vesk::Signal<> needsDisplay;
+
+    // --- for specs --------------------------------------------------------------------------
+    void invalidate(Node &node);
+    void reconcileChild(Node &parent, ReconcileContext &ctx, const Elements &children);
+    uint64_t generation() const { return generation_; }
+    void forgetNode(Node &node);
+    // Re-evaluates `node` (a component) on every frame until its spec says it is done.
+    void runEveryFrame(Node &node);
+    // Something in the tree changed during this reconciliation (so layout must run).
+    void noteChange() { ++changes_; }
+    // An implicit animation at `node` fired in this update: its subtree lays out with it.
+    void markAnimationFired(Node &node, const Transaction &transaction);
+    void relayout(const Transaction &transaction);
+
+private:
+    std::unique_ptr<Node> makeNode(Node *parent, const Element &element, ReconcileContext &ctx);
+    void reconcile(Node &node, const Element &element, ReconcileContext &ctx, bool created);
+    void reconcileChildren(Node &node, const Elements &children, ReconcileContext &ctx);
+    void evaluateComponent(Node &node, ReconcileContext &ctx);
+    void beginRemoval(std::unique_ptr<Node> node, Node &parent, size_t index, const ReconcileContext &ctx);
+    void onFrame(double now);
+    bool stepAll(Node &node, double now);
+    void layout(const Transaction &transaction);
+
+    uint64_t changes_ = 0;
+    std::unique_ptr<Node> root_;
+    QSizeF size_;
+    uint64_t generation_ = 0;
+    struct Pending {
+        Node *node;
+        Transaction transaction;
+    };
+    std::vector<Pending> pending_;
+    std::vector<Node *> everyFrame_;
+    vesk::WorkItem updateItem_;
+    FrameDriver::Request frame_;
+};
+
+}  // namespace kit

@@ -1,0 +1,76 @@
+#include "Kit/Kit.h"
+
+#include "Platform/Observed.h"
+#include "Platform/sim/VirtualTime.h"
+
+#include <gtest/gtest.h>
+
+using namespace kit;
+
+TEST(Keyframes, TrackMovesThroughItsKeyframesInTurn)
+{
+    const KeyframeTrack track(1, {{1.2, 0.1, Animation::linear(0)}, {0.9, 0.2, Animation::easeInOut(0)}, {1, 0.1, Animation::linear(0)}});
+    EXPECT_DOUBLE_EQ(track.duration(), 0.4);
+    EXPECT_NEAR(track.value(0), 1, 1e-9);
+    EXPECT_NEAR(track.value(0.05), 1.1, 1e-6);
+    EXPECT_NEAR(track.value(0.1), 1.2, 1e-6);
+    EXPECT_NEAR(track.value(0.2), 1.05, 1e-6);  // half way down, symmetric curve
+    EXPECT_NEAR(track.value(0.35), 0.95, 1e-6);
+    EXPECT_EQ(track.value(5), 1);
+}
+
+TEST(Keyframes, AnimatorPlaysOnEachTriggerThenStops)
+{
+    vesk::VirtualTime time;
+    vesk::Observed<int> trigger{0};
+    const KeyframeTrack track(0, {{100, 0.5, Animation::linear(0)}});
+    Tree tree(QSizeF(200, 20));
+    tree.setRoot(Observe([&](const Env &) {
+        return KeyframeAnimator(AnyValue::of(trigger.get()), track, [](double v) {
+            return Fill(Color::white()).frame(10, 10).offset(v, 0).id(1);
+        });
+    }));
+    auto offset = [&] { return tree.find(1)->children().front()->value(Prop::offsetX, -1); };
+    EXPECT_EQ(offset(), 0);
+    time.advance(1);
+    EXPECT_EQ(offset(), 0);  // nothing plays before the trigger changes
+    EXPECT_FALSE(tree.isAnimating());
+
+    trigger = 1;
+    time.flush();
+    time.advance(0.25);
+    EXPECT_NEAR(offset(), 50, 2);  // sampled at the last frame
+    time.advance(0.5);
+    EXPECT_EQ(offset(), 100);
+    EXPECT_FALSE(tree.isAnimating());
+    EXPECT_EQ(time.queue().pendingCount(), 0u);
+}
+
+TEST(AnimatedValue, FollowsTheTransactionAndSettles)
+{
+    vesk::VirtualTime time;
+    AnimatedValue value(0);
+    int frames = 0;
+    value.onFrame = [&] { ++frames; };
+    withAnimation(Animation::linear(0.5), [&] { value.set(10); });
+    EXPECT_EQ(value.value(), 0);
+    time.advance(0.25);
+    EXPECT_NEAR(value.value(), 5, 1e-6);
+    time.advance(0.5);
+    EXPECT_EQ(value.value(), 10);
+    EXPECT_FALSE(value.isAnimating());
+    EXPECT_GT(frames, 20);
+    EXPECT_EQ(time.queue().pendingCount(), 0u);
+    value.set(3);  // no transaction: jumps
+    EXPECT_EQ(value.value(), 3);
+    EXPECT_EQ(time.queue().pendingCount(), 0u);
+}
+
+TEST(TextFormat, ShortTimeHasNoDatePart)
+{
+    const QDateTime when = QDateTime(QDate(2025, 1, 6), QTime(9, 41), Qt::LocalTime);
+    EXPECT_TRUE(shortTime(when, QLocale(QLocale::English, QLocale::UnitedStates)).startsWith(QStringLiteral("9:41")));
+    EXPECT_TRUE(shortTime(when, QLocale(QLocale::English, QLocale::UnitedStates)).endsWith(QStringLiteral("AM")));
+    EXPECT_EQ(shortTime(when, QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("09:41"));
+    EXPECT_FALSE(shortTime(when, QLocale(QLocale::German, QLocale::Germany)).contains(QStringLiteral("2025")));
+}
