@@ -61,7 +61,7 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> own
     reposition();
     drawIsland();
     if (!hidden_)
-        panel_->fadeIn();
+        appear_ = mainQueue().after(0, [this] { panel_->fadeIn(); });
     trackIslandSize();
     // Recording runs drive the island's frames themselves; the pointer must not disturb them.
     if (qEnvironmentVariableIsSet("VESK_DEBUG_RECORD"))
@@ -188,17 +188,17 @@ void NotchWindowController::close()
     panel_->fadeOut([keep = panel_]() mutable { mainQueue().post([keep = std::move(keep)] {}); });
 }
 
-void NotchWindowController::hideForLock()
+void NotchWindowController::setHiddenWhileLocked(bool hidden)
 {
-    hidden_ = true;
-    model_.close(false);
-    panel_->orderOut();
-}
-
-void NotchWindowController::showAfterUnlock()
-{
+    if (hidden) {
+        hidden_ = true;
+        appear_.cancel();
+        panel_->orderOut();
+        return;
+    }
+    if (!hidden_ || isClosed_)
+        return;
     hidden_ = false;
-    reposition();
     panel_->orderFront();
 }
 

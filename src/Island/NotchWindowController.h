@@ -34,8 +34,9 @@ public:
         static Services desktop() { return {nullptr, makePanelWindow, makePointerMonitor, {}, {}}; }
     };
 
-    // Builds and shows the island window of `model` on display `display`. With `hidden` (the screen
-    // is locked) the panel is placed but stays off the screen until showAfterUnlock().
+    // Builds the island window of `model` on display `display` and shows it on the next turn of the
+    // main queue, fading in, unless it is hidden first (`hidden`, or setHiddenWhileLocked(true)
+    // right after construction): an island made while the screen is locked never flashes up.
     NotchWindowController(std::shared_ptr<NotchViewModel> model, uint32_t display, IslandStyle style,
                           Services services = Services::desktop(), bool hidden = false);
     // The same for any model behind the window's interface (tests); model() is then unavailable.
@@ -59,10 +60,10 @@ public:
     void close() override;
     bool isClosed() const { return isClosed_; }
 
-    // The screen locked: the island closes and its panel leaves the screen. Unlocked: re-placed and
-    // ordered front again (at its old place when its display has gone meanwhile).
-    void hideForLock();
-    void showAfterUnlock();
+    // While the screen is locked the panel stays off the screen (a window mapped then would show
+    // above the locker); afterwards it is ordered front where it was last placed.
+    void setHiddenWhileLocked(bool hidden) override;
+    bool isHiddenWhileLocked() const { return hidden_; }
 
     NotchPanel &panel() { return *panel_; }
     IslandInput &input() { return input_; }
@@ -93,6 +94,7 @@ private:
     std::vector<Connection> monitors_;
     ObservationTracking sizeTracking_;
     WorkItem sizeStep_;
+    WorkItem appear_;
     bool hidden_ = false;
     bool isClosed_ = false;
 };

@@ -127,7 +127,8 @@ TEST_F(NotchViewModelBindingTest, FactoryKeepsIslandsMadeWhileLockedOffTheScreen
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(&island->model(), model.get());
     locked = false;
-    factory.makeIsland(model, display, IslandStyle::notch);
+    auto shown = factory.makeIsland(model, display, IslandStyle::notch);
+    time.flush();
     EXPECT_TRUE(window->isVisible());
 }
 

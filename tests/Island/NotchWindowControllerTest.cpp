@@ -71,6 +71,8 @@ TEST_F(NotchWindowControllerTest, PlacesItsPanelAtTheTopCentreOfItsOwnDisplay)
 TEST_F(NotchWindowControllerTest, FadesInAndDrawsTheIslandAtTheModelsSize)
 {
     auto controller = make(1);
+    EXPECT_FALSE(window->isVisible()) << "shown on the next turn";
+    time.flush();
     EXPECT_TRUE(window->isVisible());
     EXPECT_DOUBLE_EQ(window->opacity(), 0.0);
     time.advance(0.35);
@@ -188,20 +190,35 @@ TEST_F(NotchWindowControllerTest, RecordingRunsGetNoInput)
     EXPECT_DOUBLE_EQ(window->opacity(), 1.0) << "but the island is drawn and fades in";
 }
 
-TEST_F(NotchWindowControllerTest, IslandMadeWhileLockedStaysHiddenUntilUnlock)
+TEST_F(NotchWindowControllerTest, IslandMadeWhileLockedNeverShowsUntilUnlock)
 {
-    auto controller = make(1, /*hidden*/ true);
-    time.advance(1);
-    EXPECT_FALSE(window->isVisible());
-    controller->reposition();
-    EXPECT_FALSE(window->isVisible()) << "re-placing does not show it";
-    controller->showAfterUnlock();
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_DOUBLE_EQ(window->opacity(), 1.0);
+    for (bool hiddenAtConstruction : {true, false}) {
+        auto controller = make(1, hiddenAtConstruction);
+        if (!hiddenAtConstruction)
+            controller->setHiddenWhileLocked(true);  // what the application does right after making it
+        time.advance(1);
+        EXPECT_EQ(window->shows, 0);
+        controller->reposition();
+        time.advance(1);
+        EXPECT_FALSE(window->isVisible()) << "re-placing does not show it";
+        controller->setHiddenWhileLocked(false);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_DOUBLE_EQ(window->opacity(), 1.0);
+    }
+}
 
-    controller->hideForLock();
+TEST_F(NotchWindowControllerTest, LockingOrdersThePanelOutAndUnlockingBringsItBack)
+{
+    auto controller = make(external);
+    time.advance(1);
+    const QRect placed = window->frame();
+    controller->setHiddenWhileLocked(true);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_THAT(model.take(), Contains("close"));
+    screens.unplug(QStringLiteral("HDMI-1"));
+    controller->reposition();
+    controller->setHiddenWhileLocked(false);
+    EXPECT_TRUE(window->isVisible()) << "also when its display went meanwhile";
+    EXPECT_EQ(window->frame(), placed);
 }
 
 }  // namespace

@@ -17,7 +17,11 @@ public:
     }
     void setOpacity(double opacity) override { opacity_ = qBound(0.0, opacity, 1.0); }
     double opacity() const override { return opacity_; }
-    void show() override { visible_ = true; }
+    void show() override
+    {
+        visible_ = true;
+        ++shows;
+    }
     void hide() override
     {
         visible_ = false;
@@ -36,6 +40,7 @@ public:
     const QImage &content() const { return content_; }
     const QRegion &shapeRegion() const { return shape_; }
     int contentUpdates = 0;
+    int shows = 0;  // times ordered front
 
 private:
     QRect frame_;
