@@ -1,10 +1,12 @@
 #include "App/MenuBarTray.h"
 
+#include "App/MenuBarIcon.h"
 #include "Platform/UserDefaults.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QMenu>
-#include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
@@ -40,16 +42,13 @@ QString MenuBarTray::versionLine()
     return QStringLiteral("Vesk ") + QCoreApplication::applicationVersion();
 }
 
-QIcon MenuBarTray::placeholderIcon()
+QIcon MenuBarTray::icon()
 {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::black);
-    painter.drawRoundedRect(QRectF(3, 11, 26, 10), 5, 5);
-    return QIcon(pixmap);
+    const QColor text = QGuiApplication::palette().color(QPalette::WindowText);
+    QIcon icon;
+    for (double scale : {1.0, 2.0})
+        icon.addPixmap(QPixmap::fromImage(MenuBarIcon::render(scale, text)));
+    return icon;
 }
 
 void MenuBarTray::sync()
@@ -61,7 +60,7 @@ void MenuBarTray::sync()
         icon_.reset();
         return;
     }
-    icon_ = std::make_unique<QSystemTrayIcon>(placeholderIcon());
+    icon_ = std::make_unique<QSystemTrayIcon>(icon());
     icon_->setToolTip(QStringLiteral("Vesk"));
     icon_->setContextMenu(menu_.get());
     icon_->show();

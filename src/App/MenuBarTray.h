@@ -35,8 +35,8 @@ public:
     QMenu &menu() { return *menu_; }
     // "Vesk " followed by the application's version (nothing when it has none).
     static QString versionLine();
-    // Until the island's own glyph is drawn for the tray: a plain black capsule.
-    static QIcon placeholderIcon();
+    // The application's icon in the palette's text colour (trays here know no template images).
+    static QIcon icon();
 
 private:
     std::function<void()> showSettings_;

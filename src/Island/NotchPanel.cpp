@@ -3,7 +3,6 @@
 #include "Platform/Clock.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace vesk {
 
@@ -43,7 +42,7 @@ void NotchPanel::setContent(const QImage &image)
     window_->setContent(image);
 }
 
-void NotchPanel::drawIslandShape(const QSizeF &size, double bottomCornerRadius)
+void NotchPanel::drawIslandShape(const QSizeF &size, const IslandShape &outline)
 {
     QImage image(qRound(width * scale_), qRound(height * scale_), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -51,22 +50,9 @@ void NotchPanel::drawIslandShape(const QSizeF &size, double bottomCornerRadius)
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.scale(scale_, scale_);
-        const QRectF island((width - size.width()) / 2, 0, size.width(), size.height());
-        const double radius = qMin(bottomCornerRadius, qMin(size.width(), size.height()) / 2);
-        QPainterPath path;
-        if (radius >= size.height() / 2) {
-            path.addRoundedRect(island, radius, radius);  // a capsule
-        } else {
-            // Square top corners against the display's edge, rounded bottom corners.
-            path.moveTo(island.topLeft());
-            path.lineTo(island.topRight());
-            path.lineTo(island.right(), island.bottom() - radius);
-            path.quadTo(island.bottomRight(), QPointF(island.right() - radius, island.bottom()));
-            path.lineTo(island.left() + radius, island.bottom());
-            path.quadTo(island.bottomLeft(), QPointF(island.left(), island.bottom() - radius));
-            path.closeSubpath();
-        }
-        painter.fillPath(path, Qt::black);
+        // The outline's flared top corners take topRadius on each side of the island.
+        const double outer = size.width() + 2 * outline.topRadius;
+        painter.fillPath(outline.path(QRectF((width - outer) / 2, 0, outer, size.height())), Qt::black);
     }
     window_->setContent(image);
 }

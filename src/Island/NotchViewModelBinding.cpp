@@ -66,13 +66,20 @@ void NotchViewModelBinding::readTrackedFields() const
 
 bool NotchViewModelBinding::isOnboarding() const { return model_.onboardingPage().peek().has_value(); }
 
-double NotchViewModelBinding::cornerRadius() const
+IslandShape NotchViewModelBinding::outline() const
 {
-    const Size s = model_.size();
-    // The pill is a capsule; the notch keeps the soft corners of a camera housing, rounder when open.
-    if (model_.style.peek() == IslandStyle::pill && !model_.isOpen.peek())
-        return s.height / 2;
-    return model_.isOpen.peek() ? 24 : 10;
+    const NotchState state = model_.state();
+    const bool expanded = state == NotchState::open || state == NotchState::onboarding || state == NotchState::update;
+    const bool pill = model_.style.peek() == IslandStyle::pill;
+    if (expanded)
+        return pill ? IslandShape{24, 32, 32} : IslandShape{24, 0, 32};
+    if (pill) {
+        const double h = model_.size().height;
+        return IslandShape{0, h / 2, h / 2};
+    }
+    if (state == NotchState::trackPreview || state == NotchState::eventPreview)
+        return IslandShape{6, 0, 20};
+    return model_.isHovering.peek() ? IslandShape{6, 0, 14} : IslandShape{6, 0, 10};
 }
 
 }  // namespace vesk

@@ -45,7 +45,7 @@ public:
     void updateNotch(const Screen &screen, IslandStyle style, bool staged) override;
     void readTrackedFields() const override;
     bool isOnboarding() const override;
-    double cornerRadius() const override;
+    IslandShape outline() const override;
 
 private:
     NotchViewModel &model_;

@@ -137,7 +137,7 @@ void NotchWindowController::reposition()
 void NotchWindowController::drawIsland()
 {
     const QSizeF size = model_.size();
-    panel_->drawIslandShape(size, model_.cornerRadius());
+    panel_->drawIslandShape(size, model_.outline());
 }
 
 void NotchWindowController::trackIslandSize()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Island/IslandInput.h"
+#include "Island/IslandShape.h"
 #include "Platform/Screens.h"
 
 namespace vesk {
@@ -17,8 +18,9 @@ public:
     virtual void readTrackedFields() const = 0;
     // The onboarding tour runs in this island.
     virtual bool isOnboarding() const = 0;
-    // Radius of the island's lower corners, for the plain shape drawn until the island view exists.
-    virtual double cornerRadius() const = 0;
+    // The island's outline for its current state, for the plain shape drawn until the island
+    // view exists.
+    virtual IslandShape outline() const = 0;
 };
 
 }  // namespace vesk

@@ -2,6 +2,8 @@
 #include "Platform/UserDefaults.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -62,6 +64,19 @@ TEST_F(MenuBarTrayTest, FollowsTheSettingWhileTheDesktopHasATray)
     EXPECT_FALSE(tray.isShown()) << "a settings change removes it at once";
     UserDefaults::standard().set("showMenuBarIcon", true);
     EXPECT_TRUE(tray.isShown());
+}
+
+TEST_F(MenuBarTrayTest, IconIsTheApplicationsGlyphInTheTextColour)
+{
+    const QIcon icon = MenuBarTray::icon();
+    const QImage image = icon.pixmap(QSize(36, 36)).toImage();
+    ASSERT_FALSE(image.isNull());
+    const QColor text = QGuiApplication::palette().color(QPalette::WindowText);
+    bool drawn = false;
+    for (int y = 0; y < image.height() && !drawn; ++y)
+        for (int x = 0; x < image.width() && !drawn; ++x)
+            drawn = qAlpha(image.pixel(x, y)) == 255 && QColor(image.pixel(x, y)).rgb() == text.rgb();
+    EXPECT_TRUE(drawn);
 }
 
 TEST_F(MenuBarTrayTest, AbsentWithoutATray)

@@ -91,7 +91,7 @@ public:
         onboarding.get();
     }
     bool isOnboarding() const override { return onboarding.peek(); }
-    double cornerRadius() const override { return 10; }
+    IslandShape outline() const override { return IslandShape{6, 0, 10}; }
 };
 
 

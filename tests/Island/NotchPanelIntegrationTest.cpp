@@ -26,7 +26,7 @@ protected:
     void showClosedIsland()
     {
         panel->setFrame(QRectF(1440 - 380, 0, 760, 300));
-        panel->drawIslandShape(QSizeF(200, 32), 10);
+        panel->drawIslandShape(QSizeF(200, 32), vesk::IslandShape{6, 0, 10});
         panel->setHitArea(QRectF(1440 - 102, -10, 204, 44));
         panel->fadeIn();
         ASSERT_TRUE(waitFor([&] { return probe.isViewable(window) && !panel->isFading(); }));

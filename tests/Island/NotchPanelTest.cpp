@@ -87,7 +87,7 @@ TEST_F(NotchPanelTest, PlacesItsFixedSizeFrameAndHitAreaInDevicePixels)
 TEST_F(NotchPanelTest, DrawsTheIslandBlackAtTheTopCentreAndNothingElse)
 {
     panel->setFrame(QRectF(0, 0, 760, 300), 1.0);
-    panel->drawIslandShape(QSizeF(200, 32), 10);
+    panel->drawIslandShape(QSizeF(200, 32), vesk::IslandShape{6, 0, 10});
     const QImage &image = sim->content();
     ASSERT_EQ(image.size(), QSize(760, 300));
     EXPECT_EQ(image.pixelColor(380, 16), QColor(Qt::black));

@@ -68,7 +68,7 @@ TEST_F(PointerMonitorIntegrationTest, TellsClicksOnOwnWindowsFromClicksElsewhere
     }));
     vesk::NotchPanel panel;
     panel.setFrame(QRectF(1060, 0, 760, 300));
-    panel.drawIslandShape(QSizeF(200, 32), 10);
+    panel.drawIslandShape(QSizeF(200, 32), vesk::IslandShape{6, 0, 10});
     panel.setHitArea(QRectF(1338, -10, 204, 44));
     panel.setIgnoresMouseEvents(false);
     panel.fadeIn();
