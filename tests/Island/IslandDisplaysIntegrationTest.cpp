@@ -134,6 +134,26 @@ TEST_F(IslandDisplaysIntegrationTest, PointerOverTheIslandHoversTheModelAndSwell
     EXPECT_TRUE(waitFor([&] { return !model.isHovering.peek(); }));
 }
 
+TEST_F(IslandDisplaysIntegrationTest, ClickOrWheelOpensTheIslandAndAClickElsewhereClosesIt)
+{
+    UserDefaults::standard().set("scrollToOpen", true);
+    auto &model = layout->islands().front()->model();
+    ASSERT_TRUE(moveTo(720, 5));
+    ASSERT_TRUE(waitFor([&] { return model.isHovering.peek(); }));
+    ASSERT_TRUE(xdotool({"click", "1"}));
+    EXPECT_TRUE(waitFor([&] { return model.isOpen.peek(); }));
+
+    ASSERT_TRUE(moveTo(720 - 500, 450));
+    ASSERT_TRUE(xdotool({"click", "1"}));
+    EXPECT_TRUE(waitFor([&] { return !model.isOpen.peek(); }));
+    EXPECT_TRUE(waitFor([&] { return probe.pressesOn(desktop) >= 1; })) << "the click went to the window there";
+
+    ASSERT_TRUE(moveTo(720, 5));
+    ASSERT_TRUE(waitFor([&] { return model.isHovering.peek(); }));
+    ASSERT_TRUE(xdotool({"click", "5"}));  // one wheel notch down
+    EXPECT_TRUE(waitFor([&] { return model.isOpen.peek(); }));
+}
+
 TEST_F(IslandDisplaysIntegrationTest, MonitorThatGoesTakesItsIslandAndOneThatComesGetsOne)
 {
     const Window right = panelOf(1);
