@@ -412,9 +412,11 @@ void X11PanelWindow::handle(XEvent &e)
         return;
     }
     if (visible_ && (e.type == MapNotify || e.type == ConfigureNotify) && e.xany.window == connection_.root()) {
-        // The island goes back on top whenever another window is mapped or restacked.
+        // The island goes back on top whenever another window is mapped, or restacked right above
+        // a panel (a window only moved or resized below the panels changes nothing).
         const Window changed = e.type == MapNotify ? e.xmap.window : e.xconfigure.window;
-        if (!panelWindows().count(changed)) {
+        const bool coversPanel = e.type == MapNotify || panelWindows().count(e.xconfigure.above);
+        if (!panelWindows().count(changed) && coversPanel) {
             XRaiseWindow(display_, window_);
             XFlush(display_);
         }
