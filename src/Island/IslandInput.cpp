@@ -25,6 +25,13 @@ std::optional<IslandPage> pageForBubble(const Peek &bubble)
         return std::nullopt;
     }
 }
+// Whether more than `lockout` seconds separate two event timestamps. X stamps events in 32-bit
+// milliseconds, which wrap after about 49.7 days: a timestamp behind the last one starts afresh
+// rather than locking the wheel out until the clock catches up.
+bool elapsed(double last, double now, double lockout)
+{
+    return now < last || now - last > lockout;
+}
 }  // namespace
 
 IslandInput::IslandInput(IslandInputModel &model) : model_(model) {}
@@ -133,7 +140,7 @@ void IslandInput::scrolled(const IslandScrollEvent &event)
     if (event.phase == IslandScrollEvent::Phase::none && !event.momentum) {
         if (dx == 0 && dy == 0)
             return;
-        if (!(event.timestamp - lastWheelTurn_ > wheelLockout))
+        if (!elapsed(lastWheelTurn_, event.timestamp, wheelLockout))
             return;
         lastWheelTurn_ = event.timestamp;
         if (std::abs(dy) < std::abs(dx)) {
@@ -177,7 +184,7 @@ void IslandInput::scrolled(const IslandScrollEvent &event)
             }
             return;
         }
-        if (event.timestamp - lastScrollStep_ > stepLockout) {
+        if (elapsed(lastScrollStep_, event.timestamp, stepLockout)) {
             verticalTravel_ += vy;
             if (std::abs(verticalTravel_) > (model_.isOpen() ? openStepTravel : closedStepTravel)) {
                 model_.scrollStep(verticalTravel_ > 0);

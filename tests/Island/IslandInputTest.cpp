@@ -198,6 +198,16 @@ TEST_F(IslandInputTest, WheelActsAtMostOncePerThreeTenthsBetweenActedEvents)
     EXPECT_THAT(model.take(), ElementsAre("step down", "step down", "step up"));
 }
 
+TEST_F(IslandInputTest, EventClockWrappingDoesNotLockTheWheelOut)
+{
+    wheel(4294967.0, 0, -1);
+    wheel(0.5, 0, -1);  // the server's millisecond clock wrapped
+    gesture(Phase::began, 4294967.0);
+    gesture(Phase::changed, 4294967.0, 0, -50);
+    gesture(Phase::changed, 0.6, 0, -50);
+    EXPECT_THAT(model.take(), ElementsAre("step down", "step down", "step down", "step down"));
+}
+
 TEST_F(IslandInputTest, WheelFollowsTheDevicesDirection)
 {
     wheel(10, 0, 1, /*inverted*/ true);
