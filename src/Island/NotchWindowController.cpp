@@ -36,8 +36,9 @@ NotchViewModel &NotchWindowController::model() const
 std::shared_ptr<IslandWindow> NotchWindowFactory::makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
                                                              IslandStyle style)
 {
-    const bool hidden = screenLocked && screenLocked();
-    return std::make_shared<NotchWindowController>(std::move(model), display, style, services_, hidden);
+    // The first appearance waits a turn, so an island the application hides at once (the screen is
+    // locked) never flashes up.
+    return std::make_shared<NotchWindowController>(std::move(model), display, style, services_, false);
 }
 
 NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> owner,

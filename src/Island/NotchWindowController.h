@@ -106,9 +106,6 @@ public:
         : services_(std::move(services))
     {
     }
-    // Whether the screen is locked now: an island made then stays hidden until the unlock.
-    std::function<bool()> screenLocked;
-
     std::shared_ptr<IslandWindow> makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
                                              IslandStyle style) override;
 

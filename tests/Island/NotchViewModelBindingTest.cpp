@@ -117,17 +117,18 @@ TEST_F(NotchViewModelBindingTest, TheTourHoldsTheKeyboard)
     EXPECT_FALSE(window->hasKeyboardFocus());
 }
 
-TEST_F(NotchViewModelBindingTest, FactoryKeepsIslandsMadeWhileLockedOffTheScreen)
+TEST_F(NotchViewModelBindingTest, IslandHiddenAsItIsMadeNeverShowsUntilUnlocked)
 {
     NotchWindowFactory factory(services());
-    bool locked = true;
-    factory.screenLocked = [&] { return locked; };
     auto island = factory.makeIsland(model, display, IslandStyle::notch);
+    island->setHiddenWhileLocked(true);  // what the application does while the screen is locked
     time.advance(1);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(&island->model(), model.get());
-    locked = false;
-    auto shown = factory.makeIsland(model, display, IslandStyle::notch);
+    island->reposition();  // a re-placement while locked keeps it hidden
+    time.advance(1);
+    EXPECT_FALSE(window->isVisible());
+    island->setHiddenWhileLocked(false);
     time.flush();
     EXPECT_TRUE(window->isVisible());
 }
