@@ -25,6 +25,10 @@ public:
     virtual void reposition() = 0;
     // Stops the window for good; a closed window is never reused.
     virtual void close() = 0;
+    // While the screen is locked the window stays ordered out, also when it is created or re-placed
+    // meanwhile (a new top-level window could otherwise appear above the locker). Clearing it orders
+    // the window front.
+    virtual void setHiddenWhileLocked(bool hidden) { (void)hidden; }
 };
 
 // Creates the window controller of one island (and places it).

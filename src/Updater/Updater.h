@@ -32,11 +32,17 @@ public:
     // The note lines of the pending update.
     const Observed<std::vector<std::string>> &notes() const { return notes_; }
 
+    // Called once, 5 s after launch. The periodic check is not built yet, so starting only records
+    // that the application asked for it.
+    void start() { isStarted_ = true; }
+    bool isStarted() const { return isStarted_; }
+
     void setWantsIsland(bool wants) { wantsIsland_ = wants; }
     void setWhatsNew(std::optional<WhatsNew> record) { whatsNew_ = std::move(record); }
     void setNotes(std::vector<std::string> notes) { notes_ = std::move(notes); }
 
 private:
+    bool isStarted_ = false;
     Observed<bool> wantsIsland_{false};
     Observed<std::optional<WhatsNew>> whatsNew_;
     Observed<std::vector<std::string>> notes_;
