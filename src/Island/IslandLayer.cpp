@@ -152,7 +152,7 @@ Element switchPulse(Element content, int version)
     Transition removal;
     removal.removal = {.opacity = 0, .scale = switchScale, .anchor = leading, .offsetY = -switchRise};
     return ZStack({.alignment = Alignment::leading()},
-                  content.id(version).transition(Transition::asymmetric(insertion, removal)))
+                  content.transition(Transition::asymmetric(insertion, removal)).id(version))
         .animation(Motion::textSwitch, version);
 }
 
