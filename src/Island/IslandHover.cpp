@@ -2,6 +2,7 @@
 
 #include "App/NotchViewModel.h"
 #include "Island/Cursor.h"
+#include "Kit/Node.h"
 #include "Platform/Haptics.h"
 
 #include <algorithm>
@@ -38,19 +39,51 @@ Element clickableCursor(Element content, bool tapsOnHover)
     });
 }
 
-Element islandHover(Element content, std::function<void(bool)> action)
-{
-    return Observe([content = std::move(content), action = std::move(action)](const Env &env) {
+namespace {
+
+// Hover reports of one control. Kit already ends the hover of a control whose layer stops taking
+// hits, and the layer's hiding reports false too; the last report is kept in the node so that the
+// view hears false only once.
+class IslandHoverSpec final : public Spec {
+public:
+    IslandHoverSpec(Element content, std::function<void(bool)> action)
+        : content(std::move(content)), action(std::move(action))
+    {
+    }
+    const char *kind() const override { return "IslandHover"; }
+    bool sameProperties(const Spec &) const override { return false; }
+    bool isComponent() const override { return true; }
+    Element evaluateAt(const Node &node, const Env &env) const override
+    {
+        auto &state = const_cast<Node &>(node).state;
+        if (!std::any_cast<std::shared_ptr<bool>>(&state))
+            state = std::make_shared<bool>(false);
+        const std::shared_ptr<bool> hovered = std::any_cast<std::shared_ptr<bool>>(state);
         const bool visible = env[isIslandLayerVisible];
-        return content.onHover([action, visible](bool inside) { action(inside && visible); })
+        auto report = [hovered, action = action](bool h) {
+            if (*hovered == h)
+                return;
+            *hovered = h;
+            action(h);
+        };
+        return content.onHover([report, visible](bool inside) { report(inside && visible); })
             .onChange<bool>(
                 visible,
-                [action](const bool &was, const bool &now) {
+                [report](const bool &was, const bool &now) {
                     if (was && !now)
-                        action(false);
+                        report(false);
                 },
                 false);
-    });
+    }
+    Element content;
+    std::function<void(bool)> action;
+};
+
+}  // namespace
+
+Element islandHover(Element content, std::function<void(bool)> action)
+{
+    return Element(std::make_shared<const IslandHoverSpec>(std::move(content), std::move(action)));
 }
 
 }  // namespace vesk
