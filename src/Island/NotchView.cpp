@@ -6,6 +6,7 @@
 #include "Island/IslandFill.h"
 #include "Island/IslandHover.h"
 #include "Island/IslandLayer.h"
+#include "Island/IslandShadow.h"
 #include "Island/NotchShimmer.h"
 #include "Kit/TextFormat.h"
 #include "Platform/Observed.h"
@@ -171,7 +172,7 @@ Element NotchView::body(const Env &) const
         .background(notchPlate, Alignment::top())
         .overlay(view(NotchShimmer{in.style, outline.topRadius, outline.bottomRadius}).opacity(p.shimmerOpacity))
         .overlay(rim(outline).opacity(p.rimOpacity).allowsHitTesting(false))
-        .shadow(Color::black(p.shadow.opacity), p.shadow.radius, 0, p.shadow.y)
+        .background(IslandShadow(outline, p.shadow))
         // The one-step memory: refreshed after each committed change and primed on first show.
         .onChange<double>(size.height, [target](const double &, const double &h) { target->lastIslandHeight = h; })
         .onChange<bool>(in.isHovering, [target](const bool &, const bool &h) { target->lastHoverState = h; })
