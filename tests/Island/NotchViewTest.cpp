@@ -153,3 +153,49 @@ TEST(IslandFillGradients, FadeAndMaskStops)
     EXPECT_DOUBLE_EQ(IslandFill::sideFade(0), 0.2);
     EXPECT_DOUBLE_EQ(IslandFill::solidMaskEnd(0.2, 0.5), 0.5);
 }
+
+namespace {
+
+// The opaque extent of the island along row `y` of a render at scale 1.
+std::pair<int, int> opaqueSpan(const QImage &image, int y)
+{
+    int first = -1, last = -1;
+    for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, y).alpha() == 255) {
+            if (first < 0)
+                first = x;
+            last = x;
+        }
+    return {first, last};
+}
+
+using NotchViewSkipPose = NotchViewTest;
+
+}  // namespace
+
+TEST_F(NotchViewSkipPose, IslandStretchesOnlyTowardTheSkipSide)
+{
+    model->stateOverride = NotchState::live;
+    showView();
+    time.advance(1);
+    const auto [left, right] = opaqueSpan(tree.render(1), 12);
+
+    model->setSkipDrag(1.0);
+    time.advance(1);
+    QImage image = tree.render(1);
+    const auto [fLeft, fRight] = opaqueSpan(image, 12);
+    EXPECT_NEAR(fLeft, left, 1);
+    EXPECT_NEAR(fRight, right + 30, 1);
+
+    model->setSkipDrag(-2.5);
+    time.advance(1);
+    const auto [bLeft, bRight] = opaqueSpan(tree.render(1), 12);
+    EXPECT_NEAR(bRight, right, 1);
+    EXPECT_NEAR(bLeft, left - 36.92, 1);
+
+    // Open, the drag has no effect.
+    model->stateOverride = NotchState::open;
+    time.advance(2);
+    const auto [oLeft, oRight] = opaqueSpan(tree.render(1), 60);
+    EXPECT_NEAR((oLeft + oRight + 1) / 2.0, NotchView::panelWidth / 2, 1);
+}
