@@ -69,6 +69,8 @@ void AppDelegate::applicationDidFinishLaunching()
     if (!UserDefaults::standard().boolValue("hasSeenOnboarding")
         && !environment_.contains(QStringLiteral("VESK_DEBUG_DIR")))
         onboardingItem_ = mainQueue().after(0.6, [this] { showOnboarding(); });
+    // 11. The system volume.
+    model_->startAudio();
     // 12-15. The readout sources and their rules.
     battery_.onChange = [this](const BatteryService::Event &event) { rules_.battery(event); };
     system_.onCapsLock = [this](bool on) { rules_.capsLock(on); };

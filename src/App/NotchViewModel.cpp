@@ -2,6 +2,7 @@
 
 #include "App/Defaults.h"
 #include "Extensions/ExtensionStore.h"
+#include "Island/SpaceSwipeDetector.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/VolumeService.h"
 #include "Platform/UserDefaults.h"
@@ -38,6 +39,23 @@ std::shared_ptr<NotchViewModel> NotchViewModel::makePrimary()
             self->previewTrack();
     };
     model->scheduleCalendarRefresh();
+
+    auto &swipes = SpaceSwipeDetector::shared();
+    swipes.onBegin = [weak] {
+        if (auto self = weak.lock())
+            self->spaceSwipeBegan();
+    };
+    swipes.onEnd = [weak] {
+        if (auto self = weak.lock())
+            self->spaceSwipeEnded();
+    };
+    swipes.start();
+
+    model->refreshOutputs();
+    AudioOutput::observe([weak] {
+        if (auto self = weak.lock())
+            self->refreshOutputs();
+    });
     return model;
 }
 
@@ -74,12 +92,7 @@ NotchViewModel::NotchViewModel(Token, NotchViewModel *primary)
     Defaults::registerTable();
     readDefaults();
     defaultsObserver_ = UserDefaults::standard().changed.connect([this] { readDefaults(); });
-    if (const auto app = workspace().frontmostApplication())
-        frontmostBundleID = app->toStdString();
-    workspaceObservers_.push_back(
-        workspace().frontmostApplicationChanged.connect([this](const std::optional<QString> &app) {
-            frontmostBundleID = app ? std::optional(app->toStdString()) : std::nullopt;
-        }));
+    observeWorkspace();
     // An extension that stops takes its page with it.
     extensionsObserver_ = ExtensionStore::shared().running().observe([this] { clampPage(); });
     if (const auto all = screens().screens(); !all.empty())
@@ -159,6 +172,7 @@ void NotchViewModel::tearDown()
     spaceSwitchTask_.cancel();
     showOffTask_.cancel();
     openRefreshTask_.cancel();
+    volumeReadTask_.cancel();
     styleChangeTasks_.clear();
 }
 
@@ -235,7 +249,10 @@ bool NotchViewModel::allowsNowPlaying() const
         return true;
     const auto &track = nowPlaying_->track.get();
     const auto &frontmost = frontmostBundleID.get();
-    return !(track && track->bundleID && frontmost && *track->bundleID == *frontmost);
+    if (!track || !track->bundleID || !frontmost)
+        return true;
+    // A player's desktop entry and its window's class may differ in case ("Spotify", "spotify").
+    return QString::fromStdString(*track->bundleID).toLower() != QString::fromStdString(*frontmost).toLower();
 }
 
 bool NotchViewModel::isNowPlayingLive() const

@@ -233,6 +233,20 @@ public:
     // The cursor wanted while the pointer is over the island.
     Cursor cursor() const;
 
+    // ---- Volume and output devices ----
+    // On the primary: follows the system volume (every island hears each change through
+    // volumeChanged), starts the volume service and reads the current level.
+    void startAudio();
+    // The volume service reported a change of the default output. The application calls it on the
+    // primary and then on each mirror: every island shows its own readout, nothing is forwarded.
+    void volumeChanged(float level, bool muted);
+    // Re-reads the volume and the mute flag of the volume service's output (0 and not muted when
+    // they cannot be read).
+    void readVolume();
+    // Sets the default output's volume (the media page's slider), clamped to 0...1; a level above 0
+    // unmutes. A refused write changes nothing.
+    void setVolume(float level);
+
     // ---- Notch measurement and style ----
     // Measures `screen` and applies `style`. Staged, a change of style is played as a morph: the
     // island is held closed, takes the new style, grows back and shows itself off for a moment.
@@ -275,6 +289,20 @@ private:
 
     void readDefaults();
     void tearDown();
+    void observeWorkspace();
+
+    // Workspace switches and full screen.
+    void activeSpaceChanged();
+    void spaceSwipeBegan();
+    void spaceSwipeEnded();
+    void hideForSpaceSwitch(double restoreAfter);
+    void refreshFullscreen();
+
+    // Output devices.
+    void refreshOutputs();
+    void announceDeviceChanges(const std::vector<AudioOutput::Device> &old,
+                               const std::vector<AudioOutput::Device> &current);
+
     void timerFinished();
     void scheduleCalendarRefresh();
     std::optional<Peek> upcomingEvent() const;
@@ -307,6 +335,7 @@ private:
     WorkItem spaceSwitchTask_;
     WorkItem showOffTask_;
     WorkItem openRefreshTask_;
+    WorkItem volumeReadTask_;
     std::vector<WorkItem> styleChangeTasks_;
     // The style a staged change is heading for, while its steps are pending.
     std::optional<IslandStyle> pendingStyle_;

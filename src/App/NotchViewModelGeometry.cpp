@@ -93,6 +93,7 @@ void NotchViewModel::measure(const Screen &screen)
     }
     if (screen.displayNumber != 0)
         notchDisplay = screen.displayNumber;
+    refreshFullscreen();
 }
 
 void NotchViewModel::updateNotch(const Screen &screen, IslandStyle newStyle, bool staged)

@@ -162,6 +162,24 @@ TEST_F(AppDelegateTest, VolumeReadoutFollowsItsSetting)
     EXPECT_EQ(*app->model().peek.peek(), Peek::volume(0.5f, false));
 }
 
+TEST_F(AppDelegateTest, SystemVolumeChangesReachEveryIslandWithoutForwarding)
+{
+    audioDevices.systemSetOutputs({{AudioDevice{1, "Built-in Speakers", AudioTransport::builtin}, 0.2f, false}});
+    audioDevices.systemSetDefault(1u);
+    defaults().set("externalDisplayStyle", "notch");
+    plug(external());
+    auto app = launch();
+    time.advance(1);
+    ASSERT_EQ(factory.made.size(), 2u);
+    EXPECT_FLOAT_EQ(app->model().volumeLevel.peek(), 0.2f);
+    audioDevices.systemSetVolume(1, 0.7f, false);
+    time.flush();
+    for (auto &w : factory.made) {
+        ASSERT_TRUE(w->model().peek.peek());
+        EXPECT_EQ(*w->model().peek.peek(), Peek::volume(0.7f, false));
+    }
+}
+
 TEST_F(AppDelegateTest, QuitGracefullyClosesIslandsThenTerminates)
 {
     auto app = launch();

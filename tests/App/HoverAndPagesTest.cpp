@@ -31,7 +31,8 @@ TEST_F(HoverAndPagesTest, LeavingClosesUnlessAControlIsDragged)
 {
     model->open(false);
     model->setHovering(true);
-    EXPECT_EQ(time.queue().pendingCount(), 2u);  // only the open's calendar refresh and the 15 s refresh
+    // only the open's calendar refresh, the 15 s refresh and the touchpad look-out
+    EXPECT_EQ(time.queue().pendingCount(), 3u);
     EXPECT_TRUE(haptics.entries.empty());  // entering the open island gives no hover haptic
 
     model->isInteracting = true;

@@ -7,11 +7,14 @@
 #include "App/NotchViewModel.h"
 #include "Extensions/ExtensionStore.h"
 #include "Extensions/SimulatedExtension.h"
+#include "Island/SpaceSwipeDetector.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "Platform/UserDefaults.h"
+#include "Platform/sim/SimAudioDevices.h"
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
 #include "Platform/sim/SimScreens.h"
+#include "Platform/sim/SimSwipeSource.h"
 #include "Platform/sim/SimWorkspace.h"
 #include "Platform/sim/SimSound.h"
 #include "Platform/sim/VirtualTime.h"
@@ -41,6 +44,10 @@ protected:
     {
         setScreens(&screens);
         setWorkspace(&workspace);
+        setAudioDevices(&audioDevices);
+        setSwipeSource(&swipeSource);
+        SpaceSwipeDetector::setShared(&swipes);
+        swipeSource.connectDevice(trackpad);
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
         // Tests must not depend on the machine: never import an earlier product's settings file.
         UserDefaults::standard().set(Defaults::migrationFlagKey, true);
@@ -54,6 +61,9 @@ protected:
         Updater::shared().setWantsIsland(false);
         setScreens(nullptr);
         setWorkspace(nullptr);
+        setAudioDevices(nullptr);
+        setSwipeSource(nullptr);
+        SpaceSwipeDetector::setShared(nullptr);
     }
 
     UserDefaults &defaults() { return UserDefaults::standard(); }
@@ -120,6 +130,10 @@ protected:
     VirtualTime time;
     SimScreens screens;
     SimWorkspace workspace;
+    SimAudioDevices audioDevices;
+    SimSwipeSource swipeSource;
+    SpaceSwipeDetector swipes{swipeSource};
+    static constexpr uint64_t trackpad = 1;
     SimHaptics haptics;
     SimSound sound;
     SimCalendarStore calendarStore;

@@ -6,6 +6,7 @@
 #include "App/Defaults.h"
 #include "Extensions/SimulatedExtension.h"
 #include "NowPlaying/NowPlayingService.h"
+#include "NowPlaying/VolumeService.h"
 #include "Platform/UserDefaults.h"
 #include "Readouts/CountdownTimer.h"
 #include "Updater/Updater.h"
@@ -43,6 +44,8 @@ std::string caseName(const std::optional<Peek> &value)
 }
 
 constexpr double downloadDoneDuration = 2.5;
+// The one touchpad of a script's machine.
+constexpr uint64_t trackpad = 1;
 
 }  // namespace
 
@@ -53,6 +56,10 @@ ScriptRunner::ScriptRunner(std::ostream &out, std::ostream &err) : out_(out), er
     UserDefaults::standard().set(Defaults::migrationFlagKey, true);
     setScreens(&screens_);
     setWorkspace(&workspace_);
+    setAudioDevices(&audio_);
+    setSwipeSource(&swipeSource_);
+    SpaceSwipeDetector::setShared(&swipes_);
+    swipeSource_.connectDevice(trackpad);
     auto &extensions = ExtensionStore::shared();
     extensions.onActivityChange = [this] {
         if (started_)
@@ -78,6 +85,9 @@ ScriptRunner::~ScriptRunner()
     primary_.reset();
     setScreens(nullptr);
     setWorkspace(nullptr);
+    setAudioDevices(nullptr);
+    setSwipeSource(nullptr);
+    SpaceSwipeDetector::setShared(nullptr);
 }
 
 int ScriptRunner::run(std::istream &script, const std::string &fileName)
@@ -295,6 +305,44 @@ void ScriptRunner::execute(const std::string &line)
         } else {
             throw ScriptError("tour takes \"start N\" or \"finish\"");
         }
+    } else if (verb == "space") {
+        if (script::nextWord(line, pos) != "switch")
+            throw ScriptError("space takes \"switch\"");
+        noMore();
+        workspace_.switchSpace();
+        time_.flush();
+    } else if (verb == "swipe") {
+        const std::string what = script::nextWord(line, pos);
+        noMore();
+        if (what == "begin")
+            swipeSource_.swipeSideways(trackpad);
+        else if (what == "end")
+            swipeSource_.liftFingers(trackpad);
+        else
+            throw ScriptError("swipe takes \"begin\" or \"end\"");
+        time_.flush();
+    } else if (verb == "front") {
+        const std::string id = script::nextWord(line, pos);
+        if (id.empty())
+            throw ScriptError("front takes an application identifier or \"none\"");
+        noMore();
+        workspace_.setFrontmost(id == "none" ? std::nullopt : std::optional(QString::fromStdString(id)));
+        time_.flush();
+    } else if (verb == "volume") {
+        const double level = script::number(script::nextWord(line, pos));
+        const std::string muted = script::nextWord(line, pos);
+        noMore();
+        if (muted != "true" && muted != "false")
+            throw ScriptError("volume takes a level and \"true\" or \"false\" (muted)");
+        const auto output = audio_.defaultOutput();
+        if (!output)
+            throw ScriptError("volume needs a default output: declare one with \"outputs\"");
+        audio_.systemSetVolume(*output, float(level), muted == "true");
+        time_.flush();
+    } else if (verb == "outputs") {
+        auto list = script::nextJson(line, pos);
+        noMore();
+        setOutputs(list);
     } else if (verb == "island") {
         requireStarted(verb);
         const int index = script::integer(script::nextWord(line, pos));
@@ -330,6 +378,14 @@ void ScriptRunner::start()
         throw ScriptError("\"mirrors\" is for scripts without screens: the layout makes the mirrors");
     started_ = true;
     primary_ = NotchViewModel::makePrimary();
+    // As the application does: every island hears the volume service; each decides for itself.
+    primary_->audio().onChange = [this](float level, bool muted) {
+        primary().volumeChanged(level, muted);
+        for (auto &mirror : primary().mirrors())
+            mirror->volumeChanged(level, muted);
+    };
+    primary_->audio().start();
+    primary_->readVolume();
     if (screens_.screens().empty()) {
         islands_.push_back(primary_);
         for (int i = 0; i < mirrorCount_; ++i)
@@ -397,11 +453,30 @@ void ScriptRunner::plugScreen(const std::string &line, size_t &pos)
     screens_.plug(outputName, screenSize, scale, notch, menuBar);
 }
 
+// Replaces the simulated output list; outputs that stay keep their volume and mute.
+void ScriptRunner::setOutputs(const nlohmann::json &list)
+{
+    std::vector<SimAudioDevices::Output> outputs;
+    std::optional<uint32_t> defaultOutput;
+    for (const auto &entry : script::outputs(list)) {
+        SimAudioDevices::Output output{entry.device};
+        if (auto volume = audio_.volume(entry.device.id))
+            output.volume = *volume;
+        output.muted = audio_.isMuted(entry.device.id).value_or(false);
+        outputs.push_back(output);
+        if (entry.isDefault)
+            defaultOutput = entry.device.id;
+    }
+    audio_.systemSetOutputs(std::move(outputs));
+    audio_.systemSetDefault(defaultOutput);
+    time_.flush();
+}
+
 // The verbs that act on the selected island. Returns false for a verb that is not one of them.
 bool ScriptRunner::executeIslandVerb(const std::string &verb, const std::string &line, size_t &pos)
 {
-    static const std::vector<std::string> verbs = {"hover", "press", "open",  "close",  "turn",
-                                                   "drag",  "enddrag", "scroll", "style", "adjust", "slider"};
+    static const std::vector<std::string> verbs = {"hover",  "press", "open",   "close",  "turn",      "drag",
+                                                   "enddrag", "scroll", "style", "adjust", "slider", "fullscreen"};
     if (std::find(verbs.begin(), verbs.end(), verb) == verbs.end())
         return false;
     requireStarted(verb);
@@ -467,6 +542,16 @@ bool ScriptRunner::executeIslandVerb(const std::string &verb, const std::string 
             throw ScriptError("adjust takes \"width\" or \"height\" and points");
         UserDefaults::standard().set(first == "width" ? "notchWidthAdjustment" : "notchHeightAdjustment",
                                      script::number(second));
+    } else if (verb == "fullscreen") {
+        noSecond();
+        const bool on = onOff(first);
+        if (!layout_)
+            throw ScriptError("fullscreen needs the island's screen: declare screens");
+        const auto screen = screens_.screen(layout_->islands().at(selected_)->display());
+        if (!screen)
+            throw ScriptError("the island's screen is gone");
+        workspace_.setFullscreen(screen->pixelFrame, on);
+        time_.flush();
     } else if (verb == "slider") {
         if ((first != "width" && first != "height") || (second != "hold" && second != "release"))
             throw ScriptError("slider takes \"width\" or \"height\", then \"hold\" or \"release\"");
@@ -525,6 +610,24 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
     const auto drawn = model.peekToDraw();
     const auto text = drawn ? drawn->text() : std::nullopt;
     f["text"] = text ? script::jsonString(text->toStdString()) : "none";
+    // Fields for `expect` only, not printed.
+    auto flag = [](bool on) { return std::string(on ? "true" : "false"); };
+    f["switching"] = flag(model.isSwitchingSpace.peek());
+    f["fullscreen"] = flag(model.isFullscreenSpace.peek());
+    f["volume"] = compact(model.volumeLevel.peek());
+    f["muted"] = flag(model.isMuted.peek());
+    std::string ids;
+    for (const auto &device : model.outputs.peek())
+        ids += (ids.empty() ? "" : ",") + std::to_string(device.id);
+    f["outputs"] = ids.empty() ? "none" : ids;
+    const auto current = model.currentOutputID.peek();
+    f["current"] = current ? std::to_string(*current) : "none";
+    const auto &front = model.frontmostBundleID.peek();
+    f["frontmost"] = front ? *front : "none";
+    if (const auto shown = model.peek.peek(); shown && shown->kind() == Peek::Kind::device)
+        f["device"] = shown->as<Peek::Device>()->symbol;
+    else
+        f["device"] = "none";
     return f;
 }
 

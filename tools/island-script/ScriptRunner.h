@@ -5,13 +5,18 @@
 #include "ScriptIslandWindow.h"
 #include "ScriptViews.h"
 #include "Extensions/ExtensionStore.h"
+#include "Island/SpaceSwipeDetector.h"
+#include "Platform/sim/SimAudioDevices.h"
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
 #include "Platform/sim/SimScreens.h"
+#include "Platform/sim/SimSwipeSource.h"
 #include "Platform/sim/SimWorkspace.h"
 #include "Platform/sim/SimSound.h"
 #include "Platform/sim/VirtualTime.h"
 #include "Readouts/DownloadMonitor.h"
+
+#include <nlohmann/json.hpp>
 
 #include <iosfwd>
 #include <map>
@@ -34,6 +39,7 @@ private:
     void execute(const std::string &line);
     bool executeIslandVerb(const std::string &verb, const std::string &line, size_t &pos);
     void plugScreen(const std::string &line, size_t &pos);
+    void setOutputs(const nlohmann::json &list);
     void syncIslands(bool force);
     void start();
     void requireStarted(const std::string &verb) const;
@@ -65,6 +71,9 @@ private:
     vesk::SimCalendarStore calendarStore_;
     vesk::SimScreens screens_;
     vesk::SimWorkspace workspace_;
+    vesk::SimAudioDevices audio_;
+    vesk::SimSwipeSource swipeSource_;
+    vesk::SpaceSwipeDetector swipes_{swipeSource_};
     ScriptIslandFactory windows_;
     vesk::DownloadMonitor downloads_;
 

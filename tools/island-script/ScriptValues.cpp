@@ -68,6 +68,34 @@ std::optional<T> optionalField(const json &object, const char *key)
 
 }  // namespace
 
+std::vector<Output> outputs(const json &array)
+{
+    if (!array.is_array())
+        throw ScriptError("outputs takes a JSON array of outputs");
+    std::vector<Output> list;
+    bool hasDefault = false;
+    for (const auto &item : array) {
+        if (!item.is_object())
+            throw ScriptError("an output is a JSON object");
+        const int id = field<int>(item, "id", 0);
+        if (id < 1)
+            throw ScriptError("an output needs an \"id\" of 1 or more");
+        for (const auto &o : list) {
+            if (o.device.id == uint32_t(id))
+                throw ScriptError("output id " + std::to_string(id) + " is listed twice");
+        }
+        const auto transport = vesk::transportNamed(qstring(item, "transport", "other"));
+        if (!transport)
+            throw ScriptError("an output's \"transport\" is one of builtin, bluetooth, usb, hdmi, network, other");
+        const bool isDefault = field<bool>(item, "default", false);
+        if (isDefault && hasDefault)
+            throw ScriptError("at most one output is the default");
+        hasDefault = hasDefault || isDefault;
+        list.push_back({vesk::AudioDevice{uint32_t(id), qstring(item, "name"), *transport}, isDefault});
+    }
+    return list;
+}
+
 std::string nextWord(const std::string &line, size_t &pos)
 {
     while (pos < line.size() && isBlank(line[pos]))

@@ -3,6 +3,7 @@
 #include "App/Peek.h"
 #include "Extensions/ExtensionActivity.h"
 #include "NowPlaying/Track.h"
+#include "Platform/AudioDevices.h"
 #include "Platform/CalendarStore.h"
 
 #include <nlohmann/json.hpp>
@@ -10,6 +11,7 @@
 #include <QColor>
 
 #include <string>
+#include <vector>
 
 // Reading the script's arguments: words, JSON values and the records they describe. Times inside
 // JSON (start, end, timestamp) are seconds from `now` (wall-clock seconds). Every failure throws
@@ -31,6 +33,14 @@ vesk::Peek peek(const nlohmann::json &object, double now);
 vesk::Track track(const nlohmann::json &object, double now);
 vesk::StoredEvent event(const nlohmann::json &object, double now);
 vesk::ExtensionActivity activity(const nlohmann::json &object);
+
+// One entry of an output list: {"id":1,"name":"…","transport":"builtin","default":true}.
+struct Output {
+    vesk::AudioDevice device;
+    bool isDefault = false;
+};
+// An array of outputs with distinct ids of 1 or more and at most one default.
+std::vector<Output> outputs(const nlohmann::json &array);
 
 // A UTF-8 JSON string literal escaping only '"', '\' and control characters.
 std::string jsonString(const std::string &utf8);
