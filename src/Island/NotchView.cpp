@@ -124,9 +124,14 @@ Element NotchView::body(const Env &) const
     Element open = islandLayer(fillSlot(s.openView, m).overlay(fillSlot(s.updateBadge, m), Alignment::topTrailing()),
                                p.openView.isVisible, p.openView.delay)
                        .scaleEffect(p.openScale, UnitPoint::top());
-    Element tour = MountedWhileShown(p.onboarding.isVisible, [&s, &m] { return fillSlot(s.onboarding, m); })
+    // The content closures run later, while the tree evaluates: they hold what they need by value.
+    const NotchViewSlots *slotsUsed = slotViews;
+    NotchViewModel *island = model;
+    Element tour = MountedWhileShown(p.onboarding.isVisible,
+                                     [slotsUsed, island] { return fillSlot(slotsUsed->onboarding, *island); })
                        .scaleEffect(p.onboardingScale, UnitPoint::top());
-    Element update = MountedWhileShown(p.update.isVisible, [&s, &m] { return fillSlot(s.update, m); })
+    Element update = MountedWhileShown(p.update.isVisible,
+                                       [slotsUsed, island] { return fillSlot(slotsUsed->update, *island); })
                          .scaleEffect(p.updateScale, UnitPoint::top());
 
     Element layers = ZStack({.alignment = Alignment::top()}, live, readout, open, tour, update);
