@@ -71,6 +71,8 @@ public:
     // Environment
     Element font(const Font &font) const;
     Element foreground(const Color &color) const;
+    // How texts and symbols inside change content in an animated change (a cross-fade by default).
+    Element contentTransition(ContentTransition transition) const { return environment(env::contentTransition, transition); }
     template <typename T>
     Element environment(const EnvKey<T> &key, T value) const
     {
@@ -96,10 +98,60 @@ public:
     Element opacity(double opacity) const;
     Element transition(const Transition &transition) const;
 
+    // Interaction. Handlers receive points in this element's own coordinates. The innermost
+    // element under the pointer with a press, tap, drag or button handler takes a press.
+    Element allowsHitTesting(bool allowed) const;
+    Element contentShape(AnyShape shape) const;    // hits anywhere in the shape, nowhere else
+    Element onHover(std::function<void(bool inside)> handler) const;
+    Element onTap(std::function<void(QPointF location)> handler) const;
+    Element onPress(std::function<void(bool pressed, QPointF location)> handler) const;
+    Element onDrag(std::function<void(const struct DragValue &)> changed, std::function<void(const struct DragValue &)> ended,
+                   double minimumDistance = 2) const;
+    Element cursor(Qt::CursorShape shape) const;
+    Element tooltip(const QString &text) const;
+    Element contextMenu(std::vector<struct MenuItem> items) const;
+    Element disabled(bool disabled = true) const { return environment(env::isEnabled, !disabled); }
+
+    // Environment reactions and work. onChange runs after the update in which `value` changed
+    // (and, with `initial`, once after the element first appears) with the old and new values.
+    template <typename T>
+    Element onChange(const T &value, std::function<void(const T &oldValue, const T &newValue)> action, bool initial = true) const
+    {
+        return withOnChange(AnyValue::of(value), [action](const AnyValue &o, const AnyValue &n) {
+            const T *ov = o.get<T>();
+            const T *nv = n.get<T>();
+            action(ov ? *ov : *nv, *nv);
+        }, initial);
+    }
+    // Starts `body` when the element appears and again whenever `key` changes, cancelling the
+    // previous run (and when the element goes away).
+    template <typename T>
+    Element task(const T &key, std::function<void(class Task &)> body) const
+    {
+        return withTask(AnyValue::of(key), std::move(body));
+    }
+
+    // Effects. Each draws its subtree as one layer where it needs to (blur, shadow, mask,
+    // threshold); scale and rotation transform the drawing and the hit testing, not the layout.
+    Element blur(double radius) const;  // Gaussian, radius in points (0 changes nothing)
+    Element shadow(Color color, double radius, double x = 0, double y = 0) const;
+    Element scaleEffect(double scale, UnitPoint anchor = UnitPoint::center()) const;
+    Element scaleEffect(double sx, double sy, UnitPoint anchor) const;
+    // Turns the content about the vertical axis through `anchor`, seen in perspective (the eye
+    // twice the larger side away, divided by `perspective`).
+    Element rotation3D(double degrees, UnitPoint anchor = UnitPoint::center(), double perspective = 1) const;
+    // Keeps the content only where `mask` (laid out over it) has alpha.
+    Element mask(Element mask, Alignment alignment = Alignment::center()) const;
+    // Keeps pixels whose alpha lies in [min, max] as solid `color`, drops the rest: blurred shapes
+    // drawn through it merge like liquid.
+    Element alphaThreshold(double min, double max, Color color) const;
+
     // Elements are compared by description when reconciled.
     bool isEmpty() const;
 
 private:
+    Element withOnChange(AnyValue value, std::function<void(const AnyValue &, const AnyValue &)> action, bool initial) const;
+    Element withTask(AnyValue key, std::function<void(class Task &)> body) const;
     Element withId(AnyValue id) const;
     Element withEnvironment(const void *key, AnyValue value) const;
     Element withImplicitAnimation(std::optional<Animation> animation, AnyValue value) const;
@@ -176,12 +228,20 @@ using PainterFn = std::function<void(QPainter &, const QRectF &, const std::vect
 Element Painter(AnyValue key, std::vector<double> values, PainterFn paint,
                 std::optional<QSizeF> idealSize = std::nullopt);
 
+// A glass material in `shape`. There is no glass on this platform: it draws the plain fill and
+// sets env::glassUsed to false for what is inside.
+Element Glass(AnyShape shape, Color fallback);
+
 // Content built from the size the reader is offered (it takes all of it).
 Element GeometryReader(std::function<Element(QSizeF)> content);
 
 // Content built from a number that follows `track` each time `trigger` changes (it shows the
 // track's initial value until the first change, and the final value after the track ends).
 Element KeyframeAnimator(AnyValue trigger, KeyframeTrack track, std::function<Element(double)> content);
+
+// Content described again at every multiple of `period` seconds of wall-clock time (a clock, a
+// progress bar): `content` receives the wall-clock seconds of that instant.
+Element Timeline(double period, std::function<Element(double wallSeconds)> content);
 
 // Picks one of two branches; the two are different positions, so switching transitions.
 inline Element If(bool condition, Element then, Element otherwise = Element())
@@ -249,6 +309,13 @@ public:
     virtual bool isTransparent() const { return false; }
     // The empty element: it takes a position but no space (no stack spacing either).
     virtual bool isEmptyKind() const { return false; }
+
+    // Hit testing: where a point in this node's coordinates lands in its children's parent space
+    // (the inverse of what paint does to them), whether the node takes hits now, and whether a
+    // leaf covers the point.
+    virtual QPointF toChildCoordinates(const Node &node, QPointF p) const { return p; }
+    virtual bool allowsHits(const Node &node) const { return true; }
+    virtual bool containsPoint(const Node &node, QPointF local) const { return false; }
 
     // A copy whose own animated properties move with `animation` (null where the kind has none).
     virtual std::shared_ptr<Spec> withOwnAnimation(std::optional<Animation> animation) const { return nullptr; }

@@ -60,11 +60,17 @@ private:
     std::shared_ptr<const Entry> head_;
 };
 
+// How a text or a symbol changes its content in place when the change animates.
+enum class ContentTransition { identity, opacity, numericText, symbolReplace };
+
 // Environment values Kit itself reads.
 namespace env {
 inline const EnvKey<Font> font{Font::system(13)};
 inline const EnvKey<Color> foreground{Color::white()};
 inline const EnvKey<bool> isEnabled{true};
+// Whether a glass material is really drawn (never on this platform).
+inline const EnvKey<bool> glassUsed{false};
+inline const EnvKey<ContentTransition> contentTransition{ContentTransition::opacity};
 }  // namespace env
 
 }  // namespace kit

@@ -12,6 +12,7 @@
 #include "Kit/Geometry.h"
 #include "Kit/Shape.h"
 #include "Kit/SymbolTable.h"
+#include "Kit/Task.h"
 #include "Kit/Transaction.h"
 #include "Kit/Transition.h"
 #include "Kit/TextFormat.h"

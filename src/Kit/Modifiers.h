@@ -130,6 +130,7 @@ public:
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
+    QPointF toChildCoordinates(const Node &node, QPointF p) const override;
     std::shared_ptr<Spec> withOwnAnimation(std::optional<Animation> animation) const override;
     double x, y;
     std::optional<std::optional<Animation>> own;
@@ -147,6 +148,7 @@ public:
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
+    bool allowsHits(const Node &node) const override;
     std::shared_ptr<Spec> withOwnAnimation(std::optional<Animation> animation) const override
     {
         auto copy = std::make_shared<OpacitySpec>(*this);

@@ -23,6 +23,7 @@ enum class Prop : int {
     shadowRadius, shadowX, shadowY, shadowOpacity,
     colorR, colorG, colorB, colorA,
     appear,   // transition progress: 0 removed, 1 present
+    content,  // content transition progress: 0 showing the old content, 1 the new
     data0,    // first of a shape's or painter's animatable numbers; data0 + i for the i-th
 };
 inline Prop dataProp(int i) { return Prop(int(Prop::data0) + i); }

@@ -112,7 +112,42 @@ struct TextState {
     // The line as last drawn, shaped, for the width it was laid out at.
     double shapedWidth = -1;
     ShapedLine shaped;
+    // During a content transition: the previous text, shaped, and how it leaves.
+    ShapedLine previous;
+    double previousHeight = 0;
+    ContentTransition transition = ContentTransition::identity;
 };
+
+// The look of the leaving (old) or arriving content at progress p of a content transition.
+struct ContentLook {
+    double opacity = 1, dy = 0, scale = 1;
+};
+
+ContentLook contentLook(ContentTransition t, double p, bool leaving, double height)
+{
+    const double q = std::clamp(p, 0.0, 1.0);
+    switch (t) {
+    case ContentTransition::identity: return {leaving ? 0.0 : 1.0, 0, 1};
+    case ContentTransition::opacity: return {leaving ? 1 - q : q, 0, 1};
+    case ContentTransition::numericText:
+        return leaving ? ContentLook{1 - q, -0.6 * height * q, 1} : ContentLook{q, 0.6 * height * (1 - q), 1};
+    case ContentTransition::symbolReplace:
+        return leaving ? ContentLook{1 - q, 0, 1 - 0.5 * q} : ContentLook{q, 0, 0.5 + 0.5 * q};
+    }
+    return {};
+}
+
+// Starts a content transition on `node` when its content changed in an animated change.
+bool beginContentTransition(Node &node, const ReconcileContext &ctx)
+{
+    const ContentTransition t = ctx.env[env::contentTransition];
+    const auto animation = ctx.animation();
+    if (t == ContentTransition::identity || !animation)
+        return false;
+    node.jumpProp(Prop::content, 0);
+    node.setPropWith(Prop::content, 1, animation, ctx.transaction.completion);
+    return true;
+}
 }  // namespace
 
 bool TextSpec::sameProperties(const Spec &other) const
@@ -121,10 +156,18 @@ bool TextSpec::sameProperties(const Spec &other) const
     return text == o.text && font == o.font && color == o.color;
 }
 
-void TextSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+void TextSpec::apply(Node &node, const Spec *previous, ReconcileContext &ctx) const
 {
     const Font resolved = font ? *font : ctx.env[env::font];
-    node.state = TextState{resolved, textWidth(text, resolved)};
+    TextState next{resolved, textWidth(text, resolved)};
+    const auto *old = static_cast<const TextSpec *>(previous);
+    if (old && old->text != text && node.state.has_value() && beginContentTransition(node, ctx)) {
+        const auto &was = std::any_cast<const TextState &>(node.state);
+        next.previous = was.shapedWidth >= 0 ? was.shaped : shapeLine(layoutLine(old->text, was.font), was.font);
+        next.previousHeight = was.font.lineHeight();
+        next.transition = ctx.env[env::contentTransition];
+    }
+    node.state = std::move(next);
     applyColor(node, color ? *color : ctx.env[env::foreground], ctx);
 }
 
@@ -151,7 +194,22 @@ void TextSpec::paint(const Node &node, PaintContext &ctx) const
         state.shapedWidth = width;
     }
     ctx.painter.setPen(presentedColor(node).toQColor());
-    drawShaped(ctx.painter, state.shaped, QPointF(0, (node.size().height() - state.font.lineHeight()) / 2));
+    const double top = (node.size().height() - state.font.lineHeight()) / 2;
+    const double p = node.value(Prop::content, 1);
+    if (p >= 1 || state.transition == ContentTransition::identity) {
+        drawShaped(ctx.painter, state.shaped, QPointF(0, top));
+        return;
+    }
+    const double base = ctx.painter.opacity();
+    for (bool leaving : {true, false}) {
+        const ContentLook look = contentLook(state.transition, p, leaving, state.font.lineHeight());
+        if (look.opacity <= 0.001)
+            continue;
+        ctx.painter.setOpacity(base * look.opacity);
+        drawShaped(ctx.painter, leaving ? state.previous : state.shaped,
+                   QPointF(0, (leaving ? (node.size().height() - state.previousHeight) / 2 : top) + look.dy));
+    }
+    ctx.painter.setOpacity(base);
 }
 
 void TextSpec::describe(const Node &node, QString &out) const
@@ -174,9 +232,19 @@ bool SymbolSpec::sameProperties(const Spec &other) const
     return name == o.name && size == o.size && weight == o.weight && tint == o.tint;
 }
 
-void SymbolSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+namespace {
+struct SymbolState {
+    QString previous;
+    ContentTransition transition = ContentTransition::identity;
+};
+}  // namespace
+
+void SymbolSpec::apply(Node &node, const Spec *previous, ReconcileContext &ctx) const
 {
     applyColor(node, tint ? *tint : ctx.env[env::foreground], ctx);
+    const auto *old = static_cast<const SymbolSpec *>(previous);
+    if (old && old->name != name && beginContentTransition(node, ctx))
+        node.state = SymbolState{old->name, ctx.env[env::contentTransition]};
 }
 
 QSizeF SymbolSpec::sizeThatFits(Node &, const Proposal &, LayoutContext &) const { return {size, size}; }
@@ -225,6 +293,31 @@ const QImage &cachedSymbol(const QString &name, double devicePixels, Weight weig
 }  // namespace
 
 void SymbolSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    const double p = node.value(Prop::content, 1);
+    const auto *state = std::any_cast<SymbolState>(&node.state);
+    if (p < 1 && state && state->transition != ContentTransition::identity) {
+        // The old symbol leaves while the new one arrives, each about the centre.
+        const double base = ctx.painter.opacity();
+        const QPointF centre(node.size().width() / 2, node.size().height() / 2);
+        for (bool leaving : {true, false}) {
+            const ContentLook look = contentLook(state->transition, p, leaving, node.size().height());
+            if (look.opacity <= 0.001)
+                continue;
+            ctx.painter.save();
+            ctx.painter.setOpacity(base * look.opacity);
+            ctx.painter.translate(centre + QPointF(0, look.dy));
+            ctx.painter.scale(look.scale, look.scale);
+            ctx.painter.translate(-centre);
+            paintGlyph(node, leaving ? state->previous : name, ctx);
+            ctx.painter.restore();
+        }
+        return;
+    }
+    paintGlyph(node, name, ctx);
+}
+
+void SymbolSpec::paintGlyph(const Node &node, const QString &name, PaintContext &ctx) const
 {
     const QSizeF box = node.size();
     const double side = std::min(box.width(), box.height());

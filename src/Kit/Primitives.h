@@ -17,6 +17,7 @@ public:
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
+    bool containsPoint(const Node &node, QPointF local) const override;
     AnyShape shape;
     Paint fillPaint;
     std::optional<StrokeStyle> stroke;
@@ -34,6 +35,7 @@ public:
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
+    bool containsPoint(const Node &node, QPointF local) const override;
     QString text;
     std::optional<Font> font;
     std::optional<Color> color;
@@ -51,6 +53,8 @@ public:
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
+    bool containsPoint(const Node &node, QPointF local) const override;
+    void paintGlyph(const Node &node, const QString &name, PaintContext &ctx) const;
     QString name;
     double size;
     Weight weight;
@@ -66,6 +70,7 @@ public:
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
+    bool containsPoint(const Node &node, QPointF local) const override;
     QImage image;
     ImageOptions options;
 };
@@ -82,6 +87,7 @@ public:
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
+    bool containsPoint(const Node &node, QPointF local) const override;
     AnyValue key;
     std::vector<double> values;
     PainterFn fn;

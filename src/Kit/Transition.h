@@ -38,6 +38,16 @@ struct Transition {
     static Transition offset(double x, double y) { return symmetric({.offsetX = x, .offsetY = y}); }
     // Blurs out as it leaves and sharpens as it comes, fading either way.
     static Transition blurReplace(double radius = 8) { return symmetric({.opacity = 0, .blur = radius}); }
+    // A symbol swapping for another: it shrinks away and the new one grows in, both fading.
+    static Transition symbolReplace() { return symmetric({.opacity = 0, .scale = 0.5}); }
+    // A number rolling: the new text rises from below as the old one rises away above.
+    static Transition numericText(double distance = 8)
+    {
+        Transition t;
+        t.insertion = {.opacity = 0, .offsetY = distance, .blur = 2};
+        t.removal = {.opacity = 0, .offsetY = -distance, .blur = 2};
+        return t;
+    }
     static Transition asymmetric(const Transition &insertion, const Transition &removal)
     {
         Transition t;

@@ -167,11 +167,16 @@ void Tree::setRoot(Element root)
     else
         root_ = makeNode(nullptr, root, ctx);
     // An unchanged description needs no layout, no frame and no repaint.
-    if (changes_ == before)
+    if (changes_ == before) {
+        runAfterCommit();
         return;
+    }
     layout(transaction);
     scheduleFrameIfAnimating();
     needsDisplay();
+    if (pointer_)
+        updateHover(*pointer_);
+    runAfterCommit();
 }
 
 void Tree::setSize(QSizeF size)
@@ -342,8 +347,20 @@ void Tree::runEveryFrame(Node &node)
         frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
 }
 
+void Tree::runAfterCommit()
+{
+    // Actions may change models and queue more; those run after their own update.
+    auto actions = std::move(afterCommit_);
+    afterCommit_.clear();
+    for (auto &fn : actions)
+        fn();
+}
+
 void Tree::forgetNode(Node &node)
 {
+    std::erase(hovered_, &node);
+    if (pressTarget_ == &node)
+        pressTarget_ = nullptr;
     everyFrame_.erase(std::remove(everyFrame_.begin(), everyFrame_.end(), &node), everyFrame_.end());
     for (auto &p : pending_)
         if (p.node == &node)
@@ -369,9 +386,12 @@ void Tree::update()
         }
         pending_.erase(pending_.begin(), pending_.begin() + i);
         layout(transaction);
+        runAfterCommit();
     }
     scheduleFrameIfAnimating();
     needsDisplay();
+    if (pointer_)
+        updateHover(*pointer_);
 }
 
 void Tree::layout(const Transaction &transaction)

@@ -2,6 +2,7 @@
 
 #include "Kit/Element.h"
 #include "Kit/FrameDriver.h"
+#include "Kit/Interaction.h"
 #include "Kit/Node.h"
 
 #include "Platform/MainQueue.h"
@@ -57,6 +58,21 @@ public:
     }
     Node *findId(const AnyValue &id) const;
 
+    // --- interaction -------------------------------------------------------------------------
+    // Routes a pointer event: hover enter and leave, press, click, drag, context menu. Returns
+    // whether a handler took it.
+    bool handlePointer(const PointerEvent &event);
+    // The nodes under `point`, outermost first, each with the point in its own coordinates.
+    std::vector<Hit> hitTest(QPointF point) const;
+    // Whether anything under `point` takes hits (for a host deciding where its window is solid).
+    bool hitsSomething(QPointF point) const { return !hitTest(point).empty(); }
+    // The cursor asked for under the pointer (the arrow where nothing asks).
+    Qt::CursorShape cursor() const { return cursor_; }
+    std::optional<QString> tooltipAt(QPointF point) const;
+    vesk::Signal<Qt::CursorShape> cursorChanged;
+    // A context menu was asked for (right button) at a position in the tree and on the screen.
+    vesk::Signal<const std::vector<MenuItem> &, QPointF> contextMenuRequested;
+
     // Called from the host when it must repaint (a frame moved something, or the tree changed).
     vesk::Signal<> needsDisplay;
 
@@ -65,6 +81,8 @@ public:
     void reconcileChild(Node &parent, ReconcileContext &ctx, const Elements &children);
     uint64_t generation() const { return generation_; }
     void forgetNode(Node &node);
+    // Runs `fn` once the current update (reconcile and layout) has finished.
+    void afterCommit(std::function<void()> fn) { afterCommit_.push_back(std::move(fn)); }
     // Re-evaluates `node` (a component) on every frame until its spec says it is done.
     void runEveryFrame(Node &node);
     // Something in the tree changed during this reconciliation (so layout must run).
@@ -74,6 +92,8 @@ public:
     void relayout(const Transaction &transaction);
 
 private:
+    void runAfterCommit();
+    void updateHover(QPointF point);
     std::unique_ptr<Node> makeNode(Node *parent, const Element &element, ReconcileContext &ctx);
     void reconcile(Node &node, const Element &element, ReconcileContext &ctx, bool created);
     void reconcileChildren(Node &node, const Elements &children, ReconcileContext &ctx);
@@ -93,6 +113,14 @@ private:
     };
     std::vector<Pending> pending_;
     std::vector<Node *> everyFrame_;
+    std::vector<std::function<void()>> afterCommit_;
+    // Interaction state.
+    std::vector<const Node *> hovered_;
+    const Node *pressTarget_ = nullptr;
+    QPointF pressStart_;
+    bool dragging_ = false;
+    std::optional<QPointF> pointer_;
+    Qt::CursorShape cursor_ = Qt::ArrowCursor;
     vesk::WorkItem updateItem_;
     FrameDriver::Request frame_;
 };

@@ -136,6 +136,7 @@ void ScriptRunner::execute(const std::string &line)
     const std::string verb = script::nextWord(line, pos);
     if (verb.empty() || verb[0] == '#')
         return;
+    views_.sync(islands_);
     const double now = time_.wallNow();
 
     auto noMore = [&] {
@@ -363,6 +364,8 @@ void ScriptRunner::execute(const std::string &line)
         noMore();
         printHaptics();
     } else if (executeIslandVerb(verb, line, pos)) {
+        return;
+    } else if (started_ && views_.execute(verb, line, pos, selected())) {
         return;
     } else {
         throw ScriptError("unknown verb \"" + verb + "\"");

@@ -3,6 +3,7 @@
 #include "App/IslandLayout.h"
 #include "App/NotchViewModel.h"
 #include "ScriptIslandWindow.h"
+#include "ScriptViews.h"
 #include "Extensions/ExtensionStore.h"
 #include "Island/SpaceSwipeDetector.h"
 #include "Platform/sim/SimAudioDevices.h"
@@ -84,4 +85,5 @@ private:
     // The islands in layout order (the primary and its mirrors without screens).
     std::vector<std::shared_ptr<vesk::NotchViewModel>> islands_;
     vesk::Connection settingsObserver_;
+    ScriptViews views_;
 };

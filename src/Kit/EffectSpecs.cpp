@@ -1,0 +1,284 @@
+#include "Kit/EffectSpecs.h"
+
+#include "Kit/Effects.h"
+#include "Kit/Layout.h"
+#include "Kit/Tree.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace kit {
+
+namespace {
+
+template <typename S, typename... A>
+Element make(A &&...args)
+{
+    return Element(std::make_shared<const S>(std::forward<A>(args)...));
+}
+
+QString num(double v) { return QString::number(std::round(v * 100) / 100); }
+
+}  // namespace
+
+// ---- Blur ---------------------------------------------------------------------------------------
+
+bool BlurSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const BlurSpec &>(other);
+    return radius == o.radius && own == o.own;
+}
+
+void BlurSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+{
+    node.setProp(Prop::blur, std::max(0.0, radius), ctx, own);
+}
+
+void BlurSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    const double r = std::max(0.0, node.value(Prop::blur, 0));
+    paintFaded(node, 1, r, ctx, [&node](PaintContext &c) { c.paintChildren(node); });
+}
+
+void BlurSpec::describe(const Node &node, QString &out) const
+{
+    out += QStringLiteral(" blur=") + num(std::max(0.0, node.value(Prop::blur, 0)));
+}
+
+// ---- Shadow -------------------------------------------------------------------------------------
+
+bool ShadowSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const ShadowSpec &>(other);
+    return color == o.color && radius == o.radius && x == o.x && y == o.y && own == o.own;
+}
+
+void ShadowSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+{
+    node.setProp(Prop::shadowRadius, radius, ctx, own);
+    node.setProp(Prop::shadowX, x, ctx, own);
+    node.setProp(Prop::shadowY, y, ctx, own);
+    node.setProp(Prop::shadowOpacity, color.a, ctx, own);
+}
+
+void ShadowSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    const double alpha = std::clamp(node.value(Prop::shadowOpacity, color.a), 0.0, 1.0);
+    if (alpha <= 0.001) {
+        ctx.paintChildren(node);
+        return;
+    }
+    const double r = std::max(0.0, node.value(Prop::shadowRadius, radius));
+    const QPointF shift(node.value(Prop::shadowX, x), node.value(Prop::shadowY, y));
+    const double margin = 3 * r + std::abs(shift.x()) + std::abs(shift.y());
+    const QRectF bounds = subtreeBounds(node).adjusted(-margin, -margin, margin, margin);
+    const QColor tint = Color{color.r, color.g, color.b, alpha}.toQColor();
+    paintLayer(ctx, bounds, 1, [&node](PaintContext &c) { c.paintChildren(node); },
+               [&](QImage &layer, double deviceScale) {
+                   // The shadow is the content's alpha in the shadow colour, blurred and shifted,
+                   // drawn under the content.
+                   QImage shadow = layer;
+                   {
+                       QPainter p(&shadow);
+                       p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+                       p.fillRect(shadow.rect(), tint);
+                   }
+                   gaussianBlur(shadow, r * deviceScale);
+                   QImage combined(layer.size(), QImage::Format_ARGB32_Premultiplied);
+                   combined.fill(Qt::transparent);
+                   {
+                       QPainter p(&combined);
+                       p.drawImage(shift * deviceScale, shadow);
+                       p.drawImage(0, 0, layer);
+                   }
+                   layer = std::move(combined);
+               });
+}
+
+void ShadowSpec::describe(const Node &node, QString &out) const
+{
+    out += QStringLiteral(" shadow=(r%1 %2,%3 a%4)")
+               .arg(num(node.value(Prop::shadowRadius, radius)), num(node.value(Prop::shadowX, x)),
+                    num(node.value(Prop::shadowY, y)), num(node.value(Prop::shadowOpacity, color.a)));
+}
+
+// ---- Scale --------------------------------------------------------------------------------------
+
+bool ScaleSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const ScaleSpec &>(other);
+    return sx == o.sx && sy == o.sy && anchor == o.anchor && own == o.own;
+}
+
+void ScaleSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+{
+    node.setProp(Prop::scaleX, sx, ctx, own);
+    node.setProp(Prop::scaleY, sy, ctx, own);
+}
+
+QTransform ScaleSpec::transform(const Node &node) const
+{
+    const QPointF a = anchor.in(QRectF(QPointF(0, 0), node.size()));
+    return QTransform::fromTranslate(-a.x(), -a.y())
+           * QTransform::fromScale(node.value(Prop::scaleX, sx), node.value(Prop::scaleY, sy))
+           * QTransform::fromTranslate(a.x(), a.y());
+}
+
+void ScaleSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    ctx.painter.setTransform(transform(node), true);
+    ctx.paintChildren(node);
+}
+
+void ScaleSpec::describe(const Node &node, QString &out) const
+{
+    out += QStringLiteral(" scale=(%1,%2)").arg(num(node.value(Prop::scaleX, sx)), num(node.value(Prop::scaleY, sy)));
+}
+
+// ---- Rotation about the y axis ------------------------------------------------------------------
+
+bool Rotation3DSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const Rotation3DSpec &>(other);
+    return degrees == o.degrees && anchor == o.anchor && perspective == o.perspective && own == o.own;
+}
+
+void Rotation3DSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+{
+    node.setProp(Prop::rotationY, degrees, ctx, own);
+}
+
+QTransform Rotation3DSpec::transform(const Node &node) const
+{
+    const QRectF rect(QPointF(0, 0), node.size());
+    const QPointF a = anchor.in(rect);
+    // The eye sits twice the node's larger side away, divided by the perspective factor (0 is
+    // treated as a flat projection from far away).
+    const double distance = perspective > 1e-6 ? 2 * std::max(rect.width(), rect.height()) / perspective : 1e9;
+    const double radians = node.value(Prop::rotationY, degrees) * M_PI / 180;
+    const QTransform rotation(std::cos(radians), 0, -std::sin(radians) / std::max(1.0, distance), 0, 1, 0, 0, 0, 1);
+    return QTransform::fromTranslate(-a.x(), -a.y()) * rotation * QTransform::fromTranslate(a.x(), a.y());
+}
+
+void Rotation3DSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    // Seen edge-on the content has no area left to draw.
+    const double angle = std::fmod(std::abs(node.value(Prop::rotationY, degrees)), 180.0);
+    if (std::abs(angle - 90) < 0.01)
+        return;
+    ctx.painter.setTransform(transform(node), true);
+    ctx.paintChildren(node);
+}
+
+void Rotation3DSpec::describe(const Node &node, QString &out) const
+{
+    out += QStringLiteral(" rotationY=") + num(node.value(Prop::rotationY, degrees));
+}
+
+// ---- Mask ---------------------------------------------------------------------------------------
+
+QSizeF MaskSpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const
+{
+    Node *content = node.firstLiveChild();
+    return content ? ctx.sizeOf(*content, proposal) : QSizeF();
+}
+
+void MaskSpec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const
+{
+    Node *content = node.firstLiveChild();
+    for (Node *k : node.liveChildren()) {
+        if (k == content) {
+            ctx.place(*k, QRectF(QPointF(0, 0), size));
+            continue;
+        }
+        const QSizeF s = ctx.sizeOf(*k, Proposal::of(size));
+        const QPointF origin(defaultGuide(alignment.horizontal, size.width()) - guideX(*k, alignment.horizontal, s),
+                             defaultGuide(alignment.vertical, size.height()) - guideY(*k, alignment.vertical, s));
+        ctx.place(*k, QRectF(origin, s));
+    }
+}
+
+void MaskSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    Node *content = node.firstLiveChild();
+    if (!content)
+        return;
+    const QRectF bounds = subtreeBounds(node);
+    paintLayer(ctx, bounds, 1, [&](PaintContext &c) {
+        c.paintChild(*content);
+        // The mask's children are drawn source-over among themselves first, then cut the content.
+        std::vector<const Node *> masks;
+        for (const auto &k : node.children())
+            if (k.get() != content)
+                masks.push_back(k.get());
+        if (masks.empty())
+            return;
+        QPainter &p = c.painter;
+        const QTransform world = p.worldTransform();
+        const QRect device(QPoint(0, 0), p.device() ? QSize(p.device()->width(), p.device()->height()) : QSize());
+        QImage mask(device.size(), QImage::Format_ARGB32_Premultiplied);
+        mask.fill(Qt::transparent);
+        {
+            QPainter mp(&mask);
+            mp.setRenderHints(p.renderHints());
+            mp.setWorldTransform(world);
+            PaintContext mc{mp, c.now, c.scale};
+            for (const Node *m : masks)
+                mc.paintChild(*m);
+        }
+        p.save();
+        p.resetTransform();
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(0, 0, mask);
+        p.restore();
+    });
+}
+
+// ---- Alpha threshold ----------------------------------------------------------------------------
+
+bool ThresholdSpec::sameProperties(const Spec &other) const
+{
+    const auto &o = static_cast<const ThresholdSpec &>(other);
+    return min == o.min && max == o.max && color == o.color;
+}
+
+void ThresholdSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    const double margin = 40;  // blurred content inside reaches beyond the node
+    const QRectF bounds = subtreeBounds(node).adjusted(-margin, -margin, margin, margin);
+    paintLayer(ctx, bounds, 1, [&node](PaintContext &c) { c.paintChildren(node); },
+               [this](QImage &layer, double) { alphaThreshold(layer, min, max, color.toQColor()); });
+}
+
+void ThresholdSpec::describe(const Node &, QString &out) const
+{
+    out += QStringLiteral(" threshold=(%1,%2)").arg(num(min), num(max));
+}
+
+// ---- Element API --------------------------------------------------------------------------------
+
+Element Element::blur(double radius) const { return make<BlurSpec>(*this, radius); }
+Element Element::shadow(Color color, double radius, double x, double y) const
+{
+    return make<ShadowSpec>(*this, color, radius, x, y);
+}
+Element Element::scaleEffect(double s, UnitPoint anchor) const { return make<ScaleSpec>(*this, s, s, anchor); }
+Element Element::scaleEffect(double sx, double sy, UnitPoint anchor) const { return make<ScaleSpec>(*this, sx, sy, anchor); }
+Element Element::rotation3D(double degrees, UnitPoint anchor, double perspective) const
+{
+    return make<Rotation3DSpec>(*this, degrees, anchor, perspective);
+}
+Element Element::mask(Element mask, Alignment alignment) const { return make<MaskSpec>(*this, std::move(mask), alignment); }
+Element Element::alphaThreshold(double min, double max, Color color) const
+{
+    return make<ThresholdSpec>(*this, min, max, color);
+}
+
+Element Glass(AnyShape shape, Color fallback)
+{
+    // No compositor-backed glass material on this platform: the plain fill stands in for it.
+    return Fill(std::move(shape), fallback).environment(env::glassUsed, false);
+}
+
+}  // namespace kit

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "Kit/Element.h"
+#include "Kit/Node.h"
+
+namespace kit {
+
+// A modifier with an optional curve of its own for its animated properties.
+template <typename Derived>
+class OwnCurveSpec : public Spec {
+public:
+    std::shared_ptr<Spec> withOwnAnimation(std::optional<Animation> animation) const override
+    {
+        auto copy = std::make_shared<Derived>(static_cast<const Derived &>(*this));
+        copy->own = animation;
+        return copy;
+    }
+    std::optional<std::optional<Animation>> own;
+};
+
+class BlurSpec final : public OwnCurveSpec<BlurSpec> {
+public:
+    BlurSpec(Element child, double radius) : radius(radius) { children = {std::move(child)}; }
+    const char *kind() const override { return "Blur"; }
+    bool sameProperties(const Spec &other) const override;
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
+    void paint(const Node &node, PaintContext &ctx) const override;
+    void describe(const Node &node, QString &out) const override;
+    double radius;
+};
+
+class ShadowSpec final : public OwnCurveSpec<ShadowSpec> {
+public:
+    ShadowSpec(Element child, Color color, double radius, double x, double y) : color(color), radius(radius), x(x), y(y)
+    {
+        children = {std::move(child)};
+    }
+    const char *kind() const override { return "Shadow"; }
+    bool sameProperties(const Spec &other) const override;
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
+    void paint(const Node &node, PaintContext &ctx) const override;
+    void describe(const Node &node, QString &out) const override;
+    Color color;
+    double radius, x, y;
+};
+
+class ScaleSpec final : public OwnCurveSpec<ScaleSpec> {
+public:
+    ScaleSpec(Element child, double sx, double sy, UnitPoint anchor) : sx(sx), sy(sy), anchor(anchor)
+    {
+        children = {std::move(child)};
+    }
+    const char *kind() const override { return "Scale"; }
+    bool sameProperties(const Spec &other) const override;
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
+    void paint(const Node &node, PaintContext &ctx) const override;
+    void describe(const Node &node, QString &out) const override;
+    QPointF toChildCoordinates(const Node &node, QPointF p) const override;
+    QTransform transform(const Node &node) const;
+    double sx, sy;
+    UnitPoint anchor;
+};
+
+class Rotation3DSpec final : public OwnCurveSpec<Rotation3DSpec> {
+public:
+    Rotation3DSpec(Element child, double degrees, UnitPoint anchor, double perspective)
+        : degrees(degrees), anchor(anchor), perspective(perspective)
+    {
+        children = {std::move(child)};
+    }
+    const char *kind() const override { return "Rotation3D"; }
+    bool sameProperties(const Spec &other) const override;
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
+    void paint(const Node &node, PaintContext &ctx) const override;
+    void describe(const Node &node, QString &out) const override;
+    QPointF toChildCoordinates(const Node &node, QPointF p) const override;
+    QTransform transform(const Node &node) const;
+    double degrees;
+    UnitPoint anchor;
+    double perspective;
+};
+
+// The content drawn only where the mask (laid out over it, aligned) has alpha.
+class MaskSpec final : public Spec {
+public:
+    MaskSpec(Element content, Element mask, Alignment alignment) : alignment(alignment)
+    {
+        children = {std::move(content), std::move(mask)};
+    }
+    const char *kind() const override { return "Mask"; }
+    bool sameProperties(const Spec &other) const override { return alignment == static_cast<const MaskSpec &>(other).alignment; }
+    QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
+    void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override;
+    void paint(const Node &node, PaintContext &ctx) const override;
+    Alignment alignment;
+};
+
+class ThresholdSpec final : public Spec {
+public:
+    ThresholdSpec(Element child, double min, double max, Color color) : min(min), max(max), color(color)
+    {
+        children = {std::move(child)};
+    }
+    const char *kind() const override { return "AlphaThreshold"; }
+    bool sameProperties(const Spec &other) const override;
+    void paint(const Node &node, PaintContext &ctx) const override;
+    void describe(const Node &node, QString &out) const override;
+    double min, max;
+    Color color;
+};
+
+}  // namespace kit

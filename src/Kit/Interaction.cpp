@@ -1,0 +1,419 @@
+// Hit testing and pointer handling: which node is under the pointer, and who hears about it.
+#include "Kit/Interaction.h"
+
+#include "Kit/EffectSpecs.h"
+#include "Kit/Layout.h"
+#include "Kit/Modifiers.h"
+#include "Kit/Primitives.h"
+#include "Kit/Tree.h"
+
+#include <QPainterPathStroker>
+
+#include <algorithm>
+
+namespace kit {
+
+namespace {
+
+template <typename S, typename... A>
+Element make(A &&...args)
+{
+    return Element(std::make_shared<const S>(std::forward<A>(args)...));
+}
+
+// Handler kinds, all wrappers of one child with no layout of their own.
+class HandlerSpec : public Spec {
+public:
+    explicit HandlerSpec(Element child) { children = {std::move(child)}; }
+    bool isTransparent() const override { return true; }
+    // Closures cannot be compared: a new description always carries the new closure.
+    bool sameProperties(const Spec &) const override { return false; }
+};
+
+class AllowsHitTestingSpec final : public Spec {
+public:
+    AllowsHitTestingSpec(Element child, bool allowed) : allowed(allowed) { children = {std::move(child)}; }
+    const char *kind() const override { return "AllowsHitTesting"; }
+    bool sameProperties(const Spec &other) const override { return allowed == static_cast<const AllowsHitTestingSpec &>(other).allowed; }
+    bool isTransparent() const override { return true; }
+    bool allowsHits(const Node &) const override { return allowed; }
+    void describe(const Node &, QString &out) const override
+    {
+        if (!allowed)
+            out += QStringLiteral(" no-hits");
+    }
+    bool allowed;
+};
+
+class ContentShapeSpec final : public Spec {
+public:
+    ContentShapeSpec(Element child, AnyShape shape) : shape(std::move(shape)) { children = {std::move(child)}; }
+    const char *kind() const override { return "ContentShape"; }
+    bool sameProperties(const Spec &other) const override { return shape == static_cast<const ContentShapeSpec &>(other).shape; }
+    void apply(Node &node, const Spec *, ReconcileContext &ctx) const override { applyShapeData(node, shape.data, ctx); }
+    bool isTransparent() const override { return true; }
+    bool containsPoint(const Node &node, QPointF local) const override
+    {
+        return shape.path(QRectF(QPointF(0, 0), node.size()), presentedData(node, shape.data.size())).contains(local);
+    }
+    AnyShape shape;
+};
+
+}  // namespace
+
+class HoverSpec final : public HandlerSpec {
+public:
+    HoverSpec(Element child, std::function<void(bool)> fn) : HandlerSpec(std::move(child)), fn(std::move(fn)) {}
+    const char *kind() const override { return "OnHover"; }
+    std::function<void(bool)> fn;
+};
+
+class TapSpec final : public HandlerSpec {
+public:
+    TapSpec(Element child, std::function<void(QPointF)> fn) : HandlerSpec(std::move(child)), fn(std::move(fn)) {}
+    const char *kind() const override { return "OnTap"; }
+    std::function<void(QPointF)> fn;
+};
+
+class PressSpec final : public HandlerSpec {
+public:
+    PressSpec(Element child, std::function<void(bool, QPointF)> fn) : HandlerSpec(std::move(child)), fn(std::move(fn)) {}
+    const char *kind() const override { return "OnPress"; }
+    std::function<void(bool, QPointF)> fn;
+};
+
+class DragSpec final : public HandlerSpec {
+public:
+    DragSpec(Element child, std::function<void(const DragValue &)> changed, std::function<void(const DragValue &)> ended,
+             double minimumDistance)
+        : HandlerSpec(std::move(child)), changed(std::move(changed)), ended(std::move(ended)), minimumDistance(minimumDistance)
+    {
+    }
+    const char *kind() const override { return "OnDrag"; }
+    std::function<void(const DragValue &)> changed, ended;
+    double minimumDistance;
+};
+
+class CursorSpec final : public Spec {
+public:
+    CursorSpec(Element child, Qt::CursorShape shape) : shape(shape) { children = {std::move(child)}; }
+    const char *kind() const override { return "Cursor"; }
+    bool sameProperties(const Spec &other) const override { return shape == static_cast<const CursorSpec &>(other).shape; }
+    bool isTransparent() const override { return true; }
+    Qt::CursorShape shape;
+};
+
+class TooltipSpec final : public Spec {
+public:
+    TooltipSpec(Element child, QString text) : text(std::move(text)) { children = {std::move(child)}; }
+    const char *kind() const override { return "Tooltip"; }
+    bool sameProperties(const Spec &other) const override { return text == static_cast<const TooltipSpec &>(other).text; }
+    bool isTransparent() const override { return true; }
+    QString text;
+};
+
+class ContextMenuSpec final : public HandlerSpec {
+public:
+    ContextMenuSpec(Element child, std::vector<MenuItem> items) : HandlerSpec(std::move(child)), items(std::move(items)) {}
+    const char *kind() const override { return "ContextMenu"; }
+    std::vector<MenuItem> items;
+};
+
+// A plain button: dims its label while held, acts on a click that ends inside.
+class ButtonSpec final : public HandlerSpec {
+public:
+    ButtonSpec(Element label, std::function<void()> action) : HandlerSpec(std::move(label)), action(std::move(action)) {}
+    const char *kind() const override { return "Button"; }
+    bool isTransparent() const override { return false; }
+    void apply(Node &node, const Spec *previous, ReconcileContext &) const override
+    {
+        if (!previous)
+            node.jumpProp(Prop::opacity, 1);
+    }
+    void paint(const Node &node, PaintContext &ctx) const override
+    {
+        const double o = node.value(Prop::opacity, 1);
+        ctx.painter.setOpacity(ctx.painter.opacity() * o);
+        // The label is laid out as one piece; a whole-label fade through the painter is enough
+        // for a pressed look (children rarely overlap in a label).
+        ctx.paintChildren(node);
+    }
+    void setPressed(Node &node, bool pressed) const
+    {
+        node.setPropWith(Prop::opacity, pressed ? 0.6 : 1, Animation::easeOut(pressed ? 0.05 : 0.2));
+        node.tree().scheduleFrameIfAnimating();
+        node.tree().needsDisplay();
+    }
+    std::function<void()> action;
+};
+
+// ---- Coordinates --------------------------------------------------------------------------------
+
+QPointF mapFromTree(const Node &node, QPointF p)
+{
+    QPointF local = p;
+    if (const Node *parent = node.parent())
+        local = parent->spec().toChildCoordinates(*parent, mapFromTree(*parent, p));
+    return local - node.frame().topLeft();
+}
+
+QPointF OffsetSpec::toChildCoordinates(const Node &node, QPointF p) const
+{
+    return p - QPointF(node.value(Prop::offsetX, 0), node.value(Prop::offsetY, 0));
+}
+
+bool OpacitySpec::allowsHits(const Node &node) const { return node.value(Prop::opacity, 1) > 0.001; }
+
+QPointF ScaleSpec::toChildCoordinates(const Node &node, QPointF p) const
+{
+    bool invertible = false;
+    const QTransform inverse = transform(node).inverted(&invertible);
+    return invertible ? inverse.map(p) : QPointF(-1e9, -1e9);
+}
+
+QPointF Rotation3DSpec::toChildCoordinates(const Node &node, QPointF p) const
+{
+    bool invertible = false;
+    const QTransform inverse = transform(node).inverted(&invertible);
+    return invertible ? inverse.map(p) : QPointF(-1e9, -1e9);
+}
+
+bool ShapeSpec::containsPoint(const Node &node, QPointF local) const
+{
+    const QPainterPath path = shape.path(QRectF(QPointF(0, 0), node.size()), presentedData(node, shape.data.size()));
+    if (!stroke)
+        return path.contains(local);
+    QPainterPathStroker stroker;
+    stroker.setWidth(stroke->width);
+    return stroker.createStroke(path).contains(local);
+}
+
+bool TextSpec::containsPoint(const Node &node, QPointF local) const { return QRectF(QPointF(0, 0), node.size()).contains(local); }
+bool SymbolSpec::containsPoint(const Node &node, QPointF local) const { return QRectF(QPointF(0, 0), node.size()).contains(local); }
+bool ImageSpec::containsPoint(const Node &node, QPointF local) const { return QRectF(QPointF(0, 0), node.size()).contains(local); }
+bool PainterSpec::containsPoint(const Node &node, QPointF local) const { return QRectF(QPointF(0, 0), node.size()).contains(local); }
+
+// ---- Hit testing --------------------------------------------------------------------------------
+
+namespace {
+
+// Depth first, front to back; fills `chain` innermost first.
+bool hitNode(const Node &node, QPointF inParent, std::vector<Hit> &chain)
+{
+    if (node.isLeaving())
+        return false;
+    // A node fading out through its transition is on its way out of the tree.
+    if (node.hasProp(Prop::appear) && node.value(Prop::appear, 1) <= 0.001)
+        return false;
+    const QPointF local = inParent - node.frame().topLeft();
+    const Spec &spec = node.spec();
+    if (!spec.allowsHits(node))
+        return false;
+    if (dynamic_cast<const ContentShapeSpec *>(&spec)) {
+        // The content shape decides alone: anywhere in it hits (the innermost child there, or
+        // this node), nowhere else does.
+        if (!spec.containsPoint(node, local))
+            return false;
+        const QPointF inner = spec.toChildCoordinates(node, local);
+        for (auto it = node.children().rbegin(); it != node.children().rend(); ++it)
+            if (hitNode(**it, inner, chain))
+                break;
+        chain.push_back({&node, local});
+        return true;
+    }
+    const QPointF inner = spec.toChildCoordinates(node, local);
+    std::vector<const Node *> order;
+    for (auto it = node.children().rbegin(); it != node.children().rend(); ++it)
+        order.push_back(it->get());
+    if (const auto *overlay = dynamic_cast<const OverlaySpec *>(&spec); overlay && overlay->isBackground) {
+        // The content is drawn over a background, so it is hit first.
+        std::stable_partition(order.begin(), order.end(), [&](const Node *n) { return n == node.firstLiveChild(); });
+    }
+    if (const auto *mask = dynamic_cast<const MaskSpec *>(&spec)) {
+        // The mask only shapes the content; it takes no hits of its own.
+        (void)mask;
+        order.erase(std::remove_if(order.begin(), order.end(), [&](const Node *n) { return n != node.firstLiveChild(); }),
+                    order.end());
+    }
+    for (const Node *child : order) {
+        if (hitNode(*child, inner, chain)) {
+            chain.push_back({&node, local});
+            return true;
+        }
+    }
+    if (spec.containsPoint(node, local)) {
+        chain.push_back({&node, local});
+        return true;
+    }
+    return false;
+}
+
+template <typename S>
+const std::pair<const S *, Hit> innermost(const std::vector<Hit> &hits)
+{
+    for (auto it = hits.rbegin(); it != hits.rend(); ++it)
+        if (const auto *s = dynamic_cast<const S *>(&it->node->spec()))
+            return {s, *it};
+    return {nullptr, Hit{nullptr, {}}};
+}
+
+bool isEnabled(const Node &node) { return node.environment()[env::isEnabled]; }
+
+}  // namespace
+
+std::vector<Hit> Tree::hitTest(QPointF point) const
+{
+    std::vector<Hit> chain;
+    if (root_)
+        hitNode(*root_, point, chain);
+    std::reverse(chain.begin(), chain.end());
+    return chain;
+}
+
+std::optional<QString> Tree::tooltipAt(QPointF point) const
+{
+    const auto [spec, hit] = innermost<TooltipSpec>(hitTest(point));
+    if (!spec)
+        return std::nullopt;
+    return spec->text;
+}
+
+void Tree::updateHover(QPointF point)
+{
+    const std::vector<Hit> hits = hitTest(point);
+    std::vector<const Node *> now;
+    for (const Hit &h : hits)
+        if (dynamic_cast<const HoverSpec *>(&h.node->spec()))
+            now.push_back(h.node);
+    // Leaves first (innermost first), then enters (outermost first): every enter gets its leave.
+    const std::vector<const Node *> before = hovered_;
+    hovered_ = now;
+    for (auto it = before.rbegin(); it != before.rend(); ++it)
+        if (std::find(now.begin(), now.end(), *it) == now.end())
+            if (const auto fn = static_cast<const HoverSpec &>((*it)->spec()).fn)
+                fn(false);
+    for (const Node *n : now)
+        if (std::find(before.begin(), before.end(), n) == before.end())
+            if (const auto fn = static_cast<const HoverSpec &>(n->spec()).fn)
+                fn(true);
+
+    const auto [cursorSpec, cursorHit] = innermost<CursorSpec>(hits);
+    const Qt::CursorShape shape = cursorSpec ? cursorSpec->shape : Qt::ArrowCursor;
+    if (shape != cursor_) {
+        cursor_ = shape;
+        cursorChanged(shape);
+    }
+}
+
+bool Tree::handlePointer(const PointerEvent &event)
+{
+    switch (event.type) {
+    case PointerEvent::Type::leave: {
+        pointer_.reset();
+        const std::vector<const Node *> before = std::move(hovered_);
+        hovered_.clear();
+        for (auto it = before.rbegin(); it != before.rend(); ++it)
+            if (const auto fn = static_cast<const HoverSpec &>((*it)->spec()).fn)
+                fn(false);
+        if (cursor_ != Qt::ArrowCursor) {
+            cursor_ = Qt::ArrowCursor;
+            cursorChanged(cursor_);
+        }
+        return false;
+    }
+    case PointerEvent::Type::move: {
+        pointer_ = event.position;
+        updateHover(event.position);
+        if (!pressTarget_)
+            return false;
+        if (const auto *drag = dynamic_cast<const DragSpec *>(&pressTarget_->spec())) {
+            const DragValue value{mapFromTree(*pressTarget_, pressStart_), mapFromTree(*pressTarget_, event.position)};
+            const QPointF d = event.position - pressStart_;
+            if (!dragging_ && std::hypot(d.x(), d.y()) >= drag->minimumDistance)
+                dragging_ = true;
+            if (dragging_ && drag->changed)
+                drag->changed(value);
+        }
+        return true;
+    }
+    case PointerEvent::Type::press: {
+        pointer_ = event.position;
+        const std::vector<Hit> hits = hitTest(event.position);
+        if (event.button == Qt::RightButton) {
+            const auto [menu, hit] = innermost<ContextMenuSpec>(hits);
+            if (!menu)
+                return false;
+            contextMenuRequested(menu->items, event.globalPosition);
+            return true;
+        }
+        if (event.button != Qt::LeftButton)
+            return false;
+        // The innermost node with any press-type handler takes the press.
+        for (auto it = hits.rbegin(); it != hits.rend(); ++it) {
+            const Spec &spec = it->node->spec();
+            const bool handles = dynamic_cast<const TapSpec *>(&spec) || dynamic_cast<const PressSpec *>(&spec)
+                                 || dynamic_cast<const DragSpec *>(&spec) || dynamic_cast<const ButtonSpec *>(&spec);
+            if (!handles)
+                continue;
+            if (!isEnabled(*it->node))
+                return false;
+            pressTarget_ = it->node;
+            pressStart_ = event.position;
+            dragging_ = false;
+            if (const auto *press = dynamic_cast<const PressSpec *>(&spec); press && press->fn)
+                press->fn(true, it->local);
+            if (const auto *button = dynamic_cast<const ButtonSpec *>(&spec))
+                button->setPressed(const_cast<Node &>(*it->node), true);
+            return true;
+        }
+        return false;
+    }
+    case PointerEvent::Type::release: {
+        pointer_ = event.position;
+        const Node *target = std::exchange(pressTarget_, nullptr);
+        if (!target || event.button != Qt::LeftButton)
+            return false;
+        const Spec &spec = target->spec();
+        const QPointF local = mapFromTree(*target, event.position);
+        const std::vector<Hit> hits = hitTest(event.position);
+        const bool inside = std::any_of(hits.begin(), hits.end(), [&](const Hit &h) { return h.node == target; });
+        if (const auto *press = dynamic_cast<const PressSpec *>(&spec); press && press->fn)
+            press->fn(false, local);
+        if (const auto *drag = dynamic_cast<const DragSpec *>(&spec); drag && dragging_ && drag->ended)
+            drag->ended({mapFromTree(*target, pressStart_), local});
+        if (const auto *tap = dynamic_cast<const TapSpec *>(&spec); tap && inside && !dragging_ && tap->fn)
+            tap->fn(local);
+        if (const auto *button = dynamic_cast<const ButtonSpec *>(&spec)) {
+            button->setPressed(const_cast<Node &>(*target), false);
+            if (inside && button->action)
+                button->action();
+        }
+        dragging_ = false;
+        return true;
+    }
+    }
+    return false;
+}
+
+// ---- Element API --------------------------------------------------------------------------------
+
+Element Element::allowsHitTesting(bool allowed) const { return make<AllowsHitTestingSpec>(*this, allowed); }
+Element Element::contentShape(AnyShape shape) const { return make<ContentShapeSpec>(*this, std::move(shape)); }
+Element Element::onHover(std::function<void(bool)> handler) const { return make<HoverSpec>(*this, std::move(handler)); }
+Element Element::onTap(std::function<void(QPointF)> handler) const { return make<TapSpec>(*this, std::move(handler)); }
+Element Element::onPress(std::function<void(bool, QPointF)> handler) const { return make<PressSpec>(*this, std::move(handler)); }
+Element Element::onDrag(std::function<void(const DragValue &)> changed, std::function<void(const DragValue &)> ended,
+                        double minimumDistance) const
+{
+    return make<DragSpec>(*this, std::move(changed), std::move(ended), minimumDistance);
+}
+Element Element::cursor(Qt::CursorShape shape) const { return make<CursorSpec>(*this, shape); }
+Element Element::tooltip(const QString &text) const { return make<TooltipSpec>(*this, text); }
+Element Element::contextMenu(std::vector<MenuItem> items) const { return make<ContextMenuSpec>(*this, std::move(items)); }
+
+Element Button(Element label, std::function<void()> action)
+{
+    return make<ButtonSpec>(std::move(label).contentShape(Rectangle()), std::move(action));
+}
+
+}  // namespace kit

@@ -1,0 +1,121 @@
+// Change observers, keyed tasks and periodic timelines: views reacting to time and change.
+#include "Kit/Element.h"
+#include "Kit/Node.h"
+#include "Kit/Task.h"
+#include "Kit/Tree.h"
+
+#include "Platform/Clock.h"
+
+#include <cmath>
+
+namespace kit {
+
+namespace {
+
+template <typename S, typename... A>
+Element make(A &&...args)
+{
+    return Element(std::make_shared<const S>(std::forward<A>(args)...));
+}
+
+class OnChangeSpec final : public Spec {
+public:
+    OnChangeSpec(Element child, AnyValue value, std::function<void(const AnyValue &, const AnyValue &)> action, bool initial)
+        : value(std::move(value)), action(std::move(action)), initial(initial)
+    {
+        children = {std::move(child)};
+    }
+    const char *kind() const override { return "OnChange"; }
+    bool sameProperties(const Spec &other) const override
+    {
+        const auto &o = static_cast<const OnChangeSpec &>(other);
+        return value == o.value && initial == o.initial;
+    }
+    bool isTransparent() const override { return true; }
+    void apply(Node &, const Spec *previous, ReconcileContext &ctx) const override
+    {
+        // Observers run once the update is committed, so what they write starts a new one.
+        const auto *old = static_cast<const OnChangeSpec *>(previous);
+        if (!old && initial)
+            ctx.tree.afterCommit([fn = action, v = value] { fn(v, v); });
+        else if (old && !(old->value == value))
+            ctx.tree.afterCommit([fn = action, o = old->value, v = value] { fn(o, v); });
+    }
+    AnyValue value;
+    std::function<void(const AnyValue &, const AnyValue &)> action;
+    bool initial;
+};
+
+class TaskSpec final : public Spec {
+public:
+    TaskSpec(Element child, AnyValue key, std::function<void(Task &)> body) : key(std::move(key)), body(std::move(body))
+    {
+        children = {std::move(child)};
+    }
+    const char *kind() const override { return "Task"; }
+    bool sameProperties(const Spec &other) const override { return key == static_cast<const TaskSpec &>(other).key; }
+    bool isTransparent() const override { return true; }
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override
+    {
+        const auto *old = static_cast<const TaskSpec *>(previous);
+        if (old && old->key == key)
+            return;
+        // A new key cancels the running task before the next one starts.
+        if (auto *running = std::any_cast<std::shared_ptr<Task>>(&node.state))
+            (*running)->cancel();
+        auto task = std::make_shared<Task>();
+        node.state = task;
+        std::weak_ptr<Task> weak = task;
+        ctx.tree.afterCommit([weak, fn = body] {
+            if (auto t = weak.lock(); t && !t->isCancelled())
+                fn(*t);
+        });
+    }
+    void describe(const Node &, QString &out) const override { out += QStringLiteral(" key=") + key.describe(); }
+    AnyValue key;
+    std::function<void(Task &)> body;
+};
+
+class TimelineSpec final : public Spec {
+public:
+    TimelineSpec(double period, std::function<Element(double)> content) : period(period), content(std::move(content)) {}
+    const char *kind() const override { return "Timeline"; }
+    bool sameProperties(const Spec &) const override { return false; }
+    bool isComponent() const override { return true; }
+    Element evaluateAt(const Node &node, const Env &) const override
+    {
+        const double wall = vesk::appClock().wallNow();
+        const double p = std::max(0.001, period);
+        const double entry = std::floor(wall / p + 1e-9) * p;
+        // The next entry is due at the next multiple of the period; it re-describes the content
+        // without animation. The wait lives in the node, so it ends with it.
+        Node &self = const_cast<Node &>(node);
+        Tree *tree = &self.tree();
+        Node *target = &self;
+        self.state = std::make_shared<vesk::WorkItem>(vesk::mainQueue().at(entry + p, [tree, target] {
+            withoutAnimation([&] { tree->invalidate(*target); });
+        }));
+        return content(entry);
+    }
+    double period;
+    std::function<Element(double)> content;
+};
+
+}  // namespace
+
+Element Element::withOnChange(AnyValue value, std::function<void(const AnyValue &, const AnyValue &)> action, bool initial) const
+{
+    return make<OnChangeSpec>(*this, std::move(value), std::move(action), initial);
+}
+
+Element Element::withTask(AnyValue key, std::function<void(Task &)> body) const
+{
+    return make<TaskSpec>(*this, std::move(key), std::move(body));
+}
+
+Element Timeline(double period, std::function<Element(double)> content)
+{
+    return make<TimelineSpec>(period, std::move(content));
+}
+
+}  // namespace kit
