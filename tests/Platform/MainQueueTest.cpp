@@ -100,3 +100,11 @@ TEST_F(MainQueueTest, ScheduleChangesAreAnnouncedForTheRealTimeDriver)
     EXPECT_EQ(announcements, 2);
     EXPECT_FALSE(mainQueue().nextDue().has_value());
 }
+
+TEST_F(MainQueueTest, ManySmallStepsKeepTheWallClockInStep)
+{
+    const double wallStart = time.wallNow();
+    for (int i = 0; i < 6000; ++i)
+        time.advance(1.0 / 60.0);
+    EXPECT_NEAR(time.wallNow() - wallStart, time.now(), 1e-5);
+}

@@ -25,16 +25,11 @@ void VirtualTime::advance(double seconds)
     for (int guard = 0; guard < 10'000'000; ++guard) {
         auto due = queue_.nextDue();
         if (!due || *due > target) {
-            const double step = target - clock_.now();
             clock_.setMonotonic(target);
-            clock_.setWall(clock_.wallNow() + step);
             return;
         }
-        if (*due > clock_.now()) {
-            const double step = *due - clock_.now();
+        if (*due > clock_.now())
             clock_.setMonotonic(*due);
-            clock_.setWall(clock_.wallNow() + step);
-        }
         if (queue_.runDue() == 0) {
             // Rounding between the two time lines can leave a wall deadline a hair in the future.
             if (auto wall = queue_.nextWallDeadline(); wall && *wall > clock_.wallNow())

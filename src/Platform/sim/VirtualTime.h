@@ -6,16 +6,18 @@
 namespace vesk {
 
 // A clock that moves only when told to.
+// The wall clock is kept as an offset from the monotonic one, so that many small steps never let
+// the two drift apart through rounding; only setWall moves the offset.
 class VirtualClock final : public Clock {
 public:
     double now() const override { return monotonic_; }
-    double wallNow() const override { return wall_; }
+    double wallNow() const override { return monotonic_ + wallOffset_; }
     void setMonotonic(double seconds) { monotonic_ = seconds; }
-    void setWall(double seconds) { wall_ = seconds; }
+    void setWall(double seconds) { wallOffset_ = seconds - monotonic_; }
 
 private:
     double monotonic_ = 0;
-    double wall_ = 0;
+    double wallOffset_ = 0;
 };
 
 // Installs a virtual clock and a queue on it as the application's for its lifetime, and moves
