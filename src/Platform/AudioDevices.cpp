@@ -1,11 +1,13 @@
 #include "Platform/AudioDevices.h"
 
+#include "Platform/InstalledService.h"
+
 #include "Platform/linux/PulseAudioOutputs.h"
 
 namespace vesk {
 
 namespace {
-AudioDevices *installed = nullptr;
+InstalledService<AudioDevices, PulseAudioOutputs> installed;
 
 constexpr std::pair<AudioTransport, const char *> kTransportNames[] = {
     {AudioTransport::builtin, "builtin"}, {AudioTransport::bluetooth, "bluetooth"}, {AudioTransport::usb, "usb"},
@@ -31,14 +33,8 @@ std::optional<AudioTransport> transportNamed(const QString &name)
     return std::nullopt;
 }
 
-AudioDevices &audioDevices()
-{
-    if (installed)
-        return *installed;
-    static PulseAudioOutputs real;
-    return real;
-}
+AudioDevices &audioDevices() { return installed.get(); }
 
-void setAudioDevices(AudioDevices *service) { installed = service; }
+void setAudioDevices(AudioDevices *service) { installed.install(service); }
 
 }  // namespace vesk

@@ -1,5 +1,7 @@
 #include "Platform/CalendarStore.h"
 
+#include "Platform/InstalledService.h"
+
 namespace vesk {
 
 namespace {
@@ -10,19 +12,12 @@ public:
     std::vector<StoredEvent> events(double, double) const override { return {}; }
 };
 
-CalendarStore *installed = nullptr;
+InstalledService<CalendarStore, NoCalendars> installed;
 
 }  // namespace
 
-CalendarStore &CalendarStore::shared()
-{
-    static NoCalendars none;
-    return installed ? *installed : none;
-}
+CalendarStore &CalendarStore::shared() { return installed.get(); }
 
-void CalendarStore::setShared(CalendarStore *store)
-{
-    installed = store;
-}
+void CalendarStore::setShared(CalendarStore *store) { installed.install(store); }
 
 }  // namespace vesk

@@ -1,23 +1,18 @@
 #include "Platform/Haptics.h"
 
+#include "Platform/InstalledService.h"
+
 #include "Platform/linux/SilentHaptics.h"
 
 namespace vesk {
 
 namespace {
-Haptics *installed = nullptr;
+InstalledService<Haptics, SilentHaptics> installed;
 }
 
-Haptics &Haptics::shared()
-{
-    static SilentHaptics linuxHaptics;
-    return installed ? *installed : linuxHaptics;
-}
+Haptics &Haptics::shared() { return installed.get(); }
 
-void Haptics::setShared(Haptics *haptics)
-{
-    installed = haptics;
-}
+void Haptics::setShared(Haptics *haptics) { installed.install(haptics); }
 
 const char *hapticPatternName(HapticPattern pattern)
 {

@@ -1,22 +1,17 @@
 #include "Platform/Materials.h"
 
+#include "Platform/InstalledService.h"
+
 #include "Platform/linux/OpaqueMaterials.h"
 
 namespace vesk {
 
 namespace {
-Materials *installed = nullptr;
+InstalledService<Materials, OpaqueMaterials> installed;
 }
 
-Materials &Materials::shared()
-{
-    static OpaqueMaterials linuxMaterials;
-    return installed ? *installed : linuxMaterials;
-}
+Materials &Materials::shared() { return installed.get(); }
 
-void Materials::setShared(Materials *materials)
-{
-    installed = materials;
-}
+void Materials::setShared(Materials *materials) { installed.install(materials); }
 
 }  // namespace vesk

@@ -1,5 +1,7 @@
 #include "Platform/Screens.h"
 
+#include "Platform/InstalledService.h"
+
 #include "Platform/linux/QtScreens.h"
 
 #include <algorithm>
@@ -40,17 +42,11 @@ QRectF Screens::toYUp(const QRectF &rect) const
 }
 
 namespace {
-Screens *installed = nullptr;
+InstalledService<Screens, QtScreens> installed;
 }
 
-Screens &screens()
-{
-    if (installed)
-        return *installed;
-    static QtScreens real;
-    return real;
-}
+Screens &screens() { return installed.get(); }
 
-void setScreens(Screens *service) { installed = service; }
+void setScreens(Screens *service) { installed.install(service); }
 
 }  // namespace vesk

@@ -1,22 +1,17 @@
 #include "Platform/Sound.h"
 
+#include "Platform/InstalledService.h"
+
 #include "Platform/linux/CanberraSound.h"
 
 namespace vesk {
 
 namespace {
-Sound *installed = nullptr;
+InstalledService<Sound, CanberraSound> installed;
 }
 
-Sound &Sound::shared()
-{
-    static CanberraSound linuxSound;
-    return installed ? *installed : linuxSound;
-}
+Sound &Sound::shared() { return installed.get(); }
 
-void Sound::setShared(Sound *sound)
-{
-    installed = sound;
-}
+void Sound::setShared(Sound *sound) { installed.install(sound); }
 
 }  // namespace vesk

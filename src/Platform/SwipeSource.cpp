@@ -1,21 +1,17 @@
 #include "Platform/SwipeSource.h"
 
+#include "Platform/InstalledService.h"
+
 #include "Platform/linux/XInput2Swipes.h"
 
 namespace vesk {
 
 namespace {
-SwipeSource *installed = nullptr;
+InstalledService<SwipeSource, XInput2Swipes> installed;
 }
 
-SwipeSource &swipeSource()
-{
-    if (installed)
-        return *installed;
-    static XInput2Swipes real;
-    return real;
-}
+SwipeSource &swipeSource() { return installed.get(); }
 
-void setSwipeSource(SwipeSource *source) { installed = source; }
+void setSwipeSource(SwipeSource *source) { installed.install(source); }
 
 }  // namespace vesk

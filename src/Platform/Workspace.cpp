@@ -1,21 +1,17 @@
 #include "Platform/Workspace.h"
 
+#include "Platform/InstalledService.h"
+
 #include "Platform/linux/EwmhWorkspace.h"
 
 namespace vesk {
 
 namespace {
-Workspace *installed = nullptr;
+InstalledService<Workspace, EwmhWorkspace> installed;
 }
 
-Workspace &workspace()
-{
-    if (installed)
-        return *installed;
-    static EwmhWorkspace real;
-    return real;
-}
+Workspace &workspace() { return installed.get(); }
 
-void setWorkspace(Workspace *service) { installed = service; }
+void setWorkspace(Workspace *service) { installed.install(service); }
 
 }  // namespace vesk

@@ -1,5 +1,7 @@
 #include "Platform/linux/DBusScreenLock.h"
 
+#include "Platform/InstalledService.h"
+
 #include <QDBusConnection>
 
 namespace vesk {
@@ -24,17 +26,11 @@ void DBusScreenLock::activeChanged(bool active)
 }
 
 namespace {
-ScreenLock *installed = nullptr;
+InstalledService<ScreenLock, DBusScreenLock> installed;
 }
 
-ScreenLock &screenLock()
-{
-    if (installed)
-        return *installed;
-    static DBusScreenLock real;
-    return real;
-}
+ScreenLock &screenLock() { return installed.get(); }
 
-void setScreenLock(ScreenLock *service) { installed = service; }
+void setScreenLock(ScreenLock *service) { installed.install(service); }
 
 }  // namespace vesk
