@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -64,5 +65,18 @@ inline bool waitFor(const std::function<bool()> &condition, int timeoutMs = 1000
     }
     return true;
 }
+
+// Runs a command-line tool and returns its trimmed standard output, or none when it failed.
+inline std::optional<QString> runTool(const QString &program, const QStringList &args, int timeoutMs = 10000)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// pactl's output, or none when it failed.
+inline std::optional<QString> pactl(const QStringList &args) { return runTool(QStringLiteral("pactl"), args); }
 
 }  // namespace vesk::test

@@ -20,18 +20,11 @@
 #include <unistd.h>
 
 using namespace vesk;
+using vesk::test::pactl;
 using vesk::test::waitFor;
 
 namespace {
 
-std::optional<QString> pactl(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral("pactl"), args);
-    if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
 
 // The server's index of an output, which pactl takes.
 QString sinkIndex(uint32_t device) { return QString::number(device - 1); }

@@ -15,19 +15,11 @@
 #include <unistd.h>
 
 using namespace vesk;
+using vesk::test::pactl;
 using vesk::test::waitFor;
 
 namespace {
 
-// pactl's output, or none when it failed.
-std::optional<QString> pactl(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral("pactl"), args);
-    if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
 
 // What the server says about one sink, read with pactl.
 struct ServerSink {

@@ -11,17 +11,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-namespace {
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(10000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-}  // namespace
-
 TEST(ServicesIntegrationTest, SessionBusAnswers)
 {
     auto bus = QDBusConnection::sessionBus();
@@ -31,7 +20,7 @@ TEST(ServicesIntegrationTest, SessionBusAnswers)
 
 TEST(ServicesIntegrationTest, PulseAudioHasTheTwoTestSinks)
 {
-    const auto sinks = run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sinks")});
+    const auto sinks = vesk::test::pactl({QStringLiteral("list"), QStringLiteral("sinks")}).value_or(QString());
     EXPECT_TRUE(sinks.contains(QStringLiteral("Description: Built-in Speakers"))) << sinks.toStdString();
     EXPECT_TRUE(sinks.contains(QStringLiteral("Description: Headphones")));
 }
