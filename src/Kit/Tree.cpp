@@ -289,9 +289,11 @@ void Tree::reconcileChildren(Node &node, const Elements &children, ReconcileCont
             continue;
         }
         std::unique_ptr<Node> n = makeNode(&node, element, ctx);
+        noteChange();
+        // Only the topmost inserted node transitions; what comes with it arrives inside it.
         const Transition *transition = transitionOf(*n);
         const auto animation = ctx.animation();
-        if (animation && !(transition && transition->immediateInsertion)
+        if (animation && !node.created_ && !(transition && transition->immediateInsertion)
             && !(transition && transition->insertion == TransitionEffect{})) {
             n->jumpProp(Prop::appear, 0);
             n->setPropWith(Prop::appear, 1, animation, ctx.transaction.completion);
