@@ -310,6 +310,10 @@ public:
     // The empty element: it takes a position but no space (no stack spacing either).
     virtual bool isEmptyKind() const { return false; }
 
+    // Whether paint() leaves the painter's state (clip, opacity, transform) changed, so that the
+    // caller must save and restore around it. Containers and most leaves do not.
+    virtual bool changesPainterState() const { return true; }
+
     // Hit testing: where a point in this node's coordinates lands in its children's parent space
     // (the inverse of what paint does to them), whether the node takes hits now, and whether a
     // leaf covers the point.

@@ -9,6 +9,7 @@ class ViewSpec final : public Spec {
 public:
     explicit ViewSpec(V value) : value_(std::move(value)) {}
     const char *kind() const override { return "View"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override
     {
         if constexpr (std::equality_comparable<V>)

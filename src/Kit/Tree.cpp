@@ -581,6 +581,14 @@ void PaintContext::paintChildren(const Node &node)
 void PaintContext::paintChild(const Node &child)
 {
     const QRectF f = child.frame();
+    if (!child.hasProp(Prop::appear) && !child.spec().changesPainterState()) {
+        // Nothing to restore but the position: saving the whole painter state for every node
+        // would cost more than the drawing of many of them.
+        painter.translate(f.topLeft());
+        child.spec().paint(child, *this);
+        painter.translate(-f.topLeft());
+        return;
+    }
     painter.save();
     painter.translate(f.topLeft());
     if (child.hasProp(Prop::appear)) {
