@@ -80,6 +80,15 @@ public:
 }  // namespace
 
 Element Element::layoutPriority(double priority) const { return make<PrioritySpec>(*this, priority); }
+Element Element::withBounce(AnyValue trigger, bool downward) const
+{
+    // Squeeze, overshoot, settle: about half a second in all.
+    const KeyframeTrack track(1, {{downward ? 0.82 : 1.18, 0.12, Animation::easeOut(0)},
+                                  {1.0, 0.38, Animation::springDuration(0.38, 0.35)}});
+    const Element content = *this;
+    return KeyframeAnimator(std::move(trigger), track, [content](double s) { return content.scaleEffect(s); });
+}
+
 Element Element::withId(AnyValue id) const { return make<IdSpec>(*this, std::move(id)); }
 
 Element Element::font(const Font &font) const { return withEnvironment(&env::font, AnyValue::of(font)); }
