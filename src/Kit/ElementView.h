@@ -4,6 +4,9 @@
 
 namespace kit {
 
+// A readable name of a view type for the dump ("PeekView").
+QString demangledTypeName(const std::type_info &type);
+
 template <typename V>
 class ViewSpec final : public Spec {
 public:
@@ -23,7 +26,7 @@ public:
     void describe(const Node &, QString &out) const override
     {
         out += QStringLiteral(" ");
-        out += QString::fromLatin1(typeid(V).name());
+        out += demangledTypeName(typeid(V));
     }
 
 private:

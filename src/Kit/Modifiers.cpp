@@ -4,7 +4,20 @@
 #include "Kit/Layout.h"
 #include "Kit/Tree.h"
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+
 namespace kit {
+
+QString demangledTypeName(const std::type_info &type)
+{
+    int status = 0;
+    char *name = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    const QString out = QString::fromLatin1(status == 0 && name ? name : type.name());
+    std::free(name);
+    return out;
+}
 
 // ---- Element ------------------------------------------------------------------------------------
 

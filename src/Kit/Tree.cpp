@@ -105,7 +105,8 @@ void Node::setPropWith(Prop prop, double value, const std::optional<Animation> &
                        std::shared_ptr<void> completion)
 {
     Animator &a = animator(prop, value);
-    if (a.target() == value && !a.isActive())
+    // The same target again leaves a motion towards it undisturbed, whatever the transaction.
+    if (a.target() == value)
         return;
     a.set(value, animation, tree_.now(), std::move(completion));
 }
