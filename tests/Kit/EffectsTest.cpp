@@ -172,3 +172,42 @@ TEST_F(Effects, BlurAndOpacityOfOneLayerMoveOnTheirOwnCurves)
     EXPECT_NEAR(blur->value(Prop::blur, -1), 1.2, 0.01);
     EXPECT_TRUE(tree.dump().contains(QStringLiteral("blur=1.2")));
 }
+
+TEST_F(Effects, ALayerShownWithADelayWaitsBlurredThenSharpens)
+{
+    // The island layer pattern: blur and opacity on their own curves, the delay only on showing.
+    vesk::Observed<bool> visible{false};
+    tree.setSize({60, 40});
+    tree.setRoot(Observe([&](const Env &) {
+        const bool v = visible.get();
+        return Fill(Color::white())
+            .frame(20, 20)
+            .blur(v ? 0 : 12)
+            .animated(v ? Animation::spring(0.22, 1.0).delayed(0.2) : Animation::easeOut(0.1).delayed(0.04))
+            .opacity(v ? 1 : 0)
+            .animated(v ? Animation::spring(0.2, 1.0).delayed(0.2) : Animation::easeIn(0.2).delayed(0.04))
+            .allowsHitTesting(v);
+    }));
+    const Node *opacity = tree.root()->children().front()->children().front().get();
+    const Node *blur = opacity->children().front().get();
+    ASSERT_STREQ(opacity->spec().kind(), "Opacity");
+    visible = true;
+    time.flush();
+    time.advance(0.19);
+    EXPECT_EQ(opacity->value(Prop::opacity, -1), 0);
+    EXPECT_EQ(blur->value(Prop::blur, -1), 12);
+    time.advance(0.1);
+    EXPECT_GT(opacity->value(Prop::opacity, -1), 0.3);
+    EXPECT_LT(blur->value(Prop::blur, -1), 8);
+    time.advance(1);
+    EXPECT_EQ(opacity->value(Prop::opacity, -1), 1);
+    EXPECT_TRUE(tree.hitsSomething({30, 20}));
+
+    // Hiding never waits beyond the curves' own short delay, and takes no hits at once.
+    visible = false;
+    time.flush();
+    EXPECT_FALSE(tree.hitsSomething({30, 20}));
+    time.advance(0.3);
+    EXPECT_EQ(opacity->value(Prop::opacity, -1), 0);
+    EXPECT_EQ(qAlpha(tree.render(1).pixel(30, 20)), 0);
+}
