@@ -151,6 +151,7 @@ Tree::Tree(QSizeF size) : size_(size) {}
 
 Tree::~Tree()
 {
+    tearingDown_ = true;
     updateItem_.cancel();
     frame_.cancel();
     root_.reset();
@@ -361,7 +362,14 @@ void Tree::runAfterCommit()
 
 void Tree::forgetNode(Node &node)
 {
-    std::erase(hovered_, &node);
+    if (std::find(hovered_.begin(), hovered_.end(), &node) != hovered_.end()) {
+        std::erase(hovered_, &node);
+        // A hovered node that goes away still hears that the pointer left it, once the update
+        // that removed it is done (never while the whole tree is being torn down).
+        if (!tearingDown_)
+            if (auto leave = hoverLeaveOf(node))
+                afterCommit([leave] { leave(false); });
+    }
     if (pressTarget_ == &node)
         pressTarget_ = nullptr;
     everyFrame_.erase(std::remove(everyFrame_.begin(), everyFrame_.end(), &node), everyFrame_.end());
@@ -470,6 +478,7 @@ void Tree::onFrame(double now)
     if (moving || !everyFrame_.empty())
         frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
     needsDisplay();
+    runAfterCommit();
 }
 
 Node *Tree::findId(const AnyValue &id) const

@@ -93,6 +93,7 @@ public:
 
 private:
     void runAfterCommit();
+    static std::function<void(bool)> hoverLeaveOf(const Node &node);
     void updateHover(QPointF point);
     std::unique_ptr<Node> makeNode(Node *parent, const Element &element, ReconcileContext &ctx);
     void reconcile(Node &node, const Element &element, ReconcileContext &ctx, bool created);
@@ -104,6 +105,7 @@ private:
     void layout(const Transaction &transaction);
 
     uint64_t changes_ = 0;
+    bool tearingDown_ = false;
     std::unique_ptr<Node> root_;
     QSizeF size_;
     uint64_t generation_ = 0;

@@ -195,3 +195,28 @@ TEST_F(Interaction, PlainButtonDimsWhileHeldAndActsOnClick)
     click(centre);
     EXPECT_EQ(actions, 1);
 }
+
+TEST_F(Interaction, AHoveredElementThatGoesAwayHearsTheLeave)
+{
+    vesk::Observed<bool> present{true};
+    int inside = 0;
+    show(Observe([&](const Env &) {
+        return ZStack({}, Fill(Color::clear()).frame(100, 100),
+                      If(present.get(), Fill(Color::white()).frame(40, 40).onHover([&](bool in) { inside += in ? 1 : -1; })));
+    }));
+    tree.handlePointer(PointerEvent::move({50, 50}));
+    EXPECT_EQ(inside, 1);
+    present = false;  // removed at once, no transition
+    time.flush();
+    EXPECT_EQ(inside, 0);
+
+    present = true;
+    time.flush();
+    tree.handlePointer(PointerEvent::move({51, 50}));
+    EXPECT_EQ(inside, 1);
+    withAnimation(Animation::linear(0.5), [&] { present = false; });  // leaving through a fade
+    time.flush();
+    EXPECT_EQ(inside, 0);
+    time.advance(1);
+    EXPECT_EQ(inside, 0);
+}
