@@ -190,7 +190,7 @@ QRectF subtreeBounds(const Node &node)
 
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 const std::function<void(PaintContext &)> &content,
-                const std::function<void(QImage &, double)> &process)
+                const std::function<void(QImage &, double)> &process, int reduction)
 {
     QPainter &painter = ctx.painter;
     const QTransform world = painter.worldTransform();
@@ -205,16 +205,18 @@ void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
     const QRect pixels = device.toAlignedRect();
     if (pixels.isEmpty())
         return;
-    QImage layer(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+    // A reduced layer is drawn at 1/reduction of the device resolution.
+    const int r = std::max(1, reduction);
+    QImage layer((pixels.size() + QSize(r - 1, r - 1)) / r, QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     {
         QPainter inner(&layer);
         inner.setRenderHints(painter.renderHints());
-        inner.setWorldTransform(world * QTransform::fromTranslate(-pixels.x(), -pixels.y()));
-        PaintContext innerCtx{inner, ctx.now, ctx.scale};
+        inner.setWorldTransform(world * QTransform::fromTranslate(-pixels.x(), -pixels.y()) * QTransform::fromScale(1.0 / r, 1.0 / r));
+        PaintContext innerCtx{inner, ctx.now, ctx.scale / r};
         content(innerCtx);
     }
-    const double deviceScale = std::sqrt(std::abs(world.determinant()));
+    const double deviceScale = std::sqrt(std::abs(world.determinant())) / r;
     if (process)
         process(layer, deviceScale);
     painter.save();
@@ -225,7 +227,7 @@ void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
     } else {
         // A reduced layer (a wide blur) is scaled back up as it is drawn.
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(pixels), layer);
+        painter.drawImage(QRectF(pixels.topLeft(), QSizeF(layer.size() * r)), layer);
     }
     painter.restore();
 }
@@ -241,10 +243,16 @@ void paintFaded(const Node &node, double opacity, double blur, PaintContext &ctx
     }
     const double margin = 3 * blur;
     const QRectF bounds = subtreeBounds(node).adjusted(-margin, -margin, margin, margin);
+    // A wide blur loses nothing visible at a lower resolution: the layer is drawn reduced by a
+    // power of two (keeping at least 4 pixels of sigma), blurred there and scaled back up.
+    const double sigma = blur * std::sqrt(std::abs(ctx.painter.worldTransform().determinant()));
+    int reduction = 1;
+    while (blur >= 0.05 && sigma / (reduction * 2) >= 4 && reduction < 8)
+        reduction *= 2;
     paintLayer(ctx, bounds, opacity, paint, [blur](QImage &image, double deviceScale) {
         if (blur >= 0.05)
-            image = blurredReduced(image, blur * deviceScale);
-    });
+            gaussianBlur(image, blur * deviceScale);
+    }, reduction);
 }
 
 void paintWithEffect(const Node &node, const TransitionEffect &e, PaintContext &ctx)

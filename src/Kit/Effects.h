@@ -25,11 +25,12 @@ QRectF subtreeBounds(const Node &node);
 
 // Paints `content` into an offscreen layer covering `bounds` (node coordinates) at the device
 // resolution of the painter, lets `process` work on the pixels, then composites the layer with
-// `opacity` (scaled back to the layer's rectangle if `process` made it smaller). This is how a
+// `opacity`. With `reduction` above 1 the layer is drawn at that fraction of the device
+// resolution and scaled back up as it is composited (for wide blurs). This is how a
 // subtree fades as one (no brighter overlaps) and how it blurs.
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 const std::function<void(PaintContext &)> &content,
-                const std::function<void(QImage &, double deviceScale)> &process = {});
+                const std::function<void(QImage &, double deviceScale)> &process = {}, int reduction = 1);
 
 // Paints a node's content through a transition effect (offset, scale about its anchor, blur,
 // group opacity).
