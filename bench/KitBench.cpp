@@ -142,4 +142,22 @@ void BM_KitOpenIslandFramePaint(benchmark::State &state)
 }
 BENCHMARK(BM_KitOpenIslandFramePaint)->Unit(benchmark::kMicrosecond);
 
+// The same with the island's drop shadow (radius 20, 10 points down) under the whole island.
+void BM_KitOpenIslandWithShadowPaint(benchmark::State &state)
+{
+    vesk::VirtualTime time;
+    kit::Tree tree(QSizeF(760, 300));
+    tree.setRoot(openIsland().shadow(kit::Color::black(0.45), 20, 0, 10));
+    QImage target(1520, 600, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        target.fill(Qt::transparent);
+        QPainter painter(&target);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(2, 2);
+        tree.paint(painter, 2);
+        benchmark::DoNotOptimize(target.bits());
+    }
+}
+BENCHMARK(BM_KitOpenIslandWithShadowPaint)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

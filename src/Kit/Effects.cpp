@@ -174,6 +174,16 @@ void alphaThreshold(QImage &image, double min, double max, const QColor &color)
     }
 }
 
+bool subtreeAnimating(const Node &node)
+{
+    if (node.isAnimating())
+        return true;
+    for (const auto &c : node.children())
+        if (subtreeAnimating(*c))
+            return true;
+    return false;
+}
+
 QRectF subtreeBounds(const Node &node)
 {
     QRectF bounds(QPointF(0, 0), node.size());
@@ -190,7 +200,7 @@ QRectF subtreeBounds(const Node &node)
 
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 const std::function<void(PaintContext &)> &content,
-                const std::function<void(QImage &, double)> &process, int reduction)
+                const std::function<void(QImage &, double)> &process, int reduction, QRectF *drawnAt)
 {
     QPainter &painter = ctx.painter;
     const QTransform world = painter.worldTransform();
@@ -219,6 +229,8 @@ void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
     const double deviceScale = std::sqrt(std::abs(world.determinant())) / r;
     if (process)
         process(layer, deviceScale);
+    if (drawnAt)
+        *drawnAt = QRectF(pixels.topLeft(), QSizeF(layer.size() * r));
     painter.save();
     painter.resetTransform();
     painter.setOpacity(painter.opacity() * std::clamp(opacity, 0.0, 1.0));

@@ -30,7 +30,11 @@ QRectF subtreeBounds(const Node &node);
 // subtree fades as one (no brighter overlaps) and how it blurs.
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 const std::function<void(PaintContext &)> &content,
-                const std::function<void(QImage &, double deviceScale)> &process = {}, int reduction = 1);
+                const std::function<void(QImage &, double deviceScale)> &process = {}, int reduction = 1,
+                QRectF *drawnAt = nullptr);
+
+// Whether anything in the node's subtree is moving now.
+bool subtreeAnimating(const Node &node);
 
 // Paints a node's content through a transition effect (offset, scale about its anchor, blur,
 // group opacity).

@@ -211,3 +211,24 @@ TEST_F(Effects, ALayerShownWithADelayWaitsBlurredThenSharpens)
     EXPECT_EQ(opacity->value(Prop::opacity, -1), 0);
     EXPECT_EQ(qAlpha(tree.render(1).pixel(30, 20)), 0);
 }
+
+TEST_F(Effects, ShadowFollowsItsContentWhenItChangesOrMoves)
+{
+    vesk::Observed<double> width{10};
+    tree.setSize({80, 40});
+    tree.setRoot(Observe([&](const Env &) {
+        return Fill(Color::white()).frame(width.get(), 10).shadow(Color::black(0.6), 1, 0, 10);
+    }));
+    EXPECT_EQ(qAlpha(tree.render(1).pixel(40 + 12, 30)), 0);
+    tree.render(1);  // drawn twice: the second time from the kept picture
+    EXPECT_EQ(qAlpha(tree.render(1).pixel(40 + 12, 30)), 0);
+    width = 40;
+    time.flush();
+    EXPECT_GT(qAlpha(tree.render(1).pixel(40 + 12, 30)), 60);
+    withAnimation(Animation::linear(1), [&] { width = 10; });
+    time.flush();
+    time.advance(0.5);  // 25 wide half way: the shadow reaches x = 52 no more
+    const QImage mid = tree.render(1);
+    EXPECT_GT(qAlpha(mid.pixel(40 + 10, 30)), 60);
+    EXPECT_EQ(qAlpha(mid.pixel(40 + 16, 30)), 0);
+}
