@@ -1,5 +1,7 @@
-#include "App/Defaults.h"
-#include "Platform/Log.h"
+#include "App/AppDelegate.h"
+#include "App/MenuBarTray.h"
+#include "App/SingleInstance.h"
+#include "Island/NotchWindowController.h"
 #include "Platform/MainQueue.h"
 #include "Platform/UnixSignals.h"
 #include "Platform/UserDefaults.h"
@@ -20,9 +22,20 @@ int main(int argc, char *argv[])
     vesk::onUnixSignals({SIGTERM, SIGINT}, [](int) { QCoreApplication::quit(); });
     std::signal(SIGPIPE, SIG_IGN);
 
+    // One Vesk per user and display: a second start asks the running one to come forward.
+    vesk::SingleInstance instance;
+    if (instance.claim() == vesk::SingleInstance::Role::secondary)
+        return 0;
+
     vesk::UserDefaults::setStandard(vesk::UserDefaults::openFile(vesk::UserDefaults::defaultPath()));
-    vesk::Defaults::registerTable();
-    vesk::mainQueue();  // start the real-time driver on the event loop
+    vesk::mainQueue();  // starts the real-time driver on the event loop
+
+    vesk::NotchWindowFactory windows;
+    vesk::AppDelegate delegate(windows);
+    instance.onReopen = [&delegate] { delegate.reopen(); };
+    vesk::MenuBarTray tray([&delegate] { delegate.showSettings(); }, [] { QCoreApplication::quit(); });
+    tray.sync();
+    delegate.applicationDidFinishLaunching();
 
     return QApplication::exec();
 }

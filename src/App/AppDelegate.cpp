@@ -1,0 +1,177 @@
+#include "App/AppDelegate.h"
+
+#include "App/Defaults.h"
+#include "App/NotchViewModel.h"
+#include "Extensions/ExtensionStore.h"
+#include "LockScreen/LockScreenController.h"
+#include "NowPlaying/VolumeService.h"
+#include "Platform/Log.h"
+#include "Platform/Screens.h"
+#include "Platform/UserDefaults.h"
+#include "Readouts/CalendarService.h"
+#include "Updater/Updater.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+
+namespace vesk {
+
+namespace {
+AppDelegate *sharedDelegate = nullptr;
+
+}  // namespace
+
+AppDelegate::AppDelegate(IslandWindowFactory &windows, QProcessEnvironment environment)
+    : environment_(std::move(environment))
+    , model_(NotchViewModel::makePrimary())
+    , lockAwareWindows_(windows, isLocked_)
+    , layout_(model_, lockAwareWindows_)
+    , rules_(*model_)
+{
+    terminate = [] { QCoreApplication::exit(0); };
+    startUpdater = [] { Updater::shared().start(); };
+    sharedDelegate = this;
+}
+
+AppDelegate::~AppDelegate()
+{
+    if (sharedDelegate == this)
+        sharedDelegate = nullptr;
+}
+
+AppDelegate *AppDelegate::shared() { return sharedDelegate; }
+
+std::shared_ptr<IslandWindow> AppDelegate::LockAwareWindows::makeIsland(std::shared_ptr<NotchViewModel> model,
+                                                                        uint32_t display, IslandStyle style)
+{
+    auto island = inner.makeIsland(std::move(model), display, style);
+    if (island && locked)
+        island->setHiddenWhileLocked(true);
+    return island;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    // 1. Settings first, so everything after reads the registered defaults.
+    Defaults::registerTable(UserDefaults::standard(), environment_);
+    // 2-4. No Dock icon to hide and no background-cursor permission to ask for here.
+    std::signal(SIGPIPE, SIG_IGN);
+    // 5-6. The islands, and again on every change of the displays.
+    syncIslands(false);
+    screensConnection_ = screens().screensChanged.connect([this] { syncIslands(true); });
+    // 7. The lock screen.
+    lockScreenController_ = std::make_unique<LockScreenController>(*model_);
+    lockScreenController_->onLockedChange = [this](bool locked) { lockedChanged(locked); };
+    // 8-9. Now playing and the calendar.
+    model_->calendar().refresh();
+    // 10. The tour, on a first launch outside diagnostics.
+    if (!UserDefaults::standard().boolValue("hasSeenOnboarding")
+        && !environment_.contains(QStringLiteral("VESK_DEBUG_DIR")))
+        onboardingItem_ = mainQueue().after(0.6, [this] { showOnboarding(); });
+    // 11. The system volume.
+    model_->startAudio();
+    // 12-15. The readout sources and their rules.
+    battery_.onChange = [this](const BatteryService::Event &event) { rules_.battery(event); };
+    system_.onCapsLock = [this](bool on) { rules_.capsLock(on); };
+    system_.onInputSource = [this](const std::string &name) { rules_.inputSource(QString::fromStdString(name)); };
+    system_.onFocus = [this](bool on) { rules_.focus(on); };
+    downloads_.onProgress = [this](std::optional<double> fraction) { rules_.downloadProgress(fraction); };
+    downloads_.onEnd = [this](bool completed) { rules_.downloadEnded(completed); };
+    keyTap_.handler = [this](MediaKeyTap::Key key, bool fine) { return handle(key, fine); };
+    // 16-17. Settings changes re-decide the layout, the key tap and the download monitor.
+    defaultsConnection_ = UserDefaults::standard().changed.connect([this] { syncKeyTap(); });
+    syncKeyTap();
+    // 18-19.
+    watchBrightness();
+    startExtensions();
+    // 20. The updater, once everything else is wired.
+    updaterItem_ = mainQueue().after(5.0, [this] {
+        if (startUpdater)
+            startUpdater();
+    });
+    // 21. Diagnostics.
+    if (environment_.contains(QStringLiteral("VESK_DEBUG_DIR")))
+        log("developer diagnostics are not available in this build");
+}
+
+void AppDelegate::startExtensions()
+{
+    auto &store = ExtensionStore::shared();
+    store.onActivityChange = [this] { model_->refreshOngoing(); };
+    store.onAlert = [this](const ExtensionActivity &activity, double seconds) {
+        rules_.extensionAlert(activity, seconds);
+    };
+    store.startEnabled();
+    model_->refreshOngoing();
+}
+
+void AppDelegate::syncIslands(bool force) { layout_.syncIslands(force); }
+
+void AppDelegate::syncKeyTap()
+{
+    auto &defaults = UserDefaults::standard();
+    syncIslands(false);
+    if (defaults.boolValue("showDownloadActivity"))
+        downloads_.start();
+    else
+        downloads_.stop();
+    model_->refreshOngoing();
+    const bool wantsKeys = (defaults.boolValue("showVolumeHUD") || defaults.boolValue("showBrightnessHUD"))
+        && defaults.boolValue("replaceSystemHUD");
+    if (wantsKeys)
+        keyTap_.start();
+    else
+        keyTap_.stop();
+}
+
+void AppDelegate::watchBrightness()
+{
+    // No display-brightness source is built yet: without one there is nothing to poll, and polling
+    // nothing every 0.08 s would only wake the machine.
+}
+
+bool AppDelegate::handle(MediaKeyTap::Key key, bool fine)
+{
+    // The volume keys need the system volume service and the brightness keys a brightness source;
+    // until those exist the keys are left to the desktop.
+    (void)key;
+    (void)fine;
+    return false;
+}
+
+void AppDelegate::showVolume(float level, bool muted)
+{
+    if (UserDefaults::standard().boolValue("showVolumeHUD"))
+        model_->show(Peek::volume(level, muted));
+}
+
+void AppDelegate::quitGracefully()
+{
+    for (const auto &island : layout_.islands())
+        island->close();
+    quitItem_ = mainQueue().after(0.4, [this] {
+        if (terminate)
+            terminate();
+    });
+}
+
+void AppDelegate::showSettings() { log("the settings window is not available in this build"); }
+
+void AppDelegate::showOnboarding() { log("the onboarding tour is not available in this build"); }
+
+void AppDelegate::lockedChanged(bool locked)
+{
+    isLocked_ = locked;
+    for (const auto &island : layout_.islands()) {
+        if (locked) {
+            island->model().close(false);
+            island->setHiddenWhileLocked(true);
+        } else {
+            island->reposition();
+            island->setHiddenWhileLocked(false);
+        }
+    }
+}
+
+}  // namespace vesk

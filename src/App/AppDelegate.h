@@ -1,0 +1,98 @@
+#pragma once
+
+#include "App/IslandLayout.h"
+#include "App/ReadoutRules.h"
+#include "Platform/MainQueue.h"
+#include "Platform/Signal.h"
+#include "Readouts/BatteryService.h"
+#include "Readouts/DownloadMonitor.h"
+#include "Readouts/MediaKeyTap.h"
+#include "Readouts/SystemMonitor.h"
+
+#include <QProcessEnvironment>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vesk {
+
+class LockScreenController;
+class NotchViewModel;
+
+// The application: owns the primary island model, the island windows (through the layout), the
+// lock-screen controller and the system services, and wires them together when launching finishes.
+// Main thread only. There is one, reachable as AppDelegate::shared() while it lives.
+class AppDelegate {
+public:
+    // `windows` makes the island windows (the X11 panels, or simulated ones in tests).
+    explicit AppDelegate(IslandWindowFactory &windows,
+                         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment());
+    ~AppDelegate();
+    AppDelegate(const AppDelegate &) = delete;
+    AppDelegate &operator=(const AppDelegate &) = delete;
+
+    static AppDelegate *shared();
+
+    // The start-up sequence, in its fixed order.
+    void applicationDidFinishLaunching();
+    void startExtensions();
+    void syncIslands(bool force);
+    void syncKeyTap();
+    void watchBrightness();
+    bool handle(MediaKeyTap::Key key, bool fine);
+    void showVolume(float level, bool muted);
+    // Closes every island, then terminates 0.4 s later.
+    void quitGracefully();
+    void showSettings();
+    void showOnboarding();
+    // A second start of the application asked this one to come forward.
+    void reopen() { showSettings(); }
+
+    NotchViewModel &model() const { return *model_; }
+    const std::vector<std::shared_ptr<IslandWindow>> &islands() const { return layout_.islands(); }
+    const std::string &islandLayout() const { return layout_.islandLayout(); }
+    LockScreenController *lockScreenController() const { return lockScreenController_.get(); }
+    BatteryService &battery() { return battery_; }
+    MediaKeyTap &keyTap() { return keyTap_; }
+    SystemMonitor &system() { return system_; }
+    DownloadMonitor &downloads() { return downloads_; }
+
+    // Ends the process, and starts the updater; tests replace them to watch when they happen.
+    std::function<void()> terminate;
+    std::function<void()> startUpdater;
+
+private:
+    // Hands every island the lock state as it is made, so an island born while locked stays hidden.
+    struct LockAwareWindows final : IslandWindowFactory {
+        LockAwareWindows(IslandWindowFactory &inner, const bool &locked) : inner(inner), locked(locked) {}
+        std::shared_ptr<IslandWindow> makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
+                                                 IslandStyle style) override;
+        IslandWindowFactory &inner;
+        const bool &locked;
+    };
+
+    void lockedChanged(bool locked);
+
+    QProcessEnvironment environment_;
+    bool isLocked_ = false;
+    std::shared_ptr<NotchViewModel> model_;
+    LockAwareWindows lockAwareWindows_;
+    IslandLayout layout_;
+    std::unique_ptr<LockScreenController> lockScreenController_;
+    BatteryService battery_;
+    MediaKeyTap keyTap_;
+    SystemMonitor system_;
+    DownloadMonitor downloads_;
+    ReadoutRules rules_;
+    std::optional<float> lastBrightness_;
+
+    Connection screensConnection_;
+    Connection defaultsConnection_;
+    WorkItem onboardingItem_;
+    WorkItem updaterItem_;
+    WorkItem quitItem_;
+};
+
+}  // namespace vesk

@@ -1,0 +1,74 @@
+#include "App/MenuBarTray.h"
+
+#include "App/MenuBarIcon.h"
+#include "Platform/UserDefaults.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QMenu>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+namespace vesk {
+
+MenuBarTray::MenuBarTray(std::function<void()> showSettings, std::function<void()> quit)
+    : trayAvailable([] { return QSystemTrayIcon::isSystemTrayAvailable(); }),
+      showSettings_(std::move(showSettings)), quit_(std::move(quit)), menu_(std::make_unique<QMenu>())
+{
+    QAction *version = menu_->addAction(versionLine());
+    version->setEnabled(false);
+    menu_->addSeparator();
+    QAction *settings = menu_->addAction(QStringLiteral("Settings…"));
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    QObject::connect(settings, &QAction::triggered, [this] {
+        if (showSettings_)
+            showSettings_();
+    });
+    menu_->addSeparator();
+    QAction *quitAction = menu_->addAction(QStringLiteral("Quit Vesk"));
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QObject::connect(quitAction, &QAction::triggered, [this] {
+        if (quit_)
+            quit_();
+    });
+    settingsConnection_ = UserDefaults::standard().changed.connect([this] { sync(); });
+}
+
+MenuBarTray::~MenuBarTray() = default;
+
+QString MenuBarTray::versionLine()
+{
+    return QStringLiteral("Vesk ") + QCoreApplication::applicationVersion();
+}
+
+QIcon MenuBarTray::icon()
+{
+    const QColor text = QGuiApplication::palette().color(QPalette::WindowText);
+    QIcon icon;
+    for (double scale : {1.0, 2.0})
+        icon.addPixmap(QPixmap::fromImage(MenuBarIcon::render(scale, text)));
+    return icon;
+}
+
+void MenuBarTray::sync()
+{
+    const bool wanted = UserDefaults::standard().boolValue("showMenuBarIcon") && trayAvailable && trayAvailable();
+    if (wanted == isShown())
+        return;
+    if (!wanted) {
+        icon_.reset();
+        return;
+    }
+    icon_ = std::make_unique<QSystemTrayIcon>(icon());
+    icon_->setToolTip(QStringLiteral("Vesk"));
+    icon_->setContextMenu(menu_.get());
+    icon_->show();
+}
+
+bool MenuBarTray::isShown() const
+{
+    return icon_ != nullptr;
+}
+
+}  // namespace vesk

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace vesk {
+
+// Vesk runs once per user and display. The first start holds a lock file and listens on a local
+// socket in $XDG_RUNTIME_DIR; a later start finds the lock taken, sends "reopen" over the socket
+// and should exit with status 0. The running instance then calls `onReopen`.
+//
+// Main thread only. Without $XDG_RUNTIME_DIR every start runs as the only one (nothing is
+// enforced, nothing is reported).
+class SingleInstance {
+public:
+    enum class Role { primary, secondary };
+
+    // `display` tells instances on different displays apart; empty means $DISPLAY.
+    explicit SingleInstance(QString display = {});
+    ~SingleInstance();
+    SingleInstance(const SingleInstance &) = delete;
+    SingleInstance &operator=(const SingleInstance &) = delete;
+
+    // Becomes the running instance, or hands "reopen" to the one that runs (waiting up to about
+    // two seconds for it to listen, when it is still starting).
+    Role claim();
+
+    // The socket's path; empty without $XDG_RUNTIME_DIR.
+    const QString &socketPath() const { return socketPath_; }
+
+    std::function<void()> onReopen;
+
+private:
+    void readFrom(QLocalSocket *socket);
+
+    QString socketPath_;
+    int lock_ = -1;
+    std::unique_ptr<QLocalServer> server_;
+};
+
+}  // namespace vesk

@@ -1,0 +1,179 @@
+#pragma once
+
+#include "App/IslandTypes.h"
+#include "App/Peek.h"
+#include "Kit/Animation.h"
+#include "Platform/Haptics.h"
+#include "Platform/MainQueue.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace vesk {
+
+// The island model as the input engine sees it: exactly what pointer, press and scroll input read
+// and call. The island model implements it.
+class IslandInputModel {
+public:
+    virtual ~IslandInputModel() = default;
+
+    // Read.
+    virtual QSizeF size() const = 0;
+    virtual bool isOpen() const = 0;
+    virtual NotchState state() const = 0;
+    // The second activity in the bubble beside a pill island.
+    virtual std::optional<Peek> bubble() const = 0;
+    virtual double bubbleWidth() const = 0;
+    virtual IslandStyle style() const = 0;
+    virtual double pillTopInset() const = 0;
+    virtual bool showPageDots() const = 0;
+    virtual int pageCount() const = 0;
+    virtual bool hapticFeedback() const = 0;
+    // Whether the now-playing service has a track.
+    virtual bool hasTrack() const = 0;
+    // The cursor the island wants while the pointer is over it.
+    virtual Qt::CursorShape cursor() const = 0;
+
+    // Written.
+    virtual bool isPressed() const = 0;
+    virtual void setPressed(bool pressed) = 0;
+    virtual double skipDrag() const = 0;
+    // Moves the swipe-to-skip offset (in units of the skip threshold) with the given animation.
+    virtual void setSkipDrag(double value, const kit::Animation &animation) = 0;
+
+    // Called.
+    virtual void setHovering(bool inside) = 0;
+    virtual void open(bool feedback, std::optional<IslandPage> showing) = 0;
+    virtual void close(bool feedback) = 0;
+    virtual void turnPage(int delta) = 0;
+    virtual void scrollStep(bool down) = 0;
+    virtual void dragPages(double dx) = 0;
+    virtual void endPageDrag(double velocity) = 0;
+    // Sends the next or previous track command through the now-playing service.
+    virtual void skipTrackCommand(bool next) = 0;
+};
+
+// One scroll event as the island's input rules read it, in the convention of the rules below:
+// dy < 0 scrolls down, dx < 0 scrolls right (deltas in points for a touchpad, one notch = 1 for a
+// wheel). `inverted` says the device reverses its deltas ("natural" scrolling).
+struct IslandScrollEvent {
+    enum class Phase { none, began, changed, ended, cancelled };
+    double timestamp = 0;  // seconds
+    double dx = 0;
+    double dy = 0;
+    Phase phase = Phase::none;
+    bool momentum = false;
+    bool inverted = false;
+};
+
+// The rules that turn the pointer, presses, the wheel and the touchpad into island-model calls:
+// the hit rectangle, hover and pass-through, press-to-open, outside clicks, wheel notches,
+// touchpad axis lock, vertical steps, page drags and swipe-to-skip.
+//
+// Plain logic on timestamped records; main thread only. Delays go through the main queue.
+class IslandInput {
+public:
+    explicit IslandInput(IslandInputModel &model);
+
+    // The frame of the island's display in desktop points (top-left origin); none until placed.
+    void setScreen(std::optional<QRectF> frame) { screen_ = frame; }
+    const std::optional<QRectF> &screen() const { return screen_; }
+
+    // Where the pointer is (desktop points) and whether a button is held; read at each decision.
+    std::function<QPointF()> mouseLocation = [] { return QPointF(-1e9, -1e9); };
+    std::function<bool()> anyButtonHeld = [] { return false; };
+    // Applies the pass-through: ignores = true lets every pointer event through the panel.
+    std::function<void(bool ignores)> setIgnoresMouseEvents;
+    std::function<void(HapticPattern)> performHaptic;
+    std::function<void(Qt::CursorShape)> setCursor;
+
+    // The area in which the pointer counts as over the island (desktop points, top-left origin).
+    QRectF islandRect() const;
+
+    // Re-runs the hit test; `clicked` tells a left button press outside the application.
+    void pointerMoved(bool clicked);
+    // A left press that landed on the island's panel.
+    void pressOnPanel();
+    // A left release anywhere.
+    void leftReleased();
+    void releasePress();
+    void scrolled(const IslandScrollEvent &event);
+    void skipTrack(bool next);
+    bool canSkip() const;
+
+    bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
+    bool wasInside() const { return wasInside_; }
+
+    // The pressed look is held this long after a quick release before the island opens.
+    static constexpr double releaseOpenDelay = 0.045;
+    static constexpr double longPress = 0.6;
+    static constexpr double wheelLockout = 0.3;
+    static constexpr double stepLockout = 0.28;
+    static constexpr double axisLockThreshold = 0.5;
+    static constexpr double skipDistance = 70;
+    static constexpr double skipLimit = 2.5;
+    static constexpr double openStepTravel = 60;
+    static constexpr double closedStepTravel = 40;
+    static constexpr kit::Animation skipDragAnimation = kit::Animation::spring(0.18, 0.85);
+
+private:
+    enum class Axis { none, horizontal, vertical };
+
+    void haptic(HapticPattern pattern);
+    void cursor(Qt::CursorShape shape);
+    void endGesture(bool cancelled);
+
+    IslandInputModel &model_;
+    std::optional<QRectF> screen_;
+    bool ignoresMouseEvents_ = true;
+
+    std::optional<double> pressStarted_;
+    std::function<void()> openOnRelease_;
+    WorkItem pendingOpen_;
+
+    Axis scrollAxis_ = Axis::none;
+    double lastScrollDelta_ = 0;
+    double verticalTravel_ = 0;
+    double sidewaysTravel_ = 0;
+    double lastWheelTurn_ = 0;
+    double lastScrollStep_ = 0;
+    bool wasInside_ = false;
+};
+
+// X reports a touchpad stroke as a plain run of deltas, with no gesture phases and no momentum.
+// The phases are made up here: the first delta after a pause begins a gesture (a `began` event
+// with no delta, then the delta as `changed`), later deltas are `changed`, and a pause of
+// `idleGap` seconds ends it (`ended`, sent from the main queue). cancel() ends a running gesture
+// as `cancelled` (the panel went away mid-stroke). Momentum never occurs. Wheel notches pass
+// through without a phase.
+class ScrollPhaseSynthesizer {
+public:
+    static constexpr double idleGap = 0.15;
+
+    // `deliver` receives the island's scroll events.
+    explicit ScrollPhaseSynthesizer(std::function<void(const IslandScrollEvent &)> deliver)
+        : deliver_(std::move(deliver))
+    {
+    }
+
+    // A delta in the desktop's convention (dy > 0 scrolls down), precise for a touchpad.
+    void feed(double timestamp, double dx, double dy, bool precise, bool inverted);
+    void cancel();
+    bool inGesture() const { return inGesture_; }
+
+private:
+    void finish(IslandScrollEvent::Phase phase);
+
+    std::function<void(const IslandScrollEvent &)> deliver_;
+    bool inGesture_ = false;
+    bool inverted_ = false;
+    double lastTimestamp_ = 0;
+    WorkItem idle_;
+};
+
+}  // namespace vesk

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Island/NotchWindowModel.h"
+
+#include <functional>
+
+namespace vesk {
+
+class NotchViewModel;
+
+// The island model seen through the window's interface.
+class NotchViewModelBinding final : public NotchWindowModel {
+public:
+    explicit NotchViewModelBinding(NotchViewModel &model) : model_(model) {}
+
+    // Sends the next (true) or previous track command; until playback commands are wired it may
+    // be empty, and a swipe-to-skip then only moves the island.
+    std::function<void(bool next)> sendSkipCommand;
+
+    QSizeF size() const override;
+    bool isOpen() const override;
+    NotchState state() const override;
+    std::optional<Peek> bubble() const override;
+    double bubbleWidth() const override;
+    IslandStyle style() const override;
+    double pillTopInset() const override;
+    bool showPageDots() const override;
+    int pageCount() const override;
+    bool hapticFeedback() const override;
+    bool hasTrack() const override;
+    Qt::CursorShape cursor() const override;
+    bool isPressed() const override;
+    void setPressed(bool pressed) override;
+    double skipDrag() const override;
+    void setSkipDrag(double value, const kit::Animation &animation) override;
+    void setHovering(bool inside) override;
+    void open(bool feedback, std::optional<IslandPage> showing) override;
+    void close(bool feedback) override;
+    void turnPage(int delta) override;
+    void scrollStep(bool down) override;
+    void dragPages(double dx) override;
+    void endPageDrag(double velocity) override;
+    void skipTrackCommand(bool next) override;
+
+    void updateNotch(const Screen &screen, IslandStyle style, bool staged) override;
+    void readTrackedFields() const override;
+    bool isOnboarding() const override;
+    IslandShape outline() const override;
+
+private:
+    NotchViewModel &model_;
+};
+
+}  // namespace vesk

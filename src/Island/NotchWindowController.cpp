@@ -1,0 +1,206 @@
+#include "Island/NotchWindowController.h"
+
+#include "App/NotchViewModel.h"
+#include "Island/NotchViewModelBinding.h"
+
+#include <QProcessEnvironment>
+
+namespace vesk {
+
+namespace {
+std::unique_ptr<NotchViewModelBinding> makeBinding(NotchViewModel &model)
+{
+    return std::make_unique<NotchViewModelBinding>(model);
+}
+}  // namespace
+
+NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> model, uint32_t display,
+                                             IslandStyle style, Services services, bool hidden)
+    : NotchWindowController(model, makeBinding(*model), nullptr, display, style,
+                            std::move(services), hidden)
+{
+}
+
+NotchWindowController::NotchWindowController(NotchWindowModel &model, uint32_t display, IslandStyle style,
+                                             Services services, bool hidden)
+    : NotchWindowController(nullptr, nullptr, &model, display, style, std::move(services), hidden)
+{
+}
+
+NotchViewModel &NotchWindowController::model() const
+{
+    Q_ASSERT(owner_);
+    return *owner_;
+}
+
+std::shared_ptr<IslandWindow> NotchWindowFactory::makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
+                                                             IslandStyle style)
+{
+    // The first appearance waits a turn, so an island the application hides at once (the screen is
+    // locked) never flashes up.
+    return std::make_shared<NotchWindowController>(std::move(model), display, style, services_, false);
+}
+
+NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> owner,
+                                             std::unique_ptr<NotchWindowModel> binding, NotchWindowModel *model,
+                                             uint32_t display, IslandStyle style, Services services, bool hidden)
+    : owner_(std::move(owner)), binding_(std::move(binding)), model_(binding_ ? *binding_ : *model), display_(display),
+      style_(style), services_(std::move(services)),
+      panel_(std::make_shared<NotchPanel>(services_.makeWindow())), input_(model_),
+      scrollPhases_([this](const IslandScrollEvent &event) { input_.scrolled(event); }), hidden_(hidden)
+{
+    input_.setIgnoresMouseEvents = [this](bool ignores) { panel_->setIgnoresMouseEvents(ignores); };
+    input_.setCursor = [this](Qt::CursorShape shape) { panel_->window().setCursor(shape); };
+    input_.performHaptic = services_.performHaptic;
+    if (auto *binding = dynamic_cast<NotchViewModelBinding *>(binding_.get()))
+        binding->sendSkipCommand = services_.sendSkipCommand;
+    if (!input_.performHaptic && owner_) {
+        NotchViewModel *performer = owner_.get();
+        input_.performHaptic = [performer](HapticPattern pattern) { Haptics::shared().perform(pattern, performer); };
+    }
+
+    reposition();
+    drawIsland();
+    if (!hidden_)
+        appear_ = mainQueue().after(0, [this] { panel_->fadeIn(); });
+    trackIslandSize();
+    // Recording runs drive the island's frames themselves; the pointer must not disturb them.
+    if (qEnvironmentVariableIsSet("VESK_DEBUG_RECORD"))
+        return;
+    installMonitors();
+}
+
+NotchWindowController::~NotchWindowController() = default;
+
+void NotchWindowController::installMonitors()
+{
+    monitor_ = services_.makeMonitor();
+    input_.mouseLocation = [this] { return toPoints(monitor_->position()); };
+    input_.anyButtonHeld = [this] { return monitor_->anyButtonHeld(); };
+    monitors_.push_back(monitor_->activity.connect([this](const PointerActivity &a) { onActivity(a); }));
+
+    // Presses and scrolling that the panel itself receives (only over the island: elsewhere they
+    // pass through it).
+    monitors_.push_back(panel_->window().pointer.connect([this](const PanelPointerEvent &e) {
+        switch (e.kind) {
+        case PanelPointerEvent::Kind::press:
+            if (e.button == 1)
+                input_.pressOnPanel();
+            break;
+        case PanelPointerEvent::Kind::move:
+        case PanelPointerEvent::Kind::leave:
+            input_.pointerMoved(false);
+            break;
+        case PanelPointerEvent::Kind::release:
+            break;  // the pointer monitor reports every release, over the panel or not
+        }
+    }));
+    monitors_.push_back(panel_->window().scroll.connect([this](const PanelScrollEvent &e) {
+        scrollPhases_.feed(e.timestamp, e.dx, e.dy, e.precise, e.inverted);
+    }));
+}
+
+void NotchWindowController::onActivity(const PointerActivity &activity)
+{
+    // Events over other applications may be clicks outside the island; events over the
+    // application's own windows (this panel, the settings window) never are.
+    const bool leftPress = activity.kind == PointerActivity::Kind::press && activity.button == 1;
+    input_.pointerMoved(leftPress && !activity.overOwnWindow);
+    if (activity.kind == PointerActivity::Kind::release && activity.button == 1)
+        input_.leftReleased();
+}
+
+QPointF NotchWindowController::toPoints(QPointF pixel) const
+{
+    if (!screen_ || screen_->scale <= 0)
+        return pixel;
+    return screen_->frame.topLeft() + (pixel - screen_->pixelFrame.topLeft()) / screen_->scale;
+}
+
+void NotchWindowController::reposition()
+{
+    Screens &screens = services_.screens ? *services_.screens : vesk::screens();
+    const auto found = screens.screen(display_);
+    if (!found)
+        return;  // a departed display: the layout closes this island soon
+    screen_ = found;
+    input_.setScreen(found->frame);
+    model_.updateNotch(*found, style_, /*staged*/ true);
+    const QRectF frame(found->frame.center().x() - NotchPanel::width / 2, found->frame.top(), NotchPanel::width,
+                       NotchPanel::height);
+    const QPointF pixels(found->pixelFrame.center().x() - NotchPanel::width / 2 * found->scale,
+                         found->pixelFrame.top());
+    panel_->setFrame(frame, found->scale, pixels);
+    panel_->setHitArea(input_.islandRect());
+    drawIsland();
+}
+
+void NotchWindowController::drawIsland()
+{
+    const QSizeF size = model_.size();
+    panel_->drawIslandShape(size, model_.outline());
+}
+
+void NotchWindowController::trackIslandSize()
+{
+    sizeTracking_ = trackObservation([this] { model_.readTrackedFields(); },
+                                     [this] {
+                                         // A tracking fires once; the step re-arms it after the change settles.
+                                         sizeStep_ = mainQueue().after(0, [this] { sizeChanged(); });
+                                     });
+}
+
+void NotchWindowController::sizeChanged()
+{
+    if (isClosed_)
+        return;
+    panel_->setHitArea(input_.islandRect());
+    drawIsland();
+    input_.pointerMoved(false);  // pass-through and hover follow the new shape
+    updateKeyStatus();
+    trackIslandSize();
+}
+
+void NotchWindowController::updateKeyStatus()
+{
+    if (model_.isOnboarding()) {
+        // The tour's buttons and fields take the keyboard.
+        if (!panel_->isKey())
+            panel_->makeKey();
+        return;
+    }
+    // Back to whichever window had the focus before the tour.
+    if (panel_->isKey())
+        panel_->resignKey();
+}
+
+void NotchWindowController::close()
+{
+    if (isClosed_)
+        return;
+    isClosed_ = true;
+    monitors_.clear();
+    monitor_.reset();
+    scrollPhases_.cancel();
+    sizeTracking_.cancel();
+    model_.close(false);
+    // The layout usually drops a closed island at once; the panel stays until it has faded out,
+    // and goes on a later turn rather than from inside its own fade.
+    panel_->fadeOut([keep = panel_]() mutable { mainQueue().post([keep = std::move(keep)] {}); });
+}
+
+void NotchWindowController::setHiddenWhileLocked(bool hidden)
+{
+    if (hidden) {
+        hidden_ = true;
+        appear_.cancel();
+        panel_->orderOut();
+        return;
+    }
+    if (!hidden_ || isClosed_)
+        return;
+    hidden_ = false;
+    panel_->orderFront();
+}
+
+}  // namespace vesk

@@ -1,0 +1,67 @@
+#include "NowPlaying/NowPlayingPayload.h"
+
+namespace vesk {
+
+namespace {
+
+enum class Kind { boolean, string, number, integer };
+
+bool fits(const nlohmann::json &value, Kind kind)
+{
+    switch (kind) {
+    case Kind::boolean:
+        return value.is_boolean();
+    case Kind::string:
+        return value.is_string();
+    case Kind::number:
+        return value.is_number();
+    case Kind::integer:
+        // A whole number within int range; 2.0 is accepted as 2, 2.5 is not.
+        if (value.is_number_integer())
+            return value.get<long long>() >= INT32_MIN && value.get<long long>() <= INT32_MAX;
+        if (value.is_number_float()) {
+            double d = value.get<double>();
+            return d == static_cast<double>(static_cast<long long>(d)) && d >= INT32_MIN && d <= INT32_MAX;
+        }
+        return false;
+    }
+    return false;
+}
+
+template <typename T>
+bool read(const nlohmann::json &object, const char *key, Kind kind, std::optional<T> &out)
+{
+    auto it = object.find(key);
+    if (it == object.end() || it->is_null())
+        return true;
+    if (!fits(*it, kind))
+        return false;
+    if constexpr (std::is_same_v<T, int>)
+        out = static_cast<int>(it->get<double>());
+    else
+        out = it->get<T>();
+    return true;
+}
+
+}  // namespace
+
+std::optional<NowPlayingPayload> NowPlayingPayload::decode(const std::string &line)
+{
+    auto json = nlohmann::json::parse(line, nullptr, false);
+    if (json.is_discarded() || !json.is_object())
+        return std::nullopt;
+    NowPlayingPayload p;
+    bool ok = read(json, "empty", Kind::boolean, p.empty) && read(json, "title", Kind::string, p.title)
+        && read(json, "artist", Kind::string, p.artist) && read(json, "album", Kind::string, p.album)
+        && read(json, "duration", Kind::number, p.duration) && read(json, "elapsed", Kind::number, p.elapsed)
+        && read(json, "timestamp", Kind::number, p.timestamp) && read(json, "rate", Kind::number, p.rate)
+        && read(json, "playing", Kind::boolean, p.playing) && read(json, "explicit", Kind::boolean, p.explicitFlag)
+        && read(json, "shuffle", Kind::integer, p.shuffle) && read(json, "repeat", Kind::integer, p.repeat)
+        && read(json, "liked", Kind::boolean, p.liked) && read(json, "bundleID", Kind::string, p.bundleID)
+        && read(json, "artwork", Kind::string, p.artwork) && read(json, "artworkSame", Kind::boolean, p.artworkSame);
+    if (!ok)
+        return std::nullopt;
+    return p;
+}
+
+}  // namespace vesk

@@ -1,0 +1,7 @@
+#include "NowPlaying/NowPlayingService.h"
+
+namespace vesk {
+
+NowPlayingService::NowPlayingService() = default;
+
+}  // namespace vesk

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Platform/AudioDevices.h"
+
+#include <memory>
+
+namespace vesk {
+
+// A sound server that tests and tools drive. The `system*` setters play the part of the rest of the
+// system (another program or a key changing the volume, a headset connecting); their notifications
+// arrive on a later main-queue turn, only when something changed, as from the real service. Writes
+// through the interface follow the real service's rules and are recorded.
+class SimAudioDevices final : public AudioDevices {
+public:
+    struct Output {
+        AudioDevice device;
+        float volume = 0.5f;
+        bool muted = false;
+    };
+
+    bool isAvailable() const override { return available_; }
+    std::vector<AudioDevice> outputs() const override;
+    std::optional<uint32_t> defaultOutput() const override;
+    std::optional<float> volume(uint32_t device) const override;
+    std::optional<bool> isMuted(uint32_t device) const override;
+    bool setVolume(uint32_t device, float level) override;
+    bool setMuted(uint32_t device, bool muted) override;
+
+    // Replaces the output list (volumes of outputs that stay are taken from `outputs`); a default
+    // that is no longer listed becomes none.
+    void systemSetOutputs(std::vector<Output> outputs);
+    void systemSetDefault(std::optional<uint32_t> device);
+    void systemSetVolume(uint32_t device, float level, bool muted);
+    // A server going away empties the service; coming back restores what was set before.
+    void systemSetAvailable(bool available);
+    // Makes the server refuse writes from now on (they return false and change nothing).
+    void refuseWrites(bool refuse) { refuseWrites_ = refuse; }
+
+    struct Write {
+        uint32_t device;
+        std::optional<float> volume;
+        std::optional<bool> muted;
+        bool operator==(const Write &) const = default;
+    };
+    const std::vector<Write> &writes() const { return writes_; }
+
+private:
+    Output *find(uint32_t device);
+    const Output *find(uint32_t device) const;
+    void post(std::function<void()> report);
+
+    std::vector<Output> outputs_;
+    std::optional<uint32_t> default_;
+    bool available_ = true;
+    bool refuseWrites_ = false;
+    std::vector<Write> writes_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace vesk

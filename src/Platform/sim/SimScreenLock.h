@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Platform/MainQueue.h"
+#include "Platform/ScreenLock.h"
+
+namespace vesk {
+
+// A screen lock that tests drive; the change arrives on a later main-queue turn, as a bus signal would.
+class SimScreenLock final : public ScreenLock {
+public:
+    bool isLocked() const override { return locked_; }
+    void setLocked(bool locked)
+    {
+        if (locked == locked_)
+            return;
+        locked_ = locked;
+        mainQueue().post([this, locked] { lockedChanged(locked); });
+    }
+
+private:
+    bool locked_ = false;
+};
+
+}  // namespace vesk

@@ -1,0 +1,52 @@
+#include "Platform/sim/SimWorkspace.h"
+
+#include "Platform/MainQueue.h"
+
+#include <algorithm>
+
+namespace vesk {
+
+bool SimWorkspace::isFullscreen(const QRectF &displayPixels) const
+{
+    return std::find(fullscreen_.begin(), fullscreen_.end(), displayPixels) != fullscreen_.end();
+}
+
+void SimWorkspace::switchSpace()
+{
+    post([this] { activeSpaceChanged(); });
+}
+
+void SimWorkspace::setFullscreen(const QRectF &displayPixels, bool fullscreen)
+{
+    if (isFullscreen(displayPixels) == fullscreen)
+        return;
+    if (fullscreen)
+        fullscreen_.push_back(displayPixels);
+    else
+        fullscreen_.erase(std::find(fullscreen_.begin(), fullscreen_.end(), displayPixels));
+    post([this] { windowsChanged(); });
+}
+
+void SimWorkspace::setFrontmost(std::optional<QString> applicationID)
+{
+    if (applicationID)
+        applicationID = applicationID->toLower();
+    if (applicationID == frontmost_)
+        return;
+    frontmost_ = applicationID;
+    post([this, applicationID] {
+        windowsChanged();
+        frontmostApplicationChanged(applicationID);
+    });
+}
+
+void SimWorkspace::post(std::function<void()> report)
+{
+    std::weak_ptr<bool> alive = alive_;
+    mainQueue().post([alive, report = std::move(report)] {
+        if (!alive.expired())
+            report();
+    });
+}
+
+}  // namespace vesk

@@ -1,0 +1,106 @@
+#include "TrackWatch/TrackWatch.h"
+
+#include "TrackWatch/CommandLine.h"
+
+#include <memory>
+
+namespace trackwatch {
+
+// What a refresh has learnt so far, carried from one callback to the next.
+struct TrackWatch::Pending {
+    TrackWatch *owner;
+    std::optional<NowPlayingInfo> info;
+    bool playing = false;
+};
+
+TrackWatch::TrackWatch(const MediaRemoteFunctions &functions, const MRDispatchQueue *mainQueue,
+                       std::function<void(const std::string &)> writeLine,
+                       std::function<void(int, std::function<void()>)> after)
+    : functions_(functions), mainQueue_(mainQueue), writeLine_(std::move(writeLine)), after_(std::move(after))
+{
+}
+
+void TrackWatch::refresh()
+{
+    // A query that never answers leaves its Pending behind and writes no line.
+    functions_.getInfo(mainQueue_, new Pending{this, std::nullopt, false}, &TrackWatch::onInfo);
+}
+
+void TrackWatch::onInfo(void *context, const MRDictionary *info)
+{
+    auto *pending = static_cast<Pending *>(context);
+    if (info)
+        pending->info = copyInfo(*info);
+    const auto &functions = pending->owner->functions_;
+    functions.getIsPlaying(pending->owner->mainQueue_, pending, &TrackWatch::onIsPlaying);
+}
+
+void TrackWatch::onIsPlaying(void *context, unsigned char playing)
+{
+    auto *pending = static_cast<Pending *>(context);
+    pending->playing = playing != 0;
+    const auto &functions = pending->owner->functions_;
+    if (functions.getClient && functions.clientBundleID) {
+        functions.getClient(pending->owner->mainQueue_, pending, &TrackWatch::onClient);
+        return;
+    }
+    std::unique_ptr<Pending> done(pending);
+    done->owner->publish(done->info ? &*done->info : nullptr, done->playing, std::nullopt);
+}
+
+void TrackWatch::onClient(void *context, const MRNowPlayingClient *client)
+{
+    std::unique_ptr<Pending> pending(static_cast<Pending *>(context));
+    const auto &functions = pending->owner->functions_;
+    std::optional<std::string> bundleID;
+    if (client) {
+        const char *id = functions.clientParentBundleID ? functions.clientParentBundleID(client) : nullptr;
+        if (!id || !*id)
+            id = functions.clientBundleID(client);
+        if (id)
+            bundleID = id;
+    }
+    pending->owner->publish(pending->info ? &*pending->info : nullptr, pending->playing, bundleID);
+}
+
+void TrackWatch::publish(const NowPlayingInfo *info, bool playing, const std::optional<std::string> &bundleID)
+{
+    if (auto line = lines_.publish(info, playing, bundleID))
+        writeLine_(*line);
+}
+
+void TrackWatch::scheduleRefresh()
+{
+    const std::uint64_t generation = ++generation_;
+    after_(kDebounceMilliseconds, [this, generation] {
+        if (generation_ == generation)
+            refresh();
+    });
+}
+
+void TrackWatch::handleCommand(std::string_view line)
+{
+    auto command = parseCommand(line);
+    if (!command)
+        return;
+    if (command->word == "cmd" && functions_.sendCommand) {
+        functions_.sendCommand(integerValue(command->argument), nullptr);
+    } else if (command->word == "seek" && functions_.setElapsed) {
+        functions_.setElapsed(doubleValue(command->argument));
+    } else if (command->word == "shuffle") {
+        const std::int32_t mode = lines_.toggleShuffle();
+        if (functions_.setShuffleMode)
+            functions_.setShuffleMode(mode);
+        else if (functions_.sendCommand)
+            functions_.sendCommand(MRCommandAdvanceShuffleMode, nullptr);
+    } else if (command->word == "repeat") {
+        const std::int32_t mode = lines_.toggleRepeat();
+        if (functions_.setRepeatMode)
+            functions_.setRepeatMode(mode);
+        else if (functions_.sendCommand)
+            functions_.sendCommand(MRCommandAdvanceRepeatMode, nullptr);
+    }
+    scheduleRefresh();
+}
+
+}  // namespace trackwatch

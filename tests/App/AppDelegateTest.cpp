@@ -1,0 +1,244 @@
+#include "App/AppDelegate.h"
+#include "App/ReadoutRules.h"
+#include "LockScreen/LockScreenController.h"
+#include "Platform/sim/SimScreenLock.h"
+
+#include "IslandTestSupport.h"
+#include "TestSupport.h"
+
+using namespace vesk;
+using vesk::test::IslandTest;
+
+namespace {
+
+struct RecordingWindow final : IslandWindow {
+    RecordingWindow(std::shared_ptr<NotchViewModel> m, uint32_t d, IslandStyle s) : modelRef(std::move(m)), number(d), islandStyle(s) {}
+    NotchViewModel &model() const override { return *modelRef; }
+    uint32_t display() const override { return number; }
+    IslandStyle style() const override { return islandStyle; }
+    void setStyle(IslandStyle s) override { islandStyle = s; }
+    void reposition() override { ++repositions; }
+    void close() override { closed = true; }
+    void setHiddenWhileLocked(bool h) override { hidden = h; }
+
+    std::shared_ptr<NotchViewModel> modelRef;
+    uint32_t number;
+    IslandStyle islandStyle;
+    int repositions = 0;
+    bool closed = false;
+    bool hidden = false;
+};
+
+struct RecordingFactory final : IslandWindowFactory {
+    std::shared_ptr<IslandWindow> makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display, IslandStyle style) override
+    {
+        auto window = std::make_shared<RecordingWindow>(std::move(model), display, style);
+        made.push_back(window);
+        return window;
+    }
+    std::vector<std::shared_ptr<RecordingWindow>> made;
+};
+
+}  // namespace
+
+class AppDelegateTest : public IslandTest {
+protected:
+    AppDelegateTest()
+    {
+        setScreenLock(&lock);
+        plug(laptop());
+    }
+    ~AppDelegateTest() override { setScreenLock(nullptr); }
+
+    std::unique_ptr<AppDelegate> launch(QProcessEnvironment env = {})
+    {
+        env.insert("HOME", "/nonexistent");
+        auto app = std::make_unique<AppDelegate>(factory, env);
+        app->terminate = [this] { terminatedAt = time.now(); };
+        app->startUpdater = [this] { updaterStartedAt = time.now(); };
+        app->applicationDidFinishLaunching();
+        return app;
+    }
+    size_t tourLines() const
+    {
+        size_t n = 0;
+        for (const auto &line : log.lines)
+            n += line.find("onboarding tour") != std::string::npos;
+        return n;
+    }
+
+    SimScreenLock lock;
+    RecordingFactory factory;
+    test::CapturedLog log;
+    std::optional<double> terminatedAt;
+    std::optional<double> updaterStartedAt;
+};
+
+TEST_F(AppDelegateTest, FirstLaunchAsksForTheTourAfterAPause)
+{
+    auto app = launch();
+    time.advance(0.59);
+    EXPECT_EQ(tourLines(), 0u);
+    time.advance(0.01);
+    EXPECT_EQ(tourLines(), 1u);
+}
+
+TEST_F(AppDelegateTest, NoTourWithDiagnosticsOrOnceSeen)
+{
+    QProcessEnvironment env;
+    env.insert("VESK_DEBUG_DIR", "/tmp/snapshots");
+    {
+        auto app = launch(env);
+        time.advance(2);
+        EXPECT_EQ(tourLines(), 0u);
+    }
+    defaults().set("hasSeenOnboarding", true);
+    auto app = launch();
+    time.advance(2);
+    EXPECT_EQ(tourLines(), 0u);
+}
+
+TEST_F(AppDelegateTest, UpdaterStartsFiveSecondsAfterLaunchAndIslandsAreLaidOutAtOnce)
+{
+    auto app = launch();
+    ASSERT_EQ(factory.made.size(), 1u);  // the layout ran during launch
+    EXPECT_NE(app->islandLayout(), "");
+    time.advance(4.99);
+    EXPECT_FALSE(updaterStartedAt);
+    time.advance(0.01);
+    ASSERT_TRUE(updaterStartedAt);
+    EXPECT_DOUBLE_EQ(*updaterStartedAt, 5.0);
+}
+
+TEST_F(AppDelegateTest, ScreenChangesReplaceKeptIslandsEvenWithAnUnchangedLayout)
+{
+    auto app = launch();
+    const int before = factory.made[0]->repositions;
+    screens.screensChanged();
+    EXPECT_GT(factory.made[0]->repositions, before);
+    EXPECT_EQ(factory.made.size(), 1u);
+}
+
+TEST_F(AppDelegateTest, LockingHidesAndClosesEveryIslandAndUnlockingBringsThemBack)
+{
+    defaults().set("externalDisplayStyle", "notch");
+    plug(external());
+    auto app = launch();
+    ASSERT_EQ(factory.made.size(), 2u);
+    app->model().open(false);
+    EXPECT_TRUE(app->model().isOpen.peek());
+
+    lock.setLocked(true);
+    time.flush();
+    EXPECT_FALSE(app->model().isOpen.peek());
+    EXPECT_TRUE(app->model().isScreenLocked.peek());
+    for (auto &w : factory.made)
+        EXPECT_TRUE(w->hidden);
+
+    // A display plugged in while locked gets an island that stays hidden until unlock.
+    plug(external("HDMI-2"));
+    time.flush();
+    ASSERT_EQ(factory.made.size(), 3u);
+    EXPECT_TRUE(factory.made[2]->hidden);
+
+    const int repositions = factory.made[0]->repositions;
+    lock.setLocked(false);
+    time.flush();
+    for (auto &w : factory.made)
+        EXPECT_FALSE(w->hidden);
+    EXPECT_GT(factory.made[0]->repositions, repositions);
+}
+
+TEST_F(AppDelegateTest, VolumeReadoutFollowsItsSetting)
+{
+    auto app = launch();
+    time.advance(1);
+    defaults().set("showVolumeHUD", false);
+    app->showVolume(0.5f, false);
+    EXPECT_FALSE(app->model().peek.peek());
+    defaults().set("showVolumeHUD", true);
+    app->showVolume(0.5f, false);
+    ASSERT_TRUE(app->model().peek.peek());
+    EXPECT_EQ(*app->model().peek.peek(), Peek::volume(0.5f, false));
+}
+
+TEST_F(AppDelegateTest, SystemVolumeChangesReachEveryIslandWithoutForwarding)
+{
+    audioDevices.systemSetOutputs({{AudioDevice{1, "Built-in Speakers", AudioTransport::builtin}, 0.2f, false}});
+    audioDevices.systemSetDefault(1u);
+    defaults().set("externalDisplayStyle", "notch");
+    plug(external());
+    auto app = launch();
+    time.advance(1);
+    ASSERT_EQ(factory.made.size(), 2u);
+    EXPECT_FLOAT_EQ(app->model().volumeLevel.peek(), 0.2f);
+    audioDevices.systemSetVolume(1, 0.7f, false);
+    time.flush();
+    for (auto &w : factory.made) {
+        ASSERT_TRUE(w->model().peek.peek());
+        EXPECT_EQ(*w->model().peek.peek(), Peek::volume(0.7f, false));
+    }
+}
+
+TEST_F(AppDelegateTest, QuitGracefullyClosesIslandsThenTerminates)
+{
+    auto app = launch();
+    app->quitGracefully();
+    EXPECT_TRUE(factory.made[0]->closed);
+    time.advance(0.39);
+    EXPECT_FALSE(terminatedAt);
+    time.advance(0.01);
+    ASSERT_TRUE(terminatedAt);
+}
+
+TEST_F(AppDelegateTest, SettingsChangesDecideTheDownloadMonitorAndKeyTap)
+{
+    auto app = launch();
+    EXPECT_TRUE(app->downloads().isRunning());
+    EXPECT_FALSE(app->keyTap().isRunning());
+    defaults().set("replaceSystemHUD", true);
+    EXPECT_TRUE(app->keyTap().isRunning());
+    defaults().set("showVolumeHUD", false);
+    defaults().set("showBrightnessHUD", false);
+    EXPECT_FALSE(app->keyTap().isRunning());
+    defaults().set("showDownloadActivity", false);
+    EXPECT_FALSE(app->downloads().isRunning());
+}
+
+TEST_F(AppDelegateTest, ReadoutRulesReadTheirSettingsAndDurations)
+{
+    auto app = launch();
+    time.advance(1);
+    defaults().set("hudDuration", 1.0);
+    app->battery().report({20, true, false});
+    ASSERT_TRUE(app->model().peek.peek());
+    time.advance(2.9);  // at least 3 s, whatever hudDuration says
+    EXPECT_TRUE(app->model().peek.peek());
+    time.advance(0.2);
+    EXPECT_FALSE(app->model().peek.peek());
+
+    defaults().set("showLowBatteryPeek", false);
+    app->battery().report({5, false, true});
+    EXPECT_FALSE(app->model().peek.peek());
+
+    app->downloads().reportProgress(0.5);
+    EXPECT_EQ(app->model().downloadFraction().peek(), std::optional<std::optional<double>>(0.5));
+    app->downloads().reportEnd(true);
+    EXPECT_FALSE(app->model().downloadFraction().peek());
+    ASSERT_TRUE(app->model().peek.peek());
+    EXPECT_EQ(*app->model().peek.peek(), Peek::downloadDone());
+}
+
+TEST(ReadoutRulesTest, LongInputSourceNamesAreCutBySeenCharacters)
+{
+    EXPECT_EQ(ReadoutRules::shortInputSourceName("ABC"), "ABC");
+    const QString twentyTwo(22, QChar('x'));
+    EXPECT_EQ(ReadoutRules::shortInputSourceName(twentyTwo), twentyTwo);
+    EXPECT_EQ(ReadoutRules::shortInputSourceName(QString(23, QChar('y'))), QString(21, QChar('y')) + "…");
+    // Accented letters written as two code points count once each.
+    QString decomposed;
+    for (int i = 0; i < 23; ++i)
+        decomposed += QString("e\u0301");
+    const auto cut = ReadoutRules::shortInputSourceName(decomposed);
+    EXPECT_EQ(cut.size(), 21 * 2 + 1);
+}

@@ -1,0 +1,84 @@
+// Two starts of Vesk on one display, played out with two SingleInstance objects over the real
+// local socket.
+#include "App/SingleInstance.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QLocalServer>
+
+#include <gtest/gtest.h>
+
+using vesk::SingleInstance;
+using vesk::test::ScopedEnv;
+using vesk::test::waitFor;
+
+namespace {
+
+class SingleInstanceIntegrationTest : public ::testing::Test {
+protected:
+    QTemporaryDir runtime;
+    ScopedEnv env{"XDG_RUNTIME_DIR", runtime.path().toStdString()};
+};
+
+TEST_F(SingleInstanceIntegrationTest, SecondStartHandsReopenToTheFirst)
+{
+    vesk::test::CapturedLog log;
+    SingleInstance first(QStringLiteral(":5"));
+    int reopened = 0;
+    first.onReopen = [&] { ++reopened; };
+    ASSERT_EQ(first.claim(), SingleInstance::Role::primary);
+    EXPECT_TRUE(first.socketPath().startsWith(runtime.path()));
+
+    SingleInstance second(QStringLiteral(":5"));
+    EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
+    EXPECT_TRUE(waitFor([&] { return reopened == 1; }));
+    EXPECT_EQ(log.lines, std::vector<std::string>{"Vesk: asked to reopen by a second start"});
+
+    SingleInstance third(QStringLiteral(":5"));
+    EXPECT_EQ(third.claim(), SingleInstance::Role::secondary);
+    EXPECT_TRUE(waitFor([&] { return reopened == 2; }));
+}
+
+TEST_F(SingleInstanceIntegrationTest, EachDisplayHasItsOwnInstance)
+{
+    SingleInstance one(QStringLiteral(":5"));
+    SingleInstance other(QStringLiteral(":6"));
+    EXPECT_EQ(one.claim(), SingleInstance::Role::primary);
+    EXPECT_EQ(other.claim(), SingleInstance::Role::primary);
+    EXPECT_NE(one.socketPath(), other.socketPath());
+}
+
+TEST_F(SingleInstanceIntegrationTest, SocketLeftByACrashedInstanceDoesNotBlockAStart)
+{
+    // A socket file with nobody holding the lock: what a killed instance leaves behind.
+    const QString path = SingleInstance(QStringLiteral(":5")).socketPath();
+    QFile stale(path);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    SingleInstance next(QStringLiteral(":5"));
+    EXPECT_EQ(next.claim(), SingleInstance::Role::primary);
+    SingleInstance after(QStringLiteral(":5"));
+    EXPECT_EQ(after.claim(), SingleInstance::Role::secondary) << "and it really listens";
+}
+
+TEST_F(SingleInstanceIntegrationTest, FinishedInstanceFreesTheDisplay)
+{
+    {
+        SingleInstance first(QStringLiteral(":5"));
+        ASSERT_EQ(first.claim(), SingleInstance::Role::primary);
+    }
+    SingleInstance again(QStringLiteral(":5"));
+    EXPECT_EQ(again.claim(), SingleInstance::Role::primary);
+}
+
+TEST_F(SingleInstanceIntegrationTest, WithoutRuntimeDirectoryEveryStartRuns)
+{
+    ScopedEnv none("XDG_RUNTIME_DIR", std::nullopt);
+    SingleInstance first(QStringLiteral(":5"));
+    SingleInstance second(QStringLiteral(":5"));
+    EXPECT_EQ(first.claim(), SingleInstance::Role::primary);
+    EXPECT_EQ(second.claim(), SingleInstance::Role::primary);
+    EXPECT_TRUE(first.socketPath().isEmpty());
+}
+
+}  // namespace

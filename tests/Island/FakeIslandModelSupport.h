@@ -1,0 +1,98 @@
+#pragma once
+
+#include "Island/IslandInput.h"
+#include "Island/NotchWindowModel.h"
+#include "Platform/Observed.h"
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace vesk::test {
+
+// An island model that records every call the input rules make, as readable lines. `Base` is the
+// model interface it implements (the input rules' or one that extends it).
+template <typename Base = IslandInputModel>
+class FakeModel : public Base {
+public:
+
+    QSizeF islandSize{200, 32};
+    bool open_ = false;
+    NotchState state_ = NotchState::closed;
+    std::optional<Peek> bubble_;
+    double bubbleWidth_ = 0;
+    IslandStyle style_ = IslandStyle::notch;
+    double pillTopInset_ = 0;
+    bool showPageDots_ = false;
+    int pageCount_ = 1;
+    bool haptics = true;
+    bool track = true;
+    bool pressed = false;
+    double drag = 0;
+    std::vector<std::string> calls;
+    std::vector<kit::Animation> dragAnimations;
+
+    QSizeF size() const override { return islandSize; }
+    bool isOpen() const override { return open_; }
+    NotchState state() const override { return state_; }
+    std::optional<Peek> bubble() const override { return bubble_; }
+    double bubbleWidth() const override { return bubbleWidth_; }
+    IslandStyle style() const override { return style_; }
+    double pillTopInset() const override { return pillTopInset_; }
+    bool showPageDots() const override { return showPageDots_; }
+    int pageCount() const override { return pageCount_; }
+    bool hapticFeedback() const override { return haptics; }
+    bool hasTrack() const override { return track; }
+    bool isPressed() const override { return pressed; }
+    void setPressed(bool value) override
+    {
+        pressed = value;
+        calls.push_back(value ? "pressed" : "unpressed");
+    }
+    double skipDrag() const override { return drag; }
+    void setSkipDrag(double value, const kit::Animation &animation) override
+    {
+        drag = value;
+        dragAnimations.push_back(animation);
+    }
+    void setHovering(bool inside) override { calls.push_back(inside ? "hover" : "unhover"); }
+    void open(bool feedback, std::optional<IslandPage> showing) override
+    {
+        calls.push_back("open " + (showing ? showing->description() : std::string("default"))
+                        + (feedback ? " feedback" : ""));
+    }
+    void close(bool feedback) override { calls.push_back(feedback ? "close feedback" : "close"); }
+    void turnPage(int delta) override { calls.push_back("turnPage " + std::to_string(delta)); }
+    void scrollStep(bool down) override { calls.push_back(down ? "step down" : "step up"); }
+    void dragPages(double dx) override { calls.push_back("dragPages " + std::to_string(int(dx))); }
+    void endPageDrag(double velocity) override { calls.push_back("endPageDrag " + std::to_string(int(velocity))); }
+    void skipTrackCommand(bool next) override { calls.push_back(next ? "next track" : "previous track"); }
+    Qt::CursorShape cursor() const override { return Qt::PointingHandCursor; }
+
+    // The calls made since the last look, then forgotten.
+    std::vector<std::string> take() { return std::exchange(calls, {}); }
+};
+
+using FakeIslandModel = FakeModel<>;
+
+// The fake model with the observed fields a window follows.
+class FakeWindowModel : public FakeModel<NotchWindowModel> {
+public:
+    Observed<QSizeF> observedSize{QSizeF(200, 32)};
+    Observed<bool> onboarding{false};
+    std::vector<std::pair<QString, bool>> notchUpdates;  // screen name, staged
+
+    QSizeF size() const override { return observedSize.peek(); }
+    void updateNotch(const Screen &screen, IslandStyle, bool staged) override { notchUpdates.emplace_back(screen.name, staged); }
+    void readTrackedFields() const override
+    {
+        observedSize.get();
+        onboarding.get();
+    }
+    bool isOnboarding() const override { return onboarding.peek(); }
+    IslandShape outline() const override { return IslandShape{6, 0, 10}; }
+};
+
+
+}  // namespace vesk::test

@@ -1,0 +1,201 @@
+#include "Island/IslandFill.h"
+#include "Island/NotchView.h"
+
+#include "App/IslandTestSupport.h"
+#include "Kit/Kit.h"
+#include "Platform/Materials.h"
+#include "Platform/sim/SimMaterials.h"
+
+#include <cstring>
+
+using namespace kit;
+using namespace vesk;
+
+namespace {
+
+const Node *findKind(const Node *node, const char *kind)
+{
+    if (!node)
+        return nullptr;
+    if (std::strcmp(node->spec().kind(), kind) == 0 && !node->isLeaving())
+        return node;
+    for (const auto &c : node->children())
+        if (const Node *found = findKind(c.get(), kind))
+            return found;
+    return nullptr;
+}
+
+class NotchViewTest : public test::IslandTest {
+protected:
+    void SetUp() override { model = settledPrimary(); }
+    void showView()
+    {
+        tree.setRoot(view(NotchView{model.get()}));
+        time.advance(0.01);
+    }
+    // The presented opacity of the glass view with `id`, or -1 when there is none.
+    double glassOpacity(const char *id)
+    {
+        const Node *glass = tree.find(QString::fromLatin1(id));
+        if (!glass || glass->isLeaving())
+            return -1;
+        return findKind(glass, "Opacity")->value(Prop::opacity, 1);
+    }
+    std::shared_ptr<NotchViewModel> model;
+    Tree tree{QSizeF(NotchView::panelWidth, NotchView::panelHeight)};
+};
+
+using NotchViewMemoryTest = NotchViewTest;
+using NotchViewGlass = NotchViewTest;
+using NotchViewMenu = NotchViewTest;
+
+}  // namespace
+
+TEST_F(NotchViewMemoryTest, ObserversPrimeAndRefreshTheLastSeenValues)
+{
+    model->isHovering = true;
+    model->isPressed = true;
+    showView();
+    EXPECT_TRUE(model->lastHoverState);
+    EXPECT_TRUE(model->lastPressState);
+    EXPECT_FALSE(model->lastStateWasExpanded);
+    EXPECT_DOUBLE_EQ(model->lastIslandHeight, model->size().height);
+
+    model->open(false);
+    time.advance(0.01);
+    EXPECT_TRUE(model->lastStateWasExpanded);
+    EXPECT_DOUBLE_EQ(model->lastIslandHeight, model->openSize().height);
+    model->isPressed = false;
+    time.advance(0.01);
+    EXPECT_FALSE(model->lastPressState);
+}
+
+TEST_F(NotchViewMenu, RightClickOffersSettingsAndQuit)
+{
+    showView();
+    std::vector<MenuItem> offered;
+    Connection c = tree.contextMenuRequested.connect(
+        [&](const std::vector<MenuItem> &items, QPointF) { offered = items; });
+    // The closed island sits at the top centre of the panel.
+    tree.handlePointer(PointerEvent::press(QPointF(NotchView::panelWidth / 2, 10), Qt::RightButton));
+    tree.handlePointer(PointerEvent::release(QPointF(NotchView::panelWidth / 2, 10), Qt::RightButton));
+    ASSERT_EQ(offered.size(), 3u);
+    EXPECT_EQ(offered[0].title, QStringLiteral("Settings\u2026"));
+    EXPECT_TRUE(offered[1].isDivider);
+    EXPECT_EQ(offered[2].title, QStringLiteral("Quit Vesk"));
+    // Without an application delegate, "Settings…" does nothing (and does not crash).
+    offered[0].action();
+
+    offered.clear();
+    tree.handlePointer(PointerEvent::press(QPointF(20, 250), Qt::RightButton));
+    EXPECT_TRUE(offered.empty());
+}
+
+TEST_F(NotchViewGlass, LinuxHasNoGlassWhateverTheSetting)
+{
+    EXPECT_FALSE(Materials::shared().hasGlass());
+    defaults().set("fadeToGlass", true);
+    model->stateOverride = NotchState::trackPreview;
+    showView();
+    time.advance(1);
+    EXPECT_EQ(glassOpacity("glass"), -1);
+    EXPECT_EQ(glassOpacity("frost"), -1);
+}
+
+TEST_F(NotchViewGlass, SimulatedGlassFadesInForPreviewsWithFrost)
+{
+    SimMaterials materials(true);
+    defaults().set("fadeToGlass", true);
+    defaults().set("islandFrost", 0.01);
+    model->stateOverride = NotchState::live;
+    showView();
+    time.advance(1);
+    // Available but not wanted in the live state: the glass is there, invisible, under the black.
+    EXPECT_DOUBLE_EQ(glassOpacity("glass"), 0);
+    EXPECT_EQ(glassOpacity("frost"), -1);  // 0.01 is no frost
+
+    defaults().set("islandFrost", 0.02);
+    model->stateOverride = NotchState::trackPreview;
+    time.advance(1);
+    EXPECT_DOUBLE_EQ(glassOpacity("glass"), 1);
+    EXPECT_NEAR(glassOpacity("frost"), 0.02, 1e-9);
+
+    // Switching the setting off while glass shows brings the black back.
+    defaults().set("fadeToGlass", false);
+    time.advance(1);
+    EXPECT_EQ(glassOpacity("glass"), -1);
+    const QImage image = tree.render(1);
+    EXPECT_EQ(image.pixelColor(int(NotchView::panelWidth / 2), 10), QColor(Qt::black));
+}
+
+TEST(IslandFillGradients, FadeAndMaskStops)
+{
+    const auto stops = IslandFill::fadeStops(0.6);
+    ASSERT_EQ(stops.size(), 5u);
+    EXPECT_DOUBLE_EQ(stops[1].location, 0.6);
+    EXPECT_DOUBLE_EQ(stops[2].location, 0.72);
+    EXPECT_DOUBLE_EQ(stops[2].color.a, 0.75);
+    EXPECT_DOUBLE_EQ(stops[3].location, 0.86);
+    EXPECT_DOUBLE_EQ(stops[3].color.a, 0.3);
+    EXPECT_DOUBLE_EQ(stops[4].location, 1);
+    EXPECT_DOUBLE_EQ(stops[4].color.a, 0);
+
+    // 200 points high: the band keeps full strength to max(0.5, 0.15) and is clear from 0.7.
+    EXPECT_DOUBLE_EQ(IslandFill::solidMaskEnd(0.6, 200), 0.5);
+    EXPECT_DOUBLE_EQ(IslandFill::solidMaskEnd(0.66, 400), 0.56);
+    EXPECT_DOUBLE_EQ(IslandFill::solidMaskEnd(0.3, 100), 0.3);
+    // Side fades: 40 points wide above 200 points, 20 % at or below.
+    EXPECT_DOUBLE_EQ(IslandFill::sideFade(400), 0.1);
+    EXPECT_DOUBLE_EQ(IslandFill::sideFade(200), 0.2);
+    EXPECT_DOUBLE_EQ(IslandFill::sideFade(120), 0.2);
+    // The first layout pass may offer nothing: fall back.
+    EXPECT_DOUBLE_EQ(IslandFill::sideFade(1), 0.2);
+    EXPECT_DOUBLE_EQ(IslandFill::sideFade(0), 0.2);
+    EXPECT_DOUBLE_EQ(IslandFill::solidMaskEnd(0.2, 0.5), 0.5);
+}
+
+namespace {
+
+// The opaque extent of the island along row `y` of a render at scale 1.
+std::pair<int, int> opaqueSpan(const QImage &image, int y)
+{
+    int first = -1, last = -1;
+    for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, y).alpha() == 255) {
+            if (first < 0)
+                first = x;
+            last = x;
+        }
+    return {first, last};
+}
+
+using NotchViewSkipPose = NotchViewTest;
+
+}  // namespace
+
+TEST_F(NotchViewSkipPose, IslandStretchesOnlyTowardTheSkipSide)
+{
+    model->stateOverride = NotchState::live;
+    showView();
+    time.advance(1);
+    const auto [left, right] = opaqueSpan(tree.render(1), 12);
+
+    model->setSkipDrag(1.0);
+    time.advance(1);
+    QImage image = tree.render(1);
+    const auto [fLeft, fRight] = opaqueSpan(image, 12);
+    EXPECT_NEAR(fLeft, left, 1);
+    EXPECT_NEAR(fRight, right + 30, 1);
+
+    model->setSkipDrag(-2.5);
+    time.advance(1);
+    const auto [bLeft, bRight] = opaqueSpan(tree.render(1), 12);
+    EXPECT_NEAR(bRight, right, 1);
+    EXPECT_NEAR(bLeft, left - 36.92, 1);
+
+    // Open, the drag has no effect.
+    model->stateOverride = NotchState::open;
+    time.advance(2);
+    const auto [oLeft, oRight] = opaqueSpan(tree.render(1), 60);
+    EXPECT_NEAR((oLeft + oRight + 1) / 2.0, NotchView::panelWidth / 2, 1);
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "App/IslandLayout.h"
+#include "App/NotchViewModel.h"
+#include "ScriptIslandWindow.h"
+#include "ScriptViews.h"
+#include "Extensions/ExtensionStore.h"
+#include "Island/SpaceSwipeDetector.h"
+#include "Platform/sim/SimAudioDevices.h"
+#include "Platform/sim/SimCalendarStore.h"
+#include "Platform/sim/SimHaptics.h"
+#include "Platform/sim/SimScreens.h"
+#include "Platform/sim/SimSwipeSource.h"
+#include "Platform/sim/SimWorkspace.h"
+#include "Platform/sim/SimSound.h"
+#include "Platform/sim/VirtualTime.h"
+#include "Readouts/DownloadMonitor.h"
+
+#include <nlohmann/json.hpp>
+
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Runs island models on the simulated platform and the virtual clock, one script command at a
+// time. It plays the application's part too: the readout rules for downloads and extensions and
+// the reactions to settings changes.
+class ScriptRunner {
+public:
+    ScriptRunner(std::ostream &out, std::ostream &err);
+    ~ScriptRunner();
+
+    // Runs a whole script: 0 when every expectation held, 1 when one failed, 2 on a script error.
+    int run(std::istream &script, const std::string &fileName);
+
+private:
+    void execute(const std::string &line);
+    bool executeIslandVerb(const std::string &verb, const std::string &line, size_t &pos);
+    void plugScreen(const std::string &line, size_t &pos);
+    void setOutputs(const nlohmann::json &list);
+    void syncIslands(bool force);
+    void start();
+    void requireStarted(const std::string &verb) const;
+    void requireNotStarted(const std::string &verb) const;
+    vesk::NotchViewModel &primary() const;
+    vesk::NotchViewModel &selected() const;
+
+    // The application's rules.
+    void applySettingsChange();
+    void downloadProgress(std::optional<double> fraction);
+    void downloadEnded(bool completed);
+
+    // Output.
+    std::map<std::string, std::string> fields(const vesk::NotchViewModel &model) const;
+    std::string printLine(const vesk::NotchViewModel &model) const;
+    void expect(const std::string &name, const std::string &value);
+    void printHaptics();
+    int indexOf(const void *model) const;
+
+    std::ostream &out_;
+    std::ostream &err_;
+    std::string file_;
+    int lineNumber_ = 0;
+    bool failed_ = false;
+
+    vesk::VirtualTime time_;
+    vesk::SimHaptics haptics_;
+    vesk::SimSound sound_;
+    vesk::SimCalendarStore calendarStore_;
+    vesk::SimScreens screens_;
+    vesk::SimWorkspace workspace_;
+    vesk::SimAudioDevices audio_;
+    vesk::SimSwipeSource swipeSource_;
+    vesk::SpaceSwipeDetector swipes_{swipeSource_};
+    ScriptIslandFactory windows_;
+    vesk::DownloadMonitor downloads_;
+
+    int mirrorCount_ = 0;
+    bool started_ = false;
+    size_t selected_ = 0;
+    std::shared_ptr<vesk::NotchViewModel> primary_;
+    std::unique_ptr<vesk::IslandLayout> layout_;
+    // The islands in layout order (the primary and its mirrors without screens).
+    std::vector<std::shared_ptr<vesk::NotchViewModel>> islands_;
+    vesk::Connection settingsObserver_;
+    ScriptViews views_;
+};
