@@ -505,6 +505,8 @@ void Tree::paint(QPainter &painter, double scale) const
 
 QImage Tree::render(double scale) const
 {
+    if (size_.isEmpty() || scale <= 0)
+        return QImage();  // nothing to draw into
     QImage image(QSize(int(std::ceil(size_.width() * scale - 1e-9)), int(std::ceil(size_.height() * scale - 1e-9))),
                  QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
