@@ -89,4 +89,75 @@ void BM_KitReconcileChangedTexts(benchmark::State &state)
 }
 BENCHMARK(BM_KitReconcileChangedTexts)->Unit(benchmark::kMicrosecond);
 
+// The open island as the views build it: outline, 12 text runs, a 60 x 60 clipped image, 5
+// symbols, a 120 x 40 subtree blurred at radius 12, 3 opacity groups and a gradient mask.
+kit::Element openIsland()
+{
+    using namespace kit;
+    const Font title = Font::system(15, Weight::semibold);
+    const Font small = Font::system(12, Weight::medium).monospacedDigits();
+    auto rows = [&](int from, int count) {
+        Elements out;
+        for (int i = from; i < from + count; ++i)
+            out.push_back(Text(QStringLiteral("Row %1 — some text 12:%2").arg(i).arg(10 + i), i % 3 ? small : title, Color::white()));
+        return VStack({.alignment = Alignment::leading(), .spacing = 2}, out);
+    };
+    Elements symbols;
+    for (const char *name : {"backward.fill", "play.fill", "forward.fill", "heart", "speaker.wave.2.fill"})
+        symbols.push_back(Symbol(QString::fromLatin1(name), 18, Weight::semibold));
+    const LinearGradient fadeLeft{{{Color::white(0), 0}, {Color::white(1), 0.1}, {Color::white(1), 0.5}, {Color::white(0), 0.5001}},
+                                  UnitPoint::leading(), UnitPoint::trailing()};
+    const LinearGradient fadeRight{{{Color::white(0), 0.4999}, {Color::white(1), 0.5}, {Color::white(1), 0.9}, {Color::white(0), 1}},
+                                   UnitPoint::leading(), UnitPoint::trailing()};
+    return ZStack({.alignment = Alignment::top()},
+                  Fill(vesk::IslandShape{24, 0, 32}, Color::black()),
+                  HStack({.alignment = Alignment::top(), .spacing = 14},
+                         Image(artwork()).frame(60, 60).clipShape(RoundedRectangle(14, CornerStyle::continuous)).opacity(0.9),
+                         VStack({.alignment = Alignment::leading(), .spacing = 6},
+                                rows(0, 4).opacity(0.8),
+                                rows(4, 4).mask(ZStack({}, Fill(Rectangle(), fadeLeft), Fill(Rectangle(), fadeRight))),
+                                rows(8, 4).opacity(0.7)),
+                         VStack({.spacing = 10}, symbols),
+                         HStack({.spacing = 6}, Fill(Capsule(), Color::white(0.3)).frame(70, 16), Symbol("heart", 16))
+                             .frame(120, 40)
+                             .blur(12))
+                      .padding(Edges{40, 40, 20, 40}))
+        .frame(640, 300, Alignment::top());
+}
+
+void BM_KitOpenIslandFramePaint(benchmark::State &state)
+{
+    vesk::VirtualTime time;
+    kit::Tree tree(QSizeF(760, 300));
+    tree.setRoot(openIsland());
+    QImage target(1520, 600, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        target.fill(Qt::transparent);
+        QPainter painter(&target);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(2, 2);
+        tree.paint(painter, 2);
+        benchmark::DoNotOptimize(target.bits());
+    }
+}
+BENCHMARK(BM_KitOpenIslandFramePaint)->Unit(benchmark::kMicrosecond);
+
+// The same with the island's drop shadow (radius 20, 10 points down) under the whole island.
+void BM_KitOpenIslandWithShadowPaint(benchmark::State &state)
+{
+    vesk::VirtualTime time;
+    kit::Tree tree(QSizeF(760, 300));
+    tree.setRoot(openIsland().shadow(kit::Color::black(0.45), 20, 0, 10));
+    QImage target(1520, 600, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        target.fill(Qt::transparent);
+        QPainter painter(&target);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(2, 2);
+        tree.paint(painter, 2);
+        benchmark::DoNotOptimize(target.bits());
+    }
+}
+BENCHMARK(BM_KitOpenIslandWithShadowPaint)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -118,9 +118,10 @@ void Animator::set(double target, const std::optional<Animation> &animation, dou
         jump(target);
         return;
     }
-    if (!active_ && target == target_) {
+    // Nothing new: the same target under the same animation keeps the motion as it is (a loop
+    // set again continues without a jump).
+    if (target == target_ && (!active_ || *animation == animation_))
         return;
-    }
     const double delay = std::max(0.0, animation->delay);
     // The motion in flight goes on during the delay; the new one begins from where it will be.
     std::shared_ptr<const Animator> before;
@@ -131,6 +132,8 @@ void Animator::set(double target, const std::optional<Animation> &animation, dou
     target_ = target;
     animation_ = *animation;
     start_ = now + delay;
+    if (!animation->isSpring() && animation->repeats != 0 && animation->beginTime >= 0 && animation->beginTime <= start_)
+        start_ = animation->beginTime;
     from_ = startValue;
     v0_ = animation->isSpring() ? startVelocity : 0;
     before_ = std::move(before);

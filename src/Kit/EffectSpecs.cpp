@@ -71,29 +71,64 @@ void ShadowSpec::paint(const Node &node, PaintContext &ctx) const
     }
     const double r = std::max(0.0, node.value(Prop::shadowRadius, radius));
     const QPointF shift(node.value(Prop::shadowX, x), node.value(Prop::shadowY, y));
-    const double margin = 3 * r + std::abs(shift.x()) + std::abs(shift.y());
-    const QRectF bounds = subtreeBounds(node).adjusted(-margin, -margin, margin, margin);
+    const QRectF bounds = subtreeBounds(node).translated(shift).adjusted(-3 * r, -3 * r, 3 * r, 3 * r);
     const QColor tint = Color{color.r, color.g, color.b, alpha}.toQColor();
-    paintLayer(ctx, bounds, 1, [&node](PaintContext &c) { c.paintChildren(node); },
+    // While nothing inside changes or moves, the shadow drawn last time is still right.
+    struct Cache {
+        uint64_t version = 0;
+        QTransform world;
+        double r = -1, alpha = -1;
+        QPointF shift;
+        QRectF target;
+        QImage picture;
+    };
+    auto &state = const_cast<Node &>(node).state;
+    if (!state.has_value())
+        state = std::make_shared<Cache>();
+    auto cache = std::any_cast<std::shared_ptr<Cache>>(state);
+    const QTransform world = ctx.painter.worldTransform();
+    const uint64_t version = node.tree().contentVersion();
+    if (!cache->picture.isNull() && cache->version == version && cache->world == world && cache->r == r
+        && cache->alpha == alpha && cache->shift == shift && !subtreeAnimating(node)) {
+        // Kept at device resolution, so showing it again is a plain copy.
+        if (cache->picture.size() != cache->target.size().toSize())
+            cache->picture = cache->picture.scaled(cache->target.size().toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        ctx.painter.save();
+        ctx.painter.resetTransform();
+        ctx.painter.drawImage(cache->target.topLeft(), cache->picture);
+        ctx.painter.restore();
+        ctx.paintChildren(node);
+        return;
+    }
+    // The shadow is the content's alpha in the shadow colour, shifted and blurred, drawn under the
+    // content. Only its silhouette matters, so it is drawn at a resolution the blur allows; the
+    // content itself is then painted as usual on top.
+    const double sigma = r * std::sqrt(std::abs(ctx.painter.worldTransform().determinant()));
+    int reduction = 1;
+    while (sigma / (reduction * 2) >= 4 && reduction < 8)
+        reduction *= 2;
+    cache->picture = QImage();
+    paintLayer(ctx, bounds, 1,
+               [&](PaintContext &c) {
+                   c.painter.translate(shift);
+                   c.paintChildren(node);
+               },
                [&](QImage &layer, double deviceScale) {
-                   // The shadow is the content's alpha in the shadow colour, blurred and shifted,
-                   // drawn under the content.
-                   QImage shadow = layer;
                    {
-                       QPainter p(&shadow);
+                       QPainter p(&layer);
                        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-                       p.fillRect(shadow.rect(), tint);
+                       p.fillRect(layer.rect(), tint);
                    }
-                   gaussianBlur(shadow, r * deviceScale);
-                   QImage combined(layer.size(), QImage::Format_ARGB32_Premultiplied);
-                   combined.fill(Qt::transparent);
-                   {
-                       QPainter p(&combined);
-                       p.drawImage(shift * deviceScale, shadow);
-                       p.drawImage(0, 0, layer);
-                   }
-                   layer = std::move(combined);
-               });
+                   gaussianBlur(layer, r * deviceScale);
+                   cache->picture = layer;
+               },
+               reduction, &cache->target);
+    cache->version = version;
+    cache->world = world;
+    cache->r = r;
+    cache->alpha = alpha;
+    cache->shift = shift;
+    ctx.paintChildren(node);
 }
 
 void ShadowSpec::describe(const Node &node, QString &out) const

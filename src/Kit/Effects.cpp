@@ -10,7 +10,7 @@ namespace kit {
 
 namespace {
 
-// One box pass of width 2r+1 along rows (or columns when `vertical`), with clamped edges.
+// One box pass of width 2r+1 along rows (or columns when `vertical`), edges extended.
 void boxPass(QImage &image, int r, bool vertical)
 {
     if (r <= 0)
@@ -19,40 +19,43 @@ void boxPass(QImage &image, int r, bool vertical)
     const int lines = vertical ? w : h;
     const int length = vertical ? h : w;
     const int stride = image.bytesPerLine() / 4;
+    const int step = vertical ? stride : 1;
     auto *bits = reinterpret_cast<uint32_t *>(image.bits());
-    std::vector<uint32_t> line(static_cast<size_t>(length));
+    std::vector<uint32_t> padded(static_cast<size_t>(length + 2 * r + 1));
     const int window = 2 * r + 1;
+    // Fixed-point reciprocal of the window, so each output is a multiply and a shift.
+    const uint32_t scale = (1u << 24) / uint32_t(window);
     for (int l = 0; l < lines; ++l) {
-        auto at = [&](int i) -> uint32_t & { return vertical ? bits[i * stride + l] : bits[l * stride + i]; };
+        uint32_t *line = bits + (vertical ? l : size_t(l) * stride);
+        for (int i = 0; i < r; ++i)
+            padded[size_t(i)] = line[0];
         for (int i = 0; i < length; ++i)
-            line[size_t(i)] = at(i);
-        auto px = [&](int i) { return line[size_t(std::clamp(i, 0, length - 1))]; };
-        int sum[4] = {0, 0, 0, 0};
-        for (int i = -r; i <= r; ++i) {
-            const uint32_t p = px(i);
-            for (int c = 0; c < 4; ++c)
-                sum[c] += int((p >> (c * 8)) & 0xff);
+            padded[size_t(i + r)] = line[size_t(i) * step];
+        for (int i = length + r; i < length + 2 * r + 1; ++i)
+            padded[size_t(i)] = line[size_t(length - 1) * step];
+        uint32_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+        for (int i = 0; i < window; ++i) {
+            const uint32_t p = padded[size_t(i)];
+            s0 += p & 0xff;
+            s1 += (p >> 8) & 0xff;
+            s2 += (p >> 16) & 0xff;
+            s3 += p >> 24;
         }
         for (int i = 0; i < length; ++i) {
-            uint32_t out = 0;
-            for (int c = 0; c < 4; ++c)
-                out |= uint32_t((sum[c] + window / 2) / window) << (c * 8);
-            at(i) = out;
-            const uint32_t add = px(i + r + 1), sub = px(i - r);
-            for (int c = 0; c < 4; ++c)
-                sum[c] += int((add >> (c * 8)) & 0xff) - int((sub >> (c * 8)) & 0xff);
+            line[size_t(i) * step] = ((uint64_t(s0) * scale + (1u << 23)) >> 24) | (((uint64_t(s1) * scale + (1u << 23)) >> 24) << 8)
+                                     | (((uint64_t(s2) * scale + (1u << 23)) >> 24) << 16)
+                                     | (((uint64_t(s3) * scale + (1u << 23)) >> 24) << 24);
+            const uint32_t add = padded[size_t(i + window)], sub = padded[size_t(i)];
+            s0 += (add & 0xff) - (sub & 0xff);
+            s1 += ((add >> 8) & 0xff) - ((sub >> 8) & 0xff);
+            s2 += ((add >> 16) & 0xff) - ((sub >> 16) & 0xff);
+            s3 += (add >> 24) - (sub >> 24);
         }
     }
 }
 
-}  // namespace
-
-void gaussianBlur(QImage &image, double sigma)
+void boxBlur(QImage &image, double sigma)
 {
-    if (sigma < 0.1 || image.isNull())
-        return;
-    if (image.format() != QImage::Format_ARGB32_Premultiplied)
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     // Three boxes whose variances add up to sigma² (the usual ideal-width construction).
     const int n = 3;
     const double ideal = std::sqrt(12 * sigma * sigma / n + 1);
@@ -69,6 +72,93 @@ void gaussianBlur(QImage &image, double sigma)
     }
 }
 
+// Halves the image, each pixel the mean of a 2 x 2 block (odd edges repeat their last pixel).
+QImage halve(const QImage &src)
+{
+    const int w = std::max(1, src.width() / 2), h = std::max(1, src.height() / 2);
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y) {
+        const auto *a = reinterpret_cast<const uint32_t *>(src.constScanLine(std::min(2 * y, src.height() - 1)));
+        const auto *b = reinterpret_cast<const uint32_t *>(src.constScanLine(std::min(2 * y + 1, src.height() - 1)));
+        auto *o = reinterpret_cast<uint32_t *>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int x0 = std::min(2 * x, src.width() - 1), x1 = std::min(2 * x + 1, src.width() - 1);
+            const uint32_t p[4] = {a[x0], a[x1], b[x0], b[x1]};
+            uint32_t v = 0;
+            for (int c = 0; c < 32; c += 8) {
+                const uint32_t sum = ((p[0] >> c) & 0xff) + ((p[1] >> c) & 0xff) + ((p[2] >> c) & 0xff) + ((p[3] >> c) & 0xff);
+                v |= ((sum + 2) / 4) << c;
+            }
+            o[x] = v;
+        }
+    }
+    return out;
+}
+
+// Scales `src` up to `size` with bilinear filtering (pixel centres aligned).
+QImage enlarge(const QImage &src, QSize size)
+{
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
+    const double fx = double(src.width()) / size.width(), fy = double(src.height()) / size.height();
+    std::vector<int> x0s(size_t(size.width())), x1s(size_t(size.width()));
+    std::vector<uint32_t> wxs(size_t(size.width()));
+    for (int x = 0; x < size.width(); ++x) {
+        const double sx = std::clamp((x + 0.5) * fx - 0.5, 0.0, double(src.width() - 1));
+        x0s[size_t(x)] = int(sx);
+        x1s[size_t(x)] = std::min(int(sx) + 1, src.width() - 1);
+        wxs[size_t(x)] = uint32_t((sx - int(sx)) * 256);
+    }
+    for (int y = 0; y < size.height(); ++y) {
+        const double sy = std::clamp((y + 0.5) * fy - 0.5, 0.0, double(src.height() - 1));
+        const int y0 = int(sy), y1 = std::min(y0 + 1, src.height() - 1);
+        const uint32_t wy = uint32_t((sy - y0) * 256);
+        const auto *r0 = reinterpret_cast<const uint32_t *>(src.constScanLine(y0));
+        const auto *r1 = reinterpret_cast<const uint32_t *>(src.constScanLine(y1));
+        auto *o = reinterpret_cast<uint32_t *>(out.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const uint32_t wx = wxs[size_t(x)];
+            const uint32_t a = r0[x0s[size_t(x)]], b = r0[x1s[size_t(x)]], c = r1[x0s[size_t(x)]], d = r1[x1s[size_t(x)]];
+            uint32_t v = 0;
+            for (int sh = 0; sh < 32; sh += 8) {
+                const uint32_t top = ((a >> sh) & 0xff) * (256 - wx) + ((b >> sh) & 0xff) * wx;
+                const uint32_t bottom = ((c >> sh) & 0xff) * (256 - wx) + ((d >> sh) & 0xff) * wx;
+                v |= (((top * (256 - wy) + bottom * wy) + (1u << 15)) >> 16) << sh;
+            }
+            o[x] = v;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+QImage blurredReduced(const QImage &source, double sigma)
+{
+    QImage image = source.format() == QImage::Format_ARGB32_Premultiplied
+                       ? source
+                       : source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (sigma < 0.1 || image.isNull())
+        return image;
+    // A wide blur loses nothing visible at a lower resolution: blur a copy reduced by a power of
+    // two (keeping at least 4 pixels of sigma); the caller scales it back up as it draws it.
+    int factor = 1;
+    while (sigma / (factor * 2) >= 4 && factor < 8 && image.width() / (factor * 2) >= 8 && image.height() / (factor * 2) >= 8)
+        factor *= 2;
+    for (int f = 1; f < factor; f *= 2)
+        image = halve(image);
+    boxBlur(image, sigma / factor);
+    return image;
+}
+
+void gaussianBlur(QImage &image, double sigma)
+{
+    if (sigma < 0.1 || image.isNull())
+        return;
+    const QSize full = image.size();
+    QImage blurred = blurredReduced(image, sigma);
+    image = blurred.size() == full ? blurred : enlarge(blurred, full);
+}
+
 void alphaThreshold(QImage &image, double min, double max, const QColor &color)
 {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
@@ -82,6 +172,16 @@ void alphaThreshold(QImage &image, double min, double max, const QColor &color)
             row[x] = (a >= lo && a <= hi) ? solid : 0;
         }
     }
+}
+
+bool subtreeAnimating(const Node &node)
+{
+    if (node.isAnimating())
+        return true;
+    for (const auto &c : node.children())
+        if (subtreeAnimating(*c))
+            return true;
+    return false;
 }
 
 QRectF subtreeBounds(const Node &node)
@@ -100,7 +200,7 @@ QRectF subtreeBounds(const Node &node)
 
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 const std::function<void(PaintContext &)> &content,
-                const std::function<void(QImage &, double)> &process)
+                const std::function<void(QImage &, double)> &process, int reduction, QRectF *drawnAt)
 {
     QPainter &painter = ctx.painter;
     const QTransform world = painter.worldTransform();
@@ -115,22 +215,32 @@ void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
     const QRect pixels = device.toAlignedRect();
     if (pixels.isEmpty())
         return;
-    QImage layer(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+    // A reduced layer is drawn at 1/reduction of the device resolution.
+    const int r = std::max(1, reduction);
+    QImage layer((pixels.size() + QSize(r - 1, r - 1)) / r, QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     {
         QPainter inner(&layer);
         inner.setRenderHints(painter.renderHints());
-        inner.setWorldTransform(world * QTransform::fromTranslate(-pixels.x(), -pixels.y()));
-        PaintContext innerCtx{inner, ctx.now, ctx.scale};
+        inner.setWorldTransform(world * QTransform::fromTranslate(-pixels.x(), -pixels.y()) * QTransform::fromScale(1.0 / r, 1.0 / r));
+        PaintContext innerCtx{inner, ctx.now, ctx.scale / r};
         content(innerCtx);
     }
-    const double deviceScale = std::sqrt(std::abs(world.determinant()));
+    const double deviceScale = std::sqrt(std::abs(world.determinant())) / r;
     if (process)
         process(layer, deviceScale);
+    if (drawnAt)
+        *drawnAt = QRectF(pixels.topLeft(), QSizeF(layer.size() * r));
     painter.save();
     painter.resetTransform();
     painter.setOpacity(painter.opacity() * std::clamp(opacity, 0.0, 1.0));
-    painter.drawImage(pixels.topLeft(), layer);
+    if (layer.size() == pixels.size()) {
+        painter.drawImage(pixels.topLeft(), layer);
+    } else {
+        // A reduced layer (a wide blur) is scaled back up as it is drawn.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(pixels.topLeft(), QSizeF(layer.size() * r)), layer);
+    }
     painter.restore();
 }
 
@@ -145,10 +255,16 @@ void paintFaded(const Node &node, double opacity, double blur, PaintContext &ctx
     }
     const double margin = 3 * blur;
     const QRectF bounds = subtreeBounds(node).adjusted(-margin, -margin, margin, margin);
+    // A wide blur loses nothing visible at a lower resolution: the layer is drawn reduced by a
+    // power of two (keeping at least 4 pixels of sigma), blurred there and scaled back up.
+    const double sigma = blur * std::sqrt(std::abs(ctx.painter.worldTransform().determinant()));
+    int reduction = 1;
+    while (blur >= 0.05 && sigma / (reduction * 2) >= 4 && reduction < 8)
+        reduction *= 2;
     paintLayer(ctx, bounds, opacity, paint, [blur](QImage &image, double deviceScale) {
         if (blur >= 0.05)
             gaussianBlur(image, blur * deviceScale);
-    });
+    }, reduction);
 }
 
 void paintWithEffect(const Node &node, const TransitionEffect &e, PaintContext &ctx)

@@ -145,11 +145,19 @@ public:
     // Keeps pixels whose alpha lies in [min, max] as solid `color`, drops the rest: blurred shapes
     // drawn through it merge like liquid.
     Element alphaThreshold(double min, double max, Color color) const;
+    // The symbol bounce: each change of `trigger` squeezes the content and springs it back about
+    // its centre (downwards first when `downward`).
+    template <typename T>
+    Element bounce(const T &trigger, bool downward = false) const
+    {
+        return withBounce(AnyValue::of(trigger), downward);
+    }
 
     // Elements are compared by description when reconciled.
     bool isEmpty() const;
 
 private:
+    Element withBounce(AnyValue trigger, bool downward) const;
     Element withOnChange(AnyValue value, std::function<void(const AnyValue &, const AnyValue &)> action, bool initial) const;
     Element withTask(AnyValue key, std::function<void(class Task &)> body) const;
     Element withId(AnyValue id) const;
@@ -240,7 +248,8 @@ Element GeometryReader(std::function<Element(QSizeF)> content);
 Element KeyframeAnimator(AnyValue trigger, KeyframeTrack track, std::function<Element(double)> content);
 
 // Content described again at every multiple of `period` seconds of wall-clock time (a clock, a
-// progress bar): `content` receives the wall-clock seconds of that instant.
+// progress bar): `content` receives the wall-clock seconds of that instant. A period of 0 describes
+// it on every frame while it is shown (for motion computed from the clock, such as loops).
 Element Timeline(double period, std::function<Element(double wallSeconds)> content);
 
 // Picks one of two branches; the two are different positions, so switching transitions.
@@ -309,6 +318,10 @@ public:
     virtual bool isTransparent() const { return false; }
     // The empty element: it takes a position but no space (no stack spacing either).
     virtual bool isEmptyKind() const { return false; }
+
+    // Whether paint() leaves the painter's state (clip, opacity, transform) changed, so that the
+    // caller must save and restore around it. Containers and most leaves do not.
+    virtual bool changesPainterState() const { return true; }
 
     // Hit testing: where a point in this node's coordinates lands in its children's parent space
     // (the inverse of what paint does to them), whether the node takes hits now, and whether a

@@ -4,11 +4,15 @@
 
 namespace kit {
 
+// A readable name of a view type for the dump ("PeekView").
+QString demangledTypeName(const std::type_info &type);
+
 template <typename V>
 class ViewSpec final : public Spec {
 public:
     explicit ViewSpec(V value) : value_(std::move(value)) {}
     const char *kind() const override { return "View"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override
     {
         if constexpr (std::equality_comparable<V>)
@@ -22,7 +26,7 @@ public:
     void describe(const Node &, QString &out) const override
     {
         out += QStringLiteral(" ");
-        out += QString::fromLatin1(typeid(V).name());
+        out += demangledTypeName(typeid(V));
     }
 
 private:

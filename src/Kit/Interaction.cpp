@@ -270,6 +270,12 @@ std::vector<Hit> Tree::hitTest(QPointF point) const
     return chain;
 }
 
+std::function<void(bool)> Tree::hoverLeaveOf(const Node &node)
+{
+    const auto *hover = dynamic_cast<const HoverSpec *>(&node.spec());
+    return hover ? hover->fn : nullptr;
+}
+
 std::optional<QString> Tree::tooltipAt(QPointF point) const
 {
     const auto [spec, hit] = innermost<TooltipSpec>(hitTest(point));

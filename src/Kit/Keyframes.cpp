@@ -14,6 +14,8 @@ double KeyframeTrack::duration() const
 
 double KeyframeTrack::value(double elapsed) const
 {
+    if (elapsed >= duration())
+        return finalValue();  // a track ends exactly on its last keyframe
     double value = initial_;
     double start = 0;
     for (const Keyframe &k : frames_) {

@@ -15,6 +15,7 @@ class StackSpec final : public Spec {
 public:
     StackSpec(Axis axis, StackOptions options, Elements children);
     const char *kind() const override;
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override;
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override;
@@ -26,6 +27,7 @@ class SpacerSpec final : public Spec {
 public:
     explicit SpacerSpec(double minLength) : minLength(minLength) {}
     const char *kind() const override { return "Spacer"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override
     {
         return minLength == static_cast<const SpacerSpec &>(other).minLength;
@@ -43,6 +45,7 @@ public:
         children = {std::move(child)};
     }
     const char *kind() const override { return "Frame"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override;
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override;
@@ -55,6 +58,7 @@ class FlexFrameSpec final : public Spec {
 public:
     FlexFrameSpec(Element child, Element::Limits limits) : limits(limits) { children = {std::move(child)}; }
     const char *kind() const override { return "FlexFrame"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override;
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override;
@@ -65,6 +69,7 @@ class PaddingSpec final : public Spec {
 public:
     PaddingSpec(Element child, Edges edges) : edges(edges) { children = {std::move(child)}; }
     const char *kind() const override { return "Padding"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override { return edges == static_cast<const PaddingSpec &>(other).edges; }
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override;
@@ -75,6 +80,7 @@ class FixedSizeSpec final : public Spec {
 public:
     FixedSizeSpec(Element child, bool h, bool v) : horizontal(h), vertical(v) { children = {std::move(child)}; }
     const char *kind() const override { return "FixedSize"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override
     {
         const auto &o = static_cast<const FixedSizeSpec &>(other);
@@ -94,6 +100,7 @@ public:
         children = {std::move(content), std::move(decoration)};
     }
     const char *kind() const override { return isBackground ? "Background" : "Overlay"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override
     {
         const auto &o = static_cast<const OverlaySpec &>(other);
@@ -114,6 +121,7 @@ public:
         children = {std::move(child)};
     }
     const char *kind() const override { return "AlignmentGuide"; }
+    bool changesPainterState() const override { return false; }
     // Guides are closures: they cannot be compared, so a new one always counts as a change.
     bool sameProperties(const Spec &) const override { return false; }
     bool isTransparent() const override { return true; }
@@ -126,6 +134,7 @@ class GeometryReaderSpec final : public Spec {
 public:
     explicit GeometryReaderSpec(std::function<Element(QSizeF)> content) : content(std::move(content)) {}
     const char *kind() const override { return "GeometryReader"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &) const override { return false; }
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override;

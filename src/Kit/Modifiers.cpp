@@ -4,7 +4,20 @@
 #include "Kit/Layout.h"
 #include "Kit/Tree.h"
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+
 namespace kit {
+
+QString demangledTypeName(const std::type_info &type)
+{
+    int status = 0;
+    char *name = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    const QString out = QString::fromLatin1(status == 0 && name ? name : type.name());
+    std::free(name);
+    return out;
+}
 
 // ---- Element ------------------------------------------------------------------------------------
 
@@ -80,6 +93,15 @@ public:
 }  // namespace
 
 Element Element::layoutPriority(double priority) const { return make<PrioritySpec>(*this, priority); }
+Element Element::withBounce(AnyValue trigger, bool downward) const
+{
+    // Squeeze, overshoot, settle: about half a second in all.
+    const KeyframeTrack track(1, {{downward ? 0.82 : 1.18, 0.12, Animation::easeOut(0)},
+                                  {1.0, 0.38, Animation::springDuration(0.38, 0.35)}});
+    const Element content = *this;
+    return KeyframeAnimator(std::move(trigger), track, [content](double s) { return content.scaleEffect(s); });
+}
+
 Element Element::withId(AnyValue id) const { return make<IdSpec>(*this, std::move(id)); }
 
 Element Element::font(const Font &font) const { return withEnvironment(&env::font, AnyValue::of(font)); }

@@ -10,6 +10,7 @@ namespace kit {
 class EmptySpec final : public Spec {
 public:
     const char *kind() const override { return "Empty"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &) const override { return true; }
     bool isEmptyKind() const override { return true; }
     QSizeF sizeThatFits(Node &, const Proposal &, LayoutContext &) const override { return {}; }
@@ -23,6 +24,7 @@ public:
         identity = std::move(id);
     }
     const char *kind() const override { return "Id"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &) const override { return true; }
     bool isTransparent() const override { return true; }
 };
@@ -34,6 +36,7 @@ public:
         children = {std::move(child)};
     }
     const char *kind() const override { return "Environment"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override
     {
         const auto &o = static_cast<const EnvironmentSpec &>(other);
@@ -54,6 +57,7 @@ public:
         children = {std::move(child)};
     }
     const char *kind() const override { return "Animation"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override
     {
         const auto &o = static_cast<const ImplicitAnimationSpec &>(other);
@@ -72,6 +76,7 @@ public:
         children = {std::move(child)};
     }
     const char *kind() const override { return "Transaction"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &) const override { return false; }
     bool isTransparent() const override { return true; }
     void apply(Node &, const Spec *, ReconcileContext &ctx) const override { edit(ctx.transaction); }
@@ -83,6 +88,7 @@ class TransitionSpec final : public Spec {
 public:
     TransitionSpec(Element child, Transition t) : value(t) { children = {std::move(child)}; }
     const char *kind() const override { return "Transition"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override { return value == static_cast<const TransitionSpec &>(other).value; }
     bool isTransparent() const override { return true; }
     const Transition *transition() const override { return &value; }
@@ -93,6 +99,7 @@ class ObserveSpec final : public Spec {
 public:
     explicit ObserveSpec(std::function<Element(const Env &)> body) : body(std::move(body)) {}
     const char *kind() const override { return "Observe"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &) const override { return false; }
     bool isComponent() const override { return true; }
     Element evaluate(const Env &env) const override { return body(env); }
@@ -106,6 +113,7 @@ public:
     {
     }
     const char *kind() const override { return "Keyframes"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &) const override { return false; }
     bool isComponent() const override { return true; }
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;

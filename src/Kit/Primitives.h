@@ -12,6 +12,7 @@ public:
     {
     }
     const char *kind() const override { return "Shape"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override;
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
@@ -30,6 +31,7 @@ public:
     {
     }
     const char *kind() const override { return "Text"; }
+    bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &other) const override;
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;

@@ -82,9 +82,17 @@ public:
     const char *kind() const override { return "Timeline"; }
     bool sameProperties(const Spec &) const override { return false; }
     bool isComponent() const override { return true; }
+    void apply(Node &node, const Spec *, ReconcileContext &ctx) const override
+    {
+        if (period <= 0)
+            ctx.tree.runEveryFrame(node);
+    }
+    bool wantsFrames(const Node &, double) const override { return period <= 0; }
     Element evaluateAt(const Node &node, const Env &) const override
     {
         const double wall = vesk::appClock().wallNow();
+        if (period <= 0)
+            return content(wall);  // described again on every frame while shown
         const double p = std::max(0.001, period);
         const double entry = std::floor(wall / p + 1e-9) * p;
         // The next entry is due at the next multiple of the period; it re-describes the content

@@ -105,7 +105,8 @@ void Node::setPropWith(Prop prop, double value, const std::optional<Animation> &
                        std::shared_ptr<void> completion)
 {
     Animator &a = animator(prop, value);
-    if (a.target() == value && !a.isActive())
+    // The same target again leaves a motion towards it undisturbed, whatever the transaction.
+    if (a.target() == value)
         return;
     a.set(value, animation, tree_.now(), std::move(completion));
 }
@@ -150,6 +151,7 @@ Tree::Tree(QSizeF size) : size_(size) {}
 
 Tree::~Tree()
 {
+    tearingDown_ = true;
     updateItem_.cancel();
     frame_.cancel();
     root_.reset();
@@ -289,9 +291,11 @@ void Tree::reconcileChildren(Node &node, const Elements &children, ReconcileCont
             continue;
         }
         std::unique_ptr<Node> n = makeNode(&node, element, ctx);
+        noteChange();
+        // Only the topmost inserted node transitions; what comes with it arrives inside it.
         const Transition *transition = transitionOf(*n);
         const auto animation = ctx.animation();
-        if (animation && !(transition && transition->immediateInsertion)
+        if (animation && !node.created_ && !(transition && transition->immediateInsertion)
             && !(transition && transition->insertion == TransitionEffect{})) {
             n->jumpProp(Prop::appear, 0);
             n->setPropWith(Prop::appear, 1, animation, ctx.transaction.completion);
@@ -358,7 +362,14 @@ void Tree::runAfterCommit()
 
 void Tree::forgetNode(Node &node)
 {
-    std::erase(hovered_, &node);
+    if (std::find(hovered_.begin(), hovered_.end(), &node) != hovered_.end()) {
+        std::erase(hovered_, &node);
+        // A hovered node that goes away still hears that the pointer left it, once the update
+        // that removed it is done (never while the whole tree is being torn down).
+        if (!tearingDown_)
+            if (auto leave = hoverLeaveOf(node))
+                afterCommit([leave] { leave(false); });
+    }
     if (pressTarget_ == &node)
         pressTarget_ = nullptr;
     everyFrame_.erase(std::remove(everyFrame_.begin(), everyFrame_.end(), &node), everyFrame_.end());
@@ -398,6 +409,7 @@ void Tree::layout(const Transaction &transaction)
 {
     if (!root_)
         return;
+    ++layouts_;
     LayoutContext ctx{*this, transaction, generation_, now()};
     const QSizeF fitted = ctx.sizeOf(*root_, Proposal::of(size_));
     // The root sits centred in the tree's rectangle, as content sits in a window.
@@ -467,6 +479,7 @@ void Tree::onFrame(double now)
     if (moving || !everyFrame_.empty())
         frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
     needsDisplay();
+    runAfterCommit();
 }
 
 Node *Tree::findId(const AnyValue &id) const
@@ -492,6 +505,8 @@ void Tree::paint(QPainter &painter, double scale) const
 
 QImage Tree::render(double scale) const
 {
+    if (size_.isEmpty() || scale <= 0)
+        return QImage();  // nothing to draw into
     QImage image(QSize(int(std::ceil(size_.width() * scale - 1e-9)), int(std::ceil(size_.height() * scale - 1e-9))),
                  QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -579,6 +594,14 @@ void PaintContext::paintChildren(const Node &node)
 void PaintContext::paintChild(const Node &child)
 {
     const QRectF f = child.frame();
+    if (!child.hasProp(Prop::appear) && !child.spec().changesPainterState()) {
+        // Nothing to restore but the position: saving the whole painter state for every node
+        // would cost more than the drawing of many of them.
+        painter.translate(f.topLeft());
+        child.spec().paint(child, *this);
+        painter.translate(-f.topLeft());
+        return;
+    }
     painter.save();
     painter.translate(f.topLeft());
     if (child.hasProp(Prop::appear)) {

@@ -80,6 +80,9 @@ public:
     void invalidate(Node &node);
     void reconcileChild(Node &parent, ReconcileContext &ctx, const Elements &children);
     uint64_t generation() const { return generation_; }
+    // Grows with every change of description or layout: a picture of a subtree drawn at one
+    // version, with nothing inside moving, is still right at the same version.
+    uint64_t contentVersion() const { return changes_ + layouts_; }
     void forgetNode(Node &node);
     // Runs `fn` once the current update (reconcile and layout) has finished.
     void afterCommit(std::function<void()> fn) { afterCommit_.push_back(std::move(fn)); }
@@ -93,6 +96,7 @@ public:
 
 private:
     void runAfterCommit();
+    static std::function<void(bool)> hoverLeaveOf(const Node &node);
     void updateHover(QPointF point);
     std::unique_ptr<Node> makeNode(Node *parent, const Element &element, ReconcileContext &ctx);
     void reconcile(Node &node, const Element &element, ReconcileContext &ctx, bool created);
@@ -104,6 +108,8 @@ private:
     void layout(const Transaction &transaction);
 
     uint64_t changes_ = 0;
+    uint64_t layouts_ = 0;
+    bool tearingDown_ = false;
     std::unique_ptr<Node> root_;
     QSizeF size_;
     uint64_t generation_ = 0;

@@ -185,3 +185,26 @@ TEST(FrameDriver, TicksOnTheApplicationClockAndStopsWhenNothingAsks)
     time.advance(1);
     EXPECT_EQ(frames.size(), 3u);
 }
+
+TEST(Animator, SpringByDurationAndBounce)
+{
+    EXPECT_EQ(Animation::springDuration(0.5, 0.15), Animation::spring(0.5, 0.85));
+    EXPECT_EQ(Animation::springDuration(0.5, 0), Animation::spring(0.5, 1));
+    EXPECT_GT(Animation::springDuration(0.5, -0.5).dampingFraction, 1);  // negative bounce: overdamped
+}
+
+TEST(Animator, LoopPhasedByTheClockContinuesWhenSetAgain)
+{
+    const Animation loop = Animation::easeInOut(2).repeatForever(true).phasedFrom(1.0);
+    Animator a(2);
+    a.set(30, loop, 10.0);
+    // Runs are counted from t = 1: at t = 10 the loop is 4.5 periods in, coming back down.
+    const double at10 = a.value(10.0);
+    EXPECT_NEAR(at10, 2 + 28 * kit::TimingCurve::of(Animation::Kind::easeInOut).valueAt(0.5), 1e-6);
+    const double at11 = a.value(11.0);
+    a.set(30, loop, 10.5);  // added again, as every update does
+    EXPECT_NEAR(a.value(11.0), at11, 1e-9);
+    Animator b(2);
+    b.set(30, loop, 13.0);  // started later, same phase
+    EXPECT_NEAR(b.value(14.0), a.value(14.0), 1e-9);
+}

@@ -74,3 +74,46 @@ TEST(TextFormat, ShortTimeHasNoDatePart)
     EXPECT_EQ(shortTime(when, QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("09:41"));
     EXPECT_FALSE(shortTime(when, QLocale(QLocale::German, QLocale::Germany)).contains(QStringLiteral("2025")));
 }
+
+TEST(Keyframes, BounceSqueezesAndSettlesBack)
+{
+    vesk::VirtualTime time;
+    vesk::Observed<int> taps{0};
+    Tree tree(QSizeF(40, 40));
+    tree.setRoot(Observe([&](const Env &) { return Symbol(QStringLiteral("play.fill"), 20).bounce(taps.get(), true); }));
+    auto scale = [&] {
+        const Node *keyframes = tree.root()->children().front().get();
+        return keyframes->children().front()->value(Prop::scaleX, -1);
+    };
+    EXPECT_EQ(scale(), 1);
+    taps = 1;
+    time.flush();
+    time.advance(0.1);
+    EXPECT_LT(scale(), 0.9);
+    time.advance(1);
+    EXPECT_EQ(scale(), 1);
+    EXPECT_FALSE(tree.isAnimating());
+}
+
+TEST(Keyframes, EveryFrameTimelineFollowsTheClockWhileShown)
+{
+    vesk::VirtualTime time;
+    vesk::Observed<bool> shown{true};
+    std::vector<double> seen;
+    Tree tree(QSizeF(40, 40));
+    tree.setRoot(Observe([&](const Env &) {
+        return If(shown.get(), Timeline(0, [&](double wall) {
+            seen.push_back(wall);
+            return Empty();
+        }));
+    }));
+    time.advance(0.5);
+    EXPECT_GE(seen.size(), 29u);
+    EXPECT_NEAR(seen.back() - seen.front(), 0.5, 0.02);
+    shown = false;
+    time.flush();
+    const size_t count = seen.size();
+    time.advance(0.5);
+    EXPECT_EQ(seen.size(), count);
+    EXPECT_EQ(time.queue().pendingCount(), 0u);
+}

@@ -163,3 +163,10 @@ TEST_F(Painting, DumpListsKindFrameAndDetails)
     EXPECT_TRUE(lines[4].contains(QStringLiteral("Shape (0,0 20x10) capsule")));
     EXPECT_EQ(tree.dump(), dump);
 }
+
+TEST_F(Painting, EmptyTreeRendersNoImage)
+{
+    tree.setSize({0, 10});
+    tree.setRoot(Fill(Color::white()));
+    EXPECT_TRUE(tree.render(2).isNull());
+}

@@ -249,3 +249,21 @@ TEST_F(Transactions, RenderingMidAnimationIsDeterministic)
     EXPECT_EQ(a.size(), QSize(400, 100));
     EXPECT_TRUE(first.contains(QStringLiteral("id=bar")));
 }
+
+TEST_F(Transactions, FramesOfAClockDrivenViewLeaveOtherMotionAlone)
+{
+    tree.setRoot(HStack({}, view(BarView{&model, &evaluations}), Timeline(0, [](double) { return Empty(); })));
+    withAnimation(Animation::linear(1), [&] { model.width = 120; });
+    time.flush();
+    time.advance(0.5);
+    EXPECT_NEAR(barWidth(), 70, 1);
+    time.advance(0.6);
+    EXPECT_EQ(barWidth(), 120);
+}
+
+TEST_F(Reconcile, DumpNamesViewTypes)
+{
+    tree.setRoot(view(BarView{&model, &evaluations}));
+    EXPECT_TRUE(tree.dump().startsWith(QStringLiteral("View (90,20 20x10)")));
+    EXPECT_TRUE(tree.dump().contains(QStringLiteral("BarView")));
+}

@@ -146,8 +146,12 @@ int main(int argc, char **argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    // Our options are read before Qt sees them: Qt would take some (--style) for its own.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
     if (args.size() < 2)
         return usage("what to render?");
     if (args[1] == QLatin1String("shape"))

@@ -1,0 +1,234 @@
+#include "Kit/Effects.h"
+#include "Kit/Kit.h"
+
+#include "Platform/Observed.h"
+#include "Platform/sim/VirtualTime.h"
+
+#include <gtest/gtest.h>
+
+using namespace kit;
+
+namespace {
+
+class Effects : public ::testing::Test {
+protected:
+    QImage render(Element root, QSizeF size = {60, 40}, double scale = 1)
+    {
+        tree.setSize(size);
+        tree.setRoot(std::move(root));
+        return tree.render(scale);
+    }
+    vesk::VirtualTime time;
+    Tree tree;
+};
+
+Element square(double x, double size = 20) { return Fill(Color::white()).frame(size, size).offset(x, 0); }
+
+}  // namespace
+
+TEST_F(Effects, GroupOpacityShowsNoBrighterOverlap)
+{
+    // Two white squares overlapping in the middle, faded together.
+    const QImage image = render(ZStack({}, square(-6), square(6)).opacity(0.5));
+    const int alone = qAlpha(image.pixel(30 - 14, 20));
+    const int overlap = qAlpha(image.pixel(30, 20));
+    EXPECT_NEAR(alone, 128, 1);
+    EXPECT_EQ(overlap, alone);
+    // Faded one by one, the overlap would be brighter: the check above can tell.
+    const QImage each = render(ZStack({}, square(-6).opacity(0.5), square(6).opacity(0.5)));
+    EXPECT_GT(qAlpha(each.pixel(30, 20)), qAlpha(each.pixel(30 - 14, 20)) + 30);
+}
+
+TEST_F(Effects, BlurOfRadiusZeroChangesNoPixel)
+{
+    const Element content = ZStack({}, Fill(Circle(), Color::rgb(1, 0.5, 0)).frame(30, 30),
+                                   Text(QStringLiteral("Ab"), Font::system(13), Color::white()));
+    const QImage plain = render(content, {60, 40}, 2);
+    EXPECT_EQ(render(content.blur(0), {60, 40}, 2), plain);
+    const QImage blurred = render(content.blur(4), {60, 40}, 2);
+    EXPECT_NE(blurred, plain);
+    // Blur spreads ink beyond the circle's edge and softens its centre line.
+    EXPECT_EQ(qAlpha(plain.pixel(60, 6)), 0);
+    EXPECT_GT(qAlpha(blurred.pixel(60, 6)), 0);
+}
+
+TEST_F(Effects, GaussianBlurKeepsTheTotalAndSpreadsLikeAGaussian)
+{
+    QImage image(101, 1, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    image.setPixel(50, 0, qRgba(255, 255, 255, 255));
+    QImage wide(101, 101, QImage::Format_ARGB32_Premultiplied);
+    wide.fill(Qt::transparent);
+    for (int y = 0; y < 101; ++y)
+        wide.setPixel(50, y, qRgba(255, 255, 255, 255));  // a vertical line: blur along x only matters
+    gaussianBlur(wide, 6);
+    double total = 0, variance = 0;
+    for (int x = 0; x < 101; ++x) {
+        const double a = qAlpha(wide.pixel(x, 50));
+        total += a;
+        variance += a * (x - 50) * (x - 50);
+    }
+    EXPECT_NEAR(total, 255, 255 * 0.05);
+    EXPECT_NEAR(std::sqrt(variance / total), 6, 0.6);
+}
+
+TEST_F(Effects, ShadowFallsOffsetBelowTheContent)
+{
+    const QImage image = render(Fill(Color::white()).frame(20, 10).shadow(Color::black(0.5), 2, 0, 8), {60, 40});
+    EXPECT_EQ(qRed(image.pixel(30, 20)), 255);          // content on top
+    EXPECT_GT(qAlpha(image.pixel(30, 31)), 60);         // the shadow below
+    EXPECT_EQ(qRed(image.pixel(30, 31)), 0);            // in black
+    EXPECT_EQ(qAlpha(image.pixel(30, 8)), 0);           // nothing above
+}
+
+TEST_F(Effects, MaskFromTheSourceOverUnionOfTwoGradients)
+{
+    // One gradient fades out towards the middle from the left, the other from the right; their
+    // union keeps both ends and drops the middle, like a fade at both edges.
+    const LinearGradient left{{{Color::white(1), 0}, {Color::white(0), 0.5}}, UnitPoint::leading(), UnitPoint::trailing()};
+    const LinearGradient right{{{Color::white(0), 0.5}, {Color::white(1), 1}}, UnitPoint::leading(), UnitPoint::trailing()};
+    const QImage image = render(Fill(Color::rgb(1, 0, 0)).mask(ZStack({}, Fill(Rectangle(), left), Fill(Rectangle(), right))),
+                                {100, 10});
+    EXPECT_GT(qAlpha(image.pixel(1, 5)), 240);
+    EXPECT_GT(qAlpha(image.pixel(98, 5)), 240);
+    EXPECT_LT(qAlpha(image.pixel(50, 5)), 10);
+    EXPECT_NEAR(qAlpha(image.pixel(25, 5)), 128, 10);
+    EXPECT_NEAR(qAlpha(image.pixel(75, 5)), 128, 10);
+    EXPECT_EQ(qGreen(image.pixel(1, 5)), 0);
+    EXPECT_EQ(qRed(image.pixel(1, 5)), qAlpha(image.pixel(1, 5)));  // the content's colour, premultiplied
+}
+
+TEST_F(Effects, ScaleAboutAnAnchor)
+{
+    const QImage image = render(Fill(Color::white()).frame(20, 20).scaleEffect(0.5, UnitPoint::topLeading()), {20, 20});
+    EXPECT_EQ(qAlpha(image.pixel(2, 2)), 255);
+    EXPECT_EQ(qAlpha(image.pixel(15, 15)), 0);
+    const QImage centred = render(Fill(Color::white()).frame(20, 20).scaleEffect(0.5), {20, 20});
+    EXPECT_EQ(qAlpha(centred.pixel(2, 2)), 0);
+    EXPECT_EQ(qAlpha(centred.pixel(10, 10)), 255);
+}
+
+TEST_F(Effects, RotationAboutYNarrowsAndVanishesEdgeOn)
+{
+    const QImage flat = render(Fill(Color::white()).frame(40, 20), {60, 40});
+    const QImage turned = render(Fill(Color::white()).frame(40, 20).rotation3D(60), {60, 40});
+    EXPECT_EQ(qAlpha(flat.pixel(12, 20)), 255);
+    EXPECT_EQ(qAlpha(turned.pixel(12, 20)), 0);  // cos 60° halves the width about the centre
+    EXPECT_EQ(qAlpha(turned.pixel(30, 20)), 255);
+    // Perspective: the near edge is taller than the far one.
+    int nearHeight = 0, farHeight = 0;
+    for (int y = 0; y < 40; ++y) {
+        nearHeight += qAlpha(turned.pixel(21, y)) > 128;
+        farHeight += qAlpha(turned.pixel(38, y)) > 128;
+    }
+    EXPECT_NE(nearHeight, farHeight);
+    const QImage edgeOn = render(Fill(Color::white()).frame(40, 20).rotation3D(90), {60, 40});
+    EXPECT_EQ(edgeOn, render(Empty(), {60, 40}));
+}
+
+TEST_F(Effects, AlphaThresholdMergesBlurredShapes)
+{
+    // Two circles a little apart: blurred and thresholded at half coverage they join.
+    const Element blobs = ZStack({}, Fill(Circle(), Color::black()).frame(16, 16).offset(-9, 0),
+                                 Fill(Circle(), Color::black()).frame(16, 16).offset(9, 0));
+    const QImage apart = render(blobs, {60, 30});
+    EXPECT_EQ(qAlpha(apart.pixel(30, 15)), 0);
+    const QImage merged = render(blobs.blur(4).alphaThreshold(0.5, 1, Color::black()), {60, 30});
+    EXPECT_EQ(qAlpha(merged.pixel(30, 15)), 255);
+    // Every pixel is either solid or empty.
+    for (int y = 0; y < merged.height(); ++y)
+        for (int x = 0; x < merged.width(); ++x)
+            EXPECT_TRUE(qAlpha(merged.pixel(x, y)) == 0 || qAlpha(merged.pixel(x, y)) == 255);
+}
+
+TEST_F(Effects, GlassFallsBackToThePlainFill)
+{
+    bool glassSeen = true;
+    const QImage image = render(ZStack({}, Glass(Capsule(), Color::black(0.8)),
+                                       Observe([&](const Env &env) {
+                                           glassSeen = env[env::glassUsed];
+                                           return Empty();
+                                       })),
+                                {60, 20});
+    EXPECT_NEAR(qAlpha(image.pixel(30, 10)), 204, 1);
+    EXPECT_FALSE(glassSeen);
+}
+
+TEST_F(Effects, BlurAndOpacityOfOneLayerMoveOnTheirOwnCurves)
+{
+    vesk::Observed<bool> visible{true};
+    tree.setSize({60, 40});
+    tree.setRoot(Observe([&](const Env &) {
+        const bool v = visible.get();
+        return Fill(Color::white()).frame(20, 20).blur(v ? 0 : 12).animated(Animation::linear(1)).opacity(v ? 1 : 0).animated(Animation::linear(0.2));
+    }));
+    visible = false;
+    time.flush();
+    time.advance(0.1);
+    const Node *opacity = tree.root()->children().front().get();
+    const Node *blur = opacity->children().front().get();
+    ASSERT_STREQ(blur->spec().kind(), "Blur");
+    EXPECT_NEAR(opacity->value(Prop::opacity, -1), 0.5, 0.01);
+    EXPECT_NEAR(blur->value(Prop::blur, -1), 1.2, 0.01);
+    EXPECT_TRUE(tree.dump().contains(QStringLiteral("blur=1.2")));
+}
+
+TEST_F(Effects, ALayerShownWithADelayWaitsBlurredThenSharpens)
+{
+    // The island layer pattern: blur and opacity on their own curves, the delay only on showing.
+    vesk::Observed<bool> visible{false};
+    tree.setSize({60, 40});
+    tree.setRoot(Observe([&](const Env &) {
+        const bool v = visible.get();
+        return Fill(Color::white())
+            .frame(20, 20)
+            .blur(v ? 0 : 12)
+            .animated(v ? Animation::spring(0.22, 1.0).delayed(0.2) : Animation::easeOut(0.1).delayed(0.04))
+            .opacity(v ? 1 : 0)
+            .animated(v ? Animation::spring(0.2, 1.0).delayed(0.2) : Animation::easeIn(0.2).delayed(0.04))
+            .allowsHitTesting(v);
+    }));
+    const Node *opacity = tree.root()->children().front()->children().front().get();
+    const Node *blur = opacity->children().front().get();
+    ASSERT_STREQ(opacity->spec().kind(), "Opacity");
+    visible = true;
+    time.flush();
+    time.advance(0.19);
+    EXPECT_EQ(opacity->value(Prop::opacity, -1), 0);
+    EXPECT_EQ(blur->value(Prop::blur, -1), 12);
+    time.advance(0.1);
+    EXPECT_GT(opacity->value(Prop::opacity, -1), 0.3);
+    EXPECT_LT(blur->value(Prop::blur, -1), 8);
+    time.advance(1);
+    EXPECT_EQ(opacity->value(Prop::opacity, -1), 1);
+    EXPECT_TRUE(tree.hitsSomething({30, 20}));
+
+    // Hiding never waits beyond the curves' own short delay, and takes no hits at once.
+    visible = false;
+    time.flush();
+    EXPECT_FALSE(tree.hitsSomething({30, 20}));
+    time.advance(0.3);
+    EXPECT_EQ(opacity->value(Prop::opacity, -1), 0);
+    EXPECT_EQ(qAlpha(tree.render(1).pixel(30, 20)), 0);
+}
+
+TEST_F(Effects, ShadowFollowsItsContentWhenItChangesOrMoves)
+{
+    vesk::Observed<double> width{10};
+    tree.setSize({80, 40});
+    tree.setRoot(Observe([&](const Env &) {
+        return Fill(Color::white()).frame(width.get(), 10).shadow(Color::black(0.6), 1, 0, 10);
+    }));
+    EXPECT_EQ(qAlpha(tree.render(1).pixel(40 + 12, 30)), 0);
+    tree.render(1);  // drawn twice: the second time from the kept picture
+    EXPECT_EQ(qAlpha(tree.render(1).pixel(40 + 12, 30)), 0);
+    width = 40;
+    time.flush();
+    EXPECT_GT(qAlpha(tree.render(1).pixel(40 + 12, 30)), 60);
+    withAnimation(Animation::linear(1), [&] { width = 10; });
+    time.flush();
+    time.advance(0.5);  // 25 wide half way: the shadow reaches x = 52 no more
+    const QImage mid = tree.render(1);
+    EXPECT_GT(qAlpha(mid.pixel(40 + 10, 30)), 60);
+    EXPECT_EQ(qAlpha(mid.pixel(40 + 16, 30)), 0);
+}
