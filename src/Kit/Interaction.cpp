@@ -1,7 +1,7 @@
 // Hit testing and pointer handling: which node is under the pointer, and who hears about it.
 #include "Kit/Interaction.h"
 
-#include "Kit/EffectSpecs.h"
+#include "Kit/EffectNodes.h"
 #include "Kit/Layout.h"
 #include "Kit/Modifiers.h"
 #include "Kit/Primitives.h"

@@ -1,4 +1,4 @@
-#include "Kit/EffectSpecs.h"
+#include "Kit/EffectNodes.h"
 
 #include "Kit/Effects.h"
 #include "Kit/Layout.h"
