@@ -7,8 +7,13 @@
 #include "Platform/UserDefaults.h"
 #include "TestSupport.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +115,39 @@ TEST_F(NotchWindowIntegrationTest, SnapshotWithBackgroundComposesTheIslandOverTh
     EXPECT_EQ(withoutBackground.pixelColor(10, 200).alpha(), 0);
     EXPECT_EQ(withBackground.pixelColor(380, 2), QColor(Qt::black));
     EXPECT_EQ(withBackground.pixelColor(10, h + 40), green) << "the desktop under the panel";
+}
+
+TEST_F(NotchWindowIntegrationTest, RightClickOpensTheIslandsMenuAboveIt)
+{
+    // A fresh motion over the island, so the server hands the next click to the panel.
+    ASSERT_TRUE(xdotool({"mousemove", QString::number(centre), "6"}));
+    ASSERT_TRUE(xdotool({"mousemove_relative", "--", "0", "-1"}));
+    ASSERT_TRUE(waitFor([&] { return !controller->panel().ignoresMouseEvents(); }));
+    ASSERT_TRUE(xdotool({"click", "3"}));
+    QWidget *popup = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        popup = QApplication::activePopupWidget();
+        return popup && probe.isViewable(Window(popup->winId()));
+    }));
+    QStringList titles;
+    for (QAction *action : popup->actions())
+        titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    EXPECT_EQ(titles, QStringList({QStringLiteral("Settings\u2026"), QStringLiteral("-"), QStringLiteral("Quit Vesk")}));
+    EXPECT_FALSE(model->isOpen.peek()) << "a right click does not open the island";
+
+    // The island raises itself over windows that map above it, but not over its own menu: the
+    // menu must still be above the panel once the panel has seen it map (many event turns later).
+    const Window menu = Window(popup->winId());
+    auto menuAbovePanel = [&] {
+        const std::vector<Window> order = probe.stacking();
+        const auto p = std::find(order.begin(), order.end(), panel);
+        const auto m = std::find(order.begin(), order.end(), menu);
+        return p != order.end() && m != order.end() && m > p;
+    };
+    int turnsAbove = 0;
+    EXPECT_TRUE(waitFor([&] { return (turnsAbove = menuAbovePanel() ? turnsAbove + 1 : 0) >= 30; }, 3000))
+        << "the island covered its own menu";
+    popup->close();
 }
 
 }  // namespace
