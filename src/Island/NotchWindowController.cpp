@@ -167,8 +167,8 @@ void NotchWindowController::routeToView(const PanelPointerEvent &e)
     case PanelPointerEvent::Kind::release: event = kit::PointerEvent::release(local, qtButton(e.button)); break;
     case PanelPointerEvent::Kind::leave: event = kit::PointerEvent::leave(); break;
     }
-    if (e.kind != PanelPointerEvent::Kind::leave && event.button == Qt::NoButton
-        && e.kind != PanelPointerEvent::Kind::move)
+    const bool button = e.kind == PanelPointerEvent::Kind::press || e.kind == PanelPointerEvent::Kind::release;
+    if (button && event.button == Qt::NoButton)
         return;  // a button the view knows nothing of
     event.globalPosition = panel_->frame().topLeft() + local;
     tree_.handlePointer(event);
