@@ -2,7 +2,6 @@
 
 #include "Platform/Clock.h"
 
-#include <QPainter>
 
 namespace vesk {
 
@@ -39,21 +38,6 @@ void NotchPanel::setFrame(const QRectF &frame, double scale, std::optional<QPoin
 
 void NotchPanel::setContent(const QImage &image)
 {
-    window_->setContent(image);
-}
-
-void NotchPanel::drawIslandShape(const QSizeF &size, const IslandShape &outline)
-{
-    QImage image(qRound(width * scale_), qRound(height * scale_), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    if (size.width() > 0 && size.height() > 0) {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(scale_, scale_);
-        // The outline's flared top corners take topRadius on each side of the island.
-        const double outer = size.width() + 2 * outline.topRadius;
-        painter.fillPath(outline.path(QRectF((width - outer) / 2, 0, outer, size.height())), Qt::black);
-    }
     window_->setContent(image);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Island/IslandShape.h"
 #include "Platform/MainQueue.h"
 #include "Platform/PanelWindow.h"
 
@@ -40,9 +39,6 @@ public:
 
     // What the island view drew, at the panel's pixel size (760 x 300 times the scale).
     void setContent(const QImage &image);
-    // Draws the island as a plain black `outline` of `size` points (plus its flared top corners),
-    // hanging from the panel's top centre. Stands in for the island view.
-    void drawIslandShape(const QSizeF &size, const IslandShape &outline);
 
     // Orders the panel front and fades it in from transparent over 0.35 s.
     void fadeIn();

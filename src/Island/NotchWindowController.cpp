@@ -1,8 +1,14 @@
 #include "Island/NotchWindowController.h"
 
 #include "App/NotchViewModel.h"
+#include "Diagnostics/LayerDump.h"
+#include "Island/Cursor.h"
+#include "Island/NotchView.h"
 #include "Island/NotchViewModelBinding.h"
+#include "Kit/Kit.h"
 
+#include <QApplication>
+#include <QMenu>
 #include <QProcessEnvironment>
 
 namespace vesk {
@@ -11,6 +17,35 @@ namespace {
 std::unique_ptr<NotchViewModelBinding> makeBinding(NotchViewModel &model)
 {
     return std::make_unique<NotchViewModelBinding>(model);
+}
+
+Qt::MouseButton qtButton(int button)
+{
+    switch (button) {
+    case 1: return Qt::LeftButton;
+    case 2: return Qt::MiddleButton;
+    case 3: return Qt::RightButton;
+    default: return Qt::NoButton;
+    }
+}
+
+// A menu of the island at a desktop position; it deletes itself once dismissed.
+void popUpMenu(const std::vector<kit::MenuItem> &items, QPointF at)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;  // no widgets, no menu
+    auto *menu = new QMenu;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const kit::MenuItem &item : items) {
+        if (item.isDivider) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction *action = menu->addAction(item.title);
+        if (item.action)
+            QObject::connect(action, &QAction::triggered, menu, item.action);
+    }
+    menu->popup(at.toPoint());
 }
 }  // namespace
 
@@ -46,7 +81,8 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> own
                                              uint32_t display, IslandStyle style, Services services, bool hidden)
     : owner_(std::move(owner)), binding_(std::move(binding)), model_(binding_ ? *binding_ : *model), display_(display),
       style_(style), services_(std::move(services)),
-      panel_(std::make_shared<NotchPanel>(services_.makeWindow())), input_(model_),
+      panel_(std::make_shared<NotchPanel>(services_.makeWindow())),
+      tree_(QSizeF(NotchPanel::width, NotchPanel::height)), input_(model_),
       scrollPhases_([this](const IslandScrollEvent &event) { input_.scrolled(event); }), hidden_(hidden)
 {
     input_.setIgnoresMouseEvents = [this](bool ignores) { panel_->setIgnoresMouseEvents(ignores); };
@@ -59,8 +95,17 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> own
         input_.performHaptic = [performer](HapticPattern pattern) { Haptics::shared().perform(pattern, performer); };
     }
 
+    // The panel follows the pointer shape the island's controls ask for.
+    panel_->window().setCursor(Cursor::current());
+    viewConnections_.push_back(
+        Cursor::changed().connect([this](Qt::CursorShape shape) { panel_->window().setCursor(shape); }));
+    viewConnections_.push_back(tree_.needsDisplay.connect([this] { needsPaint(); }));
+    viewConnections_.push_back(tree_.contextMenuRequested.connect(
+        [this](const std::vector<kit::MenuItem> &items, QPointF at) { showMenu(items, at); }));
+
     reposition();
-    drawIsland();
+    kit::withoutAnimation([this] { tree_.setRoot(rootView()); });
+    paint();  // the first frame is there before the panel first shows
     if (!hidden_)
         appear_ = mainQueue().after(0, [this] { panel_->fadeIn(); });
     trackIslandSize();
@@ -80,8 +125,10 @@ void NotchWindowController::installMonitors()
     monitors_.push_back(monitor_->activity.connect([this](const PointerActivity &a) { onActivity(a); }));
 
     // Presses and scrolling that the panel itself receives (only over the island: elsewhere they
-    // pass through it).
+    // pass through it). Hover, presses and scrolling of the island itself are decided here; the
+    // island view gets the pointer for its controls' hover and clicks and its context menu.
     monitors_.push_back(panel_->window().pointer.connect([this](const PanelPointerEvent &e) {
+        routeToView(e);
         switch (e.kind) {
         case PanelPointerEvent::Kind::press:
             if (e.button == 1)
@@ -110,6 +157,72 @@ void NotchWindowController::onActivity(const PointerActivity &activity)
         input_.leftReleased();
 }
 
+void NotchWindowController::routeToView(const PanelPointerEvent &e)
+{
+    const QPointF local = e.position / panel_->scale();
+    kit::PointerEvent event;
+    switch (e.kind) {
+    case PanelPointerEvent::Kind::move: event = kit::PointerEvent::move(local); break;
+    case PanelPointerEvent::Kind::press: event = kit::PointerEvent::press(local, qtButton(e.button)); break;
+    case PanelPointerEvent::Kind::release: event = kit::PointerEvent::release(local, qtButton(e.button)); break;
+    case PanelPointerEvent::Kind::leave: event = kit::PointerEvent::leave(); break;
+    }
+    const bool button = e.kind == PanelPointerEvent::Kind::press || e.kind == PanelPointerEvent::Kind::release;
+    if (button && event.button == Qt::NoButton)
+        return;  // a button the view knows nothing of
+    event.globalPosition = panel_->frame().topLeft() + local;
+    tree_.handlePointer(event);
+}
+
+void NotchWindowController::showMenu(const std::vector<kit::MenuItem> &items, QPointF at)
+{
+    if (services_.showMenu)
+        services_.showMenu(items, at);
+    else
+        popUpMenu(items, at);
+}
+
+kit::Element NotchWindowController::rootView() const
+{
+    if (owner_)
+        return kit::view(NotchView{owner_.get()});
+    const QSizeF size = model_.size();
+    const IslandShape outline = model_.outline();
+    return kit::Fill(outline, kit::Color::black())
+        .frame(size.width() + 2 * outline.topRadius, size.height())
+        .maxFrame(kit::Alignment::top());
+}
+
+void NotchWindowController::needsPaint()
+{
+    // Changes and animation frames may each ask within one turn; the panel is painted once.
+    if (paint_.isPending())
+        return;
+    paint_ = mainQueue().after(0, [this] { paint(); });
+}
+
+void NotchWindowController::paint()
+{
+    paint_.cancel();
+    panel_->setContent(tree_.render(panel_->scale()));
+    ++paintCount_;
+}
+
+WindowSnapshot::Window NotchWindowController::snapshotWindow() const
+{
+    return {&tree_, panel_->isVisible(), panel_->frame().toRect(), panel_->scale()};
+}
+
+void NotchWindowController::writeSnapshot(const std::string &path, bool withBackground) const
+{
+    WindowSnapshot::write(snapshotWindow(), path, withBackground);
+}
+
+void NotchWindowController::writeLayerTree(const std::string &path) const
+{
+    LayerDump::write(&tree_, path);
+}
+
 QPointF NotchWindowController::toPoints(QPointF pixel) const
 {
     if (!screen_ || screen_->scale <= 0)
@@ -132,13 +245,7 @@ void NotchWindowController::reposition()
                          found->pixelFrame.top());
     panel_->setFrame(frame, found->scale, pixels);
     panel_->setHitArea(input_.islandRect());
-    drawIsland();
-}
-
-void NotchWindowController::drawIsland()
-{
-    const QSizeF size = model_.size();
-    panel_->drawIslandShape(size, model_.outline());
+    needsPaint();  // the display's scale may have changed
 }
 
 void NotchWindowController::trackIslandSize()
@@ -155,7 +262,8 @@ void NotchWindowController::sizeChanged()
     if (isClosed_)
         return;
     panel_->setHitArea(input_.islandRect());
-    drawIsland();
+    if (!owner_)
+        tree_.setRoot(rootView());  // the island view follows its model by itself
     input_.pointerMoved(false);  // pass-through and hover follow the new shape
     updateKeyStatus();
     trackIslandSize();

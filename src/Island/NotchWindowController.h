@@ -1,9 +1,11 @@
 #pragma once
 
 #include "App/IslandLayout.h"
+#include "Diagnostics/WindowSnapshot.h"
 #include "Island/IslandInput.h"
 #include "Island/NotchPanel.h"
 #include "Island/NotchWindowModel.h"
+#include "Kit/Tree.h"
 #include "Platform/Observed.h"
 #include "Platform/PointerMonitor.h"
 #include "Platform/Screens.h"
@@ -12,12 +14,16 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace vesk {
 
-// Carries one island on its display: places the panel at the display's top centre, fades it in
-// and out, feeds pointer, press and scroll input to the input rules, re-runs the hit test whenever
-// the island changes size or state, and gives the panel the keyboard while the tour runs in it.
+// Carries one island on its display: places the panel at the display's top centre, hosts the
+// island view in a Kit tree and paints the panel whenever the tree has a new frame (and only then:
+// an island at rest paints nothing and wakes nothing), fades it in and out, feeds pointer, press
+// and scroll input to the input rules, re-runs the hit test whenever the island changes size or
+// state, and gives the panel the keyboard while the tour runs in it.
 //
 // Main thread only.
 class NotchWindowController final : public IslandWindow {
@@ -31,7 +37,10 @@ public:
         std::function<void(HapticPattern)> performHaptic;
         // Sends the next (true) or previous track command; empty until playback commands exist.
         std::function<void(bool next)> sendSkipCommand;
-        static Services desktop() { return {nullptr, makePanelWindow, makePointerMonitor, {}, {}}; }
+        // Pops up a context menu the island view asked for at a desktop position in points; a
+        // Qt menu when empty.
+        std::function<void(const std::vector<kit::MenuItem> &, QPointF)> showMenu;
+        static Services desktop() { return {nullptr, makePanelWindow, makePointerMonitor, {}, {}, {}}; }
     };
 
     // Builds the island window of `model` on display `display` and shows it on the next turn of the
@@ -68,6 +77,19 @@ public:
     NotchPanel &panel() { return *panel_; }
     IslandInput &input() { return input_; }
 
+    // The island view's node tree at the panel's 760 x 300 points. A model given only through the
+    // window's interface has no island view: its tree holds the plain black outline at the
+    // model's size.
+    const kit::Tree &tree() const { return tree_; }
+    // Times the panel's pixels were painted from the tree.
+    uint64_t paintCount() const { return paintCount_; }
+
+    // What a snapshot of this island's window needs: its tree, visibility, frame and scale.
+    WindowSnapshot::Window snapshotWindow() const;
+    void writeSnapshot(const std::string &path, bool withBackground) const;
+    // Writes the island's node tree as layer-dump text; a failed write is ignored.
+    void writeLayerTree(const std::string &path) const;
+
 private:
     NotchWindowController(std::shared_ptr<NotchViewModel> owner, std::unique_ptr<NotchWindowModel> binding,
                           NotchWindowModel *model, uint32_t display, IslandStyle style, Services services,
@@ -75,7 +97,11 @@ private:
     void trackIslandSize();
     void sizeChanged();
     void updateKeyStatus();
-    void drawIsland();
+    kit::Element rootView() const;
+    void needsPaint();
+    void paint();
+    void routeToView(const PanelPointerEvent &event);
+    void showMenu(const std::vector<kit::MenuItem> &items, QPointF at);
     void installMonitors();
     void onActivity(const PointerActivity &activity);
     QPointF toPoints(QPointF pixel) const;
@@ -88,6 +114,10 @@ private:
     Services services_;
     std::shared_ptr<NotchPanel> panel_;  // shared: a closing panel finishes its fade on its own
     std::optional<Screen> screen_;
+    kit::Tree tree_;
+    WorkItem paint_;
+    uint64_t paintCount_ = 0;
+    std::vector<Connection> viewConnections_;
     IslandInput input_;
     ScrollPhaseSynthesizer scrollPhases_;
     std::unique_ptr<PointerMonitor> monitor_;

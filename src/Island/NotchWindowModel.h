@@ -18,8 +18,8 @@ public:
     virtual void readTrackedFields() const = 0;
     // The onboarding tour runs in this island.
     virtual bool isOnboarding() const = 0;
-    // The island's outline for its current state, for the plain shape drawn until the island
-    // view exists.
+    // The island's outline for its current state; a window whose model has no island view draws
+    // this plain shape in black.
     virtual IslandShape outline() const = 0;
 };
 

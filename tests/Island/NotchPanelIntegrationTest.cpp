@@ -1,6 +1,7 @@
 // The island's panel on a real X server with an EWMH window manager (jwm) and a compositor
 // (xcompmgr): what the window manager and the screen see of it.
 #include "Island/NotchPanel.h"
+#include "IslandImageSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ protected:
     void showClosedIsland()
     {
         panel->setFrame(QRectF(1440 - 380, 0, 760, 300));
-        panel->drawIslandShape(QSizeF(200, 32), vesk::IslandShape{6, 0, 10});
+        panel->setContent(vesk::test::islandImage(QSizeF(200, 32), vesk::IslandShape{6, 0, 10}));
         panel->setHitArea(QRectF(1440 - 102, -10, 204, 44));
         panel->fadeIn();
         ASSERT_TRUE(waitFor([&] { return probe.isViewable(window) && !panel->isFading(); }));

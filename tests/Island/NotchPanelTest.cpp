@@ -84,17 +84,4 @@ TEST_F(NotchPanelTest, PlacesItsFixedSizeFrameAndHitAreaInDevicePixels)
     EXPECT_TRUE(sim->shapeRegion().isEmpty());
 }
 
-TEST_F(NotchPanelTest, DrawsTheIslandBlackAtTheTopCentreAndNothingElse)
-{
-    panel->setFrame(QRectF(0, 0, 760, 300), 1.0);
-    panel->drawIslandShape(QSizeF(200, 32), vesk::IslandShape{6, 0, 10});
-    const QImage &image = sim->content();
-    ASSERT_EQ(image.size(), QSize(760, 300));
-    EXPECT_EQ(image.pixelColor(380, 16), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(281, 0), QColor(Qt::black)) << "square corner against the top edge";
-    EXPECT_EQ(qAlpha(image.pixel(281, 31)), 0) << "rounded bottom corner";
-    EXPECT_EQ(qAlpha(image.pixel(270, 16)), 0) << "beside the island";
-    EXPECT_EQ(qAlpha(image.pixel(380, 40)), 0) << "below the island";
-}
-
 }  // namespace

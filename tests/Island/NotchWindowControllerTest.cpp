@@ -57,6 +57,7 @@ TEST_F(NotchWindowControllerTest, PlacesItsPanelAtTheTopCentreOfItsOwnDisplay)
     // The second display starts at x = 1440 and runs at scale 2.
     EXPECT_EQ(controller->panel().frame(), QRectF(1440 + 960 - 380, 0, 760, 300));
     EXPECT_EQ(window->frame().size(), QSize(1520, 600));
+    EXPECT_EQ(window->content().size(), QSize(1520, 600)) << "drawn at the display's scale";
     ASSERT_EQ(model.notchUpdates.size(), 1u);
     EXPECT_EQ(model.notchUpdates[0], std::make_pair(QStringLiteral("HDMI-1"), true));
 

@@ -1,6 +1,7 @@
 // The global pointer monitor on a real X server: moves and clicks anywhere, and which of them
 // happen over the application's own windows.
 #include "Island/NotchPanel.h"
+#include "IslandImageSupport.h"
 #include "Platform/PointerMonitor.h"
 #include "TestSupport.h"
 
@@ -68,7 +69,7 @@ TEST_F(PointerMonitorIntegrationTest, TellsClicksOnOwnWindowsFromClicksElsewhere
     }));
     vesk::NotchPanel panel;
     panel.setFrame(QRectF(1060, 0, 760, 300));
-    panel.drawIslandShape(QSizeF(200, 32), vesk::IslandShape{6, 0, 10});
+    panel.setContent(vesk::test::islandImage(QSizeF(200, 32), vesk::IslandShape{6, 0, 10}));
     panel.setHitArea(QRectF(1338, -10, 204, 44));
     panel.setIgnoresMouseEvents(false);
     panel.fadeIn();

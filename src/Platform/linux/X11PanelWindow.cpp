@@ -100,6 +100,22 @@ std::set<Window> &panelWindows()
     return windows;
 }
 
+// Whether `window` says it belongs to this process (_NET_WM_PID).
+bool belongsToThisProcess(Display *display, Atom pidAtom, Window window)
+{
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data)
+            != Success
+        || !data)
+        return false;
+    const long pid = count == 1 && format == 32 ? *reinterpret_cast<long *>(data) : 0;
+    XFree(data);
+    return pid == getpid();
+}
+
 bool nameLooksLikeTouchpad(const char *name)
 {
     const QString lower = QString::fromUtf8(name).toLower();
@@ -417,6 +433,11 @@ void X11PanelWindow::handle(XEvent &e)
         const Window changed = e.type == MapNotify ? e.xmap.window : e.xconfigure.window;
         const bool coversPanel = e.type == MapNotify || panelWindows().count(e.xconfigure.above);
         if (!panelWindows().count(changed) && coversPanel) {
+            // The application's own pop-ups (the island's context menu, tooltips) open over the
+            // island and stay there until dismissed.
+            const bool popup = e.type == MapNotify ? e.xmap.override_redirect : e.xconfigure.override_redirect;
+            if (popup && belongsToThisProcess(display_, connection_.atom("_NET_WM_PID"), changed))
+                return;
             XRaiseWindow(display_, window_);
             XFlush(display_);
         }
