@@ -1,5 +1,7 @@
 #include "Platform/linux/EwmhWorkspace.h"
 
+#include "Platform/linux/XcbDisplay.h"
+
 #include <QObject>
 #include <QSocketNotifier>
 
@@ -69,19 +71,12 @@ struct EwmhWorkspace::X {
 
 EwmhWorkspace::EwmhWorkspace() : x_(std::make_unique<X>())
 {
-    if (!std::getenv("DISPLAY"))
+    const XcbDisplay display = connectXcbDisplay();
+    if (!display.connection)
         return;
-    int screenNumber = 0;
-    xcb_connection_t *c = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return;
-    }
+    xcb_connection_t *c = display.connection;
     x_->c = c;
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    x_->root = it.data->root;
+    x_->root = display.root;
 
     const std::pair<xcb_atom_t *, const char *> names[] = {
         {&x_->currentDesktop, "_NET_CURRENT_DESKTOP"}, {&x_->activeWindow, "_NET_ACTIVE_WINDOW"},

@@ -1,5 +1,7 @@
 #include "Platform/linux/XInput2Swipes.h"
 
+#include "Platform/linux/XcbDisplay.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QSocketNotifier>
@@ -61,14 +63,10 @@ struct XInput2Swipes::X {
 XInput2Swipes::XInput2Swipes() : x_(std::make_unique<X>())
 {
     x_->sleep = std::make_unique<SleepWatcher>(*this);
-    if (!std::getenv("DISPLAY"))
+    const XcbDisplay display = connectXcbDisplay();
+    if (!display.connection)
         return;
-    int screenNumber = 0;
-    xcb_connection_t *c = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return;
-    }
+    xcb_connection_t *c = display.connection;
     const xcb_query_extension_reply_t *ext = xcb_get_extension_data(c, &xcb_input_id);
     bool gestures = false;
     if (ext && ext->present) {
@@ -83,10 +81,7 @@ XInput2Swipes::XInput2Swipes() : x_(std::make_unique<X>())
     }
     x_->c = c;
     x_->opcode = ext->major_opcode;
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    x_->root = it.data->root;
+    x_->root = display.root;
     x_->context = std::make_unique<QObject>();
     x_->notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);
     QObject::connect(x_->notifier.get(), &QSocketNotifier::activated, x_->context.get(), [this] { readEvents(); });
