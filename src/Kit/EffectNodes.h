@@ -3,6 +3,8 @@
 #include "Kit/Element.h"
 #include "Kit/Node.h"
 
+#include <QTransform>
+
 namespace kit {
 
 // A modifier with an optional curve of its own for its animated properties.
@@ -16,6 +18,19 @@ public:
         return copy;
     }
     std::optional<std::optional<Animation>> own;
+};
+
+// A modifier that draws its content through `Derived::transform(node)`; points come back to the
+// content through the inverse (nowhere when the transform cannot be inverted).
+template <typename Derived>
+class TransformingSpec : public OwnCurveSpec<Derived> {
+public:
+    QPointF toChildCoordinates(const Node &node, QPointF p) const override
+    {
+        bool invertible = false;
+        const QTransform inverse = static_cast<const Derived &>(*this).transform(node).inverted(&invertible);
+        return invertible ? inverse.map(p) : QPointF(-1e9, -1e9);
+    }
 };
 
 class BlurSpec final : public OwnCurveSpec<BlurSpec> {
@@ -44,7 +59,7 @@ public:
     double radius, x, y;
 };
 
-class ScaleSpec final : public OwnCurveSpec<ScaleSpec> {
+class ScaleSpec final : public TransformingSpec<ScaleSpec> {
 public:
     ScaleSpec(Element child, double sx, double sy, UnitPoint anchor) : sx(sx), sy(sy), anchor(anchor)
     {
@@ -55,13 +70,12 @@ public:
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
-    QPointF toChildCoordinates(const Node &node, QPointF p) const override;
     QTransform transform(const Node &node) const;
     double sx, sy;
     UnitPoint anchor;
 };
 
-class Rotation3DSpec final : public OwnCurveSpec<Rotation3DSpec> {
+class Rotation3DSpec final : public TransformingSpec<Rotation3DSpec> {
 public:
     Rotation3DSpec(Element child, double degrees, UnitPoint anchor, double perspective)
         : degrees(degrees), anchor(anchor), perspective(perspective)
@@ -73,7 +87,6 @@ public:
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
-    QPointF toChildCoordinates(const Node &node, QPointF p) const override;
     QTransform transform(const Node &node) const;
     double degrees;
     UnitPoint anchor;

@@ -164,20 +164,6 @@ QPointF OffsetSpec::toChildCoordinates(const Node &node, QPointF p) const
 
 bool OpacitySpec::allowsHits(const Node &node) const { return node.value(Prop::opacity, 1) > 0.001; }
 
-QPointF ScaleSpec::toChildCoordinates(const Node &node, QPointF p) const
-{
-    bool invertible = false;
-    const QTransform inverse = transform(node).inverted(&invertible);
-    return invertible ? inverse.map(p) : QPointF(-1e9, -1e9);
-}
-
-QPointF Rotation3DSpec::toChildCoordinates(const Node &node, QPointF p) const
-{
-    bool invertible = false;
-    const QTransform inverse = transform(node).inverted(&invertible);
-    return invertible ? inverse.map(p) : QPointF(-1e9, -1e9);
-}
-
 bool ShapeSpec::containsPoint(const Node &node, QPointF local) const
 {
     const QPainterPath path = shape.path(QRectF(QPointF(0, 0), node.size()), presentedData(node, shape.data.size()));
