@@ -1,5 +1,6 @@
 // The island as island-script renders and dumps it: the whole path from a model on the simulated
 // platform through the island view to the PNG and the layer text.
+#include "Island/IslandImageSupport.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -32,20 +33,6 @@ protected:
     }
     QImage image(const char *name) const { return QImage(dir.filePath(QString::fromLatin1(name))); }
 
-    // The island's extent along row `y`: the first and last opaque columns (the shadow around it
-    // is not opaque).
-    static std::pair<int, int> span(const QImage &image, int y)
-    {
-        int first = -1, last = -1;
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y).alpha() == 255) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-        return {first, last};
-    }
-
     QTemporaryDir dir;
     QString errors;
     const QString screen = QStringLiteral("screen eDP-1 1512x982 scale 2 notch 185x32 menubar 37\n");
@@ -75,13 +62,13 @@ TEST_F(IslandRender, OpeningIslandMidSpringIsBetweenClosedAndOpen)
                              "advance 2\nexpect size 345x175\nrender open.png\n"))
         << errors.toStdString();
     const QImage closed = image("closed.png"), mid = image("mid.png"), open = image("open.png");
-    const auto [c0, c1] = span(closed, 20);
-    const auto [m0, m1] = span(mid, 20);
-    const auto [o0, o1] = span(open, 20);
+    const auto [c0, c1] = vesk::test::opaqueSpan(closed, 20);
+    const auto [m0, m1] = vesk::test::opaqueSpan(mid, 20);
+    const auto [o0, o1] = vesk::test::opaqueSpan(open, 20);
     EXPECT_GT(m1 - m0, c1 - c0);
     EXPECT_LT(m1 - m0, o1 - o0);
     // Below its concave top corners the open island is 345 points wide.
-    const auto [w0, w1] = span(open, 100);
+    const auto [w0, w1] = vesk::test::opaqueSpan(open, 100);
     EXPECT_NEAR(w1 - w0 + 1, 345 * 2, 1);
     EXPECT_NEAR((w0 + w1 + 1) / 2.0, 760, 1);
 

@@ -1,30 +1,18 @@
 #include "Island/IslandHover.h"
 #include "Island/IslandLayer.h"
 
+#include "KitNodeSupport.h"
 #include "Kit/Kit.h"
 #include "Platform/Observed.h"
 #include "Platform/sim/VirtualTime.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 using namespace kit;
 using namespace vesk;
+using test::findKind;
 
 namespace {
-
-const Node *findKind(const Node *node, const char *kind)
-{
-    if (!node)
-        return nullptr;
-    if (std::strcmp(node->spec().kind(), kind) == 0 && !node->isLeaving())
-        return node;
-    for (const auto &c : node->children())
-        if (const Node *found = findKind(c.get(), kind))
-            return found;
-    return nullptr;
-}
 
 class IslandLayers : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // simulated displays, panels and pointer.
 #include "App/IslandTestSupport.h"
 #include "Island/NotchWindowController.h"
+#include "SimFactorySupport.h"
 #include "Platform/sim/SimPanelWindow.h"
 #include "Platform/sim/SimPointerMonitor.h"
 
@@ -24,16 +25,8 @@ protected:
     NotchWindowController::Services services()
     {
         return {nullptr,
-                [this] {
-                    auto w = std::make_unique<SimPanelWindow>();
-                    window = w.get();
-                    return w;
-                },
-                [this] {
-                    auto m = std::make_unique<SimPointerMonitor>();
-                    pointer = m.get();
-                    return m;
-                },
+                test::makingInto(window),
+                test::makingInto(pointer),
                 {},
                 [this](bool next) { skips.push_back(next); }};
     }

@@ -2,28 +2,18 @@
 #include "Island/NotchView.h"
 
 #include "App/IslandTestSupport.h"
+#include "IslandImageSupport.h"
+#include "KitNodeSupport.h"
 #include "Kit/Kit.h"
 #include "Platform/Materials.h"
 #include "Platform/sim/SimMaterials.h"
 
-#include <cstring>
-
 using namespace kit;
 using namespace vesk;
+using test::findKind;
+using test::opaqueSpan;
 
 namespace {
-
-const Node *findKind(const Node *node, const char *kind)
-{
-    if (!node)
-        return nullptr;
-    if (std::strcmp(node->spec().kind(), kind) == 0 && !node->isLeaving())
-        return node;
-    for (const auto &c : node->children())
-        if (const Node *found = findKind(c.get(), kind))
-            return found;
-    return nullptr;
-}
 
 class NotchViewTest : public test::IslandTest {
 protected:
@@ -155,19 +145,6 @@ TEST(IslandFillGradients, FadeAndMaskStops)
 }
 
 namespace {
-
-// The opaque extent of the island along row `y` of a render at scale 1.
-std::pair<int, int> opaqueSpan(const QImage &image, int y)
-{
-    int first = -1, last = -1;
-    for (int x = 0; x < image.width(); ++x)
-        if (image.pixelColor(x, y).alpha() == 255) {
-            if (first < 0)
-                first = x;
-            last = x;
-        }
-    return {first, last};
-}
 
 using NotchViewSkipPose = NotchViewTest;
 

@@ -1,5 +1,6 @@
 #include "FakeIslandModelSupport.h"
 #include "Island/NotchWindowController.h"
+#include "SimFactorySupport.h"
 #include "Platform/sim/SimPanelWindow.h"
 #include "Platform/sim/SimPointerMonitor.h"
 #include "Platform/sim/SimScreens.h"
@@ -28,16 +29,8 @@ protected:
     {
         NotchWindowController::Services services{
             &screens,
-            [this] {
-                auto w = std::make_unique<SimPanelWindow>();
-                window = w.get();
-                return w;
-            },
-            [this] {
-                auto m = std::make_unique<SimPointerMonitor>();
-                pointer = m.get();
-                return m;
-            },
+            test::makingInto(window),
+            test::makingInto(pointer),
             {}};
         return std::make_unique<NotchWindowController>(model, display, IslandStyle::notch, services,
                                                        hidden);

@@ -1,6 +1,8 @@
 // The island window hosting the island view: what its panel shows, when it paints, and what it
 // hands the view and the diagnostics.
 #include "Island/NotchWindowController.h"
+#include "IslandImageSupport.h"
+#include "SimFactorySupport.h"
 
 #include "App/IslandTestSupport.h"
 #include "Diagnostics/LayerDump.h"
@@ -24,11 +26,7 @@ protected:
         model = settledPrimary();
         NotchWindowController::Services services{
             &screens,
-            [this] {
-                auto w = std::make_unique<SimPanelWindow>();
-                window = w.get();
-                return w;
-            },
+            test::makingInto(window),
             [] { return std::make_unique<SimPointerMonitor>(); },
             {},
             {},
@@ -41,18 +39,7 @@ protected:
     }
 
     // The opaque extent of the panel's pixels along row `y`.
-    std::pair<int, int> span(int y) const
-    {
-        const QImage &image = window->content();
-        int first = -1, last = -1;
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(image.pixel(x, y)) == 255) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-        return {first, last};
-    }
+    std::pair<int, int> span(int y) const { return test::opaqueSpan(window->content(), y); }
 
     uint32_t display = 0;
     std::shared_ptr<NotchViewModel> model;
