@@ -35,38 +35,18 @@ X11Probe::~X11Probe()
         ::close(lock_);  // releases the lock
 }
 
-std::vector<QString> X11Probe::atomList(Window window, const char *property)
-{
-    std::vector<QString> out;
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char *data = nullptr;
-    if (XGetWindowProperty(display_, window, XInternAtom(display_, property, False), 0, 64, False, XA_ATOM, &type,
-                           &format, &count, &after, &data)
-            == Success
-        && data) {
-        auto *atoms = reinterpret_cast<Atom *>(data);
-        for (unsigned long i = 0; i < count; ++i) {
-            char *name = XGetAtomName(display_, atoms[i]);
-            out.push_back(QString::fromLatin1(name));
-            XFree(name);
-        }
-    }
-    if (data)
-        XFree(data);
-    return out;
-}
+namespace {
 
-std::vector<long> X11Probe::cardinals(Window window, const char *property)
+// The 32-bit items (at most 64) of a window property of `type`, in the longs Xlib hands them in.
+std::vector<long> longValues(Display *display, Window window, const char *property, Atom type)
 {
     std::vector<long> out;
-    Atom type;
+    Atom actualType;
     int format;
     unsigned long count, after;
     unsigned char *data = nullptr;
-    if (XGetWindowProperty(display_, window, XInternAtom(display_, property, False), 0, 64, False, AnyPropertyType,
-                           &type, &format, &count, &after, &data)
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 64, False, type, &actualType,
+                           &format, &count, &after, &data)
             == Success
         && data && format == 32) {
         auto *values = reinterpret_cast<long *>(data);
@@ -75,6 +55,24 @@ std::vector<long> X11Probe::cardinals(Window window, const char *property)
     if (data)
         XFree(data);
     return out;
+}
+
+}  // namespace
+
+std::vector<QString> X11Probe::atomList(Window window, const char *property)
+{
+    std::vector<QString> out;
+    for (long atom : longValues(display_, window, property, XA_ATOM)) {
+        char *name = XGetAtomName(display_, Atom(atom));
+        out.push_back(QString::fromLatin1(name));
+        XFree(name);
+    }
+    return out;
+}
+
+std::vector<long> X11Probe::cardinals(Window window, const char *property)
+{
+    return longValues(display_, window, property, AnyPropertyType);
 }
 
 QRect X11Probe::geometry(Window window)
