@@ -1,5 +1,6 @@
 #include "Kit/Effects.h"
 #include "Kit/Kit.h"
+#include "RenderFixtureSupport.h"
 
 #include "Platform/Observed.h"
 #include "Platform/sim/VirtualTime.h"
@@ -10,16 +11,9 @@ using namespace kit;
 
 namespace {
 
-class Effects : public ::testing::Test {
+class Effects : public test::RenderFixture {
 protected:
-    QImage render(Element root, QSizeF size = {60, 40}, double scale = 1)
-    {
-        tree.setSize(size);
-        tree.setRoot(std::move(root));
-        return tree.render(scale);
-    }
-    vesk::VirtualTime time;
-    Tree tree;
+    Effects() : RenderFixture({60, 40}) {}
 };
 
 Element square(double x, double size = 20) { return Fill(Color::white()).frame(size, size).offset(x, 0); }

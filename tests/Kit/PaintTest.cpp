@@ -1,4 +1,5 @@
 #include "Kit/Kit.h"
+#include "RenderFixtureSupport.h"
 
 #include "Platform/sim/VirtualTime.h"
 
@@ -8,16 +9,9 @@ using namespace kit;
 
 namespace {
 
-class Painting : public ::testing::Test {
+class Painting : public test::RenderFixture {
 protected:
-    QImage render(Element root, QSizeF size = {40, 40}, double scale = 1)
-    {
-        tree.setSize(size);
-        tree.setRoot(std::move(root));
-        return tree.render(scale);
-    }
-    vesk::VirtualTime time;
-    Tree tree;
+    Painting() : RenderFixture({40, 40}) {}
 };
 
 }  // namespace
