@@ -4,42 +4,13 @@
 #include "Platform/sim/SimScreenLock.h"
 
 #include "IslandTestSupport.h"
+#include "RecordingIslandSupport.h"
 #include "TestSupport.h"
 
 using namespace vesk;
 using vesk::test::IslandTest;
-
-namespace {
-
-struct RecordingWindow final : IslandWindow {
-    RecordingWindow(std::shared_ptr<NotchViewModel> m, uint32_t d, IslandStyle s) : modelRef(std::move(m)), number(d), islandStyle(s) {}
-    NotchViewModel &model() const override { return *modelRef; }
-    uint32_t display() const override { return number; }
-    IslandStyle style() const override { return islandStyle; }
-    void setStyle(IslandStyle s) override { islandStyle = s; }
-    void reposition() override { ++repositions; }
-    void close() override { closed = true; }
-    void setHiddenWhileLocked(bool h) override { hidden = h; }
-
-    std::shared_ptr<NotchViewModel> modelRef;
-    uint32_t number;
-    IslandStyle islandStyle;
-    int repositions = 0;
-    bool closed = false;
-    bool hidden = false;
-};
-
-struct RecordingFactory final : IslandWindowFactory {
-    std::shared_ptr<IslandWindow> makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display, IslandStyle style) override
-    {
-        auto window = std::make_shared<RecordingWindow>(std::move(model), display, style);
-        made.push_back(window);
-        return window;
-    }
-    std::vector<std::shared_ptr<RecordingWindow>> made;
-};
-
-}  // namespace
+using vesk::test::RecordingFactory;
+using vesk::test::RecordingWindow;
 
 class AppDelegateTest : public IslandTest {
 protected:

@@ -1,48 +1,21 @@
 #include "App/IslandLayout.h"
 
 #include "IslandTestSupport.h"
+#include "RecordingIslandSupport.h"
 #include "TestSupport.h"
 
 using namespace vesk;
 using vesk::test::IslandTest;
-
-namespace {
-
-struct FakeWindow final : IslandWindow {
-    FakeWindow(std::shared_ptr<NotchViewModel> m, uint32_t d, IslandStyle s) : modelRef(std::move(m)), displayNumber(d), islandStyle(s) {}
-    NotchViewModel &model() const override { return *modelRef; }
-    uint32_t display() const override { return displayNumber; }
-    IslandStyle style() const override { return islandStyle; }
-    void setStyle(IslandStyle s) override { islandStyle = s; }
-    void reposition() override { ++repositions; }
-    void close() override { closed = true; }
-
-    std::shared_ptr<NotchViewModel> modelRef;
-    uint32_t displayNumber;
-    IslandStyle islandStyle;
-    int repositions = 0;
-    bool closed = false;
-};
-
-struct FakeFactory final : IslandWindowFactory {
-    std::shared_ptr<IslandWindow> makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display, IslandStyle style) override
-    {
-        auto window = std::make_shared<FakeWindow>(std::move(model), display, style);
-        made.push_back(window);
-        return window;
-    }
-    std::vector<std::shared_ptr<FakeWindow>> made;
-};
-
-}  // namespace
+using vesk::test::RecordingFactory;
+using vesk::test::RecordingWindow;
 
 class IslandLayoutTest : public IslandTest {
 protected:
     std::shared_ptr<NotchViewModel> primary = NotchViewModel::makePrimary();
-    FakeFactory factory;
+    RecordingFactory factory;
     IslandLayout layout{primary, factory, screens};
 
-    FakeWindow &island(size_t i) { return static_cast<FakeWindow &>(*layout.islands().at(i)); }
+    RecordingWindow &island(size_t i) { return static_cast<RecordingWindow &>(*layout.islands().at(i)); }
     std::string number(const Screen &s) { return std::to_string(s.displayNumber); }
 };
 
@@ -102,7 +75,7 @@ TEST_F(IslandLayoutTest, StyleChangeKeepsTheIslandAndItsMirror)
     layout.syncIslands(false);
     auto mirrorWindow = layout.islands().at(1);
     NotchViewModel *mirror = &mirrorWindow->model();
-    auto &window = static_cast<FakeWindow &>(*mirrorWindow);
+    auto &window = static_cast<RecordingWindow &>(*mirrorWindow);
     window.repositions = 0;
     island(0).repositions = 0;
 
@@ -133,8 +106,8 @@ TEST_F(IslandLayoutTest, UnpluggingThePrimaryDisplayMovesThePrimaryModel)
     screens.unplug("eDP-1");
     layout.syncIslands(true);
     EXPECT_EQ(layout.islandLayout(), number(ext) + ":pill");
-    EXPECT_TRUE(static_cast<FakeWindow &>(*oldLaptop).closed);
-    EXPECT_TRUE(static_cast<FakeWindow &>(*oldExternal).closed);
+    EXPECT_TRUE(static_cast<RecordingWindow &>(*oldLaptop).closed);
+    EXPECT_TRUE(static_cast<RecordingWindow &>(*oldExternal).closed);
     ASSERT_EQ(layout.islands().size(), 1u);
     EXPECT_EQ(&island(0).model(), primary.get());
     EXPECT_TRUE(primary->mirrors().empty());
