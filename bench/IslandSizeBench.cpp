@@ -1,57 +1,14 @@
 // The island's state and size are recomputed on every view update and every hit test, so they
 // must stay cheap: field reads, arithmetic and at most one cached-font text measurement.
-#include "App/Defaults.h"
-#include "App/NotchViewModel.h"
-#include "Island/SpaceSwipeDetector.h"
+#include "SimIsland.h"
+
 #include "NowPlaying/NowPlayingService.h"
-#include "Platform/UserDefaults.h"
-#include "Platform/sim/SimAudioDevices.h"
-#include "Platform/sim/SimCalendarStore.h"
-#include "Platform/sim/SimHaptics.h"
-#include "Platform/sim/SimScreens.h"
-#include "Platform/sim/SimSwipeSource.h"
-#include "Platform/sim/SimWorkspace.h"
-#include "Platform/sim/VirtualTime.h"
 
 #include <benchmark/benchmark.h>
 
 using namespace vesk;
 
-namespace {
-
-struct Island {
-    Island()
-    {
-        UserDefaults::setStandard(std::make_unique<UserDefaults>());
-        UserDefaults::standard().set(Defaults::migrationFlagKey, true);
-        setScreens(&screens);
-        setWorkspace(&workspace);
-        setAudioDevices(&audio);
-        SpaceSwipeDetector::setShared(&swipes);
-        screens.plug("eDP-1", QSizeF(1512, 982), 2, QSizeF(185, 32), 37);
-        model = NotchViewModel::makePrimary();
-        model->updateNotch(screens.screens().front(), IslandStyle::notch, false);
-        time.advance(1);
-    }
-    ~Island()
-    {
-        setScreens(nullptr);
-        setWorkspace(nullptr);
-        setAudioDevices(nullptr);
-        SpaceSwipeDetector::setShared(nullptr);
-    }
-    VirtualTime time;
-    SimScreens screens;
-    SimWorkspace workspace;
-    SimAudioDevices audio;
-    SimSwipeSource swipeSource;
-    SpaceSwipeDetector swipes{swipeSource};
-    SimHaptics haptics;
-    SimCalendarStore calendar;
-    std::shared_ptr<NotchViewModel> model;
-};
-
-}  // namespace
+using Island = bench::SimIsland;
 
 static void BM_StateWithLiveTrack(benchmark::State &state)
 {

@@ -1,4 +1,6 @@
 // Kit: painting a frame of island-like content, and reconciling an unchanged description.
+#include "FramePaint.h"
+
 #include "Island/IslandShape.h"
 #include "Kit/Kit.h"
 #include "Platform/sim/VirtualTime.h"
@@ -51,15 +53,7 @@ void BM_KitIslandFramePaint(benchmark::State &state)
     vesk::VirtualTime time;
     kit::Tree tree(QSizeF(760, 300));
     tree.setRoot(islandFrame(1));
-    QImage target(1520, 600, QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        target.fill(Qt::transparent);
-        QPainter painter(&target);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(2, 2);
-        tree.paint(painter, 2);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    vesk::bench::paintFrames(tree, state);
 }
 BENCHMARK(BM_KitIslandFramePaint)->Unit(benchmark::kMicrosecond);
 
@@ -130,15 +124,7 @@ void BM_KitOpenIslandFramePaint(benchmark::State &state)
     vesk::VirtualTime time;
     kit::Tree tree(QSizeF(760, 300));
     tree.setRoot(openIsland());
-    QImage target(1520, 600, QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        target.fill(Qt::transparent);
-        QPainter painter(&target);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(2, 2);
-        tree.paint(painter, 2);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    vesk::bench::paintFrames(tree, state);
 }
 BENCHMARK(BM_KitOpenIslandFramePaint)->Unit(benchmark::kMicrosecond);
 
@@ -148,15 +134,7 @@ void BM_KitOpenIslandWithShadowPaint(benchmark::State &state)
     vesk::VirtualTime time;
     kit::Tree tree(QSizeF(760, 300));
     tree.setRoot(openIsland().shadow(kit::Color::black(0.45), 20, 0, 10));
-    QImage target(1520, 600, QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        target.fill(Qt::transparent);
-        QPainter painter(&target);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(2, 2);
-        tree.paint(painter, 2);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    vesk::bench::paintFrames(tree, state);
 }
 BENCHMARK(BM_KitOpenIslandWithShadowPaint)->Unit(benchmark::kMicrosecond);
 
