@@ -15,18 +15,16 @@
 
 #include <gtest/gtest.h>
 
+#include "QtOnXSupport.h"
 #include "X11ProbeSupport.h"
 
 using namespace vesk;
+using test::qtOnX;
+using test::useFreshDefaults;
 using test::waitFor;
 using test::xdotool;
 
 namespace {
-
-// This program's windows and displays are the X server's: Qt runs on it rather than offscreen, so
-// the screens service sees the monitors that xrandr declares. (Without a display, as when ctest
-// lists the tests, Qt stays offscreen and these tests fail at their first check.)
-const bool qtOnX = [] { return std::getenv("DISPLAY") && ::setenv("QT_QPA_PLATFORM", "xcb", 0) == 0; }();
 
 bool xrandr(const QStringList &arguments)
 {
@@ -46,9 +44,7 @@ protected:
     {
         ASSERT_TRUE(qtOnX) << "no X display";
         ASSERT_TRUE(probe.ok());
-        UserDefaults::setStandard(std::make_unique<UserDefaults>());
-        UserDefaults::standard().set(Defaults::migrationFlagKey, true);
-        Defaults::registerTable();
+        useFreshDefaults();
         UserDefaults::standard().set("externalDisplayStyle", "notch");
         UserDefaults::standard().set("openOnHover", false);
 

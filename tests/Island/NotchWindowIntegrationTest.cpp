@@ -17,16 +17,16 @@
 
 #include <gtest/gtest.h>
 
+#include "QtOnXSupport.h"
 #include "X11ProbeSupport.h"
 
 using namespace vesk;
+using test::qtOnX;
+using test::useFreshDefaults;
 using test::waitFor;
 using test::xdotool;
 
 namespace {
-
-// Qt runs on the X server rather than offscreen, so the screens service and screen grabs see it.
-const bool qtOnX = [] { return std::getenv("DISPLAY") && ::setenv("QT_QPA_PLATFORM", "xcb", 0) == 0; }();
 
 const QColor green(0x20, 0xa0, 0x40);
 
@@ -36,9 +36,7 @@ protected:
     {
         ASSERT_TRUE(qtOnX) << "no X display";
         ASSERT_TRUE(probe.ok());
-        UserDefaults::setStandard(std::make_unique<UserDefaults>());
-        UserDefaults::standard().set(Defaults::migrationFlagKey, true);
-        Defaults::registerTable();
+        useFreshDefaults();
         UserDefaults::standard().set("openOnHover", false);
         // The pointer stays away from the island, so it neither hovers nor swells.
         ASSERT_TRUE(xdotool({"mousemove", "100", "850"}));
