@@ -215,23 +215,12 @@ void Rotation3DSpec::describe(const Node &node, QString &out) const
 
 QSizeF MaskSpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const
 {
-    Node *content = node.firstLiveChild();
-    return content ? ctx.sizeOf(*content, proposal) : QSizeF();
+    return sizeOfContent(node, proposal, ctx);
 }
 
 void MaskSpec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const
 {
-    Node *content = node.firstLiveChild();
-    for (Node *k : node.liveChildren()) {
-        if (k == content) {
-            ctx.place(*k, QRectF(QPointF(0, 0), size));
-            continue;
-        }
-        const QSizeF s = ctx.sizeOf(*k, Proposal::of(size));
-        const QPointF origin(defaultGuide(alignment.horizontal, size.width()) - guideX(*k, alignment.horizontal, s),
-                             defaultGuide(alignment.vertical, size.height()) - guideY(*k, alignment.vertical, s));
-        ctx.place(*k, QRectF(origin, s));
-    }
+    placeOverContent(node, size, alignment, ctx);
 }
 
 void MaskSpec::paint(const Node &node, PaintContext &ctx) const

@@ -351,14 +351,13 @@ void FixedSizeSpec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) c
         ctx.place(*child, QRectF(QPointF(0, 0), size));
 }
 
-QSizeF OverlaySpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const
+QSizeF sizeOfContent(Node &node, const Proposal &proposal, LayoutContext &ctx)
 {
-    // The content (the first child) decides the size; the decoration is offered exactly that.
     Node *content = node.firstLiveChild();
     return content ? ctx.sizeOf(*content, proposal) : QSizeF();
 }
 
-void OverlaySpec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const
+void placeOverContent(Node &node, QSizeF size, Alignment alignment, LayoutContext &ctx)
 {
     Node *content = node.firstLiveChild();
     for (Node *k : node.liveChildren()) {
@@ -369,6 +368,17 @@ void OverlaySpec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) con
             ctx.place(*k, QRectF(alignedOrigin(*k, s, size, alignment), s));
         }
     }
+}
+
+QSizeF OverlaySpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const
+{
+    // The content (the first child) decides the size; the decoration is offered exactly that.
+    return sizeOfContent(node, proposal, ctx);
+}
+
+void OverlaySpec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const
+{
+    placeOverContent(node, size, alignment, ctx);
 }
 
 // ---- Geometry reader ----------------------------------------------------------------------------

@@ -11,6 +11,11 @@ enum class Axis { z, horizontal, vertical };
 double guideX(const Node &node, HAlign alignment, QSizeF size);
 double guideY(const Node &node, VAlign alignment, QSizeF size);
 
+// Layout of a node whose first live child (its content) decides its size, with every other child
+// offered that size and placed over the content by `alignment`.
+QSizeF sizeOfContent(Node &node, const Proposal &proposal, LayoutContext &ctx);
+void placeOverContent(Node &node, QSizeF size, Alignment alignment, LayoutContext &ctx);
+
 class StackSpec final : public Spec {
 public:
     StackSpec(Axis axis, StackOptions options, Elements children);
