@@ -19,19 +19,18 @@ MenuBarTray::MenuBarTray(std::function<void()> showSettings, std::function<void(
     QAction *version = menu_->addAction(versionLine());
     version->setEnabled(false);
     menu_->addSeparator();
-    QAction *settings = menu_->addAction(QStringLiteral("Settings…"));
-    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    QObject::connect(settings, &QAction::triggered, [this] {
-        if (showSettings_)
-            showSettings_();
-    });
+    // `handler` is one of this tray's own members, so it outlives the menu's actions.
+    auto addCommand = [this](const QString &title, QKeySequence shortcut, const std::function<void()> &handler) {
+        QAction *action = menu_->addAction(title);
+        action->setShortcut(shortcut);
+        QObject::connect(action, &QAction::triggered, [&handler] {
+            if (handler)
+                handler();
+        });
+    };
+    addCommand(QStringLiteral("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), showSettings_);
     menu_->addSeparator();
-    QAction *quitAction = menu_->addAction(QStringLiteral("Quit Vesk"));
-    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    QObject::connect(quitAction, &QAction::triggered, [this] {
-        if (quit_)
-            quit_();
-    });
+    addCommand(QStringLiteral("Quit Vesk"), QKeySequence(Qt::CTRL | Qt::Key_Q), quit_);
     settingsConnection_ = UserDefaults::standard().changed.connect([this] { sync(); });
 }
 
