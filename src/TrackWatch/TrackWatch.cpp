@@ -83,22 +83,21 @@ void TrackWatch::handleCommand(std::string_view line)
     auto command = parseCommand(line);
     if (!command)
         return;
+    // A toggled mode is set directly, or, where that function is missing, advanced by a command.
+    auto setMode = [this](std::int32_t mode, auto set, auto advance) {
+        if (set)
+            set(mode);
+        else if (functions_.sendCommand)
+            functions_.sendCommand(advance, nullptr);
+    };
     if (command->word == "cmd" && functions_.sendCommand) {
         functions_.sendCommand(integerValue(command->argument), nullptr);
     } else if (command->word == "seek" && functions_.setElapsed) {
         functions_.setElapsed(doubleValue(command->argument));
     } else if (command->word == "shuffle") {
-        const std::int32_t mode = lines_.toggleShuffle();
-        if (functions_.setShuffleMode)
-            functions_.setShuffleMode(mode);
-        else if (functions_.sendCommand)
-            functions_.sendCommand(MRCommandAdvanceShuffleMode, nullptr);
+        setMode(lines_.toggleShuffle(), functions_.setShuffleMode, MRCommandAdvanceShuffleMode);
     } else if (command->word == "repeat") {
-        const std::int32_t mode = lines_.toggleRepeat();
-        if (functions_.setRepeatMode)
-            functions_.setRepeatMode(mode);
-        else if (functions_.sendCommand)
-            functions_.sendCommand(MRCommandAdvanceRepeatMode, nullptr);
+        setMode(lines_.toggleRepeat(), functions_.setRepeatMode, MRCommandAdvanceRepeatMode);
     }
     scheduleRefresh();
 }
