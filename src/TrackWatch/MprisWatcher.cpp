@@ -107,38 +107,37 @@ void MprisWatcher::loadPlayer(const QString &busName, const QString &owner)
     loading_[busName] = {owner, 2};
 
     // Addressed to the unique name, and never starting a service: a player that has just left must
-    // not be brought back.
-    auto getAll = QDBusMessage::createMethodCall(owner, kPath, kProperties, QStringLiteral("GetAll")) << kPlayerInterface;
-    getAll.setAutoStartService(false);
-    auto *all = new QDBusPendingCallWatcher(bus_.asyncCall(getAll, kCallTimeoutMs), this);
-    connect(all, &QDBusPendingCallWatcher::finished, this, [this, busName, owner](QDBusPendingCallWatcher *call) {
-        call->deleteLater();
-        auto it = players_.find(busName);
-        if (it != players_.end() && it->second.owner == owner) {
-            QDBusPendingReply<QVariantMap> reply = *call;
+    // not be brought back. `read` sees the answer only while the player is still the one asked.
+    auto ask = [this, &busName, &owner](QDBusMessage message,
+                                        std::function<void(MprisPlayer &, const QDBusPendingCall &)> read) {
+        message.setAutoStartService(false);
+        auto *watcher = new QDBusPendingCallWatcher(bus_.asyncCall(message, kCallTimeoutMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this, busName, owner, read = std::move(read)](QDBusPendingCallWatcher *call) {
+                    call->deleteLater();
+                    auto it = players_.find(busName);
+                    if (it != players_.end() && it->second.owner == owner)
+                        read(it->second, *call);
+                    finishLoading(busName, owner);
+                });
+    };
+
+    ask(QDBusMessage::createMethodCall(owner, kPath, kProperties, QStringLiteral("GetAll")) << kPlayerInterface,
+        [](MprisPlayer &asked, const QDBusPendingCall &call) {
+            QDBusPendingReply<QVariantMap> reply = call;
             if (reply.isValid()) {
                 const QVariantMap properties = reply.value();
                 for (auto p = properties.begin(); p != properties.end(); ++p)
-                    it->second.apply(p.key(), p.value());
+                    asked.apply(p.key(), p.value());
             }
-        }
-        finishLoading(busName, owner);
-    });
-
-    auto getEntry = QDBusMessage::createMethodCall(owner, kPath, kProperties, QStringLiteral("Get"))
-        << kRootInterface << QStringLiteral("DesktopEntry");
-    getEntry.setAutoStartService(false);
-    auto *entry = new QDBusPendingCallWatcher(bus_.asyncCall(getEntry, kCallTimeoutMs), this);
-    connect(entry, &QDBusPendingCallWatcher::finished, this, [this, busName, owner](QDBusPendingCallWatcher *call) {
-        call->deleteLater();
-        auto it = players_.find(busName);
-        if (it != players_.end() && it->second.owner == owner) {
-            QDBusPendingReply<QDBusVariant> reply = *call;
+        });
+    ask(QDBusMessage::createMethodCall(owner, kPath, kProperties, QStringLiteral("Get"))
+            << kRootInterface << QStringLiteral("DesktopEntry"),
+        [](MprisPlayer &asked, const QDBusPendingCall &call) {
+            QDBusPendingReply<QDBusVariant> reply = call;
             if (reply.isValid() && reply.value().variant().metaType().id() == QMetaType::QString)
-                it->second.desktopEntry = reply.value().variant().toString();
-        }
-        finishLoading(busName, owner);
-    });
+                asked.desktopEntry = reply.value().variant().toString();
+        });
 }
 
 void MprisWatcher::finishLoading(const QString &busName, const QString &owner)
