@@ -95,9 +95,8 @@ void SpaceSwipeDetector::process(const std::vector<TouchContact> &contacts)
 
 void SpaceSwipeDetector::report(std::function<void()> SpaceSwipeDetector::*callback)
 {
-    std::weak_ptr<bool> alive = alive_;
-    mainQueue().post([this, alive, callback] {
-        if (!alive.expired() && this->*callback)
+    posts_.post([this, callback] {
+        if (this->*callback)
             (this->*callback)();
     });
 }

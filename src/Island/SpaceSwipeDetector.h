@@ -54,7 +54,7 @@ private:
     Connection wakes_;
     WorkItem wakeAttach_;
     WorkItem periodicAttach_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    OwnedPosts posts_;
 };
 
 }  // namespace vesk

@@ -27,7 +27,6 @@ XInputPointerMonitor::XInputPointerMonitor(X11EventConnection &connection)
 
 XInputPointerMonitor::~XInputPointerMonitor()
 {
-    *alive_ = false;
     // Other monitors may share the connection's root selection; an empty mask on the last one
     // costs nothing to leave, so the selection stays.
 }
@@ -106,10 +105,7 @@ void XInputPointerMonitor::handle(XEvent &e)
         if (movePending_)
             return;
         movePending_ = true;
-        std::weak_ptr<bool> alive = alive_;
-        mainQueue().post([this, alive] {
-            if (alive.expired())
-                return;
+        posts_.post([this] {
             movePending_ = false;
             const Query now = query();
             report({PointerActivity::Kind::move, 0, now.position, lastMoveTime_, false}, now);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/MainQueue.h"
 #include "Platform/PointerMonitor.h"
 
 #include <X11/Xlib.h>
@@ -38,7 +39,7 @@ private:
     bool movePending_ = false;
     const Query *reporting_ = nullptr;
     double lastMoveTime_ = 0;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    OwnedPosts posts_;
     Connection eventConnection_;
 };
 

@@ -86,7 +86,7 @@ void SimAudioDevices::systemSetOutputs(std::vector<Output> outputs)
         default_.reset();
     const bool listChanged = this->outputs() != before;
     const bool defaultChanged = defaultOutput() != defaultBefore;
-    post([this, listChanged, defaultChanged, changed] {
+    posts_.post([this, listChanged, defaultChanged, changed] {
         if (listChanged)
             outputsChanged();
         if (defaultChanged)
@@ -104,7 +104,7 @@ void SimAudioDevices::systemSetDefault(std::optional<uint32_t> device)
         return;
     default_ = device;
     if (available_)
-        post([this] { defaultOutputChanged(); });
+        posts_.post([this] { defaultOutputChanged(); });
 }
 
 void SimAudioDevices::systemSetVolume(uint32_t device, float level, bool muted)
@@ -115,7 +115,7 @@ void SimAudioDevices::systemSetVolume(uint32_t device, float level, bool muted)
         return;
     o->volume = level;
     o->muted = muted;
-    post([this, device] { volumeChanged(device); });
+    posts_.post([this, device] { volumeChanged(device); });
 }
 
 void SimAudioDevices::systemSetAvailable(bool available)
@@ -125,20 +125,11 @@ void SimAudioDevices::systemSetAvailable(bool available)
     const bool hadOutputs = !outputs_.empty();
     const bool hadDefault = default_.has_value();
     available_ = available;
-    post([this, hadOutputs, hadDefault] {
+    posts_.post([this, hadOutputs, hadDefault] {
         if (hadOutputs)
             outputsChanged();
         if (hadDefault)
             defaultOutputChanged();
-    });
-}
-
-void SimAudioDevices::post(std::function<void()> report)
-{
-    std::weak_ptr<bool> alive = alive_;
-    mainQueue().post([alive, report = std::move(report)] {
-        if (!alive.expired())
-            report();
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/AudioDevices.h"
+#include "Platform/MainQueue.h"
 
 #include <memory>
 
@@ -47,14 +48,13 @@ public:
 private:
     Output *find(uint32_t device);
     const Output *find(uint32_t device) const;
-    void post(std::function<void()> report);
 
     std::vector<Output> outputs_;
     std::optional<uint32_t> default_;
     bool available_ = true;
     bool refuseWrites_ = false;
     std::vector<Write> writes_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    OwnedPosts posts_;
 };
 
 }  // namespace vesk

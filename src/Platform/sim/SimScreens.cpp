@@ -78,10 +78,7 @@ bool SimScreens::makePrimary(const QString &name)
 
 void SimScreens::post(Signal<const Screen &> Screens::*signal, const Screen &screen)
 {
-    std::weak_ptr<bool> alive = alive_;
-    mainQueue().post([this, alive, signal, screen] {
-        if (alive.expired())
-            return;
+    posts_.post([this, signal, screen] {
         (this->*signal)(screen);
         screensChanged();
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/MainQueue.h"
 #include "Platform/Screens.h"
 
 #include <QSizeF>
@@ -34,7 +35,7 @@ private:
 
     std::vector<Screen> screens_;
     DisplayNumbers numbers_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    OwnedPosts posts_;
 };
 
 }  // namespace vesk

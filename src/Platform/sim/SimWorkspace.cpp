@@ -13,7 +13,7 @@ bool SimWorkspace::isFullscreen(const QRectF &displayPixels) const
 
 void SimWorkspace::switchSpace()
 {
-    post([this] { activeSpaceChanged(); });
+    posts_.post([this] { activeSpaceChanged(); });
 }
 
 void SimWorkspace::setFullscreen(const QRectF &displayPixels, bool fullscreen)
@@ -24,7 +24,7 @@ void SimWorkspace::setFullscreen(const QRectF &displayPixels, bool fullscreen)
         fullscreen_.push_back(displayPixels);
     else
         fullscreen_.erase(std::find(fullscreen_.begin(), fullscreen_.end(), displayPixels));
-    post([this] { windowsChanged(); });
+    posts_.post([this] { windowsChanged(); });
 }
 
 void SimWorkspace::setFrontmost(std::optional<QString> applicationID)
@@ -34,18 +34,9 @@ void SimWorkspace::setFrontmost(std::optional<QString> applicationID)
     if (applicationID == frontmost_)
         return;
     frontmost_ = applicationID;
-    post([this, applicationID] {
+    posts_.post([this, applicationID] {
         windowsChanged();
         frontmostApplicationChanged(applicationID);
-    });
-}
-
-void SimWorkspace::post(std::function<void()> report)
-{
-    std::weak_ptr<bool> alive = alive_;
-    mainQueue().post([alive, report = std::move(report)] {
-        if (!alive.expired())
-            report();
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/MainQueue.h"
 #include "Platform/Workspace.h"
 
 #include <memory>
@@ -23,11 +24,10 @@ public:
     void setFrontmost(std::optional<QString> applicationID);
 
 private:
-    void post(std::function<void()> report);
 
     std::vector<QRectF> fullscreen_;
     std::optional<QString> frontmost_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    OwnedPosts posts_;
 };
 
 }  // namespace vesk
