@@ -14,11 +14,12 @@ public:
         if (locked == locked_)
             return;
         locked_ = locked;
-        mainQueue().post([this, locked] { lockedChanged(locked); });
+        posts_.post([this, locked] { lockedChanged(locked); });
     }
 
 private:
     bool locked_ = false;
+    OwnedPosts posts_;  // a change still on its way is dropped when the lock goes away
 };
 
 }  // namespace vesk
