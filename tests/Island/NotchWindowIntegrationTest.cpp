@@ -143,7 +143,7 @@ TEST_F(NotchWindowIntegrationTest, RightClickOpensTheIslandsMenuAboveIt)
         return p != order.end() && m != order.end() && m > p;
     };
     int turnsAbove = 0;
-    EXPECT_TRUE(waitFor([&] { return (turnsAbove = menuAbovePanel() ? turnsAbove + 1 : 0) >= 30; }, 3000))
+    EXPECT_TRUE(waitFor([&] { return (turnsAbove = menuAbovePanel() ? turnsAbove + 1 : 0) >= 30; }))
         << "the island covered its own menu";
     popup->close();
 }
