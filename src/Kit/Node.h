@@ -58,7 +58,7 @@ public:
     bool isLeaving() const { return leaving_; }
     const Env &environment() const { return env_; }
 
-    // Sets an animated property: with the context's animation (or the spec's own curve) when the
+    // Sets an animated property: with the context's animation (or the modifier's own curve) when the
     // node already existed, at once when it is new.
     void setProp(Prop prop, double value, const ReconcileContext &ctx,
                  const std::optional<std::optional<Animation>> &own = std::nullopt);

@@ -86,7 +86,7 @@ public:
     void forgetNode(Node &node);
     // Runs `fn` once the current update (reconcile and layout) has finished.
     void afterCommit(std::function<void()> fn) { afterCommit_.push_back(std::move(fn)); }
-    // Re-evaluates `node` (a component) on every frame until its spec says it is done.
+    // Re-evaluates `node` (a component) on every frame until its description reports it is done.
     void runEveryFrame(Node &node);
     // Something in the tree changed during this reconciliation (so layout must run).
     void noteChange() { ++changes_; }
