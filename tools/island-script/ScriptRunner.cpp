@@ -1,5 +1,7 @@
 #include "ScriptRunner.h"
 
+#include "App/ReadoutRules.h"
+
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
@@ -43,7 +45,6 @@ std::string caseName(const std::optional<Peek> &value)
     return value ? value->caseName() : "none";
 }
 
-constexpr double downloadDoneDuration = 2.5;
 // The one touchpad of a script's machine.
 constexpr uint64_t trackpad = 1;
 
@@ -67,7 +68,7 @@ ScriptRunner::ScriptRunner(std::ostream &out, std::ostream &err) : out_(out), er
     };
     extensions.onAlert = [this](const ExtensionActivity &activity, double seconds) {
         if (started_)
-            primary().show(Peek::custom(activity), seconds);
+            ReadoutRules(primary()).extensionAlert(activity, seconds);
     };
     downloads_.onProgress = [this](std::optional<double> fraction) { downloadProgress(fraction); };
     downloads_.onEnd = [this](bool completed) { downloadEnded(completed); };
@@ -571,23 +572,17 @@ void ScriptRunner::applySettingsChange()
     primary().refreshOngoing();
 }
 
+// The application's own rules, so that scripts check what the program does.
 void ScriptRunner::downloadProgress(std::optional<double> fraction)
 {
-    for (auto &island : islands_)
-        island->setDownloadFraction(fraction);
     if (started_)
-        primary().refreshOngoing();
+        ReadoutRules(primary()).downloadProgress(fraction);
 }
 
 void ScriptRunner::downloadEnded(bool completed)
 {
-    for (auto &island : islands_)
-        island->setDownloadFraction(std::nullopt);
-    if (!started_)
-        return;
-    primary().refreshOngoing();
-    if (completed && UserDefaults::standard().boolValue("showDownloadActivity"))
-        primary().show(Peek::downloadDone(), downloadDoneDuration);
+    if (started_)
+        ReadoutRules(primary()).downloadEnded(completed);
 }
 
 std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &model) const
