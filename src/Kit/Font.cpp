@@ -28,6 +28,7 @@ constexpr auto kFamily = "Inter";
 int qtWeight(Weight weight)
 {
     switch (weight) {
+    case Weight::light: return QFont::Light;
     case Weight::regular: return QFont::Normal;
     case Weight::medium: return QFont::Medium;
     case Weight::semibold: return QFont::DemiBold;
@@ -151,7 +152,7 @@ double Font::advance(QStringView text) const { return layoutRuns(text, face(), m
 
 QString Font::describe() const
 {
-    static const char *names[] = {"regular", "medium", "semibold", "bold"};
+    static const char *names[] = {"light", "regular", "medium", "semibold", "bold"};
     QString out = QStringLiteral("Inter %1 %2").arg(size_).arg(QString::fromLatin1(names[int(weight_)]));
     if (monoDigits_)
         out += QStringLiteral(" mono");

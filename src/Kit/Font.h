@@ -12,7 +12,7 @@ class QPainter;
 
 namespace kit {
 
-enum class Weight { regular, medium, semibold, bold };
+enum class Weight { light, regular, medium, semibold, bold };
 
 // The resolved Qt font and its metrics for one size and weight, shared by every Font value of that
 // size and weight. Built once, on the main thread, on first use.

@@ -262,7 +262,7 @@ QPainterPath symbolPath(const QString &name, double side, Weight weight)
 void fillSymbol(QPainter &painter, const QPainterPath &path, double side, Weight weight, const QColor &color)
 {
     painter.fillPath(path, color);
-    static constexpr double kExtra[] = {0, 0.035, 0.06, 0.085};
+    static constexpr double kExtra[] = {0, 0, 0.035, 0.06, 0.085};  // light draws as regular
     if (const double extra = kExtra[int(weight)] * side; extra > 0)
         painter.strokePath(path, QPen(color, extra, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }

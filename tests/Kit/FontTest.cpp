@@ -36,7 +36,8 @@ TEST_P(FontWeights, ResolvesToInterWithThatWeight)
 }
 
 INSTANTIATE_TEST_SUITE_P(Font, FontWeights,
-                         ::testing::Values(std::make_pair(Weight::regular, "Regular"),
+                         ::testing::Values(std::make_pair(Weight::light, "Light"),
+                                           std::make_pair(Weight::regular, "Regular"),
                                            std::make_pair(Weight::medium, "Medium"),
                                            std::make_pair(Weight::semibold, "Semi Bold"),
                                            std::make_pair(Weight::bold, "Bold")));

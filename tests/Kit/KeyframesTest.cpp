@@ -75,6 +75,16 @@ TEST(TextFormat, ShortTimeHasNoDatePart)
     EXPECT_FALSE(shortTime(when, QLocale(QLocale::German, QLocale::Germany)).contains(QStringLiteral("2025")));
 }
 
+TEST(TextFormat, ShortTimeNeverShowsSeconds)
+{
+    const QDateTime when = QDateTime(QDate(2025, 1, 6), QTime(9, 41, 27), Qt::LocalTime);
+    EXPECT_EQ(shortTime(when, QLocale::c()), QStringLiteral("09:41"));
+    EXPECT_EQ(shortTime(when, QLocale(QLocale::English, QLocale::UnitedStates)).left(4), QStringLiteral("9:41"));
+    EXPECT_FALSE(shortTime(when, QLocale(QLocale::English, QLocale::UnitedStates)).contains(QStringLiteral("27")));
+    for (const auto language : {QLocale::Finnish, QLocale::Japanese, QLocale::Persian, QLocale::Korean, QLocale::French})
+        EXPECT_FALSE(shortTime(when, QLocale(language)).contains(QLocale(language).toString(27))) << QLocale(language).name().toStdString();
+}
+
 TEST(Keyframes, BounceSqueezesAndSettlesBack)
 {
     vesk::VirtualTime time;

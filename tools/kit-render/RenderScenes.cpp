@@ -146,7 +146,7 @@ void startText(Tree &tree)
     auto frame = [](int minutes) {
         Elements rows;
         const std::pair<Weight, const char *> weights[] = {
-            {Weight::regular, "Regular"}, {Weight::medium, "Medium"}, {Weight::semibold, "Semibold"}, {Weight::bold, "Bold"}};
+            {Weight::light, "Light"}, {Weight::regular, "Regular"}, {Weight::medium, "Medium"}, {Weight::semibold, "Semibold"}, {Weight::bold, "Bold"}};
         for (const auto &[w, name] : weights)
             rows.push_back(Text(QStringLiteral("Inter %1 13").arg(QString::fromLatin1(name)), Font::system(13, w), Color::white()));
         rows.push_back(Text(QStringLiteral("11:11  88:88"), Font::system(13, Weight::medium).monospacedDigits(), Color::white()));
