@@ -73,6 +73,7 @@ void AppDelegate::applicationDidFinishLaunching()
     model_->startAudio();
     // 12-15. The readout sources and their rules.
     battery_.onChange = [this](const BatteryService::Event &event) { rules_.battery(event); };
+    battery_.start();
     system_.onCapsLock = [this](bool on) { rules_.capsLock(on); };
     system_.onInputSource = [this](const std::string &name) { rules_.inputSource(QString::fromStdString(name)); };
     system_.onFocus = [this](bool on) { rules_.focus(on); };

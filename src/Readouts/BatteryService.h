@@ -1,12 +1,15 @@
 #pragma once
 
+#include "Platform/PowerSupply.h"
+
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace vesk {
 
-// Battery readings for the island's charging and low-battery readouts. Created with no reading.
-// No power-supply source is attached yet; readings arrive only through report(), which the
-// simulated platform and tools use.
+// The internal battery for the island's charging and low-battery readouts: reports a plug change,
+// or a fall past 20, 10 or 5 percent while on battery. Main thread only.
 class BatteryService {
 public:
     struct Event {
@@ -16,14 +19,31 @@ public:
         bool operator==(const Event &) const = default;
     };
 
-    // Called on the main thread whenever the battery state changes.
+    static constexpr int lowThresholds[] = {20, 10, 5};
+
+    explicit BatteryService(PowerSupply &supply = powerSupply()) : supply_(supply) {}
+    BatteryService(const BatteryService &) = delete;
+    BatteryService &operator=(const BatteryService &) = delete;
+
+    // The battery now, read from sysfs under `sysRoot`; none without an internal battery. Static,
+    // synchronous and cheap; isLowWarning is always false.
+    static std::optional<Event> read(const std::string &sysRoot = "/sys");
+
+    // Called on the main thread with each plug change or low-battery crossing.
     std::function<void(const Event &)> onChange;
 
-    void report(const Event &event)
-    {
-        if (onChange)
-            onChange(event);
-    }
+    // Takes the first reading and follows the supply's changes; call once.
+    void start();
+    bool isStarted() const { return started_; }
+    const std::optional<Event> &last() const { return last_; }
+
+private:
+    void powerSourceChanged();
+    static std::optional<Event> event(const std::optional<BatteryReading> &reading);
+
+    PowerSupply &supply_;
+    std::optional<Event> last_;
+    bool started_ = false;
 };
 
 }  // namespace vesk

@@ -1,6 +1,7 @@
 #include "App/AppDelegate.h"
 #include "App/ReadoutRules.h"
 #include "LockScreen/LockScreenController.h"
+#include "Platform/sim/SimPowerSupply.h"
 #include "Platform/sim/SimScreenLock.h"
 
 #include "IslandTestSupport.h"
@@ -17,9 +18,14 @@ protected:
     AppDelegateTest()
     {
         setScreenLock(&lock);
+        setPowerSupply(&power);
         plug(laptop());
     }
-    ~AppDelegateTest() override { setScreenLock(nullptr); }
+    ~AppDelegateTest() override
+    {
+        setScreenLock(nullptr);
+        setPowerSupply(nullptr);
+    }
 
     std::unique_ptr<AppDelegate> launch(QProcessEnvironment env = {})
     {
@@ -39,6 +45,7 @@ protected:
     }
 
     SimScreenLock lock;
+    SimPowerSupply power;
     RecordingFactory factory;
     test::CapturedLog log;
     std::optional<double> terminatedAt;
@@ -178,10 +185,11 @@ TEST_F(AppDelegateTest, SettingsChangesDecideTheDownloadMonitorAndKeyTap)
 
 TEST_F(AppDelegateTest, ReadoutRulesReadTheirSettingsAndDurations)
 {
+    power.set(BatteryReading{21, false});
     auto app = launch();
     time.advance(1);
     defaults().set("hudDuration", 1.0);
-    app->battery().report({20, true, false});
+    power.set(BatteryReading{20, true});
     ASSERT_TRUE(app->model().peek.peek());
     time.advance(2.9);  // at least 3 s, whatever hudDuration says
     EXPECT_TRUE(app->model().peek.peek());
@@ -189,7 +197,10 @@ TEST_F(AppDelegateTest, ReadoutRulesReadTheirSettingsAndDurations)
     EXPECT_FALSE(app->model().peek.peek());
 
     defaults().set("showLowBatteryPeek", false);
-    app->battery().report({5, false, true});
+    defaults().set("showChargingPeek", false);
+    power.set(BatteryReading{19, false});
+    defaults().set("showChargingPeek", true);
+    power.set(BatteryReading{5, false});
     EXPECT_FALSE(app->model().peek.peek());
 
     app->downloads().reportProgress(0.5);

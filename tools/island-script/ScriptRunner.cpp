@@ -91,6 +91,12 @@ ScriptRunner::~ScriptRunner()
     SpaceSwipeDetector::setShared(nullptr);
 }
 
+std::string ScriptRunner::folder() const
+{
+    const auto slash = file_.rfind('/');
+    return slash == std::string::npos ? std::string(".") : file_.substr(0, slash);
+}
+
 int ScriptRunner::run(std::istream &script, const std::string &fileName)
 {
     file_ = fileName;
@@ -366,6 +372,7 @@ void ScriptRunner::execute(const std::string &line)
         printHaptics();
     } else if (executeIslandVerb(verb, line, pos)) {
         return;
+    } else if (readouts_.execute(verb, line, pos, started_, folder())) {
     } else if (started_ && views_.execute(verb, line, pos, selected())) {
         return;
     } else {
@@ -394,6 +401,10 @@ void ScriptRunner::start()
     } else {
         layout_ = std::make_unique<IslandLayout>(primary_, windows_, screens_);
     }
+    rules_ = std::make_unique<ReadoutRules>(*primary_);
+    readouts_.start();
+    readouts_.battery().onChange = [this](const BatteryService::Event &event) { rules_->battery(event); };
+    readouts_.battery().start();
     settingsObserver_ = UserDefaults::standard().changed.connect([this] { applySettingsChange(); });
     applySettingsChange();
 }
@@ -623,6 +634,7 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
         f["device"] = shown->as<Peek::Device>()->symbol;
     else
         f["device"] = "none";
+    readouts_.addFields(f, model);
     return f;
 }
 

@@ -2,7 +2,9 @@
 
 #include "App/IslandLayout.h"
 #include "App/NotchViewModel.h"
+#include "App/ReadoutRules.h"
 #include "ScriptIslandWindow.h"
+#include "ScriptReadouts.h"
 #include "ScriptViews.h"
 #include "Extensions/ExtensionStore.h"
 #include "Island/SpaceSwipeDetector.h"
@@ -43,6 +45,7 @@ private:
     void syncIslands(bool force);
     void start();
     void requireStarted(const std::string &verb) const;
+    std::string folder() const;
     void requireNotStarted(const std::string &verb) const;
     vesk::NotchViewModel &primary() const;
     vesk::NotchViewModel &selected() const;
@@ -66,6 +69,7 @@ private:
     bool failed_ = false;
 
     vesk::VirtualTime time_;
+    ScriptReadouts readouts_{[this] { time_.flush(); }};
     vesk::SimHaptics haptics_;
     vesk::SimSound sound_;
     vesk::SimCalendarStore calendarStore_;
@@ -82,6 +86,7 @@ private:
     size_t selected_ = 0;
     std::shared_ptr<vesk::NotchViewModel> primary_;
     std::unique_ptr<vesk::IslandLayout> layout_;
+    std::unique_ptr<vesk::ReadoutRules> rules_;
     // The islands in layout order (the primary and its mirrors without screens).
     std::vector<std::shared_ptr<vesk::NotchViewModel>> islands_;
     vesk::Connection settingsObserver_;

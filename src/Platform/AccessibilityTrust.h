@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+
+namespace vesk {
+
+// Whether the user lets Vesk take input that belongs to the desktop (the media keys). Linux has
+// no such permission, so the Linux service always trusts; the simulated one can refuse, or grant
+// when asked. Main thread only.
+class AccessibilityTrust {
+public:
+    virtual ~AccessibilityTrust() = default;
+    virtual bool isTrusted() const = 0;
+    // Asks for the trust; `done` runs later on the main queue with the answer. Never prompts on Linux.
+    virtual void request(std::function<void(bool granted)> done) = 0;
+};
+
+// The installed service: the Linux one unless a test or tool installed another.
+AccessibilityTrust &accessibilityTrust();
+void setAccessibilityTrust(AccessibilityTrust *service);  // nullptr restores the Linux one
+
+}  // namespace vesk

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QProcessEnvironment>
+#include <QUuid>
+
+namespace vesk::test {
+
+// A connection of its own to the private system bus that scripts/run-tests starts, for fake
+// system services (UPower, logind): the code under test talks to them as to any other client.
+class FakeSystemService {
+public:
+    explicit FakeSystemService(const QString &serviceName)
+        : name_(QStringLiteral("fake-") + QUuid::createUuid().toString(QUuid::WithoutBraces)),
+          connection_(QDBusConnection::connectToBus(QDBusConnection::SystemBus, name_)), service_(serviceName)
+    {
+    }
+    ~FakeSystemService()
+    {
+        connection_.unregisterService(service_);
+        QDBusConnection::disconnectFromBus(name_);
+    }
+    bool isConnected() const { return connection_.isConnected(); }
+    bool own() { return connection_.registerService(service_); }
+    void release() { connection_.unregisterService(service_); }
+    QDBusConnection &connection() { return connection_; }
+    void emitSignal(const QString &path, const QString &interface, const QString &name, const QVariantList &args)
+    {
+        auto message = QDBusMessage::createSignal(path, interface, name);
+        message.setArguments(args);
+        connection_.send(message);
+    }
+
+private:
+    QString name_;
+    QDBusConnection connection_;
+    QString service_;
+};
+
+}  // namespace vesk::test

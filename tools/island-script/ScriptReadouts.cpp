@@ -1,0 +1,177 @@
+#include "ScriptReadouts.h"
+
+#include "ScriptError.h"
+#include "ScriptValues.h"
+
+#include "App/NotchViewModel.h"
+#include "Platform/linux/SysfsPowerSupply.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <charconv>
+
+using namespace vesk;
+
+namespace {
+
+std::string resolve(const std::string &folder, const std::string &path)
+{
+    if (path.empty())
+        throw ScriptError("a path is missing");
+    if (path.front() == '/' || folder.empty())
+        return path;
+    return folder + "/" + path;
+}
+
+void noMore(const std::string &verb, const std::string &line, size_t pos)
+{
+    if (!script::rest(line, pos).empty())
+        throw ScriptError("unexpected text after \"" + verb + "\": " + script::rest(line, pos));
+}
+
+SimAccessPermission::State accessState(const std::string &word)
+{
+    if (word == "granted")
+        return SimAccessPermission::State::granted;
+    if (word == "denied")
+        return SimAccessPermission::State::denied;
+    if (word == "asks")
+        return SimAccessPermission::State::asks;
+    throw ScriptError("access takes \"granted\", \"denied\" or \"asks\"");
+}
+
+}  // namespace
+
+ScriptReadouts::ScriptReadouts(std::function<void()> flush) : flush_(std::move(flush))
+{
+    setAccessibilityTrust(&trust_);
+    setPowerSupply(&power_);
+}
+
+ScriptReadouts::~ScriptReadouts()
+{
+    battery_.reset();
+    setAccessibilityTrust(nullptr);
+    setPowerSupply(nullptr);
+}
+
+void ScriptReadouts::start()
+{
+    if (!sysfsRoot_.empty())
+        sysfsPower_ = std::make_unique<SysfsPowerSupply>(sysfsRoot_, false);
+    battery_ = std::make_unique<BatteryService>(sysfsPower_ ? *sysfsPower_ : static_cast<PowerSupply &>(power_));
+}
+
+bool ScriptReadouts::execute(const std::string &verb, const std::string &line, size_t &pos, bool started,
+                             const std::string &folder)
+{
+    auto before = [&] {
+        if (started)
+            throw ScriptError("\"" + verb + "\" must come before \"start\"");
+    };
+    if (verb == "battery") {
+        const std::string first = script::nextWord(line, pos);
+        std::optional<BatteryReading> reading;
+        if (first != "none") {
+            const int percent = script::integer(first);
+            const std::string plug = script::nextWord(line, pos);
+            if (percent < 0 || percent > 100 || (plug != "plugged" && plug != "unplugged"))
+                throw ScriptError("battery takes PERCENT (0...100) plugged|unplugged, or none");
+            reading = BatteryReading{percent, plug == "plugged"};
+        }
+        noMore(verb, line, pos);
+        power_.set(reading);
+    } else if (verb == "access") {
+        const std::string what = script::nextWord(line, pos);
+        const auto state = accessState(script::nextWord(line, pos));
+        noMore(verb, line, pos);
+        if (what == "accessibility")
+            trust_.permission.setState(state);
+        else
+            throw ScriptError("access takes \"accessibility\"");
+    } else if (verb == "sysfs") {
+        before();
+        const std::string dir = script::nextWord(line, pos);
+        noMore(verb, line, pos);
+        sysfsRoot_ = resolve(folder, dir);
+    } else if (verb == "pump") {
+        const double seconds = script::number(script::nextWord(line, pos));
+        noMore(verb, line, pos);
+        if (!(seconds >= 0 && seconds <= 10))
+            throw ScriptError("pump takes 0 to 10 seconds");
+        pump(seconds);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void ScriptReadouts::pump(double seconds)
+{
+    // A short wake-up keeps the loop from spinning while nothing arrives.
+    QTimer tick;
+    tick.start(10);
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 total = qint64(seconds * 1000);
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        flush_();
+    } while (timer.elapsed() < total);
+}
+
+namespace {
+
+std::string shortest(float value)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string shortest(double value)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// The readout as compact JSON: its case, then its fields in their declared order.
+std::string payload(const std::optional<Peek> &peek)
+{
+    if (!peek)
+        return "none";
+    std::string json = std::string("{\"case\":\"") + peek->caseName() + "\"";
+    auto add = [&json](const char *key, const std::string &value) { json += std::string(",\"") + key + "\":" + value; };
+    auto flag = [](bool on) { return std::string(on ? "true" : "false"); };
+    if (auto v = peek->as<Peek::Volume>()) {
+        add("level", shortest(v->level));
+        add("muted", flag(v->muted));
+    } else if (auto b = peek->as<Peek::Brightness>()) {
+        add("level", shortest(b->level));
+    } else if (auto battery = peek->as<Peek::Battery>()) {
+        add("percent", std::to_string(battery->percent));
+        add("charging", flag(battery->charging));
+    } else if (auto device = peek->as<Peek::Device>()) {
+        add("symbol", script::jsonString(device->symbol));
+        add("connected", flag(device->connected));
+    } else if (auto focus = peek->as<Peek::Focus>()) {
+        add("on", flag(focus->on));
+    } else if (auto caps = peek->as<Peek::CapsLock>()) {
+        add("on", flag(caps->on));
+    } else if (auto source = peek->as<Peek::InputSource>()) {
+        add("name", script::jsonString(source->name.toStdString()));
+    } else if (auto download = peek->as<Peek::Download>()) {
+        add("fraction", download->fraction ? shortest(*download->fraction) : "null");
+    }
+    return json + "}";
+}
+
+}  // namespace
+
+void ScriptReadouts::addFields(std::map<std::string, std::string> &fields, const NotchViewModel &model) const
+{
+    fields["payload"] = payload(model.peek.peek());
+}
