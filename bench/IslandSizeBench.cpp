@@ -47,7 +47,7 @@ static void BM_RefreshOngoingWithEvents(benchmark::State &state)
     Island island;
     for (int i = 0; i < 20; ++i) {
         const double start = island.time.wallNow() + 1800 + i * 600;
-        island.calendar.add({QStringLiteral("Meeting %1").arg(i), start, start + 600, false, QColor(Qt::red)});
+        island.calendar.add({std::nullopt, QStringLiteral("Meeting %1").arg(i), start, start + 600, false, QColor(Qt::red)});
     }
     for (auto _ : state)
         island.model->refreshOngoing();

@@ -1,6 +1,7 @@
 #include "Platform/CalendarStore.h"
 
 #include "Platform/InstalledService.h"
+#include "Platform/MainQueue.h"
 
 namespace vesk {
 
@@ -8,7 +9,8 @@ namespace {
 
 class NoCalendars final : public CalendarStore {
 public:
-    bool hasAccess() const override { return false; }
+    CalendarAccess authorizationStatus() const override { return CalendarAccess::notDetermined; }
+    void requestAccess(std::function<void()> done) override { mainQueue().post(std::move(done)); }
     std::vector<StoredEvent> events(double, double) const override { return {}; }
 };
 

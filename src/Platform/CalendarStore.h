@@ -5,26 +5,35 @@
 #include <QColor>
 #include <QString>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace vesk {
 
-// One event as a calendar store keeps it. Times are wall-clock seconds since the epoch.
+// What the user allowed Vesk to do with their calendars. The raw values are the store's own.
+enum class CalendarAccess { notDetermined = 0, restricted = 1, denied = 2, fullAccess = 3, writeOnly = 4 };
+
+// One occurrence of an event as a calendar store keeps it. Times are wall-clock seconds since the epoch.
 struct StoredEvent {
-    QString title;  // may be empty
+    std::optional<QString> identifier;  // the event's identifier in its calendar (an iCalendar UID)
+    std::optional<QString> title;       // absent when the event has none; an empty title stays empty
     double start = 0;
-    double end = 0;
+    double end = 0;  // may be before the start in a careless file
     bool isAllDay = false;
     QColor color;  // the colour of the event's calendar
     bool operator==(const StoredEvent &) const = default;
 };
 
-// The user's calendars. Without access (no calendars found) every query is empty.
+// The user's calendars. Without access every query is empty.
 class CalendarStore {
 public:
     virtual ~CalendarStore() = default;
-    virtual bool hasAccess() const = 0;
-    // Events that overlap [from, to), in no particular order.
+    virtual CalendarAccess authorizationStatus() const = 0;
+    bool hasAccess() const { return authorizationStatus() == CalendarAccess::fullAccess; }
+    // Asks for full access; `done` runs on the main queue once the answer is known (whatever it is).
+    virtual void requestAccess(std::function<void()> done) = 0;
+    // Events that overlap [from, to), in the store's order. Synchronous: reads nothing from disk.
     virtual std::vector<StoredEvent> events(double from, double to) const = 0;
 
     // Posted on the main thread after the store's contents changed.
@@ -34,5 +43,13 @@ public:
     static CalendarStore &shared();
     static void setShared(CalendarStore *store);  // nullptr restores the empty one
 };
+
+// Whether an event overlaps [from, to): an event that ends at or before its start counts as the
+// instant of its start.
+inline bool overlaps(const StoredEvent &event, double from, double to)
+{
+    const double end = event.end > event.start ? event.end : event.start;
+    return event.start < to && (end > from || (end == event.start && event.start >= from));
+}
 
 }  // namespace vesk

@@ -89,7 +89,7 @@ protected:
     void addEvent(NotchViewModel &model, const QString &title, double inSeconds, bool allDay = false)
     {
         const double start = time.wallNow() + inSeconds;
-        calendarStore.add({title, start, start + 3600, allDay, QColor("#ff0000")});
+        calendarStore.add({std::nullopt, title, start, start + 3600, allDay, QColor("#ff0000")});
         model.calendar().refresh();
     }
 

@@ -192,7 +192,7 @@ TEST_F(NotchViewModelTest, PeriodicRefreshPicksUpCalendarChangesOnThePrimary)
 {
     auto model = settledPrimary();
     const double start = time.wallNow() + 300;
-    calendarStore.add({"Lunch", start, start + 1800, false, QColor(Qt::blue)});
+    calendarStore.add({std::nullopt, "Lunch", start, start + 1800, false, QColor(Qt::blue)});
     EXPECT_FALSE(model->ongoing.peek());  // until the refresh
     time.advance(15);
     ASSERT_TRUE(model->ongoing.peek());

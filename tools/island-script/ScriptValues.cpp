@@ -291,9 +291,12 @@ vesk::Track track(const json &object, double now)
 
 vesk::StoredEvent event(const json &object, double now)
 {
-    expectObject(object, "event", {"title", "start", "end", "isAllDay", "color"});
+    expectObject(object, "event", {"id", "title", "start", "end", "isAllDay", "color"});
     vesk::StoredEvent e;
-    e.title = qstring(object, "title");
+    if (object.contains("id"))
+        e.identifier = qstring(object, "id");
+    if (object.contains("title"))
+        e.title = qstring(object, "title");
     const double start = field<double>(object, "start", 0);
     e.start = now + start;
     e.end = now + field<double>(object, "end", start + 3600);

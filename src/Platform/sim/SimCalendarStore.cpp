@@ -1,12 +1,24 @@
 #include "Platform/sim/SimCalendarStore.h"
 
+#include "Platform/MainQueue.h"
+
 namespace vesk {
+
+void SimCalendarStore::requestAccess(std::function<void()> done)
+{
+    ++requests_;
+    if (status_ == CalendarAccess::notDetermined)
+        status_ = CalendarAccess::fullAccess;
+    mainQueue().post(std::move(done));
+}
 
 std::vector<StoredEvent> SimCalendarStore::events(double from, double to) const
 {
+    if (status_ != CalendarAccess::fullAccess)
+        return {};
     std::vector<StoredEvent> found;
     for (const auto &event : events_) {
-        if (event.start < to && event.end > from)
+        if (overlaps(event, from, to))
             found.push_back(event);
     }
     return found;

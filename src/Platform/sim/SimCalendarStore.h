@@ -4,21 +4,28 @@
 
 namespace vesk {
 
-// An in-memory calendar with access granted. Installs itself as the shared store for its lifetime;
-// every edit posts `changed`, as a real store does after a sync.
+// An in-memory calendar, access granted unless a test says otherwise. Installs itself as the shared
+// store for its lifetime; every edit posts `changed`, as a real store does after a sync.
 class SimCalendarStore final : public CalendarStore {
 public:
     SimCalendarStore() { CalendarStore::setShared(this); }
     ~SimCalendarStore() override { CalendarStore::setShared(nullptr); }
 
-    bool hasAccess() const override { return true; }
+    CalendarAccess authorizationStatus() const override { return status_; }
+    // A request grants access when nothing was decided yet and leaves every other status as it is;
+    // the answer comes on the main queue.
+    void requestAccess(std::function<void()> done) override;
     std::vector<StoredEvent> events(double from, double to) const override;
 
+    void setStatus(CalendarAccess status) { status_ = status; }
+    int requestCount() const { return requests_; }
     void add(StoredEvent event);
     void clear();
 
 private:
     std::vector<StoredEvent> events_;
+    CalendarAccess status_ = CalendarAccess::fullAccess;
+    int requests_ = 0;
 };
 
 }  // namespace vesk

@@ -1,0 +1,642 @@
+#include "Platform/linux/IcsCalendar.h"
+
+#include <libical/ical.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QSet>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vesk::ics {
+
+namespace {
+
+icalcomponent *asComponent(void *p) { return static_cast<icalcomponent *>(p); }
+
+// libical's default is to abort on some errors; a bad file must never end the program.
+void quietErrors()
+{
+    static const bool once = [] {
+        icalerror_set_errors_are_fatal(0);
+        return true;
+    }();
+    (void)once;
+}
+
+bool validTime(const icaltimetype &t)
+{
+    if (icaltime_is_null_time(t) || t.year < 1 || t.year > 9999 || t.month < 1 || t.month > 12 || t.day < 1
+        || t.day > icaltime_days_in_month(t.month, t.year))
+        return false;
+    return t.is_date || (t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60 && t.second >= 0 && t.second <= 60);
+}
+
+// Where an event's times are: a VTIMEZONE of the file, a zone of the database, UTC or floating.
+struct Zone {
+    icaltimezone *file = nullptr;
+    QTimeZone qt;
+    bool utc = false;
+};
+
+Zone zoneOf(icalproperty *property, icalcomponent *calendar, const icaltimetype &t, const Window &window)
+{
+    Zone zone;
+    if (icaltime_is_utc(t)) {
+        zone.utc = true;
+        return zone;
+    }
+    icalparameter *param = property ? icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER) : nullptr;
+    const char *tzid = param ? icalparameter_get_tzid(param) : nullptr;
+    if (tzid && *tzid) {
+        if (calendar) {
+            if (icaltimezone *own = icalcomponent_get_timezone(calendar, tzid)) {
+                zone.file = own;
+                return zone;
+            }
+        }
+        QTimeZone named{QByteArray(tzid)};
+        if (!named.isValid()) {
+            // Qt takes an empty name for UTC: map only a name it knows.
+            const QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(QByteArray(tzid));
+            if (!iana.isEmpty())
+                named = QTimeZone(iana);
+        }
+        if (named.isValid()) {
+            zone.qt = named;
+            return zone;
+        }
+    }
+    zone.qt = window.zone;  // floating: the user's local time
+    return zone;
+}
+
+std::optional<double> toEpoch(icaltimetype t, const Zone &zone, const Window &window)
+{
+    if (!validTime(t))
+        return std::nullopt;
+    const QDate date(t.year, t.month, t.day);
+    if (t.is_date) {
+        const QDateTime start = date.startOfDay(window.zone);
+        return start.isValid() ? std::optional(start.toMSecsSinceEpoch() / 1000.0) : std::nullopt;
+    }
+    const QTime time(t.hour, t.minute, std::min(t.second, 59));
+    if (zone.utc)
+        return QDateTime(date, time, Qt::UTC).toMSecsSinceEpoch() / 1000.0;
+    if (zone.file) {
+        t.zone = nullptr;
+        return double(icaltime_as_timet_with_zone(t, zone.file));
+    }
+    const QDateTime local(date, time, zone.qt);
+    if (!local.isValid())
+        return std::nullopt;
+    return local.toMSecsSinceEpoch() / 1000.0;
+}
+
+// A rule that can never produce a day (every 30 February) makes libical search for centuries.
+bool impossibleRule(const icalrecurrencetype &rule)
+{
+    if (rule.by_month_day[0] == ICAL_RECURRENCE_ARRAY_MAX)
+        return false;
+    int longest = 0;
+    if (rule.by_month[0] == ICAL_RECURRENCE_ARRAY_MAX) {
+        longest = 31;
+    } else {
+        for (int i = 0; i < ICAL_BY_MONTH_SIZE && rule.by_month[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) {
+            const int month = icalrecurrencetype_month_month(rule.by_month[i]);
+            if (month >= 1 && month <= 12)
+                longest = std::max(longest, icaltime_days_in_month(month, 2024));
+        }
+    }
+    for (int i = 0; i < ICAL_BY_MONTHDAY_SIZE && rule.by_month_day[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) {
+        const int day = std::abs(int(rule.by_month_day[i]));
+        if (day >= 1 && day <= longest)
+            return false;
+    }
+    return true;
+}
+
+icaltimetype wallTimeAt(double seconds, const Zone &zone, const Window &window, bool isDate)
+{
+    const QTimeZone qz = zone.utc ? QTimeZone::utc() : (zone.qt.isValid() ? zone.qt : window.zone);
+    const QDateTime at = QDateTime::fromSecsSinceEpoch(qint64(std::floor(seconds)), qz);
+    icaltimetype t = icaltime_null_time();
+    t.year = at.date().year();
+    t.month = at.date().month();
+    t.day = at.date().day();
+    t.is_date = isDate ? 1 : 0;
+    if (!isDate) {
+        t.hour = at.time().hour();
+        t.minute = at.time().minute();
+        t.second = at.time().second();
+    }
+    return t;
+}
+
+struct Occurrence {
+    double start;
+    double end;
+};
+
+class EventReader {
+public:
+    EventReader(icalcomponent *event, icalcomponent *calendar, const Window &window)
+        : event_(event), calendar_(calendar), window_(window)
+    {
+    }
+
+    // False when the event has no usable start.
+    bool read()
+    {
+        icalproperty *dtstart = icalcomponent_get_first_property(event_, ICAL_DTSTART_PROPERTY);
+        if (!dtstart)
+            return false;
+        start_ = icalproperty_get_dtstart(dtstart);
+        zone_ = zoneOf(dtstart, calendar_, start_, window_);
+        const auto start = toEpoch(start_, zone_, window_);
+        if (!start)
+            return false;
+        allDay_ = start_.is_date;
+        if (icalproperty *dtend = icalcomponent_get_first_property(event_, ICAL_DTEND_PROPERTY)) {
+            const icaltimetype end = icalproperty_get_dtend(dtend);
+            if (allDay_ && end.is_date && validTime(end)) {
+                endDays_ = int(QDate(start_.year, start_.month, start_.day).daysTo(QDate(end.year, end.month, end.day)));
+            } else if (const auto e = toEpoch(end, zoneOf(dtend, calendar_, end, window_), window_)) {
+                length_ = *e - *start;
+            }
+        } else if (icalproperty *duration = icalcomponent_get_first_property(event_, ICAL_DURATION_PROPERTY)) {
+            const icaldurationtype d = icalproperty_get_duration(duration);
+            if (!icaldurationtype_is_bad_duration(d)) {
+                if (allDay_ && d.hours == 0 && d.minutes == 0 && d.seconds == 0 && !d.is_neg)
+                    endDays_ = int(d.weeks * 7 + d.days);
+                else
+                    length_ = double(icaldurationtype_as_int(d));
+            }
+        } else if (allDay_) {
+            endDays_ = 1;
+        }
+        return true;
+    }
+
+    std::optional<Occurrence> occurrenceAt(const icaltimetype &t) const
+    {
+        const auto start = toEpoch(t, zone_, window_);
+        if (!start)
+            return std::nullopt;
+        if (endDays_) {
+            const QDate day = QDate(t.year, t.month, t.day).addDays(*endDays_);
+            const QDateTime end = day.startOfDay(window_.zone);
+            if (!end.isValid())
+                return std::nullopt;
+            return Occurrence{*start, end.toMSecsSinceEpoch() / 1000.0};
+        }
+        return Occurrence{*start, *start + length_};
+    }
+
+    // The event's occurrences overlapping the window, in time order.
+    std::vector<Occurrence> occurrences(const std::vector<double> &replaced) const
+    {
+        std::vector<Occurrence> found;
+        auto consider = [&](const Occurrence &o) {
+            StoredEvent probe;
+            probe.start = o.start;
+            probe.end = o.end;
+            if (!overlaps(probe, window_.from, window_.to))
+                return;
+            if (std::find(replaced.begin(), replaced.end(), o.start) != replaced.end())
+                return;
+            if (isExcluded(o.start))
+                return;
+            found.push_back(o);
+        };
+        icalproperty *rrule = icalcomponent_get_first_property(event_, ICAL_RRULE_PROPERTY);
+        if (rrule) {
+            icalrecurrencetype rule = icalproperty_get_rrule(rrule);
+            if (rule.freq != ICAL_NO_RECURRENCE && !impossibleRule(rule) && rule.interval > 0) {
+                expandRule(rule, consider);
+            }
+        }
+        // The start is always the first occurrence, whether the rule yields it or not.
+        if (const auto o = occurrenceAt(start_))
+            consider(*o);
+        for (icalproperty *p = icalcomponent_get_first_property(event_, ICAL_RDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(event_, ICAL_RDATE_PROPERTY)) {
+            const icaldatetimeperiodtype rdate = icalproperty_get_rdate(p);
+            const icaltimetype t = icaltime_is_null_time(rdate.time) ? rdate.period.start : rdate.time;
+            if (!validTime(t))
+                continue;
+            const auto start = toEpoch(t, zoneOf(p, calendar_, t, window_), window_);
+            if (!start)
+                continue;
+            const auto o = occurrenceAt(start_);
+            if (o && int(found.size()) < maxOccurrences)
+                consider(Occurrence{*start, *start + (o->end - o->start)});
+        }
+        std::stable_sort(found.begin(), found.end(), [](const Occurrence &a, const Occurrence &b) { return a.start < b.start; });
+        found.erase(std::unique(found.begin(), found.end(), [](const Occurrence &a, const Occurrence &b) { return a.start == b.start; }),
+                    found.end());
+        if (int(found.size()) > maxOccurrences)
+            found.resize(maxOccurrences);
+        return found;
+    }
+
+    bool isAllDay() const { return allDay_; }
+
+private:
+    template <typename Consider>
+    void expandRule(icalrecurrencetype rule, Consider &&consider) const
+    {
+        // Stop the rule a little after the window so libical never walks on past it.
+        const icaltimetype bound = wallTimeAt(window_.to + 2 * 86400.0, zone_, window_, start_.is_date);
+        if (rule.count == 0 && (icaltime_is_null_time(rule.until) || icaltime_compare(rule.until, bound) > 0))
+            rule.until = bound;
+        icaltimetype dtstart = start_;
+        dtstart.zone = nullptr;
+        icalrecur_iterator *it = icalrecur_iterator_new(rule, dtstart);
+        if (!it)
+            return;
+        // Jump near the window: an old weekly event need not be walked from its first week. Rules
+        // with a count must be walked from the start.
+        const double longest = std::max(0.0, length_) + (endDays_ ? *endDays_ * 86400.0 : 0.0);
+        if (rule.count == 0) {
+            const icaltimetype from = wallTimeAt(window_.from - longest - 2 * 86400.0, zone_, window_, start_.is_date);
+            if (icaltime_compare(from, dtstart) > 0)
+                icalrecur_iterator_set_start(it, from);
+        }
+        int steps = 0, kept = 0;
+        for (icaltimetype t = icalrecur_iterator_next(it); !icaltime_is_null_time(t); t = icalrecur_iterator_next(it)) {
+            if (++steps > maxRuleSteps || kept >= maxOccurrences)
+                break;
+            const auto o = occurrenceAt(t);
+            if (!o)
+                continue;
+            if (o->start >= window_.to)
+                break;
+            consider(*o);
+            if (o->start + std::max(0.0, o->end - o->start) > window_.from)
+                ++kept;
+        }
+        icalrecur_iterator_free(it);
+    }
+
+    bool isExcluded(double start) const
+    {
+        for (icalproperty *p = icalcomponent_get_first_property(event_, ICAL_EXDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(event_, ICAL_EXDATE_PROPERTY)) {
+            const icaltimetype t = icalproperty_get_exdate(p);
+            if (!validTime(t))
+                continue;
+            if (t.is_date && !start_.is_date) {
+                const QDateTime at = QDateTime::fromMSecsSinceEpoch(qint64(start * 1000.0), zone_.qt.isValid() ? zone_.qt : window_.zone);
+                if (at.date() == QDate(t.year, t.month, t.day))
+                    return true;
+                continue;
+            }
+            const auto ex = toEpoch(t, zoneOf(p, calendar_, t, window_), window_);
+            if (ex && *ex == start)
+                return true;
+        }
+        return false;
+    }
+
+    icalcomponent *event_;
+    icalcomponent *calendar_;
+    const Window &window_;
+    icaltimetype start_ = icaltime_null_time();
+    Zone zone_;
+    bool allDay_ = false;
+    double length_ = 0;
+    std::optional<int> endDays_;
+};
+
+std::optional<QString> text(const char *value)
+{
+    if (!value)
+        return std::nullopt;
+    return QString::fromUtf8(value);
+}
+
+// The VCALENDARs of a parse: the root itself, or the ones under the XROOT of a multi-calendar file.
+template <typename Fn>
+void forEachCalendar(icalcomponent *root, Fn &&fn)
+{
+    if (!root)
+        return;
+    if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) {
+        fn(root);
+        return;
+    }
+    if (icalcomponent_isa(root) == ICAL_VEVENT_COMPONENT) {
+        fn(root);  // a bare event: its own calendar
+        return;
+    }
+    for (icalcomponent *c = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); c;
+         c = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
+        fn(c);
+}
+
+template <typename Fn>
+void forEachEvent(icalcomponent *calendar, Fn &&fn)
+{
+    if (icalcomponent_isa(calendar) == ICAL_VEVENT_COMPONENT) {
+        fn(calendar);
+        return;
+    }
+    for (icalcomponent *e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
+        fn(e);
+}
+
+}  // namespace
+
+Window windowAround(double now, const QTimeZone &zone)
+{
+    const QDate today = QDateTime::fromMSecsSinceEpoch(qint64(now * 1000.0), zone).date();
+    const QDate first(today.year(), today.month(), 1);
+    return {first.addMonths(-1).startOfDay(zone).toMSecsSinceEpoch() / 1000.0,
+            first.addMonths(2).startOfDay(zone).toMSecsSinceEpoch() / 1000.0, zone};
+}
+
+ParsedFile::~ParsedFile()
+{
+    if (root_)
+        icalcomponent_free(asComponent(root_));
+}
+
+ParsedFile::ParsedFile(ParsedFile &&other) noexcept : root_(std::exchange(other.root_, nullptr)) {}
+
+ParsedFile &ParsedFile::operator=(ParsedFile &&other) noexcept
+{
+    if (this != &other) {
+        if (root_)
+            icalcomponent_free(asComponent(root_));
+        root_ = std::exchange(other.root_, nullptr);
+    }
+    return *this;
+}
+
+ParsedFile ParsedFile::parse(const QByteArray &bytes)
+{
+    quietErrors();
+    ParsedFile file;
+    // A BOM before BEGIN hides the first line from the parser.
+    QByteArray data = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    file.root_ = icalparser_parse_string(data.constData());
+    icalerror_clear_errno();
+    return file;
+}
+
+std::optional<QColor> ParsedFile::colour() const
+{
+    std::optional<QColor> apple;
+    std::optional<QColor> found;
+    forEachCalendar(asComponent(root_), [&](icalcomponent *calendar) {
+        if (found)
+            return;
+        for (icalproperty *p = icalcomponent_get_first_property(calendar, ICAL_ANY_PROPERTY); p;
+             p = icalcomponent_get_next_property(calendar, ICAL_ANY_PROPERTY)) {
+            const char *name = icalproperty_get_property_name(p);
+            if (!name)
+                continue;
+            const QByteArray key(name);
+            const char *value = icalproperty_get_value_as_string(p);
+            if (!value)
+                continue;
+            if (key == "COLOR" && !found)
+                found = parseColour(QByteArrayView(value), true);
+            else if (key == "X-APPLE-CALENDAR-COLOR" && !apple)
+                apple = parseColour(QByteArrayView(value));
+        }
+    });
+    return found ? found : apple;
+}
+
+void ParsedFile::expand(const Window &window, const QColor &colour, std::vector<StoredEvent> &out) const
+{
+    forEachCalendar(asComponent(root_), [&](icalcomponent *calendar) {
+        // Occurrences moved or cancelled by a RECURRENCE-ID event replace the master's.
+        std::vector<std::pair<QString, double>> replaced;
+        forEachEvent(calendar, [&](icalcomponent *event) {
+            icalproperty *rid = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+            const char *uid = icalcomponent_get_uid(event);
+            if (!rid || !uid)
+                return;
+            const icaltimetype t = icalproperty_get_recurrenceid(rid);
+            if (const auto at = toEpoch(t, zoneOf(rid, calendar, t, window), window))
+                replaced.emplace_back(QString::fromUtf8(uid), *at);
+        });
+        forEachEvent(calendar, [&](icalcomponent *event) {
+            if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
+                return;
+            EventReader reader(event, calendar, window);
+            if (!reader.read())
+                return;
+            const auto uid = text(icalcomponent_get_uid(event));
+            const bool isOverride = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) != nullptr;
+            std::vector<double> skip;
+            if (uid && !isOverride) {
+                for (const auto &[id, at] : replaced) {
+                    if (id == *uid)
+                        skip.push_back(at);
+                }
+            }
+            const auto title = text(icalcomponent_get_first_property(event, ICAL_SUMMARY_PROPERTY)
+                                        ? icalcomponent_get_summary(event)
+                                        : nullptr);
+            for (const auto &o : reader.occurrences(skip))
+                out.push_back({uid, title, o.start, o.end, reader.isAllDay(), colour});
+            icalerror_clear_errno();
+        });
+    });
+}
+
+std::optional<QColor> parseColour(QByteArrayView text, bool names)
+{
+    const QByteArray t = text.toByteArray().trimmed();
+    if (t.startsWith('#') && (t.size() == 7 || t.size() == 9)) {
+        bool ok = false;
+        const uint value = t.mid(1).toUInt(&ok, 16);
+        if (!ok)
+            return std::nullopt;
+        if (t.size() == 7)
+            return QColor::fromRgb(int(value >> 16) & 0xFF, int(value >> 8) & 0xFF, int(value) & 0xFF);
+        return QColor::fromRgb(int(value >> 24) & 0xFF, int(value >> 16) & 0xFF, int(value >> 8) & 0xFF, int(value) & 0xFF);
+    }
+    if (names && !t.isEmpty() && std::all_of(t.begin(), t.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); })) {
+        const QColor named = QColor::fromString(QString::fromLatin1(t).toLower());
+        if (named.isValid())
+            return named.toRgb();
+    }
+    return std::nullopt;
+}
+
+uint32_t fnv1a(QByteArrayView bytes)
+{
+    uint32_t hash = 2166136261u;
+    for (char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+QColor fallbackColour(const QString &absolutePath, const std::vector<QColor> &palette)
+{
+    if (palette.empty())
+        return QColor(Qt::white);
+    return palette[fnv1a(absolutePath.toUtf8()) % palette.size()];
+}
+
+std::optional<QByteArray> readRegularFile(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    std::optional<QByteArray> result;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxFileSize) {
+        QByteArray data;
+        data.reserve(qsizetype(st.st_size));
+        char buffer[65536];
+        bool failed = false;
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                failed = true;
+                break;
+            }
+            if (n == 0)
+                break;
+            data.append(buffer, n);
+            if (data.size() > maxFileSize) {  // grew while read
+                failed = true;
+                break;
+            }
+        }
+        if (!failed)
+            result = std::move(data);
+    }
+    ::close(fd);
+    return result;
+}
+
+std::vector<StoredEvent> recordsFromBytes(const QByteArray &bytes, const Window &window, const QColor &colour)
+{
+    std::vector<StoredEvent> out;
+    ParsedFile::parse(bytes).expand(window, colour, out);
+    return out;
+}
+
+Roots Roots::fromEnvironment()
+{
+    const auto env = QProcessEnvironment::systemEnvironment();
+    const QString home = QDir::homePath();
+    QString data = env.value(QStringLiteral("XDG_DATA_HOME"));
+    if (data.isEmpty() || !QDir::isAbsolutePath(data))
+        data = home + QStringLiteral("/.local/share");
+    return {data + QStringLiteral("/vesk/calendars"),
+            {data + QStringLiteral("/calendars"), home + QStringLiteral("/.calendars")},
+            data + QStringLiteral("/evolution/calendar")};
+}
+
+QStringList Roots::all() const
+{
+    QStringList list;
+    if (!own.isEmpty())
+        list << own;
+    list << vdirs;
+    if (!evolution.isEmpty())
+        list << evolution;
+    return list;
+}
+
+namespace {
+
+bool isIcs(const QString &name) { return name.endsWith(QStringLiteral(".ics"), Qt::CaseInsensitive); }
+
+// The entries of a folder, by name, following links to what they name (stat follows them and
+// reports a loop as an error, so a loop is skipped).
+struct Entry {
+    QString path;
+    bool isFolder;
+};
+std::vector<Entry> entries(const QString &folder)
+{
+    std::vector<Entry> list;
+    QDir dir(folder);
+    if (!dir.exists())
+        return list;
+    QStringList names = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString &name : names) {
+        const QString path = folder + u'/' + name;
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            list.push_back({path, true});
+        else if (S_ISREG(st.st_mode))
+            list.push_back({path, false});
+    }
+    return list;
+}
+
+QStringList icsFiles(const QString &folder)
+{
+    QStringList files;
+    for (const auto &entry : entries(folder)) {
+        if (!entry.isFolder && isIcs(entry.path))
+            files << entry.path;
+    }
+    return files;
+}
+
+}  // namespace
+
+std::vector<Source> discover(const Roots &roots)
+{
+    std::vector<Source> found;
+    QSet<QString> seen;  // canonical paths, so a calendar linked twice is read once
+    auto add = [&](Source source) {
+        const QString canonical = QFileInfo(source.path).canonicalFilePath();
+        if (canonical.isEmpty() || seen.contains(canonical))
+            return;
+        seen.insert(canonical);
+        found.push_back(std::move(source));
+    };
+    if (!roots.own.isEmpty()) {
+        for (const auto &entry : entries(roots.own)) {
+            if (entry.isFolder)
+                add({entry.path, true, icsFiles(entry.path)});
+            else if (isIcs(entry.path))
+                add({entry.path, false, {entry.path}});
+        }
+    }
+    for (const QString &root : roots.vdirs) {
+        for (const auto &entry : entries(root)) {
+            if (entry.isFolder)
+                add({entry.path, true, icsFiles(entry.path)});
+        }
+    }
+    if (!roots.evolution.isEmpty()) {
+        for (const auto &entry : entries(roots.evolution)) {
+            const QString file = entry.path + QStringLiteral("/calendar.ics");
+            struct stat st {};
+            if (entry.isFolder && ::stat(QFile::encodeName(file).constData(), &st) == 0 && S_ISREG(st.st_mode))
+                add({file, false, {file}});
+        }
+    }
+    return found;
+}
+
+}  // namespace vesk::ics

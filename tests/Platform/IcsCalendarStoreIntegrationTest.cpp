@@ -1,0 +1,160 @@
+#include "Platform/linux/IcsCalendarStore.h"
+
+#include "Platform/Clock.h"
+#include "Platform/MainQueue.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vesk;
+using vesk::test::waitFor;
+
+namespace {
+
+const std::vector<QColor> palette = {QColor("#111111"), QColor("#222222"), QColor("#333333"), QColor("#444444"),
+                                     QColor("#555555"), QColor("#666666"), QColor("#777777")};
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// An event starting `hours` from now, in a file of its own.
+QByteArray eventFile(const QByteArray &uid, double hours, const QByteArray &extra = {})
+{
+    const QDateTime start = QDateTime::fromSecsSinceEpoch(qint64(appClock().wallNow() + hours * 3600), Qt::UTC);
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + extra + "BEGIN:VEVENT\r\nUID:" + uid + "\r\nSUMMARY:" + uid
+           + "\r\nDTSTART:" + start.toString(QStringLiteral("yyyyMMddTHHmmssZ")).toLatin1()
+           + "\r\nDURATION:PT1H\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+}
+
+std::vector<QString> ids(const IcsCalendarStore &store)
+{
+    const double now = appClock().wallNow();
+    std::vector<QString> list;
+    for (const auto &event : store.events(now - 86400, now + 86400))
+        list.push_back(event.identifier.value_or(QStringLiteral("?")));
+    return list;
+}
+
+class IcsCalendarStoreTest : public ::testing::Test {
+protected:
+    ics::Roots roots() const
+    {
+        return {dir.path() + "/vesk/calendars", {dir.path() + "/calendars", dir.path() + "/dot-calendars"},
+                dir.path() + "/evolution/calendar"};
+    }
+    QTemporaryDir dir;
+};
+
+}  // namespace
+
+TEST_F(IcsCalendarStoreTest, ReadsEveryKindOfCalendarInStoreOrder)
+{
+    QTemporaryDir elsewhere;
+    write(dir.path() + "/vesk/calendars/b-single.ics", eventFile("single", 1));
+    write(dir.path() + "/vesk/calendars/a-folder/1.ics", eventFile("infolder", 1));
+    write(elsewhere.path() + "/linked/1.ics", eventFile("linked", 1));
+    ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.path() + "/linked").constData(),
+                        QFile::encodeName(dir.path() + "/vesk/calendars/c-link").constData()), 0);
+    ASSERT_EQ(::symlink("loop.ics", QFile::encodeName(dir.path() + "/vesk/calendars/loop.ics").constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path() + "/vesk/calendars/fifo.ics").constData(), 0600), 0);
+    QDir().mkpath(dir.path() + "/vesk/calendars/folder.ics");
+    write(dir.path() + "/calendars/work/x.ics", eventFile("vdir", 1));
+    write(dir.path() + "/calendars/work/color", "#336699\n");
+    write(dir.path() + "/calendars/home/x.ics", eventFile("badcolour", 1, "COLOR:orange\r\n"));
+    write(dir.path() + "/calendars/home/color", "not a colour");
+    write(dir.path() + "/dot-calendars/junk/x.ics", QByteArray("\x00\x01garbage", 9));
+    write(dir.path() + "/evolution/calendar/system/calendar.ics", eventFile("evolution", 1));
+
+    IcsCalendarStore store(roots(), palette);
+    EXPECT_EQ(store.authorizationStatus(), CalendarAccess::notDetermined);  // nothing before the first load
+    EXPECT_TRUE(ids(store).empty());
+    int changes = 0;
+    auto connection = store.changed.connect([&] { ++changes; });
+    store.waitUntilLoaded();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(store.authorizationStatus(), CalendarAccess::fullAccess);
+    EXPECT_EQ(ids(store), (std::vector<QString>{"infolder", "single", "linked", "badcolour", "vdir", "evolution"}));
+    const double now = appClock().wallNow();
+    for (const auto &event : store.events(now - 86400, now + 86400)) {
+        if (event.identifier == QStringLiteral("vdir"))
+            EXPECT_EQ(event.color.rgba(), QColor("#336699").rgba());
+        if (event.identifier == QStringLiteral("badcolour"))  // the file's own colour, as the `color` file says nothing
+            EXPECT_EQ(event.color.rgba(), QColor(255, 165, 0).rgba());
+        if (event.identifier == QStringLiteral("single")) {
+            const QString path = dir.path() + "/vesk/calendars/b-single.ics";
+            EXPECT_EQ(event.color.rgba(), ics::fallbackColour(path, palette).rgba());
+        }
+    }
+}
+
+TEST_F(IcsCalendarStoreTest, NoCalendarsIsNotDeterminedAndALookAgainFindsNew)
+{
+    IcsCalendarStore store(roots(), palette);
+    store.waitUntilLoaded();
+    EXPECT_EQ(store.authorizationStatus(), CalendarAccess::notDetermined);
+    write(dir.path() + "/calendars/new/x.ics", eventFile("new", 1));
+    bool answered = false;
+    store.requestAccess([&] { answered = true; });
+    store.waitUntilLoaded();
+    ASSERT_TRUE(waitFor([&] { return answered; }));
+    EXPECT_EQ(store.authorizationStatus(), CalendarAccess::fullAccess);
+    EXPECT_EQ(ids(store), std::vector<QString>{"new"});
+}
+
+TEST_F(IcsCalendarStoreTest, AFileChangedWhileRunningIsPickedUpOnceAndOnlyItIsParsed)
+{
+    for (int i = 0; i < 5; ++i)
+        write(dir.path() + QStringLiteral("/calendars/c/%1.ics").arg(i), eventFile("e" + QByteArray::number(i), 1));
+    IcsCalendarStore store(roots(), palette);
+    store.waitUntilLoaded();
+    ASSERT_EQ(ids(store).size(), 5u);
+    EXPECT_EQ(store.parseCount(), 5);
+    int changes = 0;
+    auto connection = store.changed.connect([&] { ++changes; });
+    // A sync writing a burst: one changed event, one parse of the edited file plus the new one.
+    write(dir.path() + "/calendars/c/2.ics", eventFile("edited", 1));
+    write(dir.path() + "/calendars/c/9.ics", eventFile("added", 1));
+    ASSERT_TRUE(waitFor([&] { return changes > 0; }));
+    waitFor([] { return false; }, 800);  // a second reload would come within the settle delay
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(store.parseCount(), 7);
+    const auto now = ids(store);
+    EXPECT_NE(std::find(now.begin(), now.end(), "edited"), now.end());
+    EXPECT_NE(std::find(now.begin(), now.end(), "added"), now.end());
+}
+
+TEST_F(IcsCalendarStoreTest, ASlowFileNeverDelaysTheMainQueue)
+{
+    // A big file takes the loader a while; the main queue keeps running meanwhile.
+    QByteArray big = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+    for (int i = 0; i < 3000; ++i)
+        big += "BEGIN:VEVENT\r\nUID:u" + QByteArray::number(i) + "\r\nDTSTART:20250210T090000Z\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\n";
+    big += "END:VCALENDAR\r\n";
+    write(dir.path() + "/calendars/big/big.ics", big);
+    QElapsedTimer clock;
+    clock.start();
+    IcsCalendarStore store(roots(), palette);
+    bool ran = false;
+    qint64 ranAfter = -1;
+    auto item = mainQueue().after(0.01, [&] {
+        ran = true;
+        ranAfter = clock.elapsed();
+    });
+    ASSERT_TRUE(waitFor([&] { return ran; }));
+    EXPECT_LT(ranAfter, 500);
+    store.waitUntilLoaded();
+    EXPECT_EQ(store.authorizationStatus(), CalendarAccess::fullAccess);
+}
