@@ -3,6 +3,7 @@
 #include "App/Defaults.h"
 #include "App/NotchViewModel.h"
 #include "Extensions/ExtensionStore.h"
+#include "Island/IslandViews.h"
 #include "LockScreen/LockScreenController.h"
 #include "NowPlaying/VolumeService.h"
 #include "Platform/Log.h"
@@ -57,7 +58,8 @@ void AppDelegate::applicationDidFinishLaunching()
     Defaults::registerTable(UserDefaults::standard(), environment_);
     // 2-4. No Dock icon to hide and no background-cursor permission to ask for here.
     std::signal(SIGPIPE, SIG_IGN);
-    // 5-6. The islands, and again on every change of the displays.
+    // 5-6. The islands, and again on every change of the displays; their views first.
+    fillIslandViewSlots(NotchViewSlots::standard());
     syncIslands(false);
     screensConnection_ = screens().screensChanged.connect([this] { syncIslands(true); });
     // 7. The lock screen.

@@ -2,6 +2,7 @@
 
 #include "Extensions/ExtensionActivity.h"
 #include "Extensions/ExtensionInfo.h"
+#include "Kit/Element.h"
 #include "Platform/Observed.h"
 #include "Platform/Signal.h"
 
@@ -19,6 +20,9 @@ public:
 
     // The extension's current activity, if it has one.
     const Observed<std::optional<ExtensionActivity>> &activity() const { return activity_; }
+
+    // The extension's page in the open island; nothing by default.
+    virtual kit::Element page() const { return kit::Empty(); }
 
     // An alert: show this activity for that many seconds.
     Signal<const ExtensionActivity &, double> alert;

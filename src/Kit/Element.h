@@ -111,6 +111,15 @@ public:
     Element tooltip(const QString &text) const;
     Element contextMenu(std::vector<struct MenuItem> items) const;
     Element disabled(bool disabled = true) const { return environment(env::isEnabled, !disabled); }
+    // Names of a control as the tree query reports it (drawnItems): what it says to a screen
+    // reader, and a name for developers only.
+    Element accessibilityLabel(const QString &text) const;
+    Element debugName(const QString &text) const;
+    // Laid out as usual but never drawn, and deaf to the pointer (a measuring copy).
+    Element hidden(bool hidden = true) const;
+    // Runs `fn` with the size layout gave this element: once after it first appears and after
+    // every layout that changed it (the size layout decided, not the one on screen mid-animation).
+    Element onSizeChange(std::function<void(QSizeF)> fn) const;
 
     // Environment reactions and work. onChange runs after the update in which `value` changed
     // (and, with `initial`, once after the element first appears) with the old and new values.
@@ -251,6 +260,14 @@ Element KeyframeAnimator(AnyValue trigger, KeyframeTrack track, std::function<El
 // progress bar): `content` receives the wall-clock seconds of that instant. A period of 0 describes
 // it on every frame while it is shown (for motion computed from the clock, such as loops).
 Element Timeline(double period, std::function<Element(double wallSeconds)> content);
+
+// Content described from a number: when `value` changes in an animated change (a transaction or
+// an implicit animation above), `content` is described again on every frame with the number on
+// screen, springs overshooting included; once it rests, only when `value` changes.
+Element Animatable(double value, std::function<Element(double presented)> content);
+
+// An indeterminate progress indicator: a white arc turning once a second, `size` points across.
+Element Spinner(double size = 14);
 
 // Picks one of two branches; the two are different positions, so switching transitions.
 inline Element If(bool condition, Element then, Element otherwise = Element())

@@ -17,3 +17,4 @@
 #include "Kit/Transition.h"
 #include "Kit/TextFormat.h"
 #include "Kit/Tree.h"
+#include "Kit/DrawnItems.h"

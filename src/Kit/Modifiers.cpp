@@ -135,6 +135,12 @@ Element Element::transaction(std::function<void(Transaction &)> edit) const
 
 Element Element::clipShape(AnyShape shape) const { return make<ClipSpec>(*this, std::move(shape)); }
 Element Element::opacity(double opacity) const { return make<OpacitySpec>(*this, opacity); }
+Element Element::hidden(bool hidden) const { return make<HiddenSpec>(*this, hidden); }
+Element Element::onSizeChange(std::function<void(QSizeF)> fn) const { return make<SizeChangeSpec>(*this, std::move(fn)); }
+Element Animatable(double value, std::function<Element(double presented)> content)
+{
+    return make<AnimatableSpec>(value, std::move(content));
+}
 Element Element::transition(const Transition &transition) const { return make<TransitionSpec>(*this, transition); }
 
 Element Empty() { return Element(); }
@@ -303,6 +309,70 @@ void OverlaySpec::paint(const Node &node, PaintContext &ctx) const
             ctx.paintChild(*c);
     if (content)
         ctx.paintChild(*content);
+}
+
+void HiddenSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    if (!hidden)
+        ctx.paintChildren(node);
+}
+
+void HiddenSpec::describe(const Node &, QString &out) const
+{
+    if (hidden)
+        out += QStringLiteral(" hidden");
+}
+
+namespace {
+struct SizeChangeState {
+    std::optional<QSizeF> reported;
+    std::function<void(QSizeF)> fn;
+};
+}  // namespace
+
+void SizeChangeSpec::apply(Node &node, const Spec *, ReconcileContext &) const
+{
+    // The newest closure reports; the size last reported stays with the node.
+    auto *state = std::any_cast<std::shared_ptr<SizeChangeState>>(&node.state);
+    if (!state) {
+        node.state = std::make_shared<SizeChangeState>();
+        state = std::any_cast<std::shared_ptr<SizeChangeState>>(&node.state);
+    }
+    (*state)->fn = fn;
+}
+
+void SizeChangeSpec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const
+{
+    Spec::placeChildren(node, size, ctx);
+    const auto state = std::any_cast<std::shared_ptr<SizeChangeState>>(node.state);
+    if (state->reported == size)
+        return;
+    state->reported = size;
+    // After the whole update: the handler may change models, which must not re-enter layout.
+    std::weak_ptr<SizeChangeState> weak = state;
+    ctx.tree.afterCommit([weak, size] {
+        if (const auto s = weak.lock(); s && s->fn && s->reported == size)
+            s->fn(size);
+    });
+}
+
+void AnimatableSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
+{
+    node.setProp(Prop::data0, value, ctx);
+    if (node.isAnimating())
+        ctx.tree.runEveryFrame(node);
+}
+
+Element AnimatableSpec::evaluateAt(const Node &node, const Env &) const
+{
+    return content(node.value(Prop::data0, value));
+}
+
+bool AnimatableSpec::wantsFrames(const Node &node, double) const { return node.isAnimating(); }
+
+void AnimatableSpec::describe(const Node &node, QString &out) const
+{
+    out += QStringLiteral(" value=") + QString::number(std::round(node.value(Prop::data0, value) * 1000) / 1000);
 }
 
 }  // namespace kit

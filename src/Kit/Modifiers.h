@@ -178,6 +178,49 @@ public:
     AnyShape shape;
 };
 
+// Laid out, never drawn, no hits.
+class HiddenSpec final : public Spec {
+public:
+    HiddenSpec(Element child, bool hidden) : hidden(hidden) { children = {std::move(child)}; }
+    const char *kind() const override { return "Hidden"; }
+    bool changesPainterState() const override { return false; }
+    bool sameProperties(const Spec &other) const override { return hidden == static_cast<const HiddenSpec &>(other).hidden; }
+    bool isTransparent() const override { return true; }
+    void paint(const Node &node, PaintContext &ctx) const override;
+    bool allowsHits(const Node &) const override { return !hidden; }
+    void describe(const Node &, QString &out) const override;
+    bool hidden;
+};
+
+// Reports the size layout gives its content.
+class SizeChangeSpec final : public Spec {
+public:
+    SizeChangeSpec(Element child, std::function<void(QSizeF)> fn) : fn(std::move(fn)) { children = {std::move(child)}; }
+    const char *kind() const override { return "OnSizeChange"; }
+    bool changesPainterState() const override { return false; }
+    bool sameProperties(const Spec &) const override { return true; }
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
+    void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override;
+    std::function<void(QSizeF)> fn;
+};
+
+// A number that follows its value through the animation of each change; the content is described
+// from the presented number on every frame while it moves.
+class AnimatableSpec final : public Spec {
+public:
+    AnimatableSpec(double value, std::function<Element(double)> content) : value(value), content(std::move(content)) {}
+    const char *kind() const override { return "Animatable"; }
+    bool changesPainterState() const override { return false; }
+    bool sameProperties(const Spec &other) const override { return false; }
+    bool isComponent() const override { return true; }
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
+    Element evaluateAt(const Node &node, const Env &env) const override;
+    bool wantsFrames(const Node &node, double now) const override;
+    void describe(const Node &node, QString &out) const override;
+    double value;
+    std::function<Element(double)> content;
+};
+
 // Shape data on screen: the animated numbers of a shape kept in the node's data props.
 std::vector<double> presentedData(const Node &node, size_t count);
 void applyShapeData(Node &node, const std::vector<double> &data, const ReconcileContext &ctx,

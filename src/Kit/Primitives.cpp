@@ -212,6 +212,14 @@ void TextSpec::paint(const Node &node, PaintContext &ctx) const
     ctx.painter.setOpacity(base);
 }
 
+QString TextSpec::shownText(const Node &node) const
+{
+    const auto *state = std::any_cast<TextState>(&node.state);
+    if (!state)
+        return text;
+    return layoutLine(text, state->font, node.targetFrame().width() + 1e-6).shown;
+}
+
 void TextSpec::describe(const Node &node, QString &out) const
 {
     const auto &state = std::any_cast<const TextState &>(node.state);
@@ -316,6 +324,8 @@ void SymbolSpec::paint(const Node &node, PaintContext &ctx) const
     }
     paintGlyph(node, name, ctx);
 }
+
+double SymbolSpec::tintAlpha(const Node &node) const { return presentedColor(node).a; }
 
 void SymbolSpec::paintGlyph(const Node &node, const QString &name, PaintContext &ctx) const
 {

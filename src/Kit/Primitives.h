@@ -38,6 +38,8 @@ public:
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
     bool containsPoint(const Node &node, QPointF local) const override;
+    // The line as drawn at the width layout gave it (with its ellipsis when truncated).
+    QString shownText(const Node &node) const;
     QString text;
     std::optional<Font> font;
     std::optional<Color> color;
@@ -57,6 +59,8 @@ public:
     void describe(const Node &node, QString &out) const override;
     bool containsPoint(const Node &node, QPointF local) const override;
     void paintGlyph(const Node &node, const QString &name, PaintContext &ctx) const;
+    // The opacity of the tint on screen.
+    double tintAlpha(const Node &node) const;
     QString name;
     double size;
     Weight weight;

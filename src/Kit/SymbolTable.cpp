@@ -37,6 +37,7 @@ const std::map<QString, char32_t> &glyphTable()
         {QStringLiteral("bell.fill"), 0xF09A},
         {QStringLiteral("bolt.fill"), 0xF241},             // flash
         {QStringLiteral("calendar"), 0xF0ED},
+        {QStringLiteral("capslock"), 0xF632},              // apple-keyboard-caps (the outline arrow)
         {QStringLiteral("capslock.fill"), 0xF30E},         // keyboard-caps
         {QStringLiteral("checkmark"), 0xF12C},             // check
         {QStringLiteral("checkmark.circle.fill"), 0xF5E0},  // check-circle
@@ -66,10 +67,12 @@ const std::map<QString, char32_t> &glyphTable()
         {QStringLiteral("homepod.fill"), 0xF4C3},
         {QStringLiteral("homepodmini.fill"), 0xF4C3},
         {QStringLiteral("info.circle.fill"), 0xF2FC},      // information
+        {QStringLiteral("keyboard"), 0xF30C},
         {QStringLiteral("laptopcomputer"), 0xF322},        // laptop
         {QStringLiteral("lock.fill"), 0xF33E},
         {QStringLiteral("lock.open.fill"), 0xF33F},
         {QStringLiteral("magnifyingglass"), 0xF349},       // magnify
+        {QStringLiteral("moon"), 0xF0DC},                  // brightness-3 (a crescent outline)
         {QStringLiteral("moon.fill"), 0xF594},             // weather-night
         {QStringLiteral("music.note"), 0xF387},
         {QStringLiteral("navigation"), 0xF390},
@@ -84,6 +87,7 @@ const std::map<QString, char32_t> &glyphTable()
         {QStringLiteral("speaker.wave.2.fill"), 0xF580},   // volume-medium
         {QStringLiteral("speaker.wave.3.fill"), 0xF57E},   // volume-high
         {QStringLiteral("speaker.slash.fill"), 0xF581},    // volume-off
+        {QStringLiteral("stopwatch"), 0xF51B},             // timer (drawn as a stopwatch)
         {QStringLiteral("sun.max.fill"), 0xF0E0},          // brightness-7
         {QStringLiteral("sun.min.fill"), 0xF0DE},          // brightness-5
         {QStringLiteral("text.below.photo"), 0xF56A},      // view-agenda

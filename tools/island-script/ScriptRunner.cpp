@@ -375,6 +375,20 @@ void ScriptRunner::execute(const std::string &line)
     } else if (readouts_.execute(verb, line, pos, started_, folder())) {
     } else if (started_ && views_.execute(verb, line, pos, selected())) {
         return;
+    } else if (ScriptInspect::handles(verb)) {
+        requireStarted(verb);
+        NotchViewModel &island = selected();
+        kit::Tree &tree = views_.treeOf(island);
+        inspect_.execute(verb, line, pos,
+                         {island, tree, out_,
+                          [this, &tree] {
+                              tree.update();
+                              time_.flush();
+                          },
+                          [this](const std::string &message) {
+                              err_ << file_ << ":" << lineNumber_ << ": " << message << "\n";
+                              failed_ = true;
+                          }});
     } else {
         throw ScriptError("unknown verb \"" + verb + "\"");
     }
@@ -617,6 +631,8 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
     const auto text = drawn ? drawn->text() : std::nullopt;
     f["text"] = text ? script::jsonString(text->toStdString()) : "none";
     // Fields for `expect` only, not printed.
+    f["hoveredControls"] = std::to_string(model.hoveredControls);
+    f["cursor"] = model.cursor() == NotchViewModel::Cursor::pointingHand ? "pointingHand" : "arrow";
     auto flag = [](bool on) { return std::string(on ? "true" : "false"); };
     f["switching"] = flag(model.isSwitchingSpace.peek());
     f["fullscreen"] = flag(model.isFullscreenSpace.peek());

@@ -4,6 +4,7 @@
 #include "App/NotchViewModel.h"
 #include "App/ReadoutRules.h"
 #include "ScriptIslandWindow.h"
+#include "ScriptInspect.h"
 #include "ScriptReadouts.h"
 #include "ScriptViews.h"
 #include "Extensions/ExtensionStore.h"
@@ -91,4 +92,5 @@ private:
     std::vector<std::shared_ptr<vesk::NotchViewModel>> islands_;
     vesk::Connection settingsObserver_;
     ScriptViews views_;
+    ScriptInspect inspect_;
 };

@@ -2,7 +2,7 @@
 
 #include "Diagnostics/LayerDump.h"
 #include "Diagnostics/WindowSnapshot.h"
-#include "Island/NotchView.h"
+#include "Island/IslandViews.h"
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
@@ -28,6 +28,9 @@ void ScriptViews::sync(const std::vector<std::shared_ptr<NotchViewModel>> &islan
 
 std::unique_ptr<kit::Tree> ScriptViews::makeTree(NotchViewModel &island)
 {
+    // The views the application fills the island view with.
+    static const bool filled = (fillIslandViewSlots(NotchViewSlots::standard()), true);
+    (void)filled;
     auto tree = std::make_unique<kit::Tree>(QSizeF(NotchView::panelWidth, NotchView::panelHeight));
     kit::withoutAnimation([&] { tree->setRoot(kit::view(NotchView{&island})); });
     return tree;

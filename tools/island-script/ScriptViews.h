@@ -20,8 +20,10 @@ public:
     // ScriptError for bad arguments.
     bool execute(const std::string &verb, const std::string &line, size_t &pos, vesk::NotchViewModel &island);
 
+    // The island's view tree, made (as "render" makes it) when it has none yet.
+    kit::Tree &treeOf(vesk::NotchViewModel &island);
+
 private:
     static std::unique_ptr<kit::Tree> makeTree(vesk::NotchViewModel &island);
-    kit::Tree &treeOf(vesk::NotchViewModel &island);
     std::map<const vesk::NotchViewModel *, std::unique_ptr<kit::Tree>> trees_;
 };

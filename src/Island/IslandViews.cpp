@@ -1,0 +1,27 @@
+#include "Island/IslandViews.h"
+
+#include "App/NotchViewModel.h"
+#include "Island/LiquidBubble.h"
+#include "Island/OpenView.h"
+#include "Island/PeekView.h"
+#include "Island/SizePreviewLabel.h"
+#include "Island/TabBar.h"
+
+namespace vesk {
+
+using namespace kit;
+
+void fillIslandViewSlots(NotchViewSlots &islandSlots)
+{
+    islandSlots.readout = [](NotchViewModel &model, const Peek &peek) { return view(PeekView{&model, peek, false}); };
+    islandSlots.openView = [](NotchViewModel &model) { return view(OpenView{&model}); };
+    islandSlots.sizePreviewLabel = [](NotchViewModel &model) {
+        return view(SizePreviewLabel{model.sizeAdjustmentPreview.get()});
+    };
+    islandSlots.pageTabs = [](NotchViewModel &model, bool isShown) { return view(TabBar{&model, isShown}); };
+    islandSlots.bubble = [](NotchViewModel &model, const NotchViewSlots::Bubble &b, std::function<void(double)> widthChanged) {
+        return view(LiquidBubble{&model, b.progress, b.island, b.bubble, b.gap, b.peek, std::move(widthChanged)});
+    };
+}
+
+}  // namespace vesk
