@@ -167,9 +167,14 @@ Element PeekView::body(const Env &) const
     const double swell = m.swellScale();
     NotchViewModel *target = model;
     const Peek measured = peek;
-    Element probe = probeOf(peek, m).fixedSize().hidden().onSizeChange([target, measured](QSizeF size) {
-        target->setTrailingWidth(std::ceil(size.width() - 1e-9), measured);
-    });
+    // A new node for every readout, so each one reports its width, even an equal one.
+    Element probe = probeOf(peek, m)
+                        .fixedSize()
+                        .hidden()
+                        .onSizeChange([target, measured](QSizeF size) {
+                            target->setTrailingWidth(std::ceil(size.width() - 1e-9), measured);
+                        })
+                        .id(peek);
     return HStack({.alignment = Alignment::center(), .spacing = 0},
                   symbol.contentTransition(ContentTransition::symbolReplace).scaleEffect(swell, UnitPoint::leading()),
                   Spacer(),

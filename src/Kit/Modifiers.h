@@ -198,7 +198,8 @@ public:
     SizeChangeSpec(Element child, std::function<void(QSizeF)> fn) : fn(std::move(fn)) { children = {std::move(child)}; }
     const char *kind() const override { return "OnSizeChange"; }
     bool changesPainterState() const override { return false; }
-    bool sameProperties(const Spec &) const override { return true; }
+    // Closures cannot be compared: a new description always carries its new closure.
+    bool sameProperties(const Spec &) const override { return false; }
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
     void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override;
     std::function<void(QSizeF)> fn;
