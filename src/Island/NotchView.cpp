@@ -20,16 +20,14 @@ namespace vesk {
 using namespace kit;
 using namespace NotchViewMetrics;
 
-namespace {
-
-// The view reads three settings straight from the user defaults (shadow, shimmer, frost). Their
-// changes reach it through this counter, which every island view reads.
 const Observed<int> &settingsGeneration()
 {
     static Observed<int> generation{0};
     static Connection connection = UserDefaults::standard().changed.connect([] { generation = generation.get() + 1; });
     return generation;
 }
+
+namespace {
 
 template <typename Fn, typename... Args>
 Element fillSlot(const Fn &fn, NotchViewModel &model, Args &&...args)

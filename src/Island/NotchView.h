@@ -3,6 +3,7 @@
 #include "App/Peek.h"
 #include "Island/NotchViewPlan.h"
 #include "Kit/Kit.h"
+#include "Platform/Observed.h"
 
 #include <functional>
 
@@ -37,6 +38,10 @@ struct NotchViewSlots {
     // The slots every island view uses unless given others; filled in at start-up.
     static NotchViewSlots &standard();
 };
+
+// Counts settings changes. Views that read settings straight from the user defaults read it, so a
+// change of any setting describes them again.
+const Observed<int> &settingsGeneration();
 
 namespace NotchViewMetrics {
 inline constexpr kit::Color sizePreviewTint = kit::Color::rgb(0.92, 0.3, 0.36);
