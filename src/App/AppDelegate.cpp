@@ -6,7 +6,9 @@
 #include "Island/IslandViews.h"
 #include "LockScreen/LockScreenController.h"
 #include "NowPlaying/VolumeService.h"
+#include "Kit/Palette.h"
 #include "Platform/Log.h"
+#include "Platform/linux/IcsCalendarStore.h"
 #include "Platform/Screens.h"
 #include "Platform/UserDefaults.h"
 #include "Readouts/CalendarService.h"
@@ -21,10 +23,25 @@ namespace vesk {
 namespace {
 AppDelegate *sharedDelegate = nullptr;
 
+std::unique_ptr<CalendarStore> installCalendarStore()
+{
+    if (CalendarStore::isInstalled())
+        return nullptr;
+    // A calendar that names no colour gets one of these, by its path.
+    std::vector<QColor> colours;
+    for (const kit::Color &c : {kit::palette::red, kit::palette::orange, kit::palette::yellow, kit::palette::green,
+                                kit::palette::blue, kit::palette::purple, kit::palette::brown})
+        colours.push_back(c.toQColor());
+    auto store = std::make_unique<IcsCalendarStore>(ics::Roots::fromEnvironment(), std::move(colours));
+    CalendarStore::setShared(store.get());
+    return store;
+}
+
 }  // namespace
 
 AppDelegate::AppDelegate(IslandWindowFactory &windows, QProcessEnvironment environment)
     : environment_(std::move(environment))
+    , calendarStore_(installCalendarStore())
     , model_(NotchViewModel::makePrimary())
     , lockAwareWindows_(windows, isLocked_)
     , layout_(model_, lockAwareWindows_)
@@ -39,6 +56,8 @@ AppDelegate::~AppDelegate()
 {
     if (sharedDelegate == this)
         sharedDelegate = nullptr;
+    if (calendarStore_)
+        CalendarStore::setShared(nullptr);
 }
 
 AppDelegate *AppDelegate::shared() { return sharedDelegate; }

@@ -2,6 +2,7 @@
 
 #include "App/IslandLayout.h"
 #include "App/ReadoutRules.h"
+#include "Platform/CalendarStore.h"
 #include "Platform/MainQueue.h"
 #include "Platform/Signal.h"
 #include "Readouts/BatteryService.h"
@@ -76,6 +77,9 @@ private:
     void lockedChanged(bool locked);
 
     QProcessEnvironment environment_;
+    // The user's iCalendar files, unless a test installed another calendar store. Made before the
+    // island model, whose calendar service reads it.
+    std::unique_ptr<CalendarStore> calendarStore_;
     bool isLocked_ = false;
     std::shared_ptr<NotchViewModel> model_;
     LockAwareWindows lockAwareWindows_;

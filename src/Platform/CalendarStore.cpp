@@ -22,4 +22,6 @@ CalendarStore &CalendarStore::shared() { return installed.get(); }
 
 void CalendarStore::setShared(CalendarStore *store) { installed.install(store); }
 
+bool CalendarStore::isInstalled() { return installed.isInstalled(); }
+
 }  // namespace vesk

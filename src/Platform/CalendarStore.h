@@ -42,6 +42,7 @@ public:
     // The installed store; one with no access unless the application or a test installed another.
     static CalendarStore &shared();
     static void setShared(CalendarStore *store);  // nullptr restores the empty one
+    static bool isInstalled();
 };
 
 // Whether an event overlaps [from, to): an event that ends at or before its start counts as the

@@ -15,6 +15,7 @@ public:
         return real;
     }
     void install(Service *service) { installed_ = service; }
+    bool isInstalled() const { return installed_ != nullptr; }
 
 private:
     Service *installed_ = nullptr;

@@ -10,6 +10,7 @@
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/VolumeService.h"
 #include "Platform/UserDefaults.h"
+#include "Readouts/CalendarService.h"
 #include "Readouts/CountdownTimer.h"
 #include "Updater/Updater.h"
 
@@ -27,18 +28,7 @@ namespace {
 const std::vector<std::string> printOrder = {"t",    "state", "peek",    "ongoing", "lastPeek", "open",
                                              "page", "size",  "style",   "islands", "layout",   "text"};
 
-// A number with at most 3 decimals, without trailing zeros or point: 204, 74.5.
-std::string compact(double value)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.3f", value);
-    std::string text = buffer;
-    while (!text.empty() && text.back() == '0')
-        text.pop_back();
-    if (!text.empty() && text.back() == '.')
-        text.pop_back();
-    return text == "-0" ? "0" : text;
-}
+using script::compact;
 
 std::string caseName(const std::optional<Peek> &value)
 {
@@ -144,6 +134,7 @@ void ScriptRunner::execute(const std::string &line)
     if (verb.empty() || verb[0] == '#')
         return;
     views_.sync(islands_);
+    calendar_.settle();  // what a folder's calendar loaded by now
     const double now = time_.wallNow();
 
     auto noMore = [&] {
@@ -372,6 +363,7 @@ void ScriptRunner::execute(const std::string &line)
         printHaptics();
     } else if (executeIslandVerb(verb, line, pos)) {
         return;
+    } else if (calendar_.execute(verb, line, pos, started_ ? primary_.get() : nullptr, folder())) {
     } else if (readouts_.execute(verb, line, pos, started_, folder())) {
     } else if (started_ && views_.execute(verb, line, pos, selected())) {
         return;
@@ -408,6 +400,7 @@ void ScriptRunner::start()
     };
     primary_->audio().start();
     primary_->readVolume();
+    primary_->calendar().refresh();  // as the application does at launch
     if (screens_.screens().empty()) {
         islands_.push_back(primary_);
         for (int i = 0; i < mirrorCount_; ++i)
@@ -651,6 +644,7 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
     else
         f["device"] = "none";
     readouts_.addFields(f, model);
+    calendar_.addFields(f, model);
     return f;
 }
 

@@ -4,6 +4,7 @@
 #include "App/NotchViewModel.h"
 #include "App/ReadoutRules.h"
 #include "ScriptIslandWindow.h"
+#include "ScriptCalendar.h"
 #include "ScriptInspect.h"
 #include "ScriptReadouts.h"
 #include "ScriptViews.h"
@@ -74,6 +75,7 @@ private:
     vesk::SimHaptics haptics_;
     vesk::SimSound sound_;
     vesk::SimCalendarStore calendarStore_;
+    ScriptCalendar calendar_{calendarStore_, [this] { time_.flush(); }, [this](double s) { time_.jumpWall(s); }};
     vesk::SimScreens screens_;
     vesk::SimWorkspace workspace_;
     vesk::SimAudioDevices audio_;

@@ -305,6 +305,19 @@ vesk::StoredEvent event(const json &object, double now)
     return e;
 }
 
+// A number with at most 3 decimals, without trailing zeros or point: 204, 74.5.
+std::string compact(double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.3f", value);
+    std::string text = buffer;
+    while (!text.empty() && text.back() == '0')
+        text.pop_back();
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text == "-0" ? "0" : text;
+}
+
 std::string jsonString(const std::string &utf8)
 {
     std::string out = "\"";

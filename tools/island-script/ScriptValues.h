@@ -44,5 +44,7 @@ std::vector<Output> outputs(const nlohmann::json &array);
 
 // A UTF-8 JSON string literal escaping only '"', '\' and control characters.
 std::string jsonString(const std::string &utf8);
+// A number with at most 3 decimals, without trailing zeros or point: 204, 74.5.
+std::string compact(double value);
 
 }  // namespace script

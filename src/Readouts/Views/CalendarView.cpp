@@ -40,7 +40,7 @@ Element EventPill::body(const Env &) const
                   Symbol(QStringLiteral("calendar"), 8, Weight::bold, Color::black(0.8))
                       .frame(15, 15)
                       .background(Fill(Circle(), colour)),
-                  Text(event.title, Font::system(12, Weight::semibold), titleColour(event.color)),
+                  Text(event.title, Font::system(12, Weight::semibold), titleColour(event.color)).layoutPriority(1),
                   Spacer(0))
         .padding(Edges{3, 3, 3, 8})
         .background(Fill(Capsule(), colour.opacity(0.16)))

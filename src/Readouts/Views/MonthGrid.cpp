@@ -12,6 +12,8 @@ constexpr double dashSpacing = 1;
 constexpr double dimmed = 0.4;
 
 bool isWeekendColumn(int sundayBased) { return sundayBased == 0 || sundayBased == 6; }
+// The weekday (0 = Sunday) shown in grid column `column`.
+int sundayBasedColumn(int column, int firstWeekday) { return (column + firstWeekday - 1) % 7; }
 }  // namespace
 
 std::vector<Week> MonthGrid::weeks(QDate date, const UserCalendar &calendar)
@@ -46,6 +48,15 @@ std::array<QString, 7> MonthGrid::weekdaySymbols(const QLocale &locale)
     return symbols;
 }
 
+std::array<QString, 7> MonthGrid::weekdayRow(const UserCalendar &calendar)
+{
+    const auto symbols = weekdaySymbols(calendar.locale);
+    std::array<QString, 7> row;
+    for (int i = 0; i < 7; ++i)
+        row[size_t(i)] = symbols[size_t(sundayBasedColumn(i, calendar.firstWeekday()))];
+    return row;
+}
+
 QString MonthGrid::monthName(QDate date, const QLocale &locale)
 {
     return locale.toUpper(locale.monthName(date.month(), QLocale::ShortFormat));
@@ -73,16 +84,15 @@ Element MonthGrid::body(const Env &) const
     const QDate date = cal.date(today);
     const int todayNumber = date.day();
     const int first = cal.firstWeekday();
-    const auto symbols = weekdaySymbols(cal.locale);
+    const auto symbols = weekdayRow(cal);
 
     Elements rows;
     rows.push_back(Text(monthName(date, cal.locale), Font::system(11, Weight::semibold), accent)
                        .frame(Element::Limits{.maxWidth = infinity, .minHeight = headerInset, .alignment = Alignment::topTrailing()}));
     Elements letters;
     for (int i = 0; i < 7; ++i) {
-        const int k = (i + first - 1) % 7;
-        letters.push_back(Text(symbols[size_t(k)], Font::system(10, Weight::bold),
-                               Color::white(dimWeekends && isWeekendColumn(k) ? dimmed : 1))
+        letters.push_back(Text(symbols[size_t(i)], Font::system(10, Weight::bold),
+                               Color::white(dimWeekends && isWeekendColumn(sundayBasedColumn(i, first)) ? dimmed : 1))
                               .frame(Element::Limits{.maxWidth = infinity}));
     }
     rows.push_back(HStack({.spacing = 0}, letters).frame(Element::Limits{.maxHeight = infinity}));
@@ -90,7 +100,7 @@ Element MonthGrid::body(const Env &) const
         Elements cells;
         for (int d = 0; d < 7; ++d) {
             const auto day = week[size_t(d)];
-            cells.push_back(view(DayCell{day, day && *day == todayNumber, dimWeekends && isWeekendColumn((first - 1 + d) % 7),
+            cells.push_back(view(DayCell{day, day && *day == todayNumber, dimWeekends && isWeekendColumn(sundayBasedColumn(d, first)),
                                          day ? dots[*day] : std::vector<QColor>{}, accent})
                                 .frame(Element::Limits{.maxWidth = infinity, .maxHeight = infinity}));
         }

@@ -44,6 +44,8 @@ struct MonthGrid {
     static std::vector<Week> weeks(QDate date, const UserCalendar &calendar);
     // The very short weekday names, Sunday first.
     static std::array<QString, 7> weekdaySymbols(const QLocale &locale);
+    // The very short weekday names in the grid's column order, from the first weekday.
+    static std::array<QString, 7> weekdayRow(const UserCalendar &calendar);
     // The short month name, upper-cased ("JAN").
     static QString monthName(QDate date, const QLocale &locale);
 

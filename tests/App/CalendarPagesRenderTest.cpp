@@ -1,0 +1,76 @@
+// The calendar and timer pages drawn with a real island model.
+#include "IslandTestSupport.h"
+
+#include "Island/IslandHover.h"
+#include "Readouts/UserCalendar.h"
+#include "Readouts/Views/CalendarView.h"
+#include "Readouts/Views/TimerView.h"
+
+#include <QImage>
+
+using namespace vesk;
+
+namespace {
+
+// Pixels close to `colour` (opaque ones only).
+int pixelsNear(const QImage &image, const QColor &colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.alpha() == 255 && std::abs(c.red() - colour.red()) < 6 && std::abs(c.green() - colour.green()) < 6
+                 && std::abs(c.blue() - colour.blue()) < 6;
+        }
+    return n;
+}
+
+class CalendarPagesRender : public test::IslandTest {
+protected:
+    CalendarPagesRender() { UserCalendar::setCurrent(UserCalendar{QTimeZone::utc(), QLocale::c()}); }
+    ~CalendarPagesRender() override { UserCalendar::setCurrent(std::nullopt); }
+
+    QImage render(kit::Element page, NotchViewModel &model, const char *name)
+    {
+        kit::Tree tree(QSizeF(345, 175));
+        tree.setRoot(page.frame(345, 175).background(kit::Fill(kit::Color::black())).environment(islandModel, &model));
+        tree.update();
+        QImage image = tree.render(2);
+        image.save(QStringLiteral(VESK_BUILD_DIR "/%1.png").arg(QLatin1String(name)));
+        return image;
+    }
+};
+
+}  // namespace
+
+TEST_F(CalendarPagesRender, TheAgendaShowsTheFirstThreeEvents)
+{
+    auto model = settledPrimary();
+    const QColor colours[] = {QColor("#E04050"), QColor("#3080F0"), QColor("#30C060"), QColor("#C0A020")};
+    for (int i = 0; i < 4; ++i) {
+        const double start = time.wallNow() + 1800 * (i + 1);
+        calendarStore.add({QStringLiteral("e%1").arg(i), QStringLiteral("Event %1 with a title far too long for the pill").arg(i),
+                           start, start + 1800, false, colours[i]});
+    }
+    model->calendar().refresh();
+    const QImage image = render(kit::view(CalendarView{}), *model, "calendar-page");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(pixelsNear(image, colours[i]), 100) << i;  // the symbol's circle
+    EXPECT_EQ(pixelsNear(image, colours[3]), 0);             // a fourth event is not shown
+
+    calendarStore.setStatus(CalendarAccess::denied);
+    model->calendar().refresh();
+    const QImage denied = render(kit::view(CalendarView{}), *model, "calendar-page-no-access");
+    EXPECT_EQ(pixelsNear(denied, colours[0]), 0);  // the access button instead of the agenda
+}
+
+TEST_F(CalendarPagesRender, TheTimerPageDrawsItsControls)
+{
+    auto model = settledPrimary();
+    const QImage idle = render(kit::view(TimerView{}), *model, "timer-page");
+    model->countdown().start();
+    time.advance(2);
+    model->countdown().pause();
+    const QImage paused = render(kit::view(TimerView{}), *model, "timer-page-paused");
+    EXPECT_GT(pixelsNear(idle, QColor(255, 255, 255)), pixelsNear(paused, QColor(255, 255, 255)));  // dimmed digits
+}
