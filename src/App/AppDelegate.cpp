@@ -7,6 +7,7 @@
 #include "LockScreen/LockScreenController.h"
 #include "NowPlaying/VolumeService.h"
 #include "Kit/Palette.h"
+#include "Readouts/Views/CalendarPages.h"
 #include "Platform/Log.h"
 #include "Platform/linux/IcsCalendarStore.h"
 #include "Platform/Screens.h"
@@ -79,6 +80,7 @@ void AppDelegate::applicationDidFinishLaunching()
     std::signal(SIGPIPE, SIG_IGN);
     // 5-6. The islands, and again on every change of the displays; their views first.
     fillIslandViewSlots(NotchViewSlots::standard());
+    fillCalendarPageSlots(OpenView::Slots::standard());
     syncIslands(false);
     screensConnection_ = screens().screensChanged.connect([this] { syncIslands(true); });
     // 7. The lock screen.

@@ -15,13 +15,14 @@ constexpr double runningTick = 0.25;
 constexpr double idleTick = 3600;  // nothing changes: the text need not be described again
 constexpr double buttonDiameter = 34;
 
-// The round controls of the page: a symbol in a square hit area.
-Element roundButton(const QString &symbol, double size, double opacity, std::function<void()> action)
+// The round controls of the page: a symbol in a square hit area, named for screen readers.
+Element roundButton(const QString &symbol, const QString &label, double size, double opacity, std::function<void()> action)
 {
     return clickableCursor(Button(Symbol(symbol, size, Weight::regular, Color::white(opacity))
                                       .frame(buttonDiameter, buttonDiameter)
                                       .contentShape(Rectangle()),
-                                  std::move(action)),
+                                  std::move(action))
+                               .accessibilityLabel(label),
                            true);
 }
 }  // namespace
@@ -84,10 +85,10 @@ Element TimerView::body(const Env &env) const
         controls.push_back(view(Chip{QStringLiteral("%1m").arg(minutes), selected,
                                      [&timer, m = minutes] { timer.setDuration(m * 60.0); }}));
     controls.push_back(Spacer());
-    controls.push_back(roundButton(QStringLiteral("arrow.counterclockwise"), 15, 0.6, [&timer] { timer.reset(); })
+    controls.push_back(roundButton(QStringLiteral("arrow.counterclockwise"), QStringLiteral("Reset"), 15, 0.6, [&timer] { timer.reset(); })
                            .opacity(p.resetOpacity)
                            .disabled(!p.resetEnabled));
-    controls.push_back(roundButton(p.playSymbol, 19, 1.0, [&timer] {
+    controls.push_back(roundButton(p.playSymbol, p.playLabel, 19, 1.0, [&timer] {
                            if (timer.isRunning().peek())
                                timer.pause();
                            else
