@@ -6,7 +6,6 @@
 #include "Island/IslandViews.h"
 #include "LockScreen/LockScreenController.h"
 #include "NowPlaying/VolumeService.h"
-#include "Kit/Palette.h"
 #include "Readouts/Views/CalendarPages.h"
 #include "Platform/Log.h"
 #include "Platform/linux/IcsCalendarStore.h"
@@ -28,12 +27,7 @@ std::unique_ptr<CalendarStore> installCalendarStore()
 {
     if (CalendarStore::isInstalled())
         return nullptr;
-    // A calendar that names no colour gets one of these, by its path.
-    std::vector<QColor> colours;
-    for (const kit::Color &c : {kit::palette::red, kit::palette::orange, kit::palette::yellow, kit::palette::green,
-                                kit::palette::blue, kit::palette::purple, kit::palette::brown})
-        colours.push_back(c.toQColor());
-    auto store = std::make_unique<IcsCalendarStore>(ics::Roots::fromEnvironment(), std::move(colours));
+    auto store = std::make_unique<IcsCalendarStore>(ics::Roots::fromEnvironment(), calendarFallbackColours());
     CalendarStore::setShared(store.get());
     return store;
 }

@@ -4,7 +4,7 @@
 #include "ScriptValues.h"
 
 #include "App/NotchViewModel.h"
-#include "Kit/Palette.h"
+#include "Readouts/Views/CalendarPages.h"
 #include "Platform/linux/IcsCalendarStore.h"
 #include "Readouts/CalendarService.h"
 #include "Readouts/CountdownTimer.h"
@@ -107,11 +107,7 @@ bool ScriptCalendar::execute(const std::string &verb, const std::string &line, s
                 throw ScriptError("calendar folder needs a folder");
             const std::string path = dir.front() == '/' || folder.empty() ? dir : folder + "/" + dir;
             ics::Roots roots{QDir(QString::fromStdString(path)).absolutePath(), {}, QString()};
-            std::vector<QColor> palette;
-            for (const kit::Color &c : {kit::palette::red, kit::palette::orange, kit::palette::yellow, kit::palette::green,
-                                        kit::palette::blue, kit::palette::purple, kit::palette::brown})
-                palette.push_back(c.toQColor());
-            folderStore_ = std::make_unique<IcsCalendarStore>(roots, palette, UserCalendar::current().zone);
+            folderStore_ = std::make_unique<IcsCalendarStore>(roots, calendarFallbackColours(), UserCalendar::current().zone);
             CalendarStore::setShared(folderStore_.get());
         } else if (what == "refresh") {
             started();
