@@ -82,17 +82,20 @@ Element dropCanvas(const LiquidBubble::Shape &s, Size island, Size bubble, doubl
 
 Element LiquidBubble::body(const Env &) const
 {
-    if (!peek)
-        return Empty();
     NotchViewModel *m = model;
     const Size is = island, bs = bubble;
     const double g = gap;
-    const Peek shown = *peek;
+    const std::optional<Peek> shown = peek;
     const std::function<void(double)> report = onWidth;
+    // The number stays in place without a peek too, so that a bubble arriving moves out from the
+    // capsule instead of appearing where it rests.
     return Animatable(progress, [m, is, bs, g, shown, report](double p) {
+        if (!shown)
+            return Empty();
         const Shape s = shape(p, is, bs, g);
-        Element canvas = p > 0.001 ? dropCanvas(s, is, bs, g) : Empty();
-        Element readout = view(PeekView{m, shown, true})
+        // The drop's look is a function of the presented number alone: it never fades in or out.
+        Element canvas = p > 0.001 ? dropCanvas(s, is, bs, g).transition(Transition::identity()) : Empty();
+        Element readout = view(PeekView{m, *shown, true})
                               .frame(std::nullopt, bs.height)
                               .fixedSize()
                               .onSizeChange([report](QSizeF size) {

@@ -129,6 +129,7 @@ void NotchWindowController::installMonitors()
     // island view gets the pointer for its controls' hover and clicks and its context menu.
     monitors_.push_back(panel_->window().pointer.connect([this](const PanelPointerEvent &e) {
         routeToView(e);
+        followTooltip(e);
         switch (e.kind) {
         case PanelPointerEvent::Kind::press:
             if (e.button == 1)
@@ -172,6 +173,35 @@ void NotchWindowController::routeToView(const PanelPointerEvent &e)
         return;  // a button the view knows nothing of
     event.globalPosition = panel_->frame().topLeft() + local;
     tree_.handlePointer(event);
+}
+
+void NotchWindowController::followTooltip(const PanelPointerEvent &e)
+{
+    auto hide = [this] {
+        tooltipRest_.cancel();
+        if (tooltipShown_) {
+            tooltipShown_.reset();
+            panel_->window().hideTooltip();
+        }
+    };
+    if (e.kind != PanelPointerEvent::Kind::move) {
+        hide();
+        return;
+    }
+    const QPointF pixel = e.position;
+    const std::optional<QString> text = tree_.tooltipAt(pixel / panel_->scale());
+    if (tooltipShown_ && text != tooltipShown_)
+        hide();
+    if (!text || tooltipShown_)
+        return;
+    // Every move starts the rest again.
+    tooltipRest_ = mainQueue().after(tooltipRestSeconds, [this, pixel] {
+        const std::optional<QString> now = tree_.tooltipAt(pixel / panel_->scale());
+        if (!now || plainTooltipText(*now).isEmpty())
+            return;
+        tooltipShown_ = now;
+        panel_->window().showTooltip(*now, pixel);
+    });
 }
 
 void NotchWindowController::showMenu(const std::vector<kit::MenuItem> &items, QPointF at)

@@ -26,6 +26,9 @@ namespace vesk {
 // state, and gives the panel the keyboard while the tour runs in it.
 //
 // Main thread only.
+// How long the pointer rests before a tooltip shows.
+inline constexpr double tooltipRestSeconds = 0.7;
+
 class NotchWindowController final : public IslandWindow {
 public:
     // What the controller uses of the desktop; tests substitute simulated ones.
@@ -101,6 +104,9 @@ private:
     void needsPaint();
     void paint();
     void routeToView(const PanelPointerEvent &event);
+    // Tooltips: shown after the pointer rests over something that has one, hidden on leave,
+    // press and when the pointer moves onto something else.
+    void followTooltip(const PanelPointerEvent &event);
     void showMenu(const std::vector<kit::MenuItem> &items, QPointF at);
     void installMonitors();
     void onActivity(const PointerActivity &activity);
@@ -125,6 +131,8 @@ private:
     ObservationTracking sizeTracking_;
     WorkItem sizeStep_;
     WorkItem appear_;
+    WorkItem tooltipRest_;
+    std::optional<QString> tooltipShown_;
     bool hidden_ = false;
     bool isClosed_ = false;
 };

@@ -81,6 +81,11 @@ public:
     virtual void setCursor(Qt::CursorShape shape) = 0;
     virtual Qt::CursorShape cursor() const = 0;
 
+    // Shows `text` as a tooltip near `pixel` (window pixels), always as plain text on one line, or
+    // hides it. Windows without tooltips ignore both.
+    virtual void showTooltip(const QString &text, QPointF pixel) {}
+    virtual void hideTooltip() {}
+
     // Takes the keyboard focus (true) or gives it back to the window that had it (false).
     virtual void setKeyboardFocus(bool focused) = 0;
     virtual bool hasKeyboardFocus() const = 0;
@@ -92,6 +97,10 @@ public:
     Signal<const PanelScrollEvent &> scroll;
     Signal<const PanelKeyEvent &> key;
 };
+
+// A tooltip's text as the panel shows it: one line (line breaks and other control characters
+// become spaces), trimmed; markup stays literal.
+QString plainTooltipText(const QString &text);
 
 // The desktop's panel window: an X11 window when an X display is reachable (the display Qt uses,
 // else $DISPLAY), otherwise one that draws nothing and receives nothing.

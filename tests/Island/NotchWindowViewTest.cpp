@@ -1,6 +1,7 @@
 // The island window hosting the island view: what its panel shows, when it paints, and what it
 // hands the view and the diagnostics.
 #include "Island/NotchWindowController.h"
+#include "Island/IslandViews.h"
 #include "IslandImageSupport.h"
 #include "SimFactorySupport.h"
 
@@ -134,4 +135,39 @@ TEST_F(NotchWindowViewTest, SnapshotAndLayerDumpShowWhatThePanelShows)
     // A hidden island makes no snapshot.
     controller->setHiddenWhileLocked(true);
     EXPECT_TRUE(WindowSnapshot::image(controller->snapshotWindow(), false).isNull());
+}
+
+TEST_F(NotchWindowViewTest, TooltipsShowAfterTheRestAsPlainTextAndHideOnLeaveAndPress)
+{
+    NotchViewSlots saved = NotchViewSlots::standard();
+    fillIslandViewSlots(NotchViewSlots::standard());
+    model->open(false);
+    time.advance(2);
+    std::optional<QRectF> dot;
+    for (const kit::DrawnItem &item : kit::drawnItems(*controller->snapshotWindow().tree))
+        if (item.kind == kit::DrawnItem::Kind::control && item.text == QStringLiteral("Calendar") && item.isVisible())
+            dot = item.rect;
+    ASSERT_TRUE(dot);
+    const QPointF pixel = dot->center() * 2;
+    window->pointer({PanelPointerEvent::Kind::move, 0, pixel, 0});
+    time.advance(tooltipRestSeconds / 2);
+    EXPECT_FALSE(window->tooltip) << "only after the pointer rests";
+    window->pointer({PanelPointerEvent::Kind::move, 0, pixel + QPointF(1, 0), 0});
+    time.advance(tooltipRestSeconds / 2 + 0.01);
+    EXPECT_FALSE(window->tooltip) << "a move starts the rest again";
+    time.advance(tooltipRestSeconds / 2);
+    ASSERT_TRUE(window->tooltip);
+    EXPECT_EQ(*window->tooltip, QStringLiteral("Calendar"));
+    window->pointer({PanelPointerEvent::Kind::press, 1, pixel, 0});
+    EXPECT_FALSE(window->tooltip);
+    window->pointer({PanelPointerEvent::Kind::release, 1, pixel, 0});
+    time.advance(1);
+    window->pointer({PanelPointerEvent::Kind::move, 0, pixel, 0});
+    time.advance(tooltipRestSeconds + 0.01);
+    EXPECT_TRUE(window->tooltip);
+    window->pointer({PanelPointerEvent::Kind::leave, 0, QPointF(), 0});
+    EXPECT_FALSE(window->tooltip);
+    // Plain text on one line, markup as it stands.
+    EXPECT_EQ(plainTooltipText(QStringLiteral(" <b>x\nline ")), QStringLiteral("<b>x line"));
+    NotchViewSlots::standard() = saved;
 }

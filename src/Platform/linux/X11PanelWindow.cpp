@@ -1,3 +1,6 @@
+#include <QApplication>
+#include <QToolTip>
+
 // Qt before Xlib: Xlib's macros (Bool, Status, None) break Qt headers read after them.
 #include <QString>
 
@@ -342,6 +345,30 @@ void X11PanelWindow::setCursor(Qt::CursorShape shape)
         cursor = XCreateFontCursor(display_, shape == Qt::PointingHandCursor ? XC_hand2 : XC_left_ptr);
     XDefineCursor(display_, window_, cursor);
     connection_.flush();
+}
+
+void X11PanelWindow::showTooltip(const QString &text, QPointF pixel)
+{
+    // Qt's tooltip needs the widgets application; without one there is no tooltip.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;
+    const QString line = plainTooltipText(text);
+    if (line.isEmpty()) {
+        hideTooltip();
+        return;
+    }
+    // Escaped inside a rich-text paragraph, so that "<b>x" shows as it stands.
+    const QString shown = QStringLiteral("<p style='white-space:pre'>") + line.toHtmlEscaped() + QStringLiteral("</p>");
+    const double ratio = qApp->devicePixelRatio();
+    const QPointF global = QPointF(frame_.topLeft()) + pixel;
+    // A little below the pointer, as tooltips sit.
+    QToolTip::showText((global / (ratio > 0 ? ratio : 1)).toPoint() + QPoint(0, 18), shown);
+}
+
+void X11PanelWindow::hideTooltip()
+{
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QToolTip::hideText();
 }
 
 void X11PanelWindow::setKeyboardFocus(bool focused)

@@ -34,6 +34,8 @@ public:
     void setKeyboardFocus(bool focused) override;
     bool hasKeyboardFocus() const override { return focused_; }
     void setCursor(Qt::CursorShape shape) override;
+    void showTooltip(const QString &text, QPointF pixel) override;
+    void hideTooltip() override;
     Qt::CursorShape cursor() const override { return cursorShape_; }
     std::uint64_t nativeId() const override { return window_; }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "Platform/PanelWindow.h"
 
 namespace vesk {
@@ -36,6 +38,16 @@ public:
     void setCursor(Qt::CursorShape shape) override { cursor_ = shape; }
     Qt::CursorShape cursor() const override { return cursor_; }
     std::uint64_t nativeId() const override { return 0; }
+    void showTooltip(const QString &text, QPointF pixel) override
+    {
+        tooltip = plainTooltipText(text);
+        tooltipAt = pixel;
+    }
+    void hideTooltip() override { tooltip.reset(); }
+
+    // The tooltip on show, if any, and where.
+    std::optional<QString> tooltip;
+    QPointF tooltipAt;
 
     const QImage &content() const { return content_; }
     const QRegion &shapeRegion() const { return shape_; }
