@@ -443,3 +443,20 @@ TEST_F(IslandViews, TheSizeLabelHangsSixPointsUnderTheIslandCentred)
     EXPECT_NEAR((left + right + 1) / 2.0, NotchView::panelWidth / 2, 1);
     EXPECT_FALSE(tree.hitsSomething(QPointF(NotchView::panelWidth / 2, top + 12))) << "the label takes no pointer";
 }
+
+TEST_F(IslandViews, MidWayTheDropIsSolidBlackAndJoinedToTheCapsule)
+{
+    const Size island{200, 34}, bubble{80, 34};
+    for (double p : {0.3, 0.5, 0.7}) {
+        Tree bubbleTree{QSizeF(400, 100)};
+        bubbleTree.setRoot(view(LiquidBubble{model.get(), p, island, bubble, 6, Peek::battery(55, false), {}})
+                               .padding(Edges{20, 20, 0, 0})
+                               .frame(400, 100, Alignment::topLeading()));
+        // At the panel's scale of 2 (the blur is computed at a reduced resolution there).
+        const QImage image = bubbleTree.render(2);
+        const auto s = LiquidBubble::shape(p, island, bubble, 6);
+        const QPoint centre(int(2 * (20 + s.dropX + s.dropWidth / 2)), int(2 * (20 + s.dropY + s.dropHeight / 2)));
+        EXPECT_EQ(qAlpha(image.pixel(centre)), 255) << "p = " << p;
+        EXPECT_EQ(QColor(image.pixel(centre)).black(), 255) << "p = " << p;
+    }
+}
