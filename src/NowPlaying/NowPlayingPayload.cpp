@@ -1,5 +1,7 @@
 #include "NowPlaying/NowPlayingPayload.h"
 
+#include "Platform/JsonText.h"
+
 namespace vesk {
 
 namespace {
@@ -47,7 +49,7 @@ bool read(const nlohmann::json &object, const char *key, Kind kind, std::optiona
 
 std::optional<NowPlayingPayload> NowPlayingPayload::decode(const std::string &line)
 {
-    auto json = nlohmann::json::parse(line, nullptr, false);
+    auto json = parseUntrustedJson(line);
     if (json.is_discarded() || !json.is_object())
         return std::nullopt;
     NowPlayingPayload p;

@@ -2,6 +2,8 @@
 
 #include "ScriptError.h"
 
+#include "Platform/JsonText.h"
+
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -155,7 +157,7 @@ json nextJson(const std::string &line, size_t &pos)
         while (pos < line.size() && !isBlank(line[pos]))
             ++pos;
     }
-    auto value = json::parse(line.substr(start, pos - start), nullptr, false);
+    auto value = vesk::parseUntrustedJson(std::string_view(line).substr(start, pos - start));
     if (value.is_discarded())
         throw ScriptError("bad JSON: " + line.substr(start));
     return value;
