@@ -98,18 +98,19 @@ void Defaults::migrateFromTovra(UserDefaults &store)
 {
     if (auto flag = store.object(migrationFlagKey); flag && flag->is_boolean() && flag->get<bool>())
         return;
-    // Set first, so the copy is attempted exactly once per installation whatever follows.
-    store.set(migrationFlagKey, true);
-    auto earlier = UserDefaults::readDomainFile(earlierDomainPath());
-    if (!earlier)
-        return;
-    for (const auto &[key, value] : *earlier) {
-        if (key.rfind("NS", 0) == 0)
-            continue;  // the system's own entries, such as window frames
-        if (store.object(key))
-            continue;  // an existing setting is never overwritten
-        store.set(key, value);
+    // The flag and every copied key go to the file in one write: a start interrupted before it
+    // finishes leaves neither, and the next start copies again.
+    UserDefaults::Dictionary copied{{migrationFlagKey, true}};
+    if (auto earlier = UserDefaults::readDomainFile(earlierDomainPath())) {
+        for (auto &[key, value] : *earlier) {
+            if (key.rfind("NS", 0) == 0)
+                continue;  // the system's own entries, such as window frames
+            if (store.object(key))
+                continue;  // an existing setting is never overwritten
+            copied.emplace(key, std::move(value));
+        }
     }
+    store.set(copied);
 }
 
 void Defaults::reset(UserDefaults &store)

@@ -1,7 +1,9 @@
 #include "Platform/AtomicFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,15 +22,59 @@ bool makeParents(const std::string &path)
     }
     return true;
 }
+constexpr const char *tempSuffix = ".tmp-";
+constexpr size_t tempRandomLength = 6;  // mkstemp's XXXXXX
 }  // namespace
+
+std::string atomicWriteTarget(const std::string &path)
+{
+    std::string target = path;
+    // The kernel's own limit on links followed in one lookup.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return target;
+        std::string link(size_t(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n <= 0)
+            return target;
+        link.resize(size_t(n));
+        if (link.front() == '/') {
+            target = link;
+        } else {
+            const auto slash = target.rfind('/');
+            target = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + link;
+        }
+    }
+    return target;
+}
+
+void removeStaleAtomicWrites(const std::string &path)
+{
+    const std::string target = atomicWriteTarget(path);
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash);
+    const std::string prefix = target.substr(slash == std::string::npos ? 0 : slash + 1) + tempSuffix;
+    DIR *dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() == prefix.size() + tempRandomLength && name.compare(0, prefix.size(), prefix) == 0)
+            ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
 
 void setAtomicWriteFaultForTesting(long bytes) { faultAfter = bytes; }
 
-std::string writeFileAtomically(const std::string &path, std::string_view bytes, unsigned mode)
+std::string writeFileAtomically(const std::string &link, std::string_view bytes, unsigned mode)
 {
+    // Renaming over a link would replace the link itself with a regular file.
+    const std::string path = atomicWriteTarget(link);
     if (!makeParents(path))
         return "cannot create the folder of " + path + ": " + std::strerror(errno);
-    std::string temp = path + ".tmp-XXXXXX";
+    std::string temp = path + tempSuffix + std::string(tempRandomLength, 'X');
     int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return "cannot create " + temp + ": " + std::strerror(errno);

@@ -2,6 +2,7 @@
 
 #include "Platform/AtomicFile.h"
 #include "Platform/Clock.h"
+#include "Platform/JsonText.h"
 #include "Platform/Log.h"
 
 #include <cerrno>
@@ -9,8 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vesk {
 
@@ -23,23 +26,55 @@ std::unique_ptr<UserDefaults> &standardStore()
 
 enum class ReadResult { ok, missing, unreadable };
 
-ReadResult readWholeFile(const std::string &path, std::string &out)
+// Settings files are small. Anything else found at the path (a FIFO, a device, a file of many
+// megabytes) counts as unreadable: it is never waited on, never read whole and never written.
+constexpr off_t settingsFileLimit = 1 << 20;
+
+ReadResult readSettingsFile(const std::string &path, std::string &out, std::string &reason)
 {
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
         return errno == ENOENT ? ReadResult::missing : ReadResult::unreadable;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        out.append(buffer, n);
-    const bool failed = std::ferror(f);
-    std::fclose(f);
-    return failed ? ReadResult::unreadable : ReadResult::ok;
+    }
+    auto fail = [&](std::string why) {
+        reason = std::move(why);
+        ::close(fd);
+        return ReadResult::unreadable;
+    };
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return fail(std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return fail("not a regular file");
+    if (info.st_size > settingsFileLimit)
+        return fail("larger than 1 MiB");
+    // The file may grow while it is read: one byte past the limit is enough to tell.
+    out.resize(size_t(settingsFileLimit) + 1);
+    size_t length = 0;
+    while (length < out.size()) {
+        const ssize_t n = ::read(fd, out.data() + length, out.size() - length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(std::strerror(errno));
+        if (n == 0)
+            break;
+        length += size_t(n);
+    }
+    ::close(fd);
+    if (length > size_t(settingsFileLimit)) {
+        reason = "larger than 1 MiB";
+        out.clear();
+        return ReadResult::unreadable;
+    }
+    out.resize(length);
+    return ReadResult::ok;
 }
 
 std::optional<UserDefaults::Dictionary> parseObject(const std::string &text)
 {
-    auto parsed = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
+    auto parsed = parseUntrustedJson(text);
     if (parsed.is_discarded() || !parsed.is_object())
         return std::nullopt;
     return parsed.get<UserDefaults::Dictionary>();
@@ -68,7 +103,8 @@ std::string UserDefaults::defaultPath() { return configFolder("vesk") + "/settin
 std::optional<UserDefaults::Dictionary> UserDefaults::readDomainFile(const std::string &path)
 {
     std::string text;
-    if (readWholeFile(path, text) != ReadResult::ok)
+    std::string reason;
+    if (readSettingsFile(path, text, reason) != ReadResult::ok)
         return std::nullopt;
     return parseObject(text);
 }
@@ -77,13 +113,15 @@ std::unique_ptr<UserDefaults> UserDefaults::openFile(const std::string &path)
 {
     auto store = std::make_unique<UserDefaults>();
     store->path_ = path;
+    removeStaleAtomicWrites(path);
     std::string text;
-    switch (readWholeFile(path, text)) {
+    std::string reason;
+    switch (readSettingsFile(path, text, reason)) {
     case ReadResult::missing:
         return store;
     case ReadResult::unreadable:
         store->readOnly_ = true;
-        log("cannot read settings file " + path + " (" + std::strerror(errno)
+        log("cannot read settings file " + path + " (" + reason
             + "); running with the defaults and leaving the file alone");
         return store;
     case ReadResult::ok:
@@ -191,6 +229,14 @@ void UserDefaults::set(const std::string &key, nlohmann::json value)
     post();
 }
 
+void UserDefaults::set(const Dictionary &values)
+{
+    for (const auto &[key, value] : values)
+        persistent_[key] = value;
+    save();
+    post();
+}
+
 void UserDefaults::remove(const std::string &key) { remove(std::vector<std::string>{key}); }
 
 void UserDefaults::remove(const std::vector<std::string> &keys)
@@ -207,8 +253,33 @@ void UserDefaults::save()
 {
     if (!writesToDisk())
         return;
-    if (auto reason = writeFileAtomically(path_, formatSettingsFile(persistent_), 0600); !reason.empty())
-        log("cannot save settings: " + reason);
+    if (failing_) {
+        // A disk that just refused a write is asked again once a second at most; the latest values
+        // are written when that second is up.
+        const double wait = lastFailure_ + 1.0 - mainQueue().clock().now();
+        if (wait > 0) {
+            if (!retry_.isPending())
+                retry_ = mainQueue().after(wait, [this] { write(); });
+            return;
+        }
+    }
+    write();
+}
+
+void UserDefaults::write()
+{
+    retry_.cancel();
+    const auto reason = writeFileAtomically(path_, formatSettingsFile(persistent_), 0600);
+    if (reason.empty()) {
+        if (failing_)
+            log("settings saved again to " + path_);
+        failing_ = false;
+        return;
+    }
+    if (!failing_)
+        log("cannot save settings (" + reason + "); keeping changes in memory and trying again on the next change");
+    failing_ = true;
+    lastFailure_ = mainQueue().clock().now();
 }
 
 std::string formatSettingsFile(const UserDefaults::Dictionary &dictionary)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/MainQueue.h"
 #include "Platform/Signal.h"
 
 #include <nlohmann/json.hpp>
@@ -21,15 +22,17 @@ public:
 
     // A store whose persistent domain lives in memory only.
     UserDefaults();
-    // A store backed by the JSON file at `path`. A file that is not a JSON object is moved aside to
-    // "<path>.corrupt-<UTC time>" and the store starts empty; a file that cannot be read is left
-    // alone and the store then never writes it. Either way one "Vesk: " line says so.
+    // A store backed by the JSON file at `path`. A file that is not a JSON object (or nests deeper
+    // than kJsonDepthLimit) is moved aside to "<path>.corrupt-<UTC time>" and the store starts
+    // empty; a file that cannot be read (also anything but a regular file, or one over 1 MiB) is
+    // left alone and the store then never writes it. Either way one "Vesk: " line says so.
     static std::unique_ptr<UserDefaults> openFile(const std::string &path);
     // $XDG_CONFIG_HOME/vesk/settings.json ($XDG_CONFIG_HOME counts only when absolute, else ~/.config).
     static std::string defaultPath();
     // The folder that holds a product's settings: $XDG_CONFIG_HOME/<name> by the same rule.
     static std::string configFolder(const std::string &name);
-    // Reads another product's settings file in the same format; absent when missing or malformed.
+    // Reads another product's settings file in the same format; absent when missing, malformed or
+    // unreadable by the rules of openFile.
     static std::optional<Dictionary> readDomainFile(const std::string &path);
 
     // The installed standard store; an in-memory one until the application installs its own.
@@ -53,12 +56,19 @@ public:
     const Dictionary &persistentDomain() const { return persistent_; }
 
     void set(const std::string &key, nlohmann::json value);
+    // Stores several keys with one write of the file and one notification.
+    void set(const Dictionary &values);
     void remove(const std::string &key);
     // Removes several keys and posts exactly one notification.
     void remove(const std::vector<std::string> &keys);
 
-    // False when the file could not be read, or a write failed: changes then stay in memory.
+    // False for a memory-only store and when the file could not be read: changes then stay in
+    // memory. A failed write does not stop writing: the values stay in memory, one "Vesk: " line
+    // says so, and the next change tries again, at most once a second (a change sooner than that
+    // is written when the second is up), until a write succeeds.
     bool writesToDisk() const { return !path_.empty() && !readOnly_; }
+    // True from a failed write until the next one succeeds.
+    bool hasUnsavedChanges() const { return failing_; }
     const std::string &path() const { return path_; }
 
     Signal<> changed;
@@ -67,6 +77,7 @@ private:
     template <typename T, typename Accept>
     T typed(const std::string &key, Accept accept, T fallback) const;
     void save();
+    void write();
     void post() { changed(); }
 
     Dictionary registration_;
@@ -74,6 +85,9 @@ private:
     Dictionary overlay_;
     std::string path_;
     bool readOnly_ = false;
+    bool failing_ = false;
+    double lastFailure_ = 0;  // monotonic seconds
+    WorkItem retry_;
 };
 
 // Serialises a settings dictionary exactly as the file holds it: 2-space indentation, sorted keys,

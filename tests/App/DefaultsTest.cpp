@@ -1,8 +1,10 @@
 #include "App/Defaults.h"
+#include "Platform/AtomicFile.h"
 
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -124,4 +126,34 @@ TEST_F(DefaultsTest, ResetRemovesTableKeysOnlyWithOneNotification)
     EXPECT_EQ(store.stringValue("externalDisplayStyle"), "hidden");
     EXPECT_TRUE(store.boolValue("hasSeenOnboarding"));
     EXPECT_EQ(store.storedValue("enabledExtensions"), nlohmann::json::array({"systemStats"}));
+}
+
+TEST_F(DefaultsTest, MigrationInterruptedPartWayLosesNothingAndIsOneWrite)
+{
+    // 3,000 earlier keys; the store's file is written once with the flag and all of them.
+    std::string earlier = "{";
+    for (int i = 0; i < 3000; ++i)
+        earlier += (i ? ", " : "") + ("\"key" + std::to_string(i) + "\": " + std::to_string(i));
+    writeEarlier(earlier + ", \"NSWindowFrame\": \"x\"}");
+    const std::string path = dir.path().toStdString() + "/vesk/settings.json";
+    {
+        // Killed part-way: the write stops after a few hundred bytes.
+        auto first = UserDefaults::openFile(path);
+        test::CapturedLog log;
+        setAtomicWriteFaultForTesting(300);
+        Defaults::registerTable(*first, plainEnvironment());
+        setAtomicWriteFaultForTesting(-1);
+        EXPECT_EQ(log.lines.size(), 1u);
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    auto second = UserDefaults::openFile(path);
+    int posts = 0;
+    auto c = second->changed.connect([&] { ++posts; });
+    Defaults::registerTable(*second, plainEnvironment());
+    auto reread = UserDefaults::openFile(path);
+    EXPECT_TRUE(reread->boolValue("migratedFromTovra"));
+    EXPECT_EQ(reread->persistentDomain().size(), 3001u);
+    EXPECT_DOUBLE_EQ(reread->doubleValue("key2999"), 2999.0);
+    EXPECT_FALSE(reread->storedValue("NSWindowFrame").has_value());
+    EXPECT_EQ(posts, 2);  // the copy and the registration
 }

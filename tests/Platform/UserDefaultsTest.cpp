@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vesk;
 
@@ -174,4 +175,156 @@ TEST_F(UserDefaultsTest, ConfigHomeCountsOnlyWhenAbsolute)
         test::ScopedEnv xdg("XDG_CONFIG_HOME", "relative/dir");
         EXPECT_EQ(UserDefaults::defaultPath(), "/home/someone/.config/vesk/settings.json");
     }
+}
+
+namespace {
+std::string deeplyNested(int levels)
+{
+    return "{\"migratedFromTovra\": true, \"x\": " + std::string(size_t(levels), '[') + std::string(size_t(levels), ']')
+        + "}";
+}
+}  // namespace
+
+TEST_F(UserDefaultsTest, DeeplyNestedFileIsMalformedNotACrash)
+{
+    VirtualTime time;
+    const std::string deep = deeplyNested(100000);
+    writeFile(path(), deep);
+    test::CapturedLog log;
+    auto store = UserDefaults::openFile(path());
+    EXPECT_TRUE(store->persistentDomain().empty());
+    EXPECT_EQ(readFile(path() + ".corrupt-20250106T100000Z"), deep);
+    ASSERT_EQ(log.lines.size(), 1u);
+
+    // The earlier product's file counts as absent.
+    writeFile(path(), deep);
+    EXPECT_FALSE(UserDefaults::readDomainFile(path()).has_value());
+
+    // Nesting up to the limit is an ordinary value.
+    writeFile(path(), "{\"x\": " + std::string(63, '[') + std::string(63, ']') + "}");
+    EXPECT_TRUE(UserDefaults::readDomainFile(path()).has_value());
+}
+
+TEST_F(UserDefaultsTest, AnythingButASmallRegularFileIsLeftAlone)
+{
+    auto expectLeftAlone = [&](const char *what) {
+        SCOPED_TRACE(what);
+        test::CapturedLog log;
+        auto store = UserDefaults::openFile(path());
+        EXPECT_FALSE(store->writesToDisk());
+        EXPECT_FALSE(UserDefaults::readDomainFile(path()).has_value());
+        store->set("a", true);
+        EXPECT_TRUE(store->boolValue("a"));
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_EQ(log.lines[0].rfind("Vesk: cannot read settings file ", 0), 0u);
+    };
+
+    // A FIFO with no writer would block an ordinary open for ever.
+    ASSERT_EQ(::mkfifo(path().c_str(), 0600), 0);
+    expectLeftAlone("fifo");
+    struct stat info {};
+    ASSERT_EQ(::lstat(path().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ::unlink(path().c_str());
+
+    // A link to the zero device would be read until memory runs out.
+    ASSERT_EQ(::symlink("/dev/zero", path().c_str()), 0);
+    expectLeftAlone("device");
+    ASSERT_EQ(::lstat(path().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ::unlink(path().c_str());
+
+    // Over 1 MiB, even when it is valid JSON.
+    const std::string big = "{\"a\": \"" + std::string(1 << 20, 'x') + "\"}";
+    writeFile(path(), big);
+    expectLeftAlone("large");
+    EXPECT_EQ(readFile(path()), big);
+
+    // Exactly at the limit still reads.
+    writeFile(path(), "{\"a\": \"" + std::string((1 << 20) - 10, 'x') + "\"}");
+    EXPECT_EQ(UserDefaults::openFile(path())->stringValue("a").size(), size_t((1 << 20) - 10));
+}
+
+TEST_F(UserDefaultsTest, AfterAFailedWriteChangesStayInMemoryAndAreRetriedOnceASecond)
+{
+    VirtualTime time;
+    auto store = UserDefaults::openFile(path());
+    store->set("a", 1.0);
+    const auto before = readFile(path());
+    test::CapturedLog log;
+    setAtomicWriteFaultForTesting(0);
+    store->set("b", 2.0);
+    EXPECT_TRUE(store->hasUnsavedChanges());
+    time.advance(0.5);
+    store->set("c", 3.0);  // too soon: not tried, not logged again
+    store->set("d", 4.0);
+    EXPECT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].rfind("Vesk: cannot save settings", 0), 0u);
+    EXPECT_DOUBLE_EQ(store->doubleValue("d"), 4.0);
+    time.advance(0.6);  // the retry a second after the failure fails too, quietly
+    EXPECT_EQ(log.lines.size(), 1u);
+    EXPECT_TRUE(store->writesToDisk());
+    setAtomicWriteFaultForTesting(-1);
+    EXPECT_EQ(readFile(path()), before);
+
+    store->set("e", 5.0);  // within a second of the failed retry: waits for it
+    EXPECT_EQ(readFile(path()), before);
+    time.advance(1.0);
+    EXPECT_FALSE(store->hasUnsavedChanges());
+    const auto saved = UserDefaults::openFile(path());
+    for (const char *key : {"a", "b", "c", "d", "e"})
+        EXPECT_TRUE(saved->storedValue(key).has_value()) << key;
+    EXPECT_EQ(log.lines.size(), 2u);  // "saved again"
+}
+
+TEST_F(UserDefaultsTest, ABatchOfKeysIsOneWriteAndOneNotification)
+{
+    auto store = UserDefaults::openFile(path());
+    int posts = 0;
+    auto c = store->changed.connect([&] { ++posts; });
+    // A write that fails after a few bytes fails the whole batch: nothing of it reaches the file.
+    setAtomicWriteFaultForTesting(40);
+    store->set(UserDefaults::Dictionary{{"a", 1.0}, {"b", "a long value that will not fit"}, {"c", true}});
+    setAtomicWriteFaultForTesting(-1);
+    EXPECT_EQ(posts, 1);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path())));
+    EXPECT_TRUE(store->boolValue("c"));
+}
+
+TEST_F(UserDefaultsTest, StaleTemporaryFilesOfThisStoreAreRemovedWhenItOpens)
+{
+    writeFile(path(), R"({"a": 1})");
+    for (const char *name : {"settings.json.tmp-AbC123", "settings.json.tmp-zzzzzz", "other.json.tmp-AbC123",
+                             "settings.json.tmp-keep"})
+        writeFile(dir.path().toStdString() + "/vesk/" + name, "{");
+    auto store = UserDefaults::openFile(path());
+    auto left = QDir(dir.path() + "/vesk").entryList(QDir::Files);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"other.json.tmp-AbC123", "settings.json", "settings.json.tmp-keep"}));
+}
+
+TEST_F(UserDefaultsTest, ASymlinkedFileIsWrittenThroughTheLink)
+{
+    // A dotfile manager keeps the real file elsewhere and links it in.
+    const std::string dotfiles = dir.path().toStdString() + "/dotfiles";
+    QDir().mkpath(QString::fromStdString(dotfiles + "/vesk"));
+    const std::string target = dotfiles + "/vesk/settings.json";
+    writeFile(target, R"({"a": 1})");
+    ASSERT_EQ(::symlink("../dotfiles/vesk/settings.json", path().c_str()), 0);
+    writeFile(dotfiles + "/vesk/settings.json.tmp-q1w2e3", "{");
+    auto store = UserDefaults::openFile(path());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dotfiles + "/vesk/settings.json.tmp-q1w2e3")));
+    store->set("b", 2.0);
+    struct stat info {};
+    ASSERT_EQ(::lstat(path().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_NE(readFile(target).find("\"b\": 2.0"), std::string::npos);
+    EXPECT_EQ(QDir(QString::fromStdString(dotfiles + "/vesk")).entryList(QDir::Files).size(), 1);
+
+    // A dangling link is written through too: its target comes into being.
+    ::unlink(target.c_str());
+    store->set("c", 3.0);
+    ASSERT_EQ(::lstat(path().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_NE(readFile(target).find("\"c\": 3.0"), std::string::npos);
 }
