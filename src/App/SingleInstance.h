@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QLocalServer;
 class QLocalSocket;
@@ -15,7 +18,26 @@ namespace vesk {
 // and should exit with status 0. The running instance then calls `onReopen`.
 //
 // Main thread only. Without $XDG_RUNTIME_DIR every start runs as the only one (nothing is
-// enforced, nothing is reported).
+// enforced, nothing is reported); when the lock cannot be opened or taken for any reason but
+// another holder, one "Vesk: " line says so and the start runs as the only one too.
+// What one client of the socket sends, read as lines. Clients are other starts of Vesk, whose
+// one message is short: a client that sends more than kLineLimit bytes without a line feed is
+// dropped instead of buffered.
+class InstanceMessageReader {
+public:
+    static constexpr std::size_t kLineLimit = 64;
+
+    // Takes the next bytes; returns how many "reopen" lines they completed. Nothing is read once
+    // the client overflowed.
+    int feed(std::string_view bytes);
+    int feed(const QByteArray &bytes) { return feed(std::string_view(bytes.constData(), size_t(bytes.size()))); }
+    bool overflowed() const { return overflowed_; }
+
+private:
+    std::string pending_;
+    bool overflowed_ = false;
+};
+
 class SingleInstance {
 public:
     enum class Role { primary, secondary };
@@ -36,7 +58,7 @@ public:
     std::function<void()> onReopen;
 
 private:
-    void readFrom(QLocalSocket *socket);
+    void readFrom(QLocalSocket *socket, InstanceMessageReader &reader);
 
     QString socketPath_;
     int lock_ = -1;

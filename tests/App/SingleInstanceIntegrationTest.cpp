@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QLocalServer>
+#include <QLocalSocket>
 
 #include <gtest/gtest.h>
 
@@ -82,3 +83,35 @@ TEST_F(SingleInstanceIntegrationTest, WithoutRuntimeDirectoryEveryStartRuns)
 }
 
 }  // namespace
+
+TEST_F(SingleInstanceIntegrationTest, UnusableRuntimeFolderRunsAndSaysSo)
+{
+    // A runtime folder that cannot hold the lock (here: a path through a regular file, which fails
+    // for root too) says nothing about another instance.
+    const std::string notAFolder = runtime.path().toStdString() + "/file";
+    QFile(QString::fromStdString(notAFolder)).open(QIODevice::WriteOnly);
+    ScopedEnv unusable("XDG_RUNTIME_DIR", notAFolder + "/run");
+    vesk::test::CapturedLog log;
+    SingleInstance first(QStringLiteral(":5"));
+    EXPECT_EQ(first.claim(), SingleInstance::Role::primary);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].rfind("Vesk: cannot open the single-instance lock ", 0), 0u);
+}
+
+TEST_F(SingleInstanceIntegrationTest, ClientSendingALongLineIsDropped)
+{
+    SingleInstance first(QStringLiteral(":5"));
+    int reopened = 0;
+    first.onReopen = [&] { ++reopened; };
+    ASSERT_EQ(first.claim(), SingleInstance::Role::primary);
+    QLocalSocket flood;
+    flood.connectToServer(first.socketPath());
+    ASSERT_TRUE(flood.waitForConnected(5000));
+    flood.write(QByteArray(1 << 20, 'x') + "\nreopen\n");
+    EXPECT_TRUE(waitFor([&] { return flood.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_EQ(reopened, 0);
+
+    SingleInstance second(QStringLiteral(":5"));
+    EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
+    EXPECT_TRUE(waitFor([&] { return reopened == 1; }));
+}
