@@ -59,8 +59,15 @@ QByteArray ArtworkStore::artwork(const QString &text)
         return {};
     if (auto it = fetched_.constFind(text); it != fetched_.constEnd())
         return *it;
-    if (!inFlight_.contains(text))
+    if (inFlight_.contains(text) || waiting_.contains(text))
+        return {};
+    if (inFlight_.size() < kMaxFetches) {
         fetch(text);
+    } else {
+        waiting_.append(text);
+        while (waiting_.size() > kMaxFetches)
+            waiting_.removeFirst();
+    }
     return {};
 }
 
@@ -90,6 +97,8 @@ void ArtworkStore::fetch(const QString &url)
                 bytes.clear();
         }
         remember(url, bytes);
+        if (!waiting_.isEmpty())
+            fetch(waiting_.takeLast());
         if (!bytes.isEmpty() && onFetched)
             onFetched(url);
     });

@@ -21,6 +21,9 @@ class ArtworkStore : public QObject {
 public:
     static constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
     static constexpr int kFetchTimeoutMs = 5000;
+    // Fetches run one per URL and at most this many at once; a URL asked for while that many run
+    // waits its turn (only the latest few wait: older ones belong to tracks long gone).
+    static constexpr int kMaxFetches = 2;
 
     explicit ArtworkStore(QObject *parent = nullptr);
 
@@ -30,6 +33,8 @@ public:
 
     // Called on this object's thread when a fetch has ended with an image.
     std::function<void(const QString &url)> onFetched;
+
+    int fetchesInFlight() const { return int(inFlight_.size()); }
 
     static bool looksLikeImage(const QByteArray &bytes);
     // The file's bytes when it is an image within the cap; empty otherwise.
@@ -43,6 +48,7 @@ private:
     QHash<QString, QByteArray> fetched_;  // web results, empty for a failure, so each URL is tried once
     QStringList fetchedOrder_;
     QSet<QString> inFlight_;
+    QStringList waiting_;
 };
 
 }  // namespace trackwatch

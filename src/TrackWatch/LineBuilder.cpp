@@ -123,6 +123,17 @@ std::optional<std::string> serializeLine(const nlohmann::json &object)
     }
 }
 
+std::string_view capText(std::string_view text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    std::size_t cut = limit;
+    // Back off over continuation bytes to the start of the sequence that would be split.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.substr(0, cut);
+}
+
 std::optional<std::string> LineBuilder::publish(const NowPlayingInfo *info, bool playing,
                                                 const std::optional<std::string> &bundleID)
 {
@@ -133,14 +144,14 @@ std::optional<std::string> LineBuilder::publish(const NowPlayingInfo *info, bool
     }
 
     nlohmann::json line = nlohmann::json::object();
-    line["title"] = *title;
+    line["title"] = capText(*title);
     line["playing"] = playing;
     if (bundleID)
-        line["bundleID"] = *bundleID;
+        line["bundleID"] = capText(*bundleID);
     if (const auto *artist = stringAt(*info, "kMRMediaRemoteNowPlayingInfoArtist"))
-        line["artist"] = *artist;
+        line["artist"] = capText(*artist);
     if (const auto *album = stringAt(*info, "kMRMediaRemoteNowPlayingInfoAlbum"))
-        line["album"] = *album;
+        line["album"] = capText(*album);
     if (auto duration = finiteNumber(find(*info, "kMRMediaRemoteNowPlayingInfoDuration")))
         line["duration"] = *duration;
     if (auto elapsed = finiteNumber(find(*info, "kMRMediaRemoteNowPlayingInfoElapsedTime")))

@@ -37,6 +37,13 @@ std::string base64Encode(const std::uint8_t *bytes, std::size_t length);
 // The value as a JSON number when it is a number with a finite value (integers stay integers).
 std::optional<nlohmann::json> finiteNumber(const InfoValue *value);
 
+// The longest text field (title, artist, album, bundle identifier) a line carries, in bytes of
+// UTF-8: players and their metadata are outside our control.
+inline constexpr std::size_t kTextFieldLimit = 16 * 1024;
+
+// The text cut to at most `limit` bytes, never inside a UTF-8 sequence.
+std::string_view capText(std::string_view text, std::size_t limit = kTextFieldLimit);
+
 // The text with every forward slash escaped as "\/".
 std::string escapeSlashes(std::string_view text);
 

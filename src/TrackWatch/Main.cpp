@@ -2,6 +2,7 @@
 // beside this file, starts the input reader and runs the main loop until the process ends.
 
 #include "TrackWatch/CommandLine.h"
+#include "TrackWatch/LineQueue.h"
 #include "TrackWatch/NotificationCenter.h"
 #include "TrackWatch/TrackWatch.h"
 
@@ -70,10 +71,29 @@ void writeLine(const std::string &line)
     std::fflush(stdout);
 }
 
-void after(int milliseconds, std::function<void()> work)
+// The one debounce timer: arming it again moves its deadline.
+void restartTimer(int milliseconds, std::function<void()> work)
 {
-    // A precise timer: a coarse one may fire a few milliseconds early, before the burst is over.
-    QTimer::singleShot(milliseconds, Qt::PreciseTimer, QCoreApplication::instance(), std::move(work));
+    static QTimer *timer = [] {
+        auto *t = new QTimer(QCoreApplication::instance());
+        t->setSingleShot(true);
+        // A precise timer: a coarse one may fire a few milliseconds early, before the burst is over.
+        t->setTimerType(Qt::PreciseTimer);
+        return t;
+    }();
+    static std::function<void()> pending;
+    static bool connected = false;
+    if (!connected) {
+        QObject::connect(timer, &QTimer::timeout, timer, [] {
+            auto run = std::move(pending);
+            pending = nullptr;
+            if (run)
+                run();
+        });
+        connected = true;
+    }
+    pending = std::move(work);
+    timer->start(milliseconds);
 }
 
 }  // namespace
@@ -101,7 +121,7 @@ extern "C" __attribute__((visibility("default"))) void vesk_main(void *, void *)
     static char *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
 
-    static trackwatch::TrackWatch watch(functions, &mainQueue, &writeLine, &after);
+    static trackwatch::TrackWatch watch(functions, &mainQueue, &writeLine, &restartTimer);
 
     functions.registerForNotifications(&mainQueue);
     for (const char *notification : {kMRMediaRemoteNowPlayingInfoDidChangeNotification,
@@ -111,12 +131,17 @@ extern "C" __attribute__((visibility("default"))) void vesk_main(void *, void *)
 
     // The reader blocks on the input for the life of the process and ends it at the input's end,
     // at once, whatever the main loop is doing.
+    // The main loop carries the lines out in batches; a flood of input waits in the pipe.
+    static trackwatch::LineQueue commands(trackwatch::LineQueue::kDefaultCapacity, [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
+            for (const auto &line : commands.takeAll())
+                watch.handleCommand(line);
+        }, Qt::QueuedConnection);
+    });
     std::thread([] {
         trackwatch::CommandReader reader(stdin);
-        while (auto line = reader.next()) {
-            QMetaObject::invokeMethod(QCoreApplication::instance(), [text = std::move(*line)] { watch.handleCommand(text); },
-                                      Qt::QueuedConnection);
-        }
+        while (auto line = reader.next())
+            commands.push(std::move(*line));
         _exit(0);
     }).detach();
 

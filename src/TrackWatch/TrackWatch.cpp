@@ -15,8 +15,9 @@ struct TrackWatch::Pending {
 
 TrackWatch::TrackWatch(const MediaRemoteFunctions &functions, const MRDispatchQueue *mainQueue,
                        std::function<void(const std::string &)> writeLine,
-                       std::function<void(int, std::function<void()>)> after)
-    : functions_(functions), mainQueue_(mainQueue), writeLine_(std::move(writeLine)), after_(std::move(after))
+                       std::function<void(int, std::function<void()>)> restartTimer)
+    : functions_(functions), mainQueue_(mainQueue), writeLine_(std::move(writeLine)),
+      restartTimer_(std::move(restartTimer))
 {
 }
 
@@ -71,11 +72,7 @@ void TrackWatch::publish(const NowPlayingInfo *info, bool playing, const std::op
 
 void TrackWatch::scheduleRefresh()
 {
-    const std::uint64_t generation = ++generation_;
-    after_(kDebounceMilliseconds, [this, generation] {
-        if (generation_ == generation)
-            refresh();
-    });
+    restartTimer_(kDebounceMilliseconds, [this] { refresh(); });
 }
 
 void TrackWatch::handleCommand(std::string_view line)

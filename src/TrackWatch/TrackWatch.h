@@ -34,11 +34,12 @@ struct MediaRemoteFunctions {
 class TrackWatch {
 public:
     // `mainQueue` is the loop every callback runs on; `writeLine` writes one line (without its
-    // line feed) and flushes; `after` runs a function once, the given milliseconds later, on the
-    // main loop.
+    // line feed) and flushes; `restartTimer` arms the one debounce timer to run a function once,
+    // the given milliseconds later, on the main loop — arming it again before it fired moves its
+    // deadline and replaces the function, so a burst costs one timer however long it is.
     TrackWatch(const MediaRemoteFunctions &functions, const MRDispatchQueue *mainQueue,
                std::function<void(const std::string &)> writeLine,
-               std::function<void(int milliseconds, std::function<void()>)> after);
+               std::function<void(int milliseconds, std::function<void()>)> restartTimer);
 
     // One full report: information, playing state and, when bound, the client, then one line.
     void refresh();
@@ -59,9 +60,8 @@ private:
     MediaRemoteFunctions functions_;
     const MRDispatchQueue *mainQueue_;
     std::function<void(const std::string &)> writeLine_;
-    std::function<void(int, std::function<void()>)> after_;
+    std::function<void(int, std::function<void()>)> restartTimer_;
     LineBuilder lines_;
-    std::uint64_t generation_ = 0;
 };
 
 }  // namespace trackwatch

@@ -1,5 +1,7 @@
 #include "CompanionProcess.h"
 
+#include <QFile>
+
 #include "TestSupport.h"
 
 namespace vesk::test {
@@ -65,6 +67,24 @@ void CompanionProcess::send(const std::string &bytes)
 {
     process_.write(bytes.data(), qint64(bytes.size()));
     process_.waitForBytesWritten(1000);
+}
+
+bool CompanionProcess::sendAll(const std::string &bytes, int timeoutMs)
+{
+    process_.write(bytes.data(), qint64(bytes.size()));
+    return waitFor([&] { return process_.bytesToWrite() == 0; }, timeoutMs);
+}
+
+long CompanionProcess::peakMemoryKiB() const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(process_.processId()));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
 }
 
 void CompanionProcess::closeInput()

@@ -44,6 +44,11 @@ public:
     ~CompanionProcess();
 
     void send(const std::string &bytes);  // written as given; add the line feed yourself
+    // Writes a large input and waits (processing events) until the process has taken all of it
+    // into its pipe; false when that did not happen within the time.
+    bool sendAll(const std::string &bytes, int timeoutMs);
+    // The process's peak resident memory (VmHWM) in KiB, or -1 when it cannot be read.
+    long peakMemoryKiB() const;
     void closeInput();
 
     // Waits (processing events) until a line after index `from` satisfies `match`; its index or -1.

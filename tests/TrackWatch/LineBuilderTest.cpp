@@ -212,3 +212,30 @@ TEST(CopyInfoTest, CopiesEveryTypedValue)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LineBuilderTest, TextFieldsAreCutAt16KiBOnACharacterBoundary)
+{
+    // 20 MB titles once became 20 MB lines. "é" is two bytes, "€" three: the cut never splits one.
+    const std::string title = "a" + [] {
+        std::string s;
+        while (s.size() < 20'000'000)
+            s += "\xE2\x82\xAC";
+        return s;
+    }();
+    NowPlayingInfo info = track(title);
+    info["kMRMediaRemoteNowPlayingInfoArtist"] = std::string(kTextFieldLimit, 'x') + "\xC3\xA9";
+    info["kMRMediaRemoteNowPlayingInfoAlbum"] = std::string(kTextFieldLimit - 1, 'y') + "\xC3\xA9";
+    const Json j = line(&info, true, std::string(kTextFieldLimit + 5, 'b'));
+    const std::string cutTitle = j["title"];
+    EXPECT_LE(cutTitle.size(), kTextFieldLimit);
+    EXPECT_GE(cutTitle.size(), kTextFieldLimit - 2);
+    EXPECT_EQ((cutTitle.size() - 1) % 3, 0u) << "whole euro signs only";
+    EXPECT_EQ(j["artist"], std::string(kTextFieldLimit, 'x'));
+    EXPECT_EQ(j["album"], std::string(kTextFieldLimit - 1, 'y'));  // the two-byte letter would not fit
+    EXPECT_EQ(j["bundleID"].get<std::string>().size(), kTextFieldLimit);
+    EXPECT_EQ(capText("short"), "short");
+}
+
+}  // namespace

@@ -2,8 +2,12 @@
 #include "TrackWatch/MprisPlayer.h"
 #include "TrackWatch/NowPlayingSnapshot.h"
 
+#include "TestSupport.h"
+
 #include <QDBusObjectPath>
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -208,3 +212,33 @@ TEST(ArtworkStoreTest, OnlyImagesWithinTheCapAreTaken)
 }
 
 }  // namespace
+
+TEST(ArtworkStoreTest, OneFetchPerUrlAndAtMostTwoAtOnce)
+{
+    // A server that notes each request's path and answers only when told.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    std::map<std::string, QTcpSocket *> requests;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *s = server.nextPendingConnection()) {
+            QObject::connect(s, &QTcpSocket::readyRead, s, [&requests, s] {
+                const QByteArray head = s->peek(4096);
+                if (head.contains("\r\n\r\n"))
+                    requests[head.split(' ').value(1).toStdString()] = s;
+            });
+        }
+    });
+    const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
+    ArtworkStore store;
+    for (const char *name : {"a", "a", "b", "c", "d", "e", "a"})
+        EXPECT_TRUE(store.artwork(base + QLatin1String(name)).isEmpty());
+    EXPECT_EQ(store.fetchesInFlight(), 2);
+    ASSERT_TRUE(vesk::test::waitFor([&] { return requests.size() == 2; }));
+    EXPECT_TRUE(requests.count("/a") && requests.count("/b"));
+    // One ends: the latest waiting URL takes its place.
+    requests["/a"]->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    requests["/a"]->disconnectFromHost();
+    ASSERT_TRUE(vesk::test::waitFor([&] { return requests.size() == 3; }));
+    EXPECT_TRUE(requests.count("/e"));
+    EXPECT_EQ(store.fetchesInFlight(), 2);
+}

@@ -383,3 +383,37 @@ TEST_F(TrackWatchIntegrationTest, ArtworkIsFetchedOnceFromTheWebAndRefusedWhenNo
 }
 
 }  // namespace
+
+namespace {
+// Lines of "shuffle x shuffle x ...": read in pieces of 255 bytes, every piece is a command.
+std::string commandFlood(int lines, std::size_t bytesPerLine)
+{
+    std::string line;
+    while (line.size() < bytesPerLine)
+        line += "shuffle x ";
+    line += '\n';
+    std::string flood;
+    flood.reserve(line.size() * std::size_t(lines));
+    for (int i = 0; i < lines; ++i)
+        flood += line;
+    return flood;
+}
+}  // namespace
+
+TEST_F(TrackWatchIntegrationTest, CommandFloodWaitsInThePipeNotInMemory)
+{
+    // With a player every command is a call on the bus, slower than the input arrives.
+    auto player = makePlayer(QStringLiteral("alpha"), QStringLiteral("Playing"));
+    CompanionProcess companion(bus.address());
+    ASSERT_GE(companion.waitForLine([](const Json &l) { return hasTitle(l, "First Song"); }), 0);
+    // 40 MB of commands; handed over unbounded, with a timer each, they piled up in memory faster
+    // than the bus calls were made. (Reply time is measured in the benchmark, not here.)
+    ASSERT_TRUE(companion.sendAll(commandFlood(10, 4000000), 120000));
+    const int before = int(companion.lines().size());
+    companion.send("seek 1\n");
+    EXPECT_GE(companion.waitForLine([](const Json &) { return true; }, before, 120000), 0);
+    const long peak = companion.peakMemoryKiB();
+    ASSERT_GT(peak, 0);
+    EXPECT_LT(peak, 64 * 1024) << "peak resident memory in KiB";
+    EXPECT_TRUE(companion.isRunning());
+}

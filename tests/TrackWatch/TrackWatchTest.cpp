@@ -108,7 +108,11 @@ protected:
     {
         watch = std::make_unique<TrackWatch>(
             functions, &fakeQueue, [this](const std::string &line) { lines.push_back(Json::parse(line)); },
-            [this](int ms, std::function<void()> work) { timers.push_back({ms, std::move(work)}); });
+            [this](int ms, std::function<void()> work) {
+                // The one restartable timer: arming it again replaces what was pending.
+                ++arms;
+                timer = {ms, std::move(work)};
+            });
     }
     void drain()
     {
@@ -118,19 +122,21 @@ protected:
             work();
         }
     }
-    // Fires the timers due so far, in order, as the loop would once their time has come.
-    void fireTimers()
+    // Fires the pending timer, as the loop would once its time has come.
+    void fireTimer()
     {
-        auto due = std::move(timers);
-        for (auto &[ms, work] : due)
-            work();
+        if (auto due = std::move(timer)) {
+            timer.reset();
+            due->second();
+        }
         drain();
     }
 
     Fake state;
     std::unique_ptr<TrackWatch> watch;
     std::vector<Json> lines;
-    std::vector<std::pair<int, std::function<void()>>> timers;
+    std::optional<std::pair<int, std::function<void()>>> timer;
+    int arms = 0;
 };
 
 TEST_F(TrackWatchTest, RefreshChainsTheThreeQueriesIntoOneLine)
@@ -183,11 +189,13 @@ TEST_F(TrackWatchTest, BurstOfSchedulesRefreshesOnceAfterTheLast)
     watch->scheduleRefresh();
     watch->scheduleRefresh();
     watch->handleCommand("refresh now");
-    ASSERT_EQ(timers.size(), 3u);
-    for (const auto &[ms, work] : timers)
-        EXPECT_EQ(ms, TrackWatch::kDebounceMilliseconds);
-    fireTimers();
+    EXPECT_EQ(arms, 3);
+    ASSERT_TRUE(timer.has_value());
+    EXPECT_EQ(timer->first, TrackWatch::kDebounceMilliseconds);
+    fireTimer();
     EXPECT_EQ(lines.size(), 1u);
+    fireTimer();
+    EXPECT_EQ(lines.size(), 1u) << "nothing else was pending";
 }
 
 TEST_F(TrackWatchTest, CommandsReachTheFrameworkAndScheduleAReport)
@@ -198,8 +206,8 @@ TEST_F(TrackWatchTest, CommandsReachTheFrameworkAndScheduleAReport)
         watch->handleCommand(line);
     EXPECT_EQ(state.sent, (std::vector<std::string>{"command 4", "command 0", "command 2", "elapsed -15.000000",
                                                     "shuffle 3", "shuffle 1", "repeat 3"}));
-    EXPECT_EQ(timers.size(), 9u);  // every line of two words, known or not
-    fireTimers();
+    EXPECT_EQ(arms, 9);  // every line of two words, known or not
+    fireTimer();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0]["shuffle"], 1);
     EXPECT_EQ(lines[0]["repeat"], 3);
@@ -211,7 +219,7 @@ TEST_F(TrackWatchTest, LinesOfOneWordDoNothing)
     watch->handleCommand("shuffle");
     watch->handleCommand("cmd");
     EXPECT_TRUE(state.sent.empty());
-    EXPECT_TRUE(timers.empty());
+    EXPECT_EQ(arms, 0);
 }
 
 TEST_F(TrackWatchTest, TogglesFallBackToCommandsSixAndSeven)
@@ -235,7 +243,7 @@ TEST_F(TrackWatchTest, MissingCommandFunctionsOnlyScheduleTheReport)
     for (const char *line : {"cmd 1", "seek 3", "shuffle x", "repeat 1"})
         watch->handleCommand(line);
     EXPECT_TRUE(state.sent.empty());
-    fireTimers();
+    fireTimer();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0]["shuffle"], 3);  // the memory still took the toggle
 }
