@@ -271,7 +271,7 @@ void PulseAudioOutputs::connectionLost(uint64_t generation)
     default_.reset();
     if (!retry_.isPending()) {
         retry_ = mainQueue().after(retryDelay_, [this] { reconnect(); });
-        retryDelay_ = std::min(60.0, retryDelay_ * 2);
+        retryDelay_ = nextRetryDelay(retryDelay_);
     }
     if (hadOutputs)
         outputsChanged();

@@ -45,6 +45,12 @@ public:
         std::string defaultName;
     };
 
+    // The wait before the next attempt to reach a lost server: doubling from 1 s up to 5 s, so
+    // that the volume follows again within a few seconds of the server's return however long it
+    // was away.
+    static double nextRetryDelay(double current) { return current * 2 < kMaxRetryDelay ? current * 2 : kMaxRetryDelay; }
+    static constexpr double kMaxRetryDelay = 5.0;
+
 private:
     struct Loop;
     void apply(Snapshot snapshot);
