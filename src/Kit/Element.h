@@ -335,6 +335,9 @@ public:
     virtual bool isTransparent() const { return false; }
     // The empty element: it takes a position but no space (no stack spacing either).
     virtual bool isEmptyKind() const { return false; }
+    // Its children are described from its size and reconciled in layout (a geometry reader), not
+    // with its description.
+    virtual bool reconcilesChildrenInLayout() const { return false; }
 
     // Whether paint() leaves the painter's state (clip, opacity, transform) changed, so that the
     // caller must save and restore around it. Containers and most leaves do not.

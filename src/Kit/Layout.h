@@ -141,6 +141,7 @@ public:
     const char *kind() const override { return "GeometryReader"; }
     bool changesPainterState() const override { return false; }
     bool sameProperties(const Spec &) const override { return false; }
+    bool reconcilesChildrenInLayout() const override { return true; }
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;
     void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override;
     std::function<Element(QSizeF)> content;

@@ -227,7 +227,7 @@ void Tree::reconcile(Node &node, const Element &element, ReconcileContext &ctx, 
     if (spec->isComponent()) {
         if (created || !same || node.dirty_ || ctx.forceEvaluate)
             evaluateComponent(node, inner);
-    } else {
+    } else if (!spec->reconcilesChildrenInLayout()) {
         reconcileChildren(node, spec->children, inner);
     }
     node.created_ = false;

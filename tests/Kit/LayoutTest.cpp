@@ -169,6 +169,24 @@ TEST_F(Layout, GeometryReaderSeesItsSize)
     EXPECT_EQ(frameOf("a").width(), 60);
 }
 
+// Content described from the reader's size is the same node from one description to the next, so
+// a change inside it animates instead of replacing the whole content.
+TEST_F(Layout, GeometryReaderContentKeepsItsNodesAndAnimates)
+{
+    const auto reader = [](double width) {
+        return GeometryReader([width](QSizeF size) { return box("a", width, size.height() / 2); })
+            .animation(Animation::linear(1), width);
+    };
+    show(reader(20));
+    const Node *before = tree.find(QStringLiteral("a"));
+    show(reader(60));
+    EXPECT_EQ(tree.find(QStringLiteral("a")), before);
+    time.advance(0.5);
+    EXPECT_NEAR(frameOf("a").width(), 40, 1e-6);
+    time.advance(1);
+    EXPECT_EQ(frameOf("a").size(), QSizeF(60, 50));
+}
+
 TEST_F(Layout, NestedStacksAddUp)
 {
     show(VStack({.spacing = 4}, HStack({.spacing = 2}, box("a", 10, 10), box("b", 10, 20)), box("c", 50, 5))
