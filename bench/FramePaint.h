@@ -9,11 +9,11 @@
 
 namespace vesk::bench {
 
-// Paints `tree` once per iteration into a cleared 1520 x 600 image at 2 pixels per point, as the
-// island's panel is drawn on a scale-2 display.
-inline void paintFrames(kit::Tree &tree, benchmark::State &state)
+// Paints `tree` once per iteration into a cleared image at 2 pixels per point, as it is drawn on a
+// scale-2 display: 1520 x 600, the island's panel, unless another size is given.
+inline void paintFrames(kit::Tree &tree, benchmark::State &state, QSize pixels = QSize(1520, 600))
 {
-    QImage target(1520, 600, QImage::Format_ARGB32_Premultiplied);
+    QImage target(pixels, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         target.fill(Qt::transparent);
         QPainter painter(&target);

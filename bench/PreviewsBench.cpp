@@ -1,6 +1,8 @@
 // One frame of each settings preview at the size its pane or card gives it, at device scale 2:
 // settled, and mid-animation (0.1 s into a change). Re-describing a preview with equal values is
 // measured too: it must schedule no frame.
+#include "FramePaint.h"
+
 #include "Settings/Previews/CalendarPagePreview.h"
 #include "Settings/Previews/ClosedNotchPreview.h"
 #include "Settings/Previews/ExpandedNotchPreview.h"
@@ -13,30 +15,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QImage>
-#include <QPainter>
-
 #include <cmath>
 
 using namespace vesk;
 using Content = ClosedNotchPreview::Content;
 
 namespace {
-
-// Paints `tree` once per iteration into a cleared image of its size at 2 pixels per point.
-void paintAtScaleTwo(kit::Tree &tree, benchmark::State &state)
-{
-    QImage target(int(std::ceil(tree.size().width() * 2)), int(std::ceil(tree.size().height() * 2)),
-                  QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        target.fill(Qt::transparent);
-        QPainter painter(&target);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(2, 2);
-        tree.paint(painter, 2);
-        benchmark::DoNotOptimize(target.bits());
-    }
-}
 
 // Shows `first`; with `second`, re-describes 0.1 s into the change (the frame a host paints then).
 template <typename V>
@@ -52,7 +36,7 @@ void frame(benchmark::State &state, QSizeF size, V first, std::optional<V> secon
         if (!tree.isAnimating())
             state.SkipWithError("the change did not animate");
     }
-    paintAtScaleTwo(tree, state);
+    bench::paintFrames(tree, state, QSize(int(std::ceil(size.width() * 2)), int(std::ceil(size.height() * 2))));
 }
 
 const ClosedNotchPreview closedNowPlaying{Content::nowPlaying(true, true, true), 2.2, false};

@@ -30,13 +30,14 @@ protected:
         return r;
     }
     QString file(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
-    // How much of one row of the picture the black island covers, in pixels: the wallpaper's grey
-    // counts 0, black 1, an antialiased edge in between.
+    // How much of one row of the picture the black island covers, in pixels: the row's backdrop at
+    // its left end counts 0, black 1, an antialiased edge in between.
     static double blackRun(const QImage &image, int y)
     {
+        const double backdrop = image.pixelColor(0, y).red();
         double n = 0;
         for (int x = 0; x < image.width(); ++x)
-            n += 1 - image.pixelColor(x, y).red() / 143.0;
+            n += 1 - image.pixelColor(x, y).red() / backdrop;
         return n;
     }
 
