@@ -17,7 +17,10 @@ protected:
     {
         return {glass, std::move(hover), true, true, false, shadow, 1};
     }
-    double shadowOpacity() const { return inside(*tree.root(), "Shadow")->value(kit::Prop::shadowOpacity, -1); }
+    double shadowOpacity() const
+    {
+        return opacity("shadow") * inside(part("shadow"), "Shadow")->value(kit::Prop::shadowOpacity, -1);
+    }
 };
 
 }  // namespace
@@ -45,7 +48,7 @@ TEST_F(OpenPreview, ShadowOnlyWithoutGlassAndHighlightOnlyWithIt)
     for (const Case &c : {Case{false, false, 0, 0, 1}, Case{false, true, 0.4, 0, 1}, Case{true, false, 0, 0.8, 0},
                           Case{true, true, 0, 0.8, 0}}) {
         show(expanded(c.glass, c.shadow));
-        EXPECT_DOUBLE_EQ(shadowOpacity(), c.shadowAlpha) << c.glass << c.shadow;
+        EXPECT_NEAR(shadowOpacity(), c.shadowAlpha, 1e-9) << c.glass << c.shadow;
         EXPECT_NEAR(fill("highlight").a, c.highlightAlpha, 1e-9) << c.glass << c.shadow;
         EXPECT_DOUBLE_EQ(opacity("black"), c.blackOpacity) << c.glass << c.shadow;
     }

@@ -1,6 +1,6 @@
 #include "PreviewCommand.h"
 
-#include "Kit/Primitives.h"
+#include "Kit/DrawnItems.h"
 #include "Platform/sim/VirtualTime.h"
 #include "Settings/Previews/CalendarPagePreview.h"
 #include "Settings/Previews/ClosedNotchPreview.h"
@@ -194,49 +194,19 @@ json parseJson(const std::string &text)
     }
 }
 
+// A JSON string literal escaping only '"', '\\' and control characters.
 QString jsonString(const QString &s)
 {
     QString out = QStringLiteral("\"");
     for (QChar c : s) {
-        if (c == u'"' || c == u'\\') {
+        if (c == u'"' || c == u'\\')
             out += u'\\';
-            out += c;
-        } else if (c.unicode() < 0x20) {
+        if (c.unicode() < 0x20)
             out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
-        } else {
+        else
             out += c;
-        }
     }
     return out + u'"';
-}
-
-long rounded(double v) { return std::lround(v); }  // halves away from zero
-
-void collectTexts(const kit::Node &node, double opacity, std::vector<std::string> &lines)
-{
-    if (node.isLeaving())
-        return;
-    const std::string kind = node.spec().kind();
-    if (kind == "Opacity")
-        opacity *= node.value(kit::Prop::opacity, 1);
-    if (opacity <= 0.01)
-        return;
-    if (kind == "Text") {
-        const auto &spec = static_cast<const kit::TextSpec &>(node.spec());
-        const kit::Font font = spec.font.value_or(node.environment()[kit::env::font]);
-        const QRectF r = node.frameInTree();
-        const QString shown = kit::layoutLine(spec.text, font, r.width()).shown;
-        if (!shown.isEmpty() && r.width() > 0 && r.height() > 0)
-            lines.push_back(QStringLiteral("%1,%2 %3x%4 %5")
-                                .arg(rounded(r.x()))
-                                .arg(rounded(r.y()))
-                                .arg(rounded(r.width()))
-                                .arg(rounded(r.height()))
-                                .arg(jsonString(shown))
-                                .toStdString());
-    }
-    for (const auto &child : node.children())
-        collectTexts(*child, opacity, lines);
 }
 
 }  // namespace
@@ -244,8 +214,18 @@ void collectTexts(const kit::Node &node, double opacity, std::vector<std::string
 std::vector<std::string> textRuns(const kit::Tree &tree)
 {
     std::vector<std::string> lines;
-    if (tree.root())
-        collectTexts(*tree.root(), 1, lines);
+    for (const kit::DrawnItem &item : kit::drawnItems(tree)) {
+        if (item.kind != kit::DrawnItem::Kind::text || !item.isVisible())
+            continue;
+        const QRectF &r = item.rect;  // halves away from zero, as lround does
+        lines.push_back(QStringLiteral("%1,%2 %3x%4 %5")
+                            .arg(std::lround(r.x()))
+                            .arg(std::lround(r.y()))
+                            .arg(std::lround(r.width()))
+                            .arg(std::lround(r.height()))
+                            .arg(jsonString(item.text))
+                            .toStdString());
+    }
     return lines;
 }
 

@@ -43,7 +43,7 @@ Element CalendarPagePreview::body(const Env &) const
     Element content = HStack({.alignment = Alignment::top(), .spacing = 8 * s}, left, grid)
                           .padding(Edges{5 * s, 11 * s, 6 * s, 11 * s});
     Element island = previews::openIsland(content, Fill(Color::black()), s)
-                         .shadow(Color::black(0.4), 6 * s, 0, 3 * s)
+                         .background(previews::openIslandShadow(true, s))
                          .id(QStringLiteral("island"))
                          .animation(Motion::small, dimsWeekends)
                          .animation(Motion::small, showsDots)

@@ -29,6 +29,14 @@ Element openIsland(Element content, Element backing, double s)
         .clipShape(NotchShape{5 * s, 13 * s});
 }
 
+Element openIslandShadow(bool shown, double s)
+{
+    return Fill(NotchShape{5 * s, 13 * s}, Color::black())
+        .shadow(Color::black(0.4), 6 * s, 0, 3 * s)
+        .opacity(shown ? 1 : 0)
+        .id(QStringLiteral("shadow"));
+}
+
 }  // namespace previews
 
 Element ExpandedNotchPreview::body(const Env &) const
@@ -64,14 +72,14 @@ Element ExpandedNotchPreview::body(const Env &) const
                               UnitPoint::top(), UnitPoint::bottom()};
     Element backing = ZStack({}, Fill(Color::white(0.16)), Fill(Rectangle(), fade),
                              Fill(Color::black()).opacity(fadesToGlass ? 0 : 1).id(QStringLiteral("black")));
-    // The highlight line and the shadow keep fixed sizes: they are hairlines, not parts of the picture.
+    // The highlight line keeps its size at every scale: a hairline, not a part of the picture.
     Element highlight = Fill(Capsule(), Color::white(fadesToGlass ? 0.8 : 0))
                             .frame(150 * s - 26 * s, 0.8)
                             .padding(Edges::bottomOnly(0.5))
                             .id(QStringLiteral("highlight"));
     Element island = previews::openIsland(column, backing, s)
                          .overlay(highlight, Alignment::bottom())
-                         .shadow(Color::black(hasShadow && !fadesToGlass ? 0.4 : 0), 6 * s, 0, 3 * s)
+                         .background(previews::openIslandShadow(hasShadow && !fadesToGlass, s))
                          .id(QStringLiteral("island"))
                          .animation(Motion::small, hoverStyle)
                          .animation(Motion::small, fadesToGlass);

@@ -31,6 +31,10 @@ kit::Element hoverPlate(const QString &style, double side, double cornerRadius, 
 // goes under the content and is clipped with it.
 kit::Element openIsland(kit::Element content, kit::Element backing, double s);
 
+// The open island's shadow, black at 0.4, drawn from a plain black copy of its outline laid under
+// it, so that what moves inside the island never redraws it; it fades as a whole when it goes.
+kit::Element openIslandShadow(bool shown, double s);
+
 }  // namespace previews
 
 }  // namespace vesk
