@@ -2,6 +2,8 @@
 
 #include "Platform/JsonText.h"
 
+#include <cmath>
+
 namespace vesk {
 
 namespace {
@@ -22,8 +24,9 @@ bool fits(const nlohmann::json &value, Kind kind)
         if (value.is_number_integer())
             return value.get<long long>() >= INT32_MIN && value.get<long long>() <= INT32_MAX;
         if (value.is_number_float()) {
-            double d = value.get<double>();
-            return d == static_cast<double>(static_cast<long long>(d)) && d >= INT32_MIN && d <= INT32_MAX;
+            // The range first: converting a double outside it to an integer is undefined.
+            const double d = value.get<double>();
+            return d >= INT32_MIN && d <= INT32_MAX && d == std::trunc(d);
         }
         return false;
     }

@@ -43,7 +43,9 @@ int jsonNestingDepth(std::string_view text, int limit)
 
 nlohmann::json parseUntrustedJson(std::string_view text, int depthLimit)
 {
-    if (jsonNestingDepth(text, depthLimit) > depthLimit)
+    // JSON never holds a raw NUL byte, but nlohmann's parser takes one as the end of the text and
+    // would accept whatever follows it unread.
+    if (text.find('\0') != std::string_view::npos || jsonNestingDepth(text, depthLimit) > depthLimit)
         return nlohmann::json(nlohmann::json::value_t::discarded);
     return nlohmann::json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
 }

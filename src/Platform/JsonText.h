@@ -16,8 +16,8 @@ inline constexpr int kJsonDepthLimit = 64;
 // a value above it.
 int jsonNestingDepth(std::string_view text, int limit = kJsonDepthLimit);
 
-// Parses untrusted JSON: a discarded value (`is_discarded()`) for malformed text and for any
-// document nested deeper than `depthLimit`. Never throws. Every reader of files, lines or messages
+// Parses untrusted JSON: a discarded value (`is_discarded()`) for malformed text (a NUL byte
+// anywhere included) and for any document nested deeper than `depthLimit`. Never throws. Every reader of files, lines or messages
 // that other programs or users write goes through this.
 nlohmann::json parseUntrustedJson(std::string_view text, int depthLimit = kJsonDepthLimit);
 

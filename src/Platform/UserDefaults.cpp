@@ -5,6 +5,7 @@
 #include "Platform/JsonText.h"
 #include "Platform/Log.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -49,10 +50,17 @@ ReadResult readSettingsFile(const std::string &path, std::string &out, std::stri
         return fail("not a regular file");
     if (info.st_size > settingsFileLimit)
         return fail("larger than 1 MiB");
-    // The file may grow while it is read: one byte past the limit is enough to tell.
-    out.resize(size_t(settingsFileLimit) + 1);
+    // Sized for what fstat reported plus one byte, so that a file that grows while it is read is
+    // noticed; it is then read on up to one byte past the limit, which is enough to tell.
+    const size_t readLimit = size_t(settingsFileLimit) + 1;
+    out.resize(std::min(size_t(info.st_size) + 1, readLimit));
     size_t length = 0;
-    while (length < out.size()) {
+    for (;;) {
+        if (length == out.size()) {
+            if (out.size() == readLimit)
+                break;
+            out.resize(std::min(out.size() * 2, readLimit));
+        }
         const ssize_t n = ::read(fd, out.data() + length, out.size() - length);
         if (n < 0 && errno == EINTR)
             continue;

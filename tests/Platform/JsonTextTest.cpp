@@ -27,3 +27,13 @@ TEST(JsonTextTest, DocumentsDeeperThanTheLimitAreRejected)
     EXPECT_TRUE(parseUntrustedJson("\"\xff\"").is_discarded());  // invalid UTF-8, no exception
     EXPECT_EQ(parseUntrustedJson(R"({"a": [1, 2]})")["a"][1], 2);
 }
+
+TEST(JsonTextTest, ANulByteAnywhereMakesTheTextMalformed)
+{
+    using namespace std::string_literals;
+    EXPECT_TRUE(parseUntrustedJson("{\"a\": 1}\0{\"b\": 2}"s).is_discarded());
+    EXPECT_TRUE(parseUntrustedJson("4\0t["s).is_discarded());
+    EXPECT_TRUE(parseUntrustedJson("\0"s).is_discarded());
+    EXPECT_TRUE(parseUntrustedJson("{\"a\": \"x\0y\"}"s).is_discarded());
+    EXPECT_EQ(parseUntrustedJson(R"({"a": "x\u0000y"})")["a"], "x\0y"s);  // the escaped form is fine
+}
