@@ -121,6 +121,7 @@ TEST_F(SettingsRender, BadInputExitsTwoWithOneLine)
         {"sideways", "{}", "--size", "10x10", "--out", png},
         {"display", R"({"style":3})", "--size", "10x10", "--out", png},
         {"lock", R"([true])", "--size", "10x10", "--out", png},
+        {"closed", QString(50000, u'[') + QString(50000, u']'), "--size", "10x10", "--out", png},  // too deep
     };
     for (const QStringList &args : cases) {
         const Result r = run(args);

@@ -1,6 +1,7 @@
 #include "PreviewCommand.h"
 
 #include "Kit/DrawnItems.h"
+#include "Platform/JsonText.h"
 #include "Platform/sim/VirtualTime.h"
 #include "Settings/Previews/CalendarPagePreview.h"
 #include "Settings/Previews/ClosedNotchPreview.h"
@@ -187,11 +188,10 @@ double parseNumber(const std::string &text, const std::string &what)
 
 json parseJson(const std::string &text)
 {
-    try {
-        return json::parse(text);
-    } catch (const json::exception &) {
+    json value = vesk::parseUntrustedJson(text);
+    if (value.is_discarded())
         throw UsageError("not valid JSON: " + text);
-    }
+    return value;
 }
 
 // A JSON string literal escaping only '"', '\\' and control characters.
