@@ -5,6 +5,7 @@
 #include "Extensions/ExtensionStore.h"
 #include "Island/IslandViews.h"
 #include "LockScreen/LockScreenController.h"
+#include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/VolumeService.h"
 #include "Readouts/Views/CalendarPages.h"
 #include "Platform/Log.h"
@@ -81,6 +82,7 @@ void AppDelegate::applicationDidFinishLaunching()
     lockScreenController_ = std::make_unique<LockScreenController>(*model_);
     lockScreenController_->onLockedChange = [this](bool locked) { lockedChanged(locked); };
     // 8-9. Now playing and the calendar.
+    model_->nowPlaying().start();
     model_->calendar().refresh();
     // 10. The tour, on a first launch outside diagnostics.
     if (!UserDefaults::standard().boolValue("hasSeenOnboarding")

@@ -49,6 +49,8 @@ void NotchViewModelBinding::skipTrackCommand(bool next)
 {
     if (sendSkipCommand)
         sendSkipCommand(next);
+    else
+        model_.nowPlaying().send(next ? MediaCommand::nextTrack : MediaCommand::previousTrack);
 }
 
 void NotchViewModelBinding::updateNotch(const Screen &screen, IslandStyle style, bool staged)

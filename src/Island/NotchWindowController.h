@@ -38,7 +38,7 @@ public:
         std::function<std::unique_ptr<PointerMonitor>()> makeMonitor;
         // Haptics of the island the user touches; the island model's performer when empty.
         std::function<void(HapticPattern)> performHaptic;
-        // Sends the next (true) or previous track command; empty until playback commands exist.
+        // Sends the next (true) or previous track command; the island's now-playing service when empty.
         std::function<void(bool next)> sendSkipCommand;
         // Pops up a context menu the island view asked for at a desktop position in points; a
         // Qt menu when empty.

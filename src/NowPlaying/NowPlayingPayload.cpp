@@ -50,10 +50,17 @@ bool read(const nlohmann::json &object, const char *key, Kind kind, std::optiona
 
 }  // namespace
 
-std::optional<NowPlayingPayload> NowPlayingPayload::decode(const std::string &line)
+std::optional<NowPlayingPayload> NowPlayingPayload::decode(std::string_view line)
 {
     auto json = parseUntrustedJson(line);
-    if (json.is_discarded() || !json.is_object())
+    if (json.is_discarded())
+        return std::nullopt;
+    return fromJson(json);
+}
+
+std::optional<NowPlayingPayload> NowPlayingPayload::fromJson(const nlohmann::json &json)
+{
+    if (!json.is_object())
         return std::nullopt;
     NowPlayingPayload p;
     bool ok = read(json, "empty", Kind::boolean, p.empty) && read(json, "title", Kind::string, p.title)

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vesk {
 
@@ -28,7 +29,10 @@ struct NowPlayingPayload {
 
     // Absent when the line is not a JSON object or a known key has a value of the wrong type.
     // Unknown keys are ignored.
-    static std::optional<NowPlayingPayload> decode(const std::string &line);
+    // Lines that are not valid UTF-8 or nest deeper than 64 levels are dropped too.
+    static std::optional<NowPlayingPayload> decode(std::string_view line);
+    // The same rules for one parsed JSON value (an entry of the developer track list).
+    static std::optional<NowPlayingPayload> fromJson(const nlohmann::json &value);
 };
 
 }  // namespace vesk
