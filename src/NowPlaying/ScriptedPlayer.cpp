@@ -33,6 +33,13 @@ MusicPlayer &musicPlayer()
     return player;
 }
 
+// The track each player last said it plays: SetPosition must name it.
+std::map<QString, QString> &lastTrackIDs()
+{
+    static std::map<QString, QString> ids;
+    return ids;
+}
+
 std::map<std::string, bool> &explicitCache()
 {
     static std::map<std::string, bool> cache;
@@ -189,7 +196,11 @@ std::optional<std::string> musicPlayerID()
     return music.id;
 }
 
-void forgetMusicPlayer() { musicPlayer() = {}; }
+void forgetMusicPlayer()
+{
+    musicPlayer() = {};
+    lastTrackIDs().clear();
+}
 
 std::optional<ScriptedPlayer> fromBundleID(const std::optional<std::string> &bundleID)
 {
@@ -245,12 +256,15 @@ void fetchState(ScriptedPlayer player, std::function<void(std::optional<Scripted
         return;
     }
     MprisBus::shared().getAll(*bus, QString::fromLatin1(MprisBus::playerInterface),
-                              [player, done = std::move(done)](std::optional<QVariantMap> values, const QString &error) {
+                              [player, name = *bus, done = std::move(done)](std::optional<QVariantMap> values,
+                                                                            const QString &error) {
                                   if (!values) {
                                       logFailure(player, error);
                                       done(std::nullopt);
                                       return;
                                   }
+                                  lastTrackIDs()[name] = QString::fromStdString(
+                                      trackIDOf(values->value(QStringLiteral("Metadata")).toMap()));
                                   done(parseState(player, *values));
                               });
 }
@@ -281,23 +295,27 @@ void previousTrack(ScriptedPlayer player) { callPlayer(player, QStringLiteral("P
 
 void setPosition(ScriptedPlayer player, double seconds)
 {
-    // SetPosition names the track it means: read the current one first, then ask.
     const auto bus = busName(player);
     if (!bus)
         return;
-    MprisBus::shared().getAll(
-        *bus, QString::fromLatin1(MprisBus::playerInterface),
-        [player, seconds](std::optional<QVariantMap> values, const QString &error) {
-            if (!values) {
-                logFailure(player, error);
-                return;
-            }
-            QVariantMap metadata = values->value(QStringLiteral("Metadata")).toMap();
-            const QString id = QString::fromStdString(trackIDOf(metadata));
-            const QDBusObjectPath path(id.startsWith(QLatin1Char('/')) ? id : QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
-            callPlayer(player, QStringLiteral("SetPosition"),
-                       {QVariant::fromValue(path), QVariant::fromValue(qlonglong(std::llround(seconds * 1e6)))});
-        });
+    auto ask = [player, seconds](const QString &id) {
+        const QDBusObjectPath path(id.startsWith(QLatin1Char('/')) ? id : QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
+        callPlayer(player, QStringLiteral("SetPosition"),
+                   {QVariant::fromValue(path), QVariant::fromValue(qlonglong(std::llround(seconds * 1e6)))});
+    };
+    // SetPosition names the track it means: the one last read, else read it first.
+    if (auto it = lastTrackIDs().find(*bus); it != lastTrackIDs().end()) {
+        ask(it->second);
+        return;
+    }
+    MprisBus::shared().getAll(*bus, QString::fromLatin1(MprisBus::playerInterface),
+                              [player, ask](std::optional<QVariantMap> values, const QString &error) {
+                                  if (!values) {
+                                      logFailure(player, error);
+                                      return;
+                                  }
+                                  ask(QString::fromStdString(trackIDOf(values->value(QStringLiteral("Metadata")).toMap())));
+                              });
 }
 
 void setShuffle(ScriptedPlayer player, bool on) { setPlayerProperty(player, QStringLiteral("Shuffle"), on); }

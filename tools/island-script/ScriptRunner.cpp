@@ -361,6 +361,9 @@ void ScriptRunner::execute(const std::string &line)
     } else if (verb == "haptics") {
         noMore();
         printHaptics();
+    } else if (nowPlaying_.execute(verb, line, pos, started_, now)) {
+        if (verb == "media")
+            out_ << "t=" << fields(selected()).at("t") << " " << nowPlaying_.printLine(now) << "\n";
     } else if (executeIslandVerb(verb, line, pos)) {
         return;
     } else if (calendar_.execute(verb, line, pos, started_ ? primary_.get() : nullptr, folder())) {
@@ -392,6 +395,7 @@ void ScriptRunner::start()
         throw ScriptError("\"mirrors\" is for scripts without screens: the layout makes the mirrors");
     started_ = true;
     primary_ = NotchViewModel::makePrimary();
+    nowPlaying_.start(primary_->nowPlaying());
     // As the application does: every island hears the volume service; each decides for itself.
     primary_->audio().onChange = [this](float level, bool muted) {
         primary().volumeChanged(level, muted);
@@ -616,7 +620,7 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
     f["open"] = model.isOpen.peek() ? "true" : "false";
     f["page"] = model.pages().at(static_cast<size_t>(model.page())).description();
     const Size size = model.size();
-    f["size"] = compact(size.width) + "x" + compact(size.height);
+    f["size"] = script::compact(size.width) + "x" + script::compact(size.height);
     f["style"] = name(model.style.peek());
     f["islands"] = std::to_string(islands_.size());
     f["layout"] = layout_ ? layout_->islandLayout() : "";
@@ -629,7 +633,7 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
     auto flag = [](bool on) { return std::string(on ? "true" : "false"); };
     f["switching"] = flag(model.isSwitchingSpace.peek());
     f["fullscreen"] = flag(model.isFullscreenSpace.peek());
-    f["volume"] = compact(model.volumeLevel.peek());
+    f["volume"] = script::compact(model.volumeLevel.peek());
     f["muted"] = flag(model.isMuted.peek());
     std::string ids;
     for (const auto &device : model.outputs.peek())
@@ -645,6 +649,8 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
         f["device"] = "none";
     readouts_.addFields(f, model);
     calendar_.addFields(f, model);
+    for (auto &[name, value] : nowPlaying_.fields(time_.wallNow()))
+        f[name] = value;
     return f;
 }
 

@@ -7,6 +7,7 @@
 #include "ScriptCalendar.h"
 #include "ScriptInspect.h"
 #include "ScriptReadouts.h"
+#include "ScriptNowPlaying.h"
 #include "ScriptViews.h"
 #include "Extensions/ExtensionStore.h"
 #include "Island/SpaceSwipeDetector.h"
@@ -84,6 +85,8 @@ private:
     ScriptIslandFactory windows_;
     vesk::DownloadMonitor downloads_;
 
+    // Before the models: its simulated services outlive the now-playing service.
+    ScriptNowPlaying nowPlaying_;
     int mirrorCount_ = 0;
     bool started_ = false;
     size_t selected_ = 0;

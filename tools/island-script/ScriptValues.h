@@ -42,9 +42,10 @@ struct Output {
 // An array of outputs with distinct ids of 1 or more and at most one default.
 std::vector<Output> outputs(const nlohmann::json &array);
 
-// A UTF-8 JSON string literal escaping only '"', '\' and control characters.
-std::string jsonString(const std::string &utf8);
 // A number with at most 3 decimals, without trailing zeros or point: 204, 74.5.
 std::string compact(double value);
+
+// A UTF-8 JSON string literal escaping only '"', '\' and control characters.
+std::string jsonString(const std::string &utf8);
 
 }  // namespace script
