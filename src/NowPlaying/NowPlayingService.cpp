@@ -1,6 +1,7 @@
 #include "NowPlaying/NowPlayingService.h"
 
 #include "Platform/CompanionHost.h"
+#include "Platform/JsonText.h"
 #include "Platform/Log.h"
 
 #include <QFile>
@@ -67,7 +68,7 @@ void NowPlayingService::start()
         bool ok = false;
         if (file.open(QIODevice::ReadOnly)) {
             const QByteArray bytes = file.readAll();
-            auto json = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
+            auto json = parseUntrustedJson(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
             if (!json.is_discarded() && json.is_array()) {
                 ok = true;
                 for (const auto &entry : json) {
