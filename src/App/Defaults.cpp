@@ -76,6 +76,12 @@ const UserDefaults::Dictionary &Defaults::values()
     return table;
 }
 
+bool Defaults::boolOrTrue(const std::string &key, const UserDefaults &store)
+{
+    const auto value = store.object(key);
+    return !(value && value->is_boolean()) || value->get<bool>();
+}
+
 std::string Defaults::earlierDomainPath() { return UserDefaults::configFolder(earlierDomainID) + "/settings.json"; }
 
 void Defaults::registerTable(UserDefaults &store, const QProcessEnvironment &environment)

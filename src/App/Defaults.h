@@ -28,6 +28,10 @@ public:
     // Removes every key of the table from the store; one change notification.
     static void reset(UserDefaults &store = UserDefaults::standard());
 
+    // A boolean setting outside the table that defaults to true: true unless a boolean false is
+    // stored under `key` (absent or of another type reads as true).
+    static bool boolOrTrue(const std::string &key, const UserDefaults &store = UserDefaults::standard());
+
     // The earlier product's settings file, read once on the first launch.
     static std::string earlierDomainPath();
     static constexpr const char *earlierDomainID = "tovra";

@@ -1,10 +1,27 @@
 #include "Extensions/ExtensionStore.h"
 
+#include "Extensions/ClaudeCodeExtension.h"
+#include "Extensions/SystemStatsExtension.h"
+#include "Platform/Log.h"
+#include "Platform/MainQueue.h"
 #include "Platform/UserDefaults.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
 
 namespace vesk {
+
+namespace {
+
+template <typename T>
+ExtensionStore::Type typeOf()
+{
+    return {T::typeInfo(), [] { return std::make_shared<T>(); }};
+}
+
+}  // namespace
 
 ExtensionStore &ExtensionStore::shared()
 {
@@ -14,22 +31,72 @@ ExtensionStore &ExtensionStore::shared()
 
 const std::vector<ExtensionStore::Type> &ExtensionStore::catalog()
 {
-    // The built-in extensions join this list as they are written.
-    static const std::vector<Type> types;
+    static const std::vector<Type> types = {typeOf<ClaudeCodeExtension>(), typeOf<SystemStatsExtension>()};
     return types;
+}
+
+std::shared_ptr<IslandExtension> ExtensionStore::make(const std::string &id)
+{
+    for (const auto &type : catalog())
+        if (type.info.id == id)
+            return type.make();
+    std::fprintf(stderr, "Unknown extension %s\n", id.c_str());
+    std::abort();
 }
 
 void ExtensionStore::startEnabled()
 {
-    auto enabled = UserDefaults::standard().object("enabledExtensions");
-    if (!enabled || !enabled->is_array())
-        return;
-    for (const auto &type : catalog()) {
-        bool listed = std::any_of(enabled->begin(), enabled->end(),
-                                  [&](const auto &id) { return id.is_string() && id.template get<std::string>() == type.info.id; });
-        if (listed && !running_.peek().count(type.info.id))
-            run(type.make());
+    const auto stored = UserDefaults::standard().object(enabledKey);
+    std::set<std::string> enabled;
+    if (stored && stored->is_array()) {
+        const bool allStrings = std::all_of(stored->begin(), stored->end(), [](const auto &v) { return v.is_string(); });
+        if (allStrings)
+            for (const auto &v : *stored)
+                enabled.insert(v.template get<std::string>());
     }
+    for (const auto &type : catalog()) {
+        if (enabled.count(type.info.id))
+            insert(type.info.id, type.make());
+    }
+}
+
+void ExtensionStore::setEnabled(const std::string &id, bool on)
+{
+    const auto &types = catalog();
+    const auto type = std::find_if(types.begin(), types.end(), [&](const Type &t) { return t.info.id == id; });
+    if (type == types.end())
+        return;
+    const bool isRunning = running_.peek().count(id) > 0;
+    if (on && !isRunning)
+        insert(id, type->make());
+    else if (!on && isRunning)
+        remove(id);
+    nlohmann::json ids = nlohmann::json::array();
+    for (const auto &[key, extension] : running_.peek())  // a std::map: ascending order
+        ids.push_back(key);
+    UserDefaults::standard().set(enabledKey, ids);
+    callActivityChange();
+}
+
+std::vector<ExtensionInfo> ExtensionStore::infos() const
+{
+    std::vector<ExtensionInfo> all;
+    for (const auto &type : catalog())
+        all.push_back(type.info);
+    return all;
+}
+
+void ExtensionStore::activityChanged()
+{
+    mainQueue().post([this] { callActivityChange(); });
+}
+
+void ExtensionStore::alert(const ExtensionActivity &activity, double seconds)
+{
+    mainQueue().post([this, activity, seconds] {
+        if (onAlert)
+            onAlert(activity, seconds);
+    });
 }
 
 void ExtensionStore::run(std::shared_ptr<IslandExtension> extension)
@@ -37,41 +104,57 @@ void ExtensionStore::run(std::shared_ptr<IslandExtension> extension)
     if (!extension)
         return;
     const std::string id = extension->info().id;
-    auto &connections = observers_[id];
-    connections.clear();
-    connections.push_back(extension->activity().observe([this] { activityChanged(); }));
-    connections.push_back(extension->alert.connect([this](const ExtensionActivity &activity, double seconds) {
-        if (onAlert)
-            onAlert(activity, seconds);
-    }));
-    std::erase(startOrder_, id);
-    startOrder_.push_back(id);
-    Running next = running_.peek();
-    next[id] = std::move(extension);
-    running_ = std::move(next);
-    activityChanged();
+    insert(id, std::move(extension));
+    callActivityChange();
 }
 
 void ExtensionStore::stop(const std::string &id)
 {
     if (!running_.peek().count(id))
         return;
-    observers_.erase(id);
-    std::erase(startOrder_, id);
-    Running next = running_.peek();
-    next.erase(id);
-    running_ = std::move(next);
-    activityChanged();
+    remove(id);
+    callActivityChange();
 }
 
 void ExtensionStore::stopAll()
 {
-    observers_.clear();
-    startOrder_.clear();
     if (running_.peek().empty())
         return;
+    for (const auto &id : pageIDs())
+        running_.peek().at(id)->stop();
+    startOrder_.clear();
     running_ = Running{};
-    activityChanged();
+    callActivityChange();
+}
+
+void ExtensionStore::insert(const std::string &id, std::shared_ptr<IslandExtension> extension)
+{
+    // An instance it replaces is stopped first, so nothing of it keeps working unseen.
+    if (auto old = instance(id))
+        old->stop();
+    std::erase(startOrder_, id);
+    startOrder_.push_back(id);
+    Running next = running_.peek();
+    next[id] = extension;
+    running_ = std::move(next);
+    extension->start();
+}
+
+void ExtensionStore::remove(const std::string &id)
+{
+    // Stopped before it leaves, so it can still reach what it set up.
+    running_.peek().at(id)->stop();
+    std::erase(startOrder_, id);
+    Running next = running_.peek();
+    next.erase(id);
+    running_ = std::move(next);
+}
+
+std::shared_ptr<IslandExtension> ExtensionStore::instance(const std::string &id) const
+{
+    const auto &running = running_.peek();
+    const auto it = running.find(id);
+    return it == running.end() ? nullptr : it->second;
 }
 
 std::vector<std::string> ExtensionStore::pageIDs() const
@@ -93,13 +176,13 @@ std::optional<ExtensionActivity> ExtensionStore::activity() const
 {
     const auto &running = running_.get();
     for (const auto &id : pageIDs()) {
-        if (const auto &activity = running.at(id)->activity().get())
+        if (auto activity = running.at(id)->activity())
             return activity;
     }
     return std::nullopt;
 }
 
-void ExtensionStore::activityChanged()
+void ExtensionStore::callActivityChange()
 {
     if (onActivityChange)
         onActivityChange();

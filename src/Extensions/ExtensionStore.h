@@ -14,7 +14,9 @@
 
 namespace vesk {
 
-// The registry of extensions: the catalogue of known types and the ones running. Main thread only.
+// The registry of extensions: the fixed catalogue of extension types, the running instances and
+// the user's enabled list (the "enabledExtensions" setting, outside the settings table, so a reset
+// keeps it). It reaches the island only through its two callbacks. Main thread only.
 class ExtensionStore {
 public:
     struct Type {
@@ -23,23 +25,42 @@ public:
     };
     using Running = std::map<std::string, std::shared_ptr<IslandExtension>>;
 
+    static constexpr const char *enabledKey = "enabledExtensions";
+
     static ExtensionStore &shared();
 
     ExtensionStore() = default;
     ExtensionStore(const ExtensionStore &) = delete;
     ExtensionStore &operator=(const ExtensionStore &) = delete;
 
-    // The known extension types, in tab order.
+    // The extension types in their one order: of the pages, of pageIDs(), of infos() and of the
+    // Extensions pane's sections.
     static const std::vector<Type> &catalog();
+    // A new instance of the catalogue type with that id. Only catalogue ids are ever passed: any
+    // other is a programming error that ends the process ("Unknown extension <id>").
+    static std::shared_ptr<IslandExtension> make(const std::string &id);
 
-    // Run whenever a running extension's activity changes, and when the set of running ones changes.
+    // Called whenever the combined activity may have changed (not observed).
     std::function<void()> onActivityChange;
-    // Run when an extension wants a heads-up shown for that many seconds.
+    // Called for a timed heads-up: show this activity for that many seconds.
     std::function<void(const ExtensionActivity &, double seconds)> onAlert;
 
-    // Starts every catalogued extension listed in the "enabledExtensions" setting, in catalogue order.
+    // At launch: starts, in catalogue order, every catalogue type listed in the enabled list.
+    // Writes nothing and calls nothing back (the owner refreshes itself).
     void startEnabled();
-    // Runs an extension (replacing a running one with the same identifier) or stops one.
+    // The Extensions pane's switch. Unknown ids change nothing; otherwise starts or stops the
+    // extension, rewrites the enabled list (sorted) and calls onActivityChange at once.
+    void setEnabled(const std::string &id, bool on);
+    // Every catalogue type's description, running or not.
+    std::vector<ExtensionInfo> infos() const;
+
+    // From extensions: their activity may have changed / a heads-up. Both queue the callback on
+    // the main queue and return at once; the callback is read when the queued call runs.
+    void activityChanged();
+    void alert(const ExtensionActivity &activity, double seconds);
+
+    // For simulated extensions of tests and tools: runs one (stopping a running one with the same
+    // id first) or stops one, calling start()/stop() and onActivityChange at once.
     void run(std::shared_ptr<IslandExtension> extension);
     void stop(const std::string &id);
     void stopAll();
@@ -49,13 +70,16 @@ public:
     // The first present activity of the running extensions, in pageIDs() order.
     std::optional<ExtensionActivity> activity() const;
     const Observed<Running> &running() const { return running_; }
+    // The running instance with that id, if any.
+    std::shared_ptr<IslandExtension> instance(const std::string &id) const;
 
 private:
-    void activityChanged();
+    void callActivityChange();
+    void insert(const std::string &id, std::shared_ptr<IslandExtension> extension);
+    void remove(const std::string &id);
 
     Observed<Running> running_;
     std::vector<std::string> startOrder_;
-    std::map<std::string, std::vector<Connection>> observers_;
 };
 
 }  // namespace vesk

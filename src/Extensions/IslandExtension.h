@@ -3,35 +3,35 @@
 #include "Extensions/ExtensionActivity.h"
 #include "Extensions/ExtensionInfo.h"
 #include "Kit/Element.h"
-#include "Platform/Observed.h"
-#include "Platform/Signal.h"
 
+#include <QWidget>
+
+#include <memory>
 #include <optional>
 
 namespace vesk {
 
-// The contract of an extension: a running extension has an identity, an optional activity that the
-// island may show as its ongoing activity, and may ask for a heads-up (an alert readout).
+// The contract of an extension: an object with identity and state that the registry creates,
+// starts right after creation and stops right before dropping it. Its activity is computed on each
+// read (it may follow the clock); when it may have changed the extension tells the registry with
+// ExtensionStore::activityChanged(), and timed heads-ups go through ExtensionStore::alert().
 // Main thread only.
 class IslandExtension {
 public:
     virtual ~IslandExtension() = default;
+
+    // The description of the extension's type (the same for every instance).
     virtual const ExtensionInfo &info() const = 0;
+    // What the extension wants shown beside the notch right now, if anything.
+    virtual std::optional<ExtensionActivity> activity() const = 0;
 
-    // The extension's current activity, if it has one.
-    const Observed<std::optional<ExtensionActivity>> &activity() const { return activity_; }
+    virtual void start() {}
+    virtual void stop() {}
 
-    // The extension's page in the open island; nothing by default.
+    // The content of the extension's page in the open island.
     virtual kit::Element page() const { return kit::Empty(); }
-
-    // An alert: show this activity for that many seconds.
-    Signal<const ExtensionActivity &, double> alert;
-
-protected:
-    void setActivity(std::optional<ExtensionActivity> activity) { activity_ = std::move(activity); }
-
-private:
-    Observed<std::optional<ExtensionActivity>> activity_;
+    // A new view of the extension's options, shown under its switch in the Extensions pane.
+    virtual std::unique_ptr<QWidget> makeSettingsView() { return std::make_unique<QWidget>(); }
 };
 
 }  // namespace vesk

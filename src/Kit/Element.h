@@ -71,6 +71,9 @@ public:
     // Environment
     Element font(const Font &font) const;
     Element foreground(const Color &color) const;
+    // Texts inside that are offered less than their width first shrink, down to `factor` of their
+    // font size, and are cut only below that.
+    Element minimumScaleFactor(double factor) const;
     // How texts and symbols inside change content in an animated change (a cross-fade by default).
     Element contentTransition(ContentTransition transition) const { return environment(env::contentTransition, transition); }
     template <typename T>
@@ -132,6 +135,11 @@ public:
             action(ov ? *ov : *nv, *nv);
         }, initial);
     }
+    // Run once after the element first appears in the tree, and once after it has gone (removed,
+    // its removal transition over, or the whole tree torn down). Disappearance is reported on the
+    // main queue, since it may come while the tree is being changed.
+    Element onAppear(std::function<void()> action) const;
+    Element onDisappear(std::function<void()> action) const;
     // Starts `body` when the element appears and again whenever `key` changes, cancelling the
     // previous run (and when the element goes away).
     template <typename T>

@@ -71,6 +71,7 @@ inline const EnvKey<bool> isEnabled{true};
 // Whether a glass material is really drawn (never on this platform).
 inline const EnvKey<bool> glassUsed{false};
 inline const EnvKey<ContentTransition> contentTransition{ContentTransition::opacity};
+inline const EnvKey<double> minimumScaleFactor{1.0};
 }  // namespace env
 
 }  // namespace kit

@@ -1,5 +1,7 @@
 #include "Kit/Modifiers.h"
 
+#include <algorithm>
+
 #include "Kit/Effects.h"
 #include "Kit/Layout.h"
 #include "Kit/Tree.h"
@@ -106,6 +108,11 @@ Element Element::withId(AnyValue id) const { return make<IdSpec>(*this, std::mov
 
 Element Element::font(const Font &font) const { return withEnvironment(&env::font, AnyValue::of(font)); }
 Element Element::foreground(const Color &color) const { return withEnvironment(&env::foreground, AnyValue::of(color)); }
+
+Element Element::minimumScaleFactor(double factor) const
+{
+    return withEnvironment(&env::minimumScaleFactor, AnyValue::of(std::clamp(factor, 0.01, 1.0)));
+}
 
 Element Element::withEnvironment(const void *key, AnyValue value) const
 {

@@ -109,6 +109,7 @@ namespace {
 struct TextState {
     Font font;
     double idealWidth = 0;
+    double minimumScale = 1;  // how far the font may shrink before the text is cut
     // The line as last drawn, shaped, for the width it was laid out at.
     double shapedWidth = -1;
     ShapedLine shaped;
@@ -148,6 +149,17 @@ bool beginContentTransition(Node &node, const ReconcileContext &ctx)
     node.setPropWith(Prop::content, 1, animation, ctx.transaction.completion);
     return true;
 }
+
+// The font the text is drawn in at `width`: its own, or shrunk (no further than its minimum
+// scale) so that the text fits.
+Font fittedFont(const TextState &state, double width)
+{
+    if (state.minimumScale >= 1 || width >= state.idealWidth || state.idealWidth <= 0)
+        return state.font;
+    // Widths are rounded up to whole points, so aim a little under the offer.
+    const double scale = std::max(state.minimumScale, std::max(0.0, width - 1) / state.idealWidth);
+    return state.font.withSize(state.font.size() * scale);
+}
 }  // namespace
 
 bool TextSpec::sameProperties(const Spec &other) const
@@ -159,7 +171,7 @@ bool TextSpec::sameProperties(const Spec &other) const
 void TextSpec::apply(Node &node, const Spec *previous, ReconcileContext &ctx) const
 {
     const Font resolved = font ? *font : ctx.env[env::font];
-    TextState next{resolved, textWidth(text, resolved)};
+    TextState next{resolved, textWidth(text, resolved), ctx.env[env::minimumScaleFactor]};
     const auto *old = static_cast<const TextSpec *>(previous);
     if (old && old->text != text && node.state.has_value() && beginContentTransition(node, ctx)) {
         const auto &was = std::any_cast<const TextState &>(node.state);
@@ -178,7 +190,7 @@ QSizeF TextSpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContex
     if (proposal.width && *proposal.width <= 0)
         return {0, height};  // not even an ellipsis fits
     if (proposal.width && std::isfinite(*proposal.width) && *proposal.width < state.idealWidth) {
-        const TextLine line = layoutLine(text, state.font, std::max(0.0, *proposal.width));
+        const TextLine line = layoutLine(text, fittedFont(state, *proposal.width), std::max(0.0, *proposal.width));
         return {std::ceil(line.width - 1e-9), height};
     }
     return {state.idealWidth, height};
@@ -190,11 +202,12 @@ void TextSpec::paint(const Node &node, PaintContext &ctx) const
     // Truncation follows where layout put the text, not the width on screen mid-animation.
     const double width = node.targetFrame().width();
     if (state.shapedWidth != width) {
-        state.shaped = shapeLine(layoutLine(text, state.font, width + 1e-6), state.font);
+        const Font drawn = fittedFont(state, width);
+        state.shaped = shapeLine(layoutLine(text, drawn, width + 1e-6), drawn);
         state.shapedWidth = width;
     }
     ctx.painter.setPen(presentedColor(node).toQColor());
-    const double top = (node.size().height() - state.font.lineHeight()) / 2;
+    const double top = (node.size().height() - fittedFont(state, width).lineHeight()) / 2;
     const double p = node.value(Prop::content, 1);
     if (p >= 1 || state.transition == ContentTransition::identity) {
         drawShaped(ctx.painter, state.shaped, QPointF(0, top));

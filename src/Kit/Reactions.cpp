@@ -76,6 +76,42 @@ public:
     std::function<void(Task &)> body;
 };
 
+// Lives in the node of an onAppear/onDisappear element: it reports the disappearance when the
+// node goes.
+struct Presence {
+    std::function<void()> onDisappear;
+    ~Presence()
+    {
+        if (onDisappear)
+            vesk::mainQueue().post(std::move(onDisappear));
+    }
+};
+
+class PresenceSpec final : public Spec {
+public:
+    PresenceSpec(Element child, std::function<void()> appear, std::function<void()> disappear)
+        : appear(std::move(appear)), disappear(std::move(disappear))
+    {
+        children = {std::move(child)};
+    }
+    const char *kind() const override { return "Presence"; }
+    bool sameProperties(const Spec &) const override { return true; }
+    bool isTransparent() const override { return true; }
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override
+    {
+        if (!previous) {
+            node.state = std::make_shared<Presence>();
+            if (appear)
+                ctx.tree.afterCommit(appear);
+        }
+        // The latest description's action is the one that runs.
+        if (auto *presence = std::any_cast<std::shared_ptr<Presence>>(&node.state))
+            (*presence)->onDisappear = disappear;
+    }
+    std::function<void()> appear;
+    std::function<void()> disappear;
+};
+
 class TimelineSpec final : public Spec {
 public:
     TimelineSpec(double period, std::function<Element(double)> content) : period(period), content(std::move(content)) {}
@@ -114,6 +150,16 @@ public:
 Element Element::withOnChange(AnyValue value, std::function<void(const AnyValue &, const AnyValue &)> action, bool initial) const
 {
     return make<OnChangeSpec>(*this, std::move(value), std::move(action), initial);
+}
+
+Element Element::onAppear(std::function<void()> action) const
+{
+    return make<PresenceSpec>(*this, std::move(action), nullptr);
+}
+
+Element Element::onDisappear(std::function<void()> action) const
+{
+    return make<PresenceSpec>(*this, nullptr, std::move(action));
 }
 
 Element Element::withTask(AnyValue key, std::function<void(Task &)> body) const

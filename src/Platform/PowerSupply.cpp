@@ -60,8 +60,10 @@ std::optional<int> batteryPercent(const std::string &supply)
 
 }  // namespace
 
-std::optional<BatteryReading> readSysfsBattery(const std::string &sysRoot)
+std::optional<BatteryReading> readSysfsBattery(const std::string &sysRoot, std::string *folderOut)
 {
+    if (folderOut)
+        folderOut->clear();
     const std::string folder = sysRoot + "/class/power_supply";
     std::optional<BatteryReading> battery;
     std::optional<std::string> batteryStatus;
@@ -86,6 +88,8 @@ std::optional<BatteryReading> readSysfsBattery(const std::string &sysRoot)
                 continue;
             battery = BatteryReading{*percent, false};
             batteryStatus = readSysfsValue(supply + "/status");
+            if (folderOut)
+                *folderOut = supply;
         }
     }
     if (!battery)

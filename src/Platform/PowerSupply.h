@@ -18,7 +18,8 @@ struct BatteryReading {
 // percent ("capacity", else from energy_ or charge_ now/full). Plugged in: a "Mains" or "USB"
 // supply is online; with no such supply listed, the battery's status is Charging or Full. None when
 // no battery qualifies. Synchronous and cheap (a few small files); no state.
-std::optional<BatteryReading> readSysfsBattery(const std::string &sysRoot);
+// `folder`, when given, receives the chosen battery's folder (empty without one).
+std::optional<BatteryReading> readSysfsBattery(const std::string &sysRoot, std::string *folder = nullptr);
 
 // The machine's power supply: its battery reading now, and word when something about it changed.
 // Without a battery read() returns none; without any change source nothing is ever reported.

@@ -32,6 +32,8 @@ public:
     // The sources, made at "start" from what the script declared before it.
     void start();
     vesk::BatteryService &battery() { return *battery_; }
+    // The simulated supply that `battery` sets.
+    vesk::SimPowerSupply &power() { return power_; }
 
     // Adds this file's `expect` fields.
     void addFields(std::map<std::string, std::string> &fields, const vesk::NotchViewModel &model) const;

@@ -241,6 +241,7 @@ void ScriptRunner::execute(const std::string &line)
             if (it != running.end()) {
                 if (auto *simulated = dynamic_cast<SimulatedExtension *>(it->second.get())) {
                     simulated->show(activity);
+                    time_.flush();
                     return;
                 }
             }
@@ -248,6 +249,7 @@ void ScriptRunner::execute(const std::string &line)
             extension->show(activity);
             store.run(extension);
         }
+        time_.flush();
     } else if (verb == "timer" || verb == "stopwatch") {
         requireStarted(verb);
         auto &timer = primary().countdown();
@@ -364,6 +366,8 @@ void ScriptRunner::execute(const std::string &line)
     } else if (nowPlaying_.execute(verb, line, pos, started_, now)) {
         if (verb == "media")
             out_ << "t=" << fields(selected()).at("t") << " " << nowPlaying_.printLine(now) << "\n";
+    } else if (extensionVerbs_.execute(verb, line, pos)) {
+        time_.flush();
     } else if (executeIslandVerb(verb, line, pos)) {
         return;
     } else if (calendar_.execute(verb, line, pos, started_ ? primary_.get() : nullptr, folder())) {
@@ -418,6 +422,9 @@ void ScriptRunner::start()
     readouts_.battery().start();
     settingsObserver_ = UserDefaults::standard().changed.connect([this] { applySettingsChange(); });
     applySettingsChange();
+    // As the application does once the islands exist.
+    ExtensionStore::shared().startEnabled();
+    primary().refreshOngoing();
 }
 
 void ScriptRunner::syncIslands(bool force)
@@ -651,6 +658,7 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
     calendar_.addFields(f, model);
     for (auto &[name, value] : nowPlaying_.fields(time_.wallNow()))
         f[name] = value;
+    extensionVerbs_.addFields(f);
     return f;
 }
 

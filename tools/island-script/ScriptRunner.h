@@ -3,6 +3,7 @@
 #include "App/IslandLayout.h"
 #include "App/NotchViewModel.h"
 #include "App/ReadoutRules.h"
+#include "ScriptExtensions.h"
 #include "ScriptIslandWindow.h"
 #include "ScriptCalendar.h"
 #include "ScriptInspect.h"
@@ -98,4 +99,5 @@ private:
     vesk::Connection settingsObserver_;
     ScriptViews views_;
     ScriptInspect inspect_;
+    ScriptExtensions extensionVerbs_{readouts_.power()};
 };

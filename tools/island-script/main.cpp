@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 
 #include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -21,6 +23,29 @@ extern char **environ;
 
 namespace {
 
+// A private folder for the run's home, with a runtime folder inside; removed at exit.
+struct TemporaryHome {
+    std::string path;
+    std::string runtime;
+    TemporaryHome()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "island-script-XXXXXX").string();
+        if (::mkdtemp(pattern.data()))
+            path = pattern;
+        else
+            path = std::filesystem::temp_directory_path().string();
+        runtime = path + "/runtime";
+        std::filesystem::create_directories(runtime);
+        ::chmod(runtime.c_str(), 0700);
+    }
+    ~TemporaryHome()
+    {
+        std::error_code ignored;
+        if (path.find("island-script-") != std::string::npos)
+            std::filesystem::remove_all(path, ignored);
+    }
+};
+
 // Runs start from the same place whatever the caller's environment holds.
 void prepareEnvironment()
 {
@@ -31,6 +56,12 @@ void prepareEnvironment()
     }
     for (const auto &name : inherited)
         ::unsetenv(name.c_str());
+    // A fresh empty home for every run, so nothing a run starts touches the user's files.
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
+        ::unsetenv(name);
+    static TemporaryHome home;
+    ::setenv("HOME", home.path.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", home.runtime.c_str(), 1);
     ::setenv("TZ", "UTC", 1);
     ::setenv("LC_ALL", "C.UTF-8", 1);
     ::tzset();

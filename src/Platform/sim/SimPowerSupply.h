@@ -16,6 +16,8 @@ public:
         if (changed_)
             changed_();
     }
+    // Changes the reading without telling the watcher, as a later read would find it.
+    void replace(std::optional<BatteryReading> reading) { reading_ = reading; }
     bool isWatched() const { return bool(changed_); }
 
 private:
