@@ -12,22 +12,6 @@ namespace vesk {
 
 namespace {
 
-std::vector<std::string> supplyNames(const std::string &folder)
-{
-    std::vector<std::string> names;
-    DIR *dir = ::opendir(folder.c_str());
-    if (!dir)
-        return names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::optional<int64_t> integerAt(const std::string &path)
 {
     const auto text = readSysfsValue(path);
@@ -69,7 +53,7 @@ std::optional<BatteryReading> readSysfsBattery(const std::string &sysRoot, std::
     std::optional<std::string> batteryStatus;
     bool adapterListed = false;
     bool adapterOnline = false;
-    for (const auto &name : supplyNames(folder)) {
+    for (const auto &name : listFolder(folder)) {
         const std::string supply = folder + "/" + name;
         const auto type = readSysfsValue(supply + "/type");
         if (!type)

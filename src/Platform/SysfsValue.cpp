@@ -1,8 +1,10 @@
 #include "Platform/SysfsValue.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,6 +55,22 @@ std::optional<int64_t> parseSysfsInteger(std::string_view text)
     if (error != std::errc() || ptr != end)
         return std::nullopt;
     return value;
+}
+
+std::vector<std::string> listFolder(const std::string &path)
+{
+    std::vector<std::string> names;
+    DIR *dir = ::opendir(path.c_str());
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace vesk

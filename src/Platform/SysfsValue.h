@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vesk {
 
@@ -16,5 +17,8 @@ std::optional<std::string> readSysfsValue(const std::string &path);
 // A decimal integer as sysfs writes it ("42", "-3"), nothing else; none for empty text, other
 // characters or a value outside 64 bits.
 std::optional<int64_t> parseSysfsInteger(std::string_view text);
+
+// The names in a folder, sorted, without "." and ".."; none when it cannot be listed.
+std::vector<std::string> listFolder(const std::string &path);
 
 }  // namespace vesk

@@ -5,6 +5,7 @@
 #include "Extensions/Views/StatGauge.h"
 #include "Extensions/Views/SystemStatsPage.h"
 #include "Extensions/Views/SystemStatsSettings.h"
+#include "Kit/Palette.h"
 #include "Kit/Tree.h"
 
 #include <QCheckBox>
@@ -106,7 +107,7 @@ TEST(ExtensionIcon, ATintedSquareWithAWhiteSymbol)
     ASSERT_EQ(image.size(), QSize(60, 60));
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "rounded corner";
     const QColor edge = image.pixelColor(30, 3);
-    EXPECT_EQ(edge.rgb(), QColor(0x32, 0xD7, 0x4B).rgb());
+    EXPECT_EQ(edge.rgb(), kit::palette::green.toQColor().rgb()) << "the type's tint";
     int white = 0;
     for (int y = 15; y < 45; ++y)
         for (int x = 15; x < 45; ++x)

@@ -14,19 +14,6 @@ using nlohmann::json;
 
 namespace {
 
-// As `size` writes numbers: at most 3 decimals, no trailing zeros.
-std::string number(double value)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.3f", value);
-    std::string text = buffer;
-    while (!text.empty() && text.back() == '0')
-        text.pop_back();
-    if (!text.empty() && text.back() == '.')
-        text.pop_back();
-    return text == "-0" ? "0" : text;
-}
-
 std::shared_ptr<SystemStatsExtension> runningStats()
 {
     return std::dynamic_pointer_cast<SystemStatsExtension>(
@@ -182,17 +169,17 @@ void ScriptExtensions::addFields(std::map<std::string, std::string> &f) const
     const auto battery = stats->battery.peek();
     const auto left = stats->batteryTimeLeft.peek();
     const auto busy = stats->busySince.peek();
-    put("cpu", number(stats->cpu.peek()));
-    put("memoryUsed", number(double(stats->memoryUsed.peek())));
-    put("memoryTotal", number(double(stats->memoryTotal)));
-    put("diskFree", number(double(stats->diskFree.peek())));
-    put("diskTotal", number(double(stats->diskTotal.peek())));
-    put("disk", number(stats->disk()));
+    put("cpu", script::compact(stats->cpu.peek()));
+    put("memoryUsed", script::compact(double(stats->memoryUsed.peek())));
+    put("memoryTotal", script::compact(double(stats->memoryTotal)));
+    put("diskFree", script::compact(double(stats->diskFree.peek())));
+    put("diskTotal", script::compact(double(stats->diskTotal.peek())));
+    put("disk", script::compact(stats->disk()));
     put("thermal", thermalName(stats->thermal.peek()));
     put("battery", battery ? std::to_string(battery->percent) + "," + (battery->pluggedIn ? "true" : "false") : "none");
-    put("timeLeft", left ? number(*left) : "none");
-    put("download", number(stats->download.peek()));
-    put("upload", number(stats->upload.peek()));
-    put("busy", busy ? number(*busy) : "none");
+    put("timeLeft", left ? script::compact(*left) : "none");
+    put("download", script::compact(stats->download.peek()));
+    put("upload", script::compact(stats->upload.peek()));
+    put("busy", busy ? script::compact(*busy) : "none");
     put("samples", std::to_string(stats->samples()));
 }

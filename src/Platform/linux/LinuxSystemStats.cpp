@@ -1,5 +1,6 @@
 #include "Platform/linux/LinuxSystemStats.h"
 
+#include "Platform/SysfsValue.h"
 #include "Platform/linux/ProcParsers.h"
 
 #include <algorithm>
@@ -53,21 +54,6 @@ std::string readWord(const std::string &path)
     while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
         text.pop_back();
     return text;
-}
-
-std::vector<std::string> listDirectory(const std::string &path)
-{
-    std::vector<std::string> names;
-    if (DIR *dir = ::opendir(path.c_str())) {
-        while (const dirent *entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string joined(const std::string &root, const std::string &path)
@@ -139,12 +125,12 @@ void LinuxSystemStats::findZones()
 {
     // Zones and their trip types are fixed by the drivers; temperatures and modes are read each time.
     const std::string base = joined(root_, "/sys/class/thermal");
-    for (const auto &name : listDirectory(base)) {
+    for (const auto &name : listFolder(base)) {
         if (!name.starts_with("thermal_zone"))
             continue;
         const std::string dir = base + "/" + name;
         Zone zone{dir + "/mode", dir + "/temp", {}};
-        for (const auto &file : listDirectory(dir)) {
+        for (const auto &file : listFolder(dir)) {
             if (!file.starts_with("trip_point_") || !file.ends_with("_type"))
                 continue;
             const std::string stem = file.substr(0, file.size() - 5);
