@@ -193,16 +193,4 @@ TEST(LinuxSystemStatsMachine, AgreesWithTheBuildMachine)
     EXPECT_TRUE(source.networkBytes());
 }
 
-TEST(ProcParsers, NumbersAreNeverWrapped)
-{
-    EXPECT_EQ(proc::parseUnsigned("18446744073709551615\n"), 18446744073709551615ull);
-    EXPECT_FALSE(proc::parseUnsigned("18446744073709551616"));
-    EXPECT_FALSE(proc::parseUnsigned(""));
-    EXPECT_FALSE(proc::parseUnsigned("12 3"));
-    EXPECT_EQ(proc::parseSigned("-9223372036854775808"), std::numeric_limits<int64_t>::min());
-    EXPECT_FALSE(proc::parseSigned("9223372036854775808"));
-    EXPECT_FALSE(proc::parseSigned("-"));
-    EXPECT_EQ(proc::parseSigned(" 42\n"), 42);
-}
-
 }  // namespace

@@ -7,6 +7,7 @@
 #include "SysfsTreeSupport.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 #include <sys/stat.h>
 
@@ -29,10 +30,36 @@ TEST(SysfsValueTest, ReadsSmallRegularFilesOnly)
     EXPECT_FALSE(readSysfsValue(fifo));  // neither blocks nor reads
 }
 
+TEST(SysfsValueTest, AnAttributeKeptOpenReadsTheValueOfTheMoment)
+{
+    test::SysfsTree tree;
+    SysfsAttribute temp(tree.path("temp").toStdString());
+    EXPECT_FALSE(temp.read()) << "not there yet";
+    tree.write("temp", "45000");
+    EXPECT_EQ(temp.readInteger(), 45000) << "found once it appears";
+    tree.write("temp", "9");  // shorter than before: nothing of the old value may remain
+    EXPECT_EQ(temp.readInteger(), 9);
+    tree.write("temp", "hot");
+    EXPECT_EQ(temp.read(), "hot");
+    EXPECT_FALSE(temp.readInteger());
+    tree.write("temp", QByteArray(int(maxSysfsValue), '1'));
+    EXPECT_FALSE(temp.read());
+    tree.write("temp", "-5");
+    SysfsAttribute moved = std::move(temp);
+    EXPECT_EQ(moved.readInteger(), -5);
+    const std::string fifo = tree.path("fifo").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(SysfsAttribute(fifo).read());
+}
+
 TEST(SysfsValueTest, IntegersAreDecimalAndWhole)
 {
     EXPECT_EQ(parseSysfsInteger("42"), 42);
     EXPECT_EQ(parseSysfsInteger("-3"), -3);
+    EXPECT_EQ(parseSysfsInteger("-9223372036854775808"), std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(parseSysfsInteger("9223372036854775807"), std::numeric_limits<int64_t>::max());
+    EXPECT_FALSE(parseSysfsInteger("9223372036854775808"));
+    EXPECT_FALSE(parseSysfsInteger("-"));
     for (const char *bad : {"", " 4", "4 ", "4x", "0x10", "+4", "1.5", "99999999999999999999"})
         EXPECT_FALSE(parseSysfsInteger(bad)) << bad;
 }

@@ -44,17 +44,11 @@ std::optional<std::string> readFile(const std::string &path, size_t cap = 1 << 2
 
 std::optional<int64_t> readSigned(const std::string &path)
 {
-    const auto text = readFile(path, 64);
-    return text ? proc::parseSigned(*text) : std::nullopt;
+    const auto text = readSysfsValue(path);
+    return text ? parseSysfsInteger(*text) : std::nullopt;
 }
 
-std::string readWord(const std::string &path)
-{
-    auto text = readFile(path, 256).value_or("");
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    return text;
-}
+std::string readWord(const std::string &path) { return readSysfsValue(path).value_or(""); }
 
 std::string joined(const std::string &root, const std::string &path)
 {
@@ -129,7 +123,7 @@ void LinuxSystemStats::findZones()
         if (!name.starts_with("thermal_zone"))
             continue;
         const std::string dir = base + "/" + name;
-        Zone zone{dir + "/mode", dir + "/temp", {}};
+        Zone zone{SysfsAttribute(dir + "/mode"), SysfsAttribute(dir + "/temp"), {}};
         for (const auto &file : listFolder(dir)) {
             if (!file.starts_with("trip_point_") || !file.ends_with("_type"))
                 continue;
@@ -144,7 +138,7 @@ void LinuxSystemStats::findZones()
                 level = Thermal::fair;
             else
                 continue;
-            zone.trips.push_back({dir + "/" + stem + "_temp", level});
+            zone.trips.push_back({SysfsAttribute(dir + "/" + stem + "_temp"), level});
         }
         zones_.push_back(std::move(zone));
     }
@@ -153,16 +147,16 @@ void LinuxSystemStats::findZones()
 SystemStatsSource::Thermal LinuxSystemStats::thermal()
 {
     Thermal worst = Thermal::nominal;
-    for (const auto &zone : zones_) {
-        if (readWord(zone.modePath) == "disabled")
+    for (auto &zone : zones_) {
+        if (zone.mode.read() == "disabled")
             continue;
-        const auto temp = readSigned(zone.tempPath);
+        const auto temp = zone.temp.readInteger();
         if (!temp)
             continue;
-        for (const auto &trip : zone.trips) {
+        for (auto &trip : zone.trips) {
             if (trip.level <= worst)
                 continue;
-            const auto at = readSigned(trip.tempPath);
+            const auto at = trip.temp.readInteger();
             // Trips at 0 °C or below are drivers' placeholders, not limits.
             if (at && *at > 0 && *temp >= *at)
                 worst = trip.level;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/SysfsValue.h"
 #include "Platform/SystemStatsSource.h"
 
 #include <string>
@@ -25,13 +26,14 @@ public:
     double batteryTimeLeft() override;
 
 private:
+    // The zones' files stay open: they are read at every sample, hidden page or not.
     struct Trip {
-        std::string tempPath;
+        SysfsAttribute temp;
         Thermal level;
     };
     struct Zone {
-        std::string modePath;
-        std::string tempPath;
+        SysfsAttribute mode;
+        SysfsAttribute temp;
         std::vector<Trip> trips;
     };
     void findZones();

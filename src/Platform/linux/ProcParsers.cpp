@@ -85,27 +85,6 @@ std::optional<uint64_t> multiply(uint64_t a, uint64_t b)
     return a * b;
 }
 
-std::optional<uint64_t> parseUnsigned(std::string_view text) { return digits(trim(text)); }
-
-std::optional<int64_t> parseSigned(std::string_view text)
-{
-    text = trim(text);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    const auto magnitude = digits(text);
-    if (!magnitude)
-        return std::nullopt;
-    const uint64_t limit = uint64_t(std::numeric_limits<int64_t>::max()) + (negative ? 1 : 0);
-    if (*magnitude > limit)
-        return std::nullopt;
-    if (negative)
-        return *magnitude == limit ? std::numeric_limits<int64_t>::min() : -int64_t(*magnitude);
-    return int64_t(*magnitude);
-}
-
 std::optional<CpuStat> parseStat(std::string_view text)
 {
     std::optional<CpuStat> result;

@@ -1,8 +1,8 @@
 #pragma once
 
-// Readers of the kernel's text files (/proc and sysfs). The text is untrusted: a missing, short,
-// non-numeric or overflowing field fails the read (nothing is returned), never a wrapped number.
-// Standard library only, so the fuzzers build them alone.
+// Readers of the kernel's text files under /proc (sysfs numbers are read by Platform/SysfsValue.h).
+// The text is untrusted: a missing, short, non-numeric or overflowing field fails the read (nothing
+// is returned), never a wrapped number. Standard library only, so the fuzzers build them alone.
 
 #include <cstdint>
 #include <optional>
@@ -10,11 +10,6 @@
 #include <vector>
 
 namespace vesk::proc {
-
-// One unsigned decimal number filling `text` (surrounding blanks and one trailing newline allowed).
-std::optional<uint64_t> parseUnsigned(std::string_view text);
-// One signed decimal number, likewise (sysfs values such as temperatures and currents).
-std::optional<int64_t> parseSigned(std::string_view text);
 
 struct CpuStat {
     uint64_t busy = 0;   // user + nice + system + irq + softirq + steal (guest time is inside user)
