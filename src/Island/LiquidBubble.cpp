@@ -94,6 +94,9 @@ Element LiquidBubble::body(const Env &) const
             return Empty();
         const Shape s = shape(p, is, bs, g);
         // The drop's look is a function of the presented number alone: it never fades in or out.
+        // Only the topmost node that appears runs a transition, so the stack holding drop and
+        // readout (new when the first peek arrives) appears at once: a fade would turn the drop
+        // grey while it leaves the capsule.
         Element canvas = p > 0.001 ? dropCanvas(s, is, bs, g).transition(Transition::identity()) : Empty();
         Element readout = view(PeekView{m, *shown, true})
                               .frame(std::nullopt, bs.height)
@@ -105,7 +108,7 @@ Element LiquidBubble::body(const Env &) const
                               .opacity(s.readoutOpacity)
                               .scaleEffect(s.readoutScale, UnitPoint::leading())
                               .offset(s.readoutX, s.readoutY);
-        return ZStack({.alignment = Alignment::topLeading()}, canvas, readout);
+        return ZStack({.alignment = Alignment::topLeading()}, canvas, readout).transition(Transition::identity());
     });
 }
 

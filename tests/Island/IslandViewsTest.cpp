@@ -8,6 +8,7 @@
 #include "Island/TabBar.h"
 
 #include "App/IslandTestSupport.h"
+#include "App/Motion.h"
 #include "KitNodeSupport.h"
 #include "Kit/Kit.h"
 #include "Kit/Palette.h"
@@ -459,4 +460,35 @@ TEST_F(IslandViews, MidWayTheDropIsSolidBlackAndJoinedToTheCapsule)
         EXPECT_EQ(qAlpha(image.pixel(centre)), 255) << "p = " << p;
         EXPECT_EQ(QColor(image.pixel(centre)).black(), 255) << "p = " << p;
     }
+}
+
+TEST_F(IslandViews, TheFirstBubbleLeavesTheCapsuleSolidBlackNotFadingIn)
+{
+    // The first peek turns the bubble from nothing into drop and readout while its progress springs
+    // from 0 to 1, as the island animates it. Throughout, whatever of the drop shows is solid.
+    const Size island{200, 34}, bubble{80, 34};
+    Tree bubbleTree{QSizeF(400, 100)};
+    auto describe = [&](std::optional<Peek> peek) {
+        const bool has = peek.has_value();
+        bubbleTree.setRoot(view(LiquidBubble{model.get(), has ? 1.0 : 0.0, island, bubble, 6, peek, {}})
+                               .animation(Motion::open, has)
+                               .frame(400, 100, Alignment::topLeading()));
+    };
+    describe(std::nullopt);
+    time.advance(0.5);
+    describe(Peek::battery(55, false));
+    int seen = 0;
+    for (int step = 0; step < 8; ++step) {
+        time.advance(0.04);
+        const QImage image = bubbleTree.render(2);
+        // Right of the capsule's end, along its middle: the drop alone.
+        int most = 0;
+        for (int x = 2 * (island.width + 2); x < image.width(); ++x)
+            most = std::max(most, qAlpha(image.pixel(x, int(island.height))));
+        if (most == 0)
+            continue;
+        ++seen;
+        EXPECT_EQ(most, 255) << "at " << 0.04 * (step + 1) << " s the drop is see-through";
+    }
+    EXPECT_GE(seen, 3) << "the drop left the capsule while it moved";
 }
