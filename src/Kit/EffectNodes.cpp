@@ -5,8 +5,10 @@
 #include "Kit/Tree.h"
 
 #include <QPainter>
+#include <QRegion>
 
 #include <cmath>
+#include <vector>
 
 namespace kit {
 
@@ -223,40 +225,119 @@ void MaskSpec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const
     placeOverContent(node, size, alignment, ctx);
 }
 
+namespace {
+
+// The tiles of `layer` holding any coverage, joined along each row of tiles. Whatever lies outside
+// them is transparent.
+QRegion coveredTiles(const QImage &layer)
+{
+    constexpr int tile = 32;
+    const int w = layer.width(), h = layer.height();
+    const int columns = (w + tile - 1) / tile;
+    std::vector<uint32_t> seen(static_cast<size_t>(columns));
+    QRegion region;
+    for (int ty = 0; ty < h; ty += tile) {
+        std::fill(seen.begin(), seen.end(), 0u);
+        const int rows = std::min(tile, h - ty);
+        for (int y = ty; y < ty + rows; ++y) {
+            const auto *row = reinterpret_cast<const uint32_t *>(layer.constScanLine(y));
+            for (int c = 0; c < columns; ++c) {
+                const int end = std::min(w, (c + 1) * tile);
+                uint32_t any = 0;
+                for (int x = c * tile; x < end; ++x)
+                    any |= row[x];
+                seen[size_t(c)] |= any & 0xff000000u;
+            }
+        }
+        for (int c = 0; c < columns;) {
+            if (!seen[size_t(c)]) {
+                ++c;
+                continue;
+            }
+            const int start = c;
+            while (c < columns && seen[size_t(c)])
+                ++c;
+            region += QRect(start * tile, ty, std::min(w, c * tile) - start * tile, rows);
+        }
+    }
+    return region;
+}
+
+// Scales each pixel of `layer` in `rect` by the alpha of `mask` there (destination-in).
+void keepUnderMask(QImage &layer, const QImage &mask, const QRect &rect)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        auto *d = reinterpret_cast<uint32_t *>(layer.scanLine(y));
+        const auto *m = reinterpret_cast<const uint32_t *>(mask.constScanLine(y));
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const uint32_t a = m[x] >> 24;
+            if (a == 255 || d[x] == 0)
+                continue;
+            uint32_t v = 0;
+            for (int c = 0; c < 32; c += 8) {
+                const uint32_t t = ((d[x] >> c) & 0xff) * a + 128;
+                v |= ((t + (t >> 8)) >> 8) << c;
+            }
+            d[x] = v;
+        }
+    }
+}
+
+}  // namespace
+
 void MaskSpec::paint(const Node &node, PaintContext &ctx) const
 {
     Node *content = node.firstLiveChild();
     if (!content)
         return;
+    std::vector<const Node *> masks;
+    for (const auto &k : node.children())
+        if (k.get() != content)
+            masks.push_back(k.get());
     const QRectF bounds = subtreeBounds(node);
-    paintLayer(ctx, bounds, 1, [&](PaintContext &c) {
-        c.paintChild(*content);
-        // The mask's children are drawn source-over among themselves first, then cut the content.
-        std::vector<const Node *> masks;
-        for (const auto &k : node.children())
-            if (k.get() != content)
-                masks.push_back(k.get());
-        if (masks.empty())
-            return;
-        QPainter &p = c.painter;
-        const QTransform world = p.worldTransform();
-        const QRect device(QPoint(0, 0), p.device() ? QSize(p.device()->width(), p.device()->height()) : QSize());
-        QImage mask(device.size(), QImage::Format_ARGB32_Premultiplied);
-        mask.fill(Qt::transparent);
-        {
-            QPainter mp(&mask);
-            mp.setRenderHints(p.renderHints());
-            mp.setWorldTransform(world);
-            PaintContext mc{mp, c.now, c.scale};
-            for (const Node *m : masks)
-                mc.paintChild(*m);
-        }
-        p.save();
-        p.resetTransform();
-        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        p.drawImage(0, 0, mask);
-        p.restore();
-    });
+    QTransform layerWorld;
+    QPainter::RenderHints hints;
+    double layerScale = ctx.scale;
+    paintLayer(
+        ctx, bounds, 1,
+        [&](PaintContext &c) {
+            c.paintChild(*content);
+            layerWorld = c.painter.worldTransform();
+            hints = c.painter.renderHints();
+            layerScale = c.scale;
+        },
+        [&](QImage &layer, double) {
+            if (masks.empty())
+                return;
+            // The mask only matters where the content drew: a thin stroke under a gradient mask
+            // leaves most of the layer empty, so the mask is drawn and applied on those tiles.
+            const QRegion covered = coveredTiles(layer);
+            if (covered.isEmpty())
+                return;
+            std::vector<QRect> pieces(covered.begin(), covered.end());
+            if (pieces.size() > 32)
+                pieces = {covered.boundingRect()};
+            // The mask's children are drawn source-over among themselves first, then cut the
+            // content. Outside the pieces the mask is never read, so it is cleared only there.
+            QImage mask(layer.size(), QImage::Format_ARGB32_Premultiplied);
+            {
+                QPainter mp(&mask);
+                mp.setRenderHints(hints);
+                PaintContext mc{mp, ctx.now, layerScale};
+                for (const QRect &piece : pieces) {
+                    mp.resetTransform();
+                    mp.setClipRect(piece);
+                    mp.setCompositionMode(QPainter::CompositionMode_Source);
+                    mp.fillRect(piece, Qt::transparent);
+                    mp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+                    mp.setWorldTransform(layerWorld);
+                    for (const Node *m : masks)
+                        mc.paintChild(*m);
+                }
+            }
+            for (const QRect &piece : pieces)
+                keepUnderMask(layer, mask, piece);
+        });
 }
 
 // ---- Alpha threshold ----------------------------------------------------------------------------

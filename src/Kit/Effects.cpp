@@ -165,9 +165,10 @@ void alphaThreshold(QImage &image, double min, double max, const QColor &color)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QRgb solid = qPremultiply(color.rgba());
     const int lo = int(std::ceil(min * 255)), hi = int(std::floor(max * 255));
-    for (int y = 0; y < image.height(); ++y) {
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
         auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             const int a = qAlpha(row[x]);
             row[x] = (a >= lo && a <= hi) ? solid : 0;
         }

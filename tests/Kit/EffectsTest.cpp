@@ -92,6 +92,33 @@ TEST_F(Effects, MaskFromTheSourceOverUnionOfTwoGradients)
     EXPECT_EQ(qRed(image.pixel(1, 5)), qAlpha(image.pixel(1, 5)));  // the content's colour, premultiplied
 }
 
+TEST_F(Effects, AMaskOverSparseContentCutsEveryPixelAsAWholeMaskWould)
+{
+    // A thin outline and a dot far from it leave most of the layer empty; the mask (a gradient and
+    // a circle) must still cut each drawn pixel by its own alpha there, and nothing else may show.
+    const LinearGradient fade{{{Color::white(0.2), 0}, {Color::white(0.6), 1}}, UnitPoint::leading(), UnitPoint::trailing()};
+    const Element content = ZStack({.alignment = Alignment::topLeading()},
+                                   Stroke(RoundedRectangle(12), Color::rgb(1, 1, 1), StrokeStyle{.width = 1.5}),
+                                   Fill(Circle(), Color::rgb(1, 0.5, 0)).frame(8, 8).offset(150, 60));
+    const Element mask = ZStack({}, Fill(Rectangle(), fade), Fill(Circle(), Color::white(0.5)).frame(40, 40));
+    const QSizeF size(200, 100);
+    const QImage plain = render(content, size, 2);
+    const QImage cut = render(mask, size, 2);
+    const QImage masked = render(content.mask(mask), size, 2);
+    ASSERT_EQ(masked.size(), plain.size());
+    int drawn = 0;
+    for (int y = 0; y < masked.height(); ++y)
+        for (int x = 0; x < masked.width(); ++x) {
+            const QRgb c = plain.pixel(x, y), m = cut.pixel(x, y), r = masked.pixel(x, y);
+            const int a = qAlpha(m);
+            ASSERT_NEAR(qAlpha(r), qAlpha(c) * a / 255.0, 1.5) << x << "," << y;
+            ASSERT_NEAR(qRed(r), qRed(c) * a / 255.0, 1.5) << x << "," << y;
+            ASSERT_NEAR(qGreen(r), qGreen(c) * a / 255.0, 1.5) << x << "," << y;
+            drawn += qAlpha(r) > 0;
+        }
+    EXPECT_GT(drawn, 500);
+}
+
 TEST_F(Effects, ScaleAboutAnAnchor)
 {
     const QImage image = render(Fill(Color::white()).frame(20, 20).scaleEffect(0.5, UnitPoint::topLeading()), {20, 20});
