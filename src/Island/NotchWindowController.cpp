@@ -103,11 +103,16 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> own
     viewConnections_.push_back(tree_.contextMenuRequested.connect(
         [this](const std::vector<kit::MenuItem> &items, QPointF at) { showMenu(items, at); }));
 
+    // Loops (the bars' bounce) run only while the panel is up.
+    tree_.setShown(false);
     reposition();
     kit::withoutAnimation([this] { tree_.setRoot(rootView()); });
     paint();  // the first frame is there before the panel first shows
     if (!hidden_)
-        appear_ = mainQueue().after(0, [this] { panel_->fadeIn(); });
+        appear_ = mainQueue().after(0, [this] {
+            panel_->fadeIn();
+            tree_.setShown(true);
+        });
     trackIslandSize();
     // Recording runs drive the island's frames themselves; the pointer must not disturb them.
     if (qEnvironmentVariableIsSet("VESK_DEBUG_RECORD"))
@@ -322,6 +327,7 @@ void NotchWindowController::close()
     scrollPhases_.cancel();
     sizeTracking_.cancel();
     model_.close(false);
+    tree_.setShown(false);
     // The layout usually drops a closed island at once; the panel stays until it has faded out,
     // and goes on a later turn rather than from inside its own fade.
     panel_->fadeOut([keep = panel_]() mutable { mainQueue().post([keep = std::move(keep)] {}); });
@@ -333,12 +339,14 @@ void NotchWindowController::setHiddenWhileLocked(bool hidden)
         hidden_ = true;
         appear_.cancel();
         panel_->orderOut();
+        tree_.setShown(false);
         return;
     }
     if (!hidden_ || isClosed_)
         return;
     hidden_ = false;
     panel_->orderFront();
+    tree_.setShown(true);
 }
 
 }  // namespace vesk

@@ -7,6 +7,7 @@
 #include "Kit/Font.h"
 #include "Kit/Geometry.h"
 #include "Kit/Keyframes.h"
+#include "Kit/Loop.h"
 #include "Kit/Shape.h"
 #include "Kit/Transaction.h"
 #include "Kit/Transition.h"
@@ -169,6 +170,17 @@ public:
     {
         return withBounce(AnyValue::of(trigger), downward);
     }
+
+    // Loops: values of this content that move for ever with the clock (Kit/Loop.h), drawn on every
+    // frame by the frame driver without describing any view again, and only while the tree is
+    // shown (Tree::setShown). Declared again equal, a loop continues; removed, it stops and the
+    // value is the one layout and animation give. Widths, heights, painter values and gradient
+    // stops belong to the content's drawing: the node at the end of its chain of single children
+    // (the shape that frames and paddings wrap), or the first container on that chain; a looping
+    // size resizes it about the centre of the rectangle layout gave it. Offsets and opacity move
+    // and fade the whole content. `loop(target, nullopt)` declares none, keeping the tree's shape.
+    Element loops(LoopBindings bindings) const;
+    Element loop(LoopTarget target, std::optional<Loop> loop) const;
 
     // Elements are compared by description when reconciled.
     bool isEmpty() const;

@@ -151,6 +151,10 @@ public:
         return text == o.text && isAccessibility == o.isAccessibility;
     }
     bool isTransparent() const override { return true; }
+    void describe(const Node &, QString &out) const override
+    {
+        out += (isAccessibility ? QStringLiteral(" label=\"") : QStringLiteral(" name=\"")) + text + u'"';
+    }
     QString text;
     bool isAccessibility;
 };

@@ -67,6 +67,11 @@ public:
     void jumpProp(Prop prop, double value);
     bool hasProp(Prop prop) const { return props_.count(int(prop)) != 0; }
 
+    // The loops that drive some of this node's presented values (null for none).
+    void setLoops(std::shared_ptr<const LoopBindings> loops) { loops_ = std::move(loops); }
+    // The loops in force now: null when there are none or the tree is not shown.
+    const LoopBindings *runningLoops() const;
+
     // Spec-specific retained state.
     std::any state;
 
@@ -74,6 +79,7 @@ private:
     friend class Tree;
     friend struct LayoutContext;
     Animator &animator(Prop prop, double initial);
+    double animatedValue(Prop prop, double fallback) const;
     bool stepAnimations(double now);
 
     Tree &tree_;
@@ -81,6 +87,7 @@ private:
     std::shared_ptr<const Spec> spec_;
     std::vector<std::unique_ptr<Node>> children_;
     std::map<int, Animator> props_;
+    std::shared_ptr<const LoopBindings> loops_;
     Env env_;
     bool created_ = true;       // true until its first reconciliation ends
     bool leaving_ = false;      // removed, finishing its removal transition

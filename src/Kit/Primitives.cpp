@@ -69,8 +69,13 @@ void ShapeSpec::paint(const Node &node, PaintContext &ctx) const
 {
     const QRectF rect(QPointF(0, 0), node.size());
     const QPainterPath path = shape.path(rect, presentedData(node, shape.data.size()));
-    const QBrush brush = std::holds_alternative<Color>(fillPaint) ? QBrush(presentedColor(node).toQColor())
-                                                                : brushFor(fillPaint, rect);
+    QBrush brush;
+    if (std::holds_alternative<Color>(fillPaint))
+        brush = QBrush(presentedColor(node).toQColor());
+    else if (const LoopBindings *loops = node.runningLoops())
+        brush = loopedGradient(std::get<LinearGradient>(fillPaint), *loops, ctx.now).brush(rect);
+    else
+        brush = brushFor(fillPaint, rect);
     if (!stroke) {
         ctx.painter.fillPath(path, brush);
         return;

@@ -40,10 +40,20 @@ Node *Node::firstLiveChild() const
     return nullptr;
 }
 
-double Node::value(Prop prop, double fallback) const
+double Node::animatedValue(Prop prop, double fallback) const
 {
     auto it = props_.find(int(prop));
     return it == props_.end() ? fallback : it->second.value(tree_.now());
+}
+
+const LoopBindings *Node::runningLoops() const { return loops_ && tree_.isShown() ? loops_.get() : nullptr; }
+
+double Node::value(Prop prop, double fallback) const
+{
+    if (const LoopBindings *loops = runningLoops())
+        if (const auto v = loopedValue(*loops, prop, tree_.now()))
+            return *v;
+    return animatedValue(prop, fallback);
 }
 
 double Node::target(Prop prop, double fallback) const
@@ -54,8 +64,14 @@ double Node::target(Prop prop, double fallback) const
 
 QRectF Node::frame() const
 {
-    return {value(Prop::x, 0), value(Prop::y, 0), std::max(0.0, value(Prop::width, 0)),
-            std::max(0.0, value(Prop::height, 0))};
+    QRectF f(value(Prop::x, 0), value(Prop::y, 0), std::max(0.0, value(Prop::width, 0)),
+             std::max(0.0, value(Prop::height, 0)));
+    // A looping size grows and shrinks about the centre of the rectangle it was given, as a layer's
+    // bounds do about its position.
+    if (runningLoops())
+        f.translate((std::max(0.0, animatedValue(Prop::width, 0)) - f.width()) / 2,
+                    (std::max(0.0, animatedValue(Prop::height, 0)) - f.height()) / 2);
+    return f;
 }
 
 QRectF Node::targetFrame() const
@@ -74,6 +90,8 @@ QRectF Node::frameInTree() const
 
 bool Node::isAnimating() const
 {
+    if (runningLoops())
+        return true;
     for (const auto &[key, a] : props_)
         if (a.isActive())
             return true;
@@ -239,6 +257,7 @@ void Tree::evaluateComponent(Node &node, ReconcileContext &ctx)
     const Spec &spec = node.spec();
     const Env env = ctx.env;
     Node *target = &node;
+    ++evaluations_;
     node.observation_ =
         vesk::trackObservation([&] { body = spec.evaluateAt(node, env); }, [this, target] { invalidate(*target); });
     node.dirty_ = false;
@@ -351,6 +370,26 @@ void Tree::runEveryFrame(Node &node)
         frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
 }
 
+void Tree::setShown(bool shown)
+{
+    if (shown == shown_)
+        return;
+    shown_ = shown;
+    if (looping_.empty())
+        return;
+    // Loops start at the phase the clock gives them, or stop and leave the laid-out values.
+    scheduleFrameIfAnimating();
+    needsDisplay();
+}
+
+void Tree::noteLooping(Node &node, bool looping)
+{
+    if (looping)
+        looping_.insert(&node);
+    else
+        looping_.erase(&node);
+}
+
 void Tree::runAfterCommit()
 {
     // Actions may change models and queue more; those run after their own update.
@@ -373,6 +412,7 @@ void Tree::forgetNode(Node &node)
     if (pressTarget_ == &node)
         pressTarget_ = nullptr;
     everyFrame_.erase(std::remove(everyFrame_.begin(), everyFrame_.end(), &node), everyFrame_.end());
+    looping_.erase(&node);
     for (auto &p : pending_)
         if (p.node == &node)
             p.node = nullptr;
@@ -418,7 +458,7 @@ void Tree::layout(const Transaction &transaction)
 
 bool Tree::isAnimating() const
 {
-    if (!everyFrame_.empty())
+    if (!everyFrame_.empty() || runsLoops())
         return true;
     std::function<bool(const Node &)> any = [&](const Node &n) {
         if (n.isAnimating())
@@ -476,7 +516,7 @@ void Tree::onFrame(double now)
         layout(Transaction{std::nullopt, true, nullptr});
     }
     const bool moving = root_ && stepAll(*root_, now);
-    if (moving || !everyFrame_.empty())
+    if (moving || !everyFrame_.empty() || runsLoops())
         frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
     needsDisplay();
     runAfterCommit();

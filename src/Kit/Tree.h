@@ -12,6 +12,7 @@
 #include <QSizeF>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace kit {
@@ -43,6 +44,14 @@ public:
     bool isAnimating() const;
     // Requests a frame from the frame driver while anything moves (after changes and on frames).
     void scheduleFrameIfAnimating();
+
+    // Whether the tree's host shows it (a window on screen; trees drawn into images always are).
+    // Loops run only while it is shown. New trees are shown.
+    void setShown(bool shown);
+    bool isShown() const { return shown_; }
+    bool runsLoops() const { return shown_ && !looping_.empty(); }
+    // View bodies described so far (components evaluated), for benchmarks and tests.
+    uint64_t evaluationCount() const { return evaluations_; }
 
     void paint(QPainter &painter, double scale = 1) const;
     // The tree at `scale` device pixels per point, on transparent.
@@ -93,6 +102,8 @@ public:
     // An implicit animation at `node` fired in this update: its subtree lays out with it.
     void markAnimationFired(Node &node, const Transaction &transaction);
     void relayout(const Transaction &transaction);
+    // A node declares loops (or no longer does).
+    void noteLooping(Node &node, bool looping);
 
 private:
     void runAfterCommit();
@@ -119,6 +130,9 @@ private:
     };
     std::vector<Pending> pending_;
     std::vector<Node *> everyFrame_;
+    std::set<const Node *> looping_;
+    bool shown_ = true;
+    uint64_t evaluations_ = 0;
     std::vector<std::function<void()>> afterCommit_;
     // Interaction state.
     std::vector<const Node *> hovered_;
