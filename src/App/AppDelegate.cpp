@@ -2,6 +2,7 @@
 
 #include "App/Defaults.h"
 #include "App/NotchViewModel.h"
+#include "App/SettingsHost.h"
 #include "Extensions/ExtensionStore.h"
 #include "Island/IslandViews.h"
 #include "LockScreen/LockScreenController.h"
@@ -39,12 +40,17 @@ AppDelegate::AppDelegate(IslandWindowFactory &windows, QProcessEnvironment envir
     : environment_(std::move(environment))
     , calendarStore_(installCalendarStore())
     , model_(NotchViewModel::makePrimary())
+    , settings_(std::make_unique<SettingsHost>(*model_, environment_))
     , lockAwareWindows_(windows, isLocked_)
     , layout_(model_, lockAwareWindows_)
     , rules_(*model_)
 {
     terminate = [] { QCoreApplication::exit(0); };
     startUpdater = [] { Updater::shared().start(); };
+    settings_->terminate = [this] {
+        if (terminate)
+            terminate();
+    };
     sharedDelegate = this;
 }
 
@@ -176,9 +182,9 @@ void AppDelegate::quitGracefully()
     });
 }
 
-void AppDelegate::showSettings() { log("the settings window is not available in this build"); }
+void AppDelegate::showSettings() { settings_->showSettings(); }
 
-void AppDelegate::showOnboarding() { log("the onboarding tour is not available in this build"); }
+void AppDelegate::showOnboarding() { settings_->showOnboarding(); }
 
 void AppDelegate::lockedChanged(bool locked)
 {

@@ -21,6 +21,7 @@ namespace vesk {
 
 class LockScreenController;
 class NotchViewModel;
+class SettingsHost;
 
 // The application: owns the primary island model, the island windows (through the layout), the
 // lock-screen controller and the system services, and wires them together when launching finishes.
@@ -52,6 +53,7 @@ public:
     void reopen() { showSettings(); }
 
     NotchViewModel &model() const { return *model_; }
+    SettingsHost &settings() const { return *settings_; }
     const std::vector<std::shared_ptr<IslandWindow>> &islands() const { return layout_.islands(); }
     const std::string &islandLayout() const { return layout_.islandLayout(); }
     LockScreenController *lockScreenController() const { return lockScreenController_.get(); }
@@ -82,6 +84,8 @@ private:
     std::unique_ptr<CalendarStore> calendarStore_;
     bool isLocked_ = false;
     std::shared_ptr<NotchViewModel> model_;
+    // After the model: the window's panes read it, so the window goes first.
+    std::unique_ptr<SettingsHost> settings_;
     LockAwareWindows lockAwareWindows_;
     IslandLayout layout_;
     std::unique_ptr<LockScreenController> lockScreenController_;

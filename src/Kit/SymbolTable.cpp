@@ -82,6 +82,7 @@ const std::map<QString, char32_t> &glyphTable()
         {QStringLiteral("repeat.1"), 0xF458},              // repeat-once
         {QStringLiteral("shuffle"), 0xF49F},               // shuffle-variant
         {QStringLiteral("slider.horizontal.3"), 0xF62E},   // tune
+        {QStringLiteral("sparkles"), 0xF068},              // auto-fix (a wand among sparkles)
         {QStringLiteral("speaker.fill"), 0xF57F},          // volume-low (the bare speaker)
         {QStringLiteral("speaker.wave.1.fill"), 0xF580},   // volume-medium
         {QStringLiteral("speaker.wave.2.fill"), 0xF580},   // volume-medium

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/MainQueue.h"
 #include "Platform/Observed.h"
 
 #include <optional>
@@ -13,6 +14,23 @@ namespace vesk {
 // wired up yet; the state below is set by whoever drives it (tests, developer tools).
 class Updater {
 public:
+    // Where the update cycle stands.
+    struct Phase {
+        enum class Case { idle, checking, downloading, ready, installing, failed };
+        Case kind = Case::idle;
+        std::string version;  // downloading, ready, installing
+        double progress = 0;  // downloading, 0...1
+        std::string message;  // failed
+
+        static Phase idle() { return {}; }
+        static Phase checking() { return {Case::checking}; }
+        static Phase downloading(std::string version, double progress) { return {Case::downloading, std::move(version), progress}; }
+        static Phase ready(std::string version) { return {Case::ready, std::move(version)}; }
+        static Phase installing(std::string version) { return {Case::installing, std::move(version)}; }
+        static Phase failed(std::string message) { return {Case::failed, {}, 0, std::move(message)}; }
+        bool operator==(const Phase &) const = default;
+    };
+
     struct WhatsNew {
         std::string version;
         std::vector<std::string> notes;
@@ -37,12 +55,25 @@ public:
     void start() { isStarted_ = true; }
     bool isStarted() const { return isStarted_; }
 
+    const Observed<Phase> &phase() const { return phase_; }
+    void setPhase(Phase phase) { phase_ = std::move(phase); }
+    // Checks now, unless a check, download or install is under way (or an update is ready and
+    // nobody asked). There is no update server to ask yet, so a check ends as one that reaches
+    // none: on the next turn, idle, or for a user's check the connection message.
+    void check(bool userInitiated);
+
+    // The running version and build number ("1.0" and 0 where the build says nothing).
+    static std::string currentVersion();
+    static long long currentBuild();
+
     void setWantsIsland(bool wants) { wantsIsland_ = wants; }
     void setWhatsNew(std::optional<WhatsNew> record) { whatsNew_ = std::move(record); }
     void setNotes(std::vector<std::string> notes) { notes_ = std::move(notes); }
 
 private:
     bool isStarted_ = false;
+    Observed<Phase> phase_;
+    WorkItem checkItem_;
     Observed<bool> wantsIsland_{false};
     Observed<std::optional<WhatsNew>> whatsNew_;
     Observed<std::vector<std::string>> notes_;

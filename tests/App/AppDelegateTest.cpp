@@ -1,4 +1,6 @@
 #include "App/AppDelegate.h"
+#include "App/SettingsHost.h"
+#include "Settings/SettingsWindow.h"
 #include "App/ReadoutRules.h"
 #include "LockScreen/LockScreenController.h"
 #include "Platform/sim/SimPowerSupply.h"
@@ -36,13 +38,8 @@ protected:
         app->applicationDidFinishLaunching();
         return app;
     }
-    size_t tourLines() const
-    {
-        size_t n = 0;
-        for (const auto &line : log.lines)
-            n += line.find("onboarding tour") != std::string::npos;
-        return n;
-    }
+    // The tour page the primary island shows, -1 for none.
+    static int tourPage(const AppDelegate &app) { return app.model().onboardingPage().peek().value_or(-1); }
 
     SimScreenLock lock;
     SimPowerSupply power;
@@ -56,9 +53,11 @@ TEST_F(AppDelegateTest, FirstLaunchAsksForTheTourAfterAPause)
 {
     auto app = launch();
     time.advance(0.59);
-    EXPECT_EQ(tourLines(), 0u);
+    EXPECT_EQ(tourPage(*app), -1);
     time.advance(0.01);
-    EXPECT_EQ(tourLines(), 1u);
+    EXPECT_EQ(tourPage(*app), 0);
+    app->model().finishOnboarding();
+    EXPECT_TRUE(defaults().boolValue("hasSeenOnboarding"));
 }
 
 TEST_F(AppDelegateTest, NoTourWithDiagnosticsOrOnceSeen)
@@ -68,12 +67,29 @@ TEST_F(AppDelegateTest, NoTourWithDiagnosticsOrOnceSeen)
     {
         auto app = launch(env);
         time.advance(2);
-        EXPECT_EQ(tourLines(), 0u);
+        EXPECT_EQ(tourPage(*app), -1);
     }
     defaults().set("hasSeenOnboarding", true);
     auto app = launch();
     time.advance(2);
-    EXPECT_EQ(tourLines(), 0u);
+    EXPECT_EQ(tourPage(*app), -1);
+}
+
+TEST_F(AppDelegateTest, TheTourStartsAtTheDebugPageAndClosesTheSettingsWindow)
+{
+    for (const auto &[value, page] : std::vector<std::pair<QString, int>>{{"3", 3}, {"+2", 2}, {"x", 0}, {"", 0}}) {
+        QProcessEnvironment env;
+        env.insert("VESK_DEBUG_ONBOARDING", value);
+        defaults().set("hasSeenOnboarding", true);
+        auto app = launch(env);
+        app->showSettings();
+        app->showSettings();
+        ASSERT_NE(app->settings().settingsWindow(), nullptr);
+        app->showOnboarding();
+        EXPECT_EQ(tourPage(*app), page) << value.toStdString();
+        time.flush();
+        EXPECT_EQ(app->settings().settingsWindow(), nullptr);
+    }
 }
 
 TEST_F(AppDelegateTest, UpdaterStartsFiveSecondsAfterLaunchAndIslandsAreLaidOutAtOnce)

@@ -15,6 +15,7 @@
 #include "Updater/Updater.h"
 
 #include <algorithm>
+#include <set>
 #include <cstdio>
 #include <cstdlib>
 #include <istream>
@@ -66,6 +67,7 @@ ScriptRunner::ScriptRunner(std::ostream &out, std::ostream &err) : out_(out), er
 
 ScriptRunner::~ScriptRunner()
 {
+    settings_.reset();  // the settings window reads the islands: it goes first
     auto &extensions = ExtensionStore::shared();
     extensions.onActivityChange = nullptr;
     extensions.onAlert = nullptr;
@@ -141,6 +143,13 @@ void ScriptRunner::execute(const std::string &line)
         if (!script::rest(line, pos).empty())
             throw ScriptError("unexpected text after \"" + verb + "\": " + script::rest(line, pos));
     };
+
+    const ScriptSettings::Context settingsContext{out_, [this] { time_.flush(); }, [this](const std::string &message) {
+        err_ << file_ << ":" << lineNumber_ << ": " << message << "\n";
+        failed_ = true;
+    }};
+    if (settings_->execute(verb, line, pos, settingsContext))
+        return;
 
     if (verb == "mirrors") {
         requireNotStarted(verb);
@@ -425,6 +434,7 @@ void ScriptRunner::start()
     // As the application does once the islands exist.
     ExtensionStore::shared().startEnabled();
     primary().refreshOngoing();
+    settings_->start(*primary_);
 }
 
 void ScriptRunner::syncIslands(bool force)
@@ -655,6 +665,7 @@ std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &mo
     else
         f["device"] = "none";
     readouts_.addFields(f, model);
+    settings_->addFields(f);
     calendar_.addFields(f, model);
     for (auto &[name, value] : nowPlaying_.fields(time_.wallNow()))
         f[name] = value;
@@ -676,6 +687,19 @@ std::string ScriptRunner::printLine(const NotchViewModel &model) const
 
 void ScriptRunner::expect(const std::string &name, const std::string &value)
 {
+    static const std::set<std::string> settingsFields = {"pane",   "back",     "forward",  "windowTitle", "backEnabled",
+                                                         "forwardEnabled", "frost", "sidebar", "windows",
+                                                         "tourPage", "loginItem", "opened", "terminated"};
+    if (settingsFields.count(name) || ScriptSettings::keyField(name))
+        time_.flush();
+    if (const auto keyed = ScriptSettings::keyField(name)) {
+        if (*keyed != value) {
+            err_ << file_ << ":" << lineNumber_ << ": expected " << name << "=" << value << ", got " << name << "="
+                 << *keyed << "\n";
+            failed_ = true;
+        }
+        return;
+    }
     const auto f = fields(selected());
     auto it = f.find(name);
     if (it == f.end())

@@ -8,6 +8,7 @@
 #include "ScriptCalendar.h"
 #include "ScriptInspect.h"
 #include "ScriptReadouts.h"
+#include "ScriptSettings.h"
 #include "ScriptNowPlaying.h"
 #include "ScriptViews.h"
 #include "Extensions/ExtensionStore.h"
@@ -100,4 +101,5 @@ private:
     ScriptViews views_;
     ScriptInspect inspect_;
     ScriptExtensions extensionVerbs_{readouts_.power()};
+    std::unique_ptr<ScriptSettings> settings_ = std::make_unique<ScriptSettings>();
 };

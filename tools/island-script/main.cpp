@@ -7,7 +7,7 @@
 
 #include "ScriptRunner.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdlib>
 #include <filesystem>
@@ -78,7 +78,7 @@ int main(int argc, char **argv)
         return 2;
     }
     prepareEnvironment();
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
 
     const std::string path = argv[1];
     std::ifstream file;

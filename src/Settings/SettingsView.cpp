@@ -1,0 +1,141 @@
+#include "Settings/SettingsView.h"
+
+#include "Kit/Palette.h"
+#include "Kit/SymbolTable.h"
+#include "Platform/Clock.h"
+#include "Platform/UserDefaults.h"
+
+namespace vesk::SettingsView {
+
+namespace {
+
+struct PaneInfo {
+    const char *title;
+    const char *caseName;
+    const char *symbol;
+    kit::Color tint;
+};
+
+const PaneInfo &info(Pane pane)
+{
+    static const std::array<PaneInfo, 9> table = {{
+        {"General", "general", kit::SymbolName("gearshape.fill"), kit::palette::gray},
+        {"Notch", "notch", kit::SymbolName("rectangle.topthird.inset.filled"), kit::Color::hex(0x000000)},
+        {"Now Playing", "nowPlaying", kit::SymbolName("music.note"), kit::palette::pink},
+        {"Calendar", "calendar", kit::SymbolName("calendar"), kit::palette::red},
+        {"Live Activities", "activities", kit::SymbolName("sparkles"), kit::palette::green},
+        {"HUDs", "huds", kit::SymbolName("speaker.wave.2.fill"), kit::palette::blue},
+        {"Lock Screen", "lockScreen", kit::SymbolName("lock.fill"), kit::palette::orange},
+        {"Extensions", "extensions", kit::SymbolName("puzzlepiece.extension.fill"), kit::palette::purple},
+        {"About", "about", kit::SymbolName("info.circle.fill"), kit::palette::indigo},
+    }};
+    return table[size_t(pane)];
+}
+
+constexpr const char *lastPaneKey = "settingsLastPane";
+
+}  // namespace
+
+QString title(Pane pane) { return QString::fromUtf8(info(pane).title); }
+QString caseName(Pane pane) { return QString::fromUtf8(info(pane).caseName); }
+QString symbol(Pane pane) { return QString::fromUtf8(info(pane).symbol); }
+kit::Color tint(Pane pane) { return info(pane).tint; }
+
+std::optional<Pane> fromRawValue(const QString &text)
+{
+    for (Pane pane : allPanes)
+        if (title(pane) == text)
+            return pane;
+    return std::nullopt;
+}
+
+std::optional<Pane> matching(const QString &text)
+{
+    for (Pane pane : allPanes)
+        if (title(pane) == text || caseName(pane) == text)
+            return pane;
+    return std::nullopt;
+}
+
+std::vector<Pane> filtered(const QString &search)
+{
+    qsizetype begin = 0, end = search.size();
+    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (begin < end && blank(search[begin]))
+        ++begin;
+    while (end > begin && blank(search[end - 1]))
+        --end;
+    const QString needle = search.mid(begin, end - begin);
+    std::vector<Pane> panes;
+    for (Pane pane : allPanes)
+        if (needle.isEmpty() || title(pane).contains(needle, Qt::CaseInsensitive))
+            panes.push_back(pane);
+    return panes;
+}
+
+Selection::Selection(std::optional<QString> debugPane)
+{
+    std::optional<QString> text = debugPane;
+    if (!text) {
+        if (auto stored = UserDefaults::standard().object(lastPaneKey); stored && stored->is_string())
+            text = QString::fromStdString(stored->get<std::string>());
+    }
+    pane_ = (text ? matching(*text) : std::nullopt).value_or(Pane::general);
+    acceptsSelectionAfter_ = appClock().now() + 0.5;
+}
+
+void Selection::setPane(Pane pane)
+{
+    pane_ = pane;
+    UserDefaults::standard().set(lastPaneKey, title(pane).toStdString());
+    if (onChange)
+        onChange(pane);
+}
+
+void Selection::go(Pane to)
+{
+    if (to == pane_.peek())
+        return;
+    auto back = back_.peek();
+    back.push_back(pane_.peek());
+    back_ = std::move(back);
+    forward_ = std::vector<Pane>{};
+    setPane(to);
+}
+
+void Selection::goBack()
+{
+    auto back = back_.peek();
+    if (back.empty())
+        return;
+    const Pane to = back.back();
+    back.pop_back();
+    back_ = std::move(back);
+    auto forward = forward_.peek();
+    forward.push_back(pane_.peek());
+    forward_ = std::move(forward);
+    setPane(to);
+}
+
+void Selection::goForward()
+{
+    auto forward = forward_.peek();
+    if (forward.empty())
+        return;
+    const Pane to = forward.back();
+    forward.pop_back();
+    forward_ = std::move(forward);
+    auto back = back_.peek();
+    back.push_back(pane_.peek());
+    back_ = std::move(back);
+    setPane(to);
+}
+
+void Selection::pickFromSidebar(Pane pane)
+{
+    if (!(appClock().now() > acceptsSelectionAfter_))
+        return;
+    go(pane);
+}
+
+}  // namespace vesk::SettingsView

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Kit/Color.h"
+#include "Platform/Observed.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace vesk::SettingsView {
+
+// The settings window's panes, in sidebar order.
+enum class Pane { general, notch, nowPlaying, calendar, activities, huds, lockScreen, extensions, about };
+
+inline constexpr std::array<Pane, 9> allPanes = {Pane::general,  Pane::notch,      Pane::nowPlaying,
+                                                 Pane::calendar, Pane::activities, Pane::huds,
+                                                 Pane::lockScreen, Pane::extensions, Pane::about};
+
+// The pane's title ("General", "Now Playing", ...), its raw value.
+QString title(Pane pane);
+// The case name ("general", "nowPlaying", ...).
+QString caseName(Pane pane);
+QString symbol(Pane pane);
+kit::Color tint(Pane pane);
+// Exactly one of the nine titles.
+std::optional<Pane> fromRawValue(const QString &title);
+// The first pane whose title or case name equals `text` exactly.
+std::optional<Pane> matching(const QString &text);
+
+// The panes whose title contains `search` (spaces and tabs trimmed from both ends, compared
+// case-insensitively); all of them for an empty search. Declaration order.
+std::vector<Pane> filtered(const QString &search);
+
+// The navigation of one settings window: the pane on display, the panes to go back and forward
+// to, the sidebar's search text. Main thread only.
+class Selection {
+public:
+    // The first pane: VESK_DEBUG_PANE when `debugPane` is set (even empty), else the stored
+    // "settingsLastPane", else General; a text matching no pane gives General.
+    explicit Selection(std::optional<QString> debugPane);
+
+    const Observed<Pane> &pane() const { return pane_; }
+    const Observed<std::vector<Pane>> &back() const { return back_; }
+    const Observed<std::vector<Pane>> &forward() const { return forward_; }
+    const Observed<QString> &search() const { return search_; }
+    void setSearch(const QString &text) { search_ = text; }
+
+    // Stores the pane, writes its title under "settingsLastPane", then calls onChange; on every
+    // assignment, also of the pane already shown.
+    void setPane(Pane pane);
+    void go(Pane to);
+    void goBack();
+    void goForward();
+    // A row picked in the sidebar: ignored until the creation time plus 0.5 s has passed.
+    void pickFromSidebar(Pane pane);
+
+    // App-clock seconds from which sidebar picks count (strictly after).
+    double acceptsSelectionAfter() const { return acceptsSelectionAfter_; }
+
+    std::function<void(Pane)> onChange;
+
+private:
+    Observed<Pane> pane_{Pane::general};
+    Observed<std::vector<Pane>> back_;
+    Observed<std::vector<Pane>> forward_;
+    Observed<QString> search_;
+    double acceptsSelectionAfter_ = 0;
+};
+
+}  // namespace vesk::SettingsView

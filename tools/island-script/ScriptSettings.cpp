@@ -1,0 +1,353 @@
+#include "ScriptSettings.h"
+
+#include "ScriptError.h"
+#include "ScriptValues.h"
+
+#include "App/NotchViewModel.h"
+#include "Platform/UserDefaults.h"
+#include "Settings/PaneKit/KitWidget.h"
+#include "Settings/PaneKit/OptionCards.h"
+#include "Settings/PaneKit/PaneForm.h"
+#include "Settings/PaneKit/PaneScaffold.h"
+#include "Settings/PaneKit/SliderRow.h"
+#include "Settings/SettingsWindow.h"
+#include "Updater/Updater.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+
+#include <cmath>
+#include <ostream>
+
+using namespace vesk;
+using Kind = PaneForm::Kind;
+
+namespace {
+
+// A text argument: a JSON string, or one word.
+std::string nextText(const std::string &line, size_t &pos)
+{
+    size_t at = pos;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    if (at < line.size() && line[at] == '"') {
+        const auto value = script::nextJson(line, pos);
+        if (!value.is_string())
+            throw ScriptError("expected a JSON string");
+        return value.get<std::string>();
+    }
+    return script::nextWord(line, pos);
+}
+
+QString qs(const std::string &s) { return QString::fromStdString(s); }
+
+std::string paneList(const std::vector<SettingsView::Pane> &panes)
+{
+    std::string out;
+    for (auto pane : panes)
+        out += (out.empty() ? "" : ",") + SettingsView::caseName(pane).toStdString();
+    return out.empty() ? "none" : out;
+}
+
+Updater::Phase phaseFromJson(const nlohmann::json &v)
+{
+    using Phase = Updater::Phase;
+    if (!v.is_object() || !v.contains("case") || !v["case"].is_string())
+        throw ScriptError("update phase needs {\"case\":...}");
+    const std::string kind = v["case"];
+    auto text = [&](const char *field) {
+        if (!v.contains(field) || !v[field].is_string())
+            throw ScriptError(std::string("update phase ") + kind + " needs \"" + field + "\"");
+        return v[field].get<std::string>();
+    };
+    if (kind == "idle")
+        return Phase::idle();
+    if (kind == "checking")
+        return Phase::checking();
+    if (kind == "downloading") {
+        if (!v.contains("progress") || !v["progress"].is_number())
+            throw ScriptError("update phase downloading needs \"progress\"");
+        return Phase::downloading(text("version"), v["progress"].get<double>());
+    }
+    if (kind == "ready")
+        return Phase::ready(text("version"));
+    if (kind == "installing")
+        return Phase::installing(text("version"));
+    if (kind == "failed")
+        return Phase::failed(text("message"));
+    throw ScriptError("unknown update phase \"" + kind + "\"");
+}
+
+}  // namespace
+
+ScriptSettings::ScriptSettings()
+{
+    setLoginItem(&loginItem_);
+    PaneForm::setLinkOpener([this](const QUrl &address) { opened_ = address; });
+}
+
+ScriptSettings::~ScriptSettings()
+{
+    host_.reset();
+    PaneForm::setLinkOpener(nullptr);
+    setLoginItem(nullptr);
+}
+
+void ScriptSettings::start(NotchViewModel &primary)
+{
+    primary_ = &primary;
+    host_ = std::make_unique<SettingsHost>(primary, QProcessEnvironment::systemEnvironment());
+    host_->terminate = [this] { terminated_ = true; };
+}
+
+bool ScriptSettings::execute(const std::string &verb, const std::string &line, size_t &pos, const Context &context)
+{
+    if (verb == "loginitem") {
+        const std::string what = script::nextWord(line, pos);
+        if (!script::rest(line, pos).empty())
+            throw ScriptError("unexpected text after \"loginitem " + what + "\"");
+        if (what == "enabled" || what == "disabled")
+            loginItem_.setStatus(what == "enabled" ? LoginItem::Status::enabled : LoginItem::Status::disabled);
+        else if (what == "failing" || what == "working")
+            loginItem_.setFailing(what == "failing");
+        else
+            throw ScriptError("loginitem takes \"enabled\", \"disabled\", \"failing\" or \"working\"");
+        return true;
+    }
+    if (verb == "update") {
+        size_t save = pos;
+        if (script::nextWord(line, save) != "phase")
+            return false;
+        pos = save;
+        const auto value = script::nextJson(line, pos);
+        if (!script::rest(line, pos).empty())
+            throw ScriptError("unexpected text after \"update phase\"");
+        Updater::shared().setPhase(phaseFromJson(value));
+        return true;
+    }
+    if (verb != "settings")
+        return false;
+    if (!host_)
+        throw ScriptError("\"settings\" needs the islands: use it after \"start\"");
+    settingsVerb(line, pos, context);
+    return true;
+}
+
+void ScriptSettings::settingsVerb(const std::string &line, size_t &pos, const Context &context)
+{
+    const std::string what = script::nextWord(line, pos);
+    auto noMore = [&] {
+        if (!script::rest(line, pos).empty())
+            throw ScriptError("unexpected text after \"settings " + what + "\": " + script::rest(line, pos));
+    };
+    SettingsWindow *window = host_->settingsWindow();
+    auto needWindow = [&]() -> SettingsWindow & {
+        if (!window)
+            throw ScriptError("\"settings " + what + "\" needs an open settings window");
+        return *window;
+    };
+    auto form = [&]() -> PaneForm & {
+        context.settle();  // a pane chosen just now is built on the next turn
+        window = host_->settingsWindow();
+        SettingsWindow &w = needWindow();
+        if (!w.pane())
+            throw ScriptError("the settings window shows no pane");
+        return w.pane()->form();
+    };
+    auto row = [&](Kind kind, const std::string &label, const char *kindName) -> PaneForm::Row & {
+        PaneForm::Row *found = form().find(kind, qs(label));
+        if (!found)
+            throw ScriptError(std::string("no ") + kindName + " \"" + label + "\" on this pane");
+        return *found;
+    };
+    auto onOff = [&](const std::string &word) {
+        if (word != "on" && word != "off")
+            throw ScriptError("\"settings " + what + "\" takes \"on\" or \"off\"");
+        return word == "on";
+    };
+
+    if (what == "open") {
+        noMore();
+        host_->showSettings();
+    } else if (what == "close") {
+        noMore();
+        host_->closeSettings();
+    } else if (what == "back" || what == "forward") {
+        noMore();
+        if (what == "back")
+            needWindow().clickBack();
+        else
+            needWindow().clickForward();
+    } else if (what == "select") {
+        const std::string name = nextText(line, pos);
+        noMore();
+        const auto pane = SettingsView::matching(qs(name));
+        if (!pane)
+            throw ScriptError("no pane \"" + name + "\"");
+        if (!needWindow().clickSidebar(*pane))
+            throw ScriptError("the sidebar does not list \"" + name + "\"");
+    } else if (what == "search") {
+        const std::string text = nextText(line, pos);
+        noMore();
+        needWindow().search(qs(text));
+    } else if (what == "menu") {
+        const std::string item = nextText(line, pos);
+        noMore();
+        if (!host_->runMenuItem(qs(item)))
+            throw ScriptError("no menu item \"" + item + "\"");
+    } else if (what == "switch") {
+        const std::string label = nextText(line, pos);
+        const bool on = onOff(script::nextWord(line, pos));
+        noMore();
+        QCheckBox *box = row(Kind::switcher, label, "switch").checkBox;
+        if (box->isChecked() != on)
+            box->click();  // a disabled switch ignores it
+    } else if (what == "slider") {
+        const std::string label = nextText(line, pos);
+        const double value = script::number(script::nextWord(line, pos));
+        const std::string hold = script::nextWord(line, pos);
+        noMore();
+        if (!hold.empty() && hold != "hold")
+            throw ScriptError("settings slider takes a label, a value and perhaps \"hold\"");
+        row(Kind::slider, label, "slider").slider->dragTo(value, hold == "hold");
+    } else if (what == "release" || what == "reset") {
+        const std::string label = nextText(line, pos);
+        noMore();
+        SliderRow *slider = row(Kind::slider, label, "slider").slider;
+        if (what == "release")
+            slider->release();
+        else
+            slider->reset();
+    } else if (what == "card") {
+        const std::string title = nextText(line, pos);
+        const std::string caption = nextText(line, pos);
+        noMore();
+        OptionCard *card = row(Kind::cards, title, "cards").cards->card(qs(caption));
+        if (!card)
+            throw ScriptError("no card \"" + caption + "\" in \"" + title + "\"");
+        card->click();
+    } else if (what == "pick") {
+        const std::string label = nextText(line, pos);
+        const std::string choice = nextText(line, pos);
+        noMore();
+        QComboBox *box = row(Kind::picker, label, "picker").picker;
+        const int index = box->findText(qs(choice));
+        if (index < 0)
+            throw ScriptError("no choice \"" + choice + "\" in \"" + label + "\"");
+        if (box->isEnabled()) {
+            box->setCurrentIndex(index);
+            emit box->activated(index);
+        }
+    } else if (what == "press") {
+        const std::string label = nextText(line, pos);
+        const std::string title = nextText(line, pos);
+        noMore();
+        PaneForm::Row *found = form().findPressable(qs(label));
+        if (!found)
+            throw ScriptError("no button or link \"" + label + "\" on this pane");
+        if (!title.empty() && found->button->text() != qs(title))
+            throw ScriptError("the row \"" + label + "\" has no button \"" + title + "\"");
+        found->button->click();
+    } else if (what == "frost") {
+        const double value = script::number(script::nextWord(line, pos));
+        noMore();
+        needWindow().dragFrost(value);
+    } else if (what == "controls") {
+        noMore();
+        context.settle();
+        for (const auto &text : form().describe())
+            context.out << text << "\n";
+    } else if (what == "expect" || what == "lacks") {
+        const std::string wanted = script::rest(line, pos);
+        if (wanted.empty())
+            throw ScriptError("settings " + what + " needs a line");
+        context.settle();
+        const auto lines = form().describe();
+        bool found = false;
+        for (const auto &text : lines)
+            found = found || (what == "expect" ? text == wanted : text.rfind(wanted, 0) == 0);
+        if (what == "expect" && !found)
+            context.fail("expected the control line " + wanted);
+        if (what == "lacks" && found)
+            context.fail("expected no control line starting " + wanted);
+    } else if (what == "render" || what == "preview") {
+        const std::string file = script::nextWord(line, pos);
+        const std::string scaleWord = script::nextWord(line, pos);
+        noMore();
+        if (file.empty())
+            throw ScriptError("settings " + what + " needs a file");
+        const double scale = scaleWord.empty() ? 2 : script::number(scaleWord);
+        if (!(scale > 0 && scale <= 8))
+            throw ScriptError("the scale must lie in (0, 8]");
+        context.settle();
+        needWindow();
+        render(file, scale, what == "preview");
+    } else {
+        throw ScriptError("unknown settings verb \"" + what + "\"");
+    }
+}
+
+void ScriptSettings::render(const std::string &file, double scale, bool previewOnly) const
+{
+    SettingsWindow &window = *host_->settingsWindow();
+    QImage image;
+    if (previewOnly) {
+        KitWidget *strip = window.pane() ? window.pane()->strip() : nullptr;
+        if (!strip)
+            throw ScriptError("this pane has no preview");
+        strip->tree().update();
+        image = strip->tree().render(scale);
+    } else {
+        QCoreApplication::sendPostedEvents();
+        const QSize size = window.size();
+        image = QImage(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)),
+                       QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(scale);
+        image.fill(window.palette().color(QPalette::Window));
+        window.render(&image);
+    }
+    if (!image.save(QString::fromStdString(file), "PNG"))
+        throw ScriptError(file + ": cannot be written");
+}
+
+std::optional<std::string> ScriptSettings::keyField(const std::string &name)
+{
+    auto compactJson = [](const std::optional<nlohmann::json> &value) {
+        return value ? value->dump() : std::string("none");
+    };
+    if (name.rfind("setting:", 0) == 0)
+        return compactJson(UserDefaults::standard().object(name.substr(8)));
+    if (name.rfind("stored:", 0) == 0)
+        return compactJson(UserDefaults::standard().storedValue(name.substr(7)));
+    return std::nullopt;
+}
+
+void ScriptSettings::addFields(std::map<std::string, std::string> &f) const
+{
+    SettingsWindow *window = host_ ? host_->settingsWindow() : nullptr;
+    auto flag = [](bool on) { return std::string(on ? "true" : "false"); };
+    if (window) {
+        const auto &selection = window->selection();
+        f["pane"] = SettingsView::caseName(selection.pane().peek()).toStdString();
+        f["back"] = paneList(selection.back().peek());
+        f["forward"] = paneList(selection.forward().peek());
+        f["windowTitle"] = script::jsonString(window->windowTitle().toStdString());
+        f["backEnabled"] = flag(window->backEnabled());
+        f["forwardEnabled"] = flag(window->forwardEnabled());
+        f["frost"] = window->frostShown() ? "shown" : "hidden";
+        f["sidebar"] = paneList(window->listedPanes());
+    } else {
+        for (const char *name : {"pane", "back", "forward", "windowTitle", "backEnabled", "forwardEnabled", "frost", "sidebar"})
+            f[name] = "none";
+    }
+    f["windows"] = window ? "1" : "0";
+    const auto page = primary_ ? primary_->onboardingPage().peek() : std::nullopt;
+    f["tourPage"] = page ? std::to_string(*page) : "none";
+    f["loginItem"] = loginItem_.status() == LoginItem::Status::enabled ? "enabled" : "disabled";
+    f["opened"] = opened_ ? script::jsonString(opened_->toString().toStdString()) : "none";
+    f["terminated"] = flag(terminated_);
+}
