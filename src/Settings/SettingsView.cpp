@@ -103,32 +103,23 @@ void Selection::go(Pane to)
     setPane(to);
 }
 
-void Selection::goBack()
-{
-    auto back = back_.peek();
-    if (back.empty())
-        return;
-    const Pane to = back.back();
-    back.pop_back();
-    back_ = std::move(back);
-    auto forward = forward_.peek();
-    forward.push_back(pane_.peek());
-    forward_ = std::move(forward);
-    setPane(to);
-}
+void Selection::goBack() { step(back_, forward_); }
 
-void Selection::goForward()
+void Selection::goForward() { step(forward_, back_); }
+
+// Moves to the top of `from`, keeping the pane shown on `to`; the other stack is never cleared.
+void Selection::step(Observed<std::vector<Pane>> &from, Observed<std::vector<Pane>> &to)
 {
-    auto forward = forward_.peek();
-    if (forward.empty())
+    auto source = from.peek();
+    if (source.empty())
         return;
-    const Pane to = forward.back();
-    forward.pop_back();
-    forward_ = std::move(forward);
-    auto back = back_.peek();
-    back.push_back(pane_.peek());
-    back_ = std::move(back);
-    setPane(to);
+    const Pane next = source.back();
+    source.pop_back();
+    from = std::move(source);
+    auto target = to.peek();
+    target.push_back(pane_.peek());
+    to = std::move(target);
+    setPane(next);
 }
 
 void Selection::pickFromSidebar(Pane pane)

@@ -63,6 +63,8 @@ public:
     std::function<void(Pane)> onChange;
 
 private:
+    void step(Observed<std::vector<Pane>> &from, Observed<std::vector<Pane>> &to);
+
     Observed<Pane> pane_{Pane::general};
     Observed<std::vector<Pane>> back_;
     Observed<std::vector<Pane>> forward_;
