@@ -3,7 +3,9 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QElapsedTimer>
 #include <QProcessEnvironment>
+#include <QThread>
 #include <QUuid>
 
 namespace vesk::test {
@@ -23,7 +25,26 @@ public:
         QDBusConnection::disconnectFromBus(name_);
     }
     bool isConnected() const { return connection_.isConnected(); }
-    bool own() { return connection_.registerService(service_); }
+    // Owns the name, waiting in the bus's queue for it: tests in other processes share the private
+    // bus and may hold the same name for a moment.
+    bool own(int timeoutMs = 20000)
+    {
+        auto *bus = connection_.interface();
+        if (!bus)
+            return false;
+        const auto reply = bus->registerService(service_, QDBusConnectionInterface::QueueService,
+                                                QDBusConnectionInterface::DontAllowReplacement);
+        if (!reply.isValid())
+            return false;
+        QElapsedTimer waited;
+        waited.start();
+        while (bus->serviceOwner(service_).value() != connection_.baseService()) {
+            if (waited.elapsed() > timeoutMs)
+                return false;
+            QThread::msleep(20);
+        }
+        return true;
+    }
     void release() { connection_.unregisterService(service_); }
     QDBusConnection &connection() { return connection_; }
     void emitSignal(const QString &path, const QString &interface, const QString &name, const QVariantList &args)
