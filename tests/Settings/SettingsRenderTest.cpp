@@ -13,9 +13,9 @@ protected:
         int status = -1;
         QString out, err;
     };
-    Result run(QStringList args)
+    Result run(QStringList args, const QString &command = QStringLiteral("preview"))
     {
-        args.prepend(QStringLiteral("preview"));
+        args.prepend(command);
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
@@ -130,4 +130,20 @@ TEST_F(SettingsRender, BadInputExitsTwoWithOneLine)
         EXPECT_TRUE(r.out.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(png));
+}
+
+TEST_F(SettingsRender, PaneDrawsTheWholeWindowWithTheSettingsGiven)
+{
+    const QString pane = QStringLiteral("pane");
+    Result r = run({"notch", "--set", "showShadow=false", "--scale", "1", "--out", file("notch.png")}, pane);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(QImage(file("notch.png")).size(), QSize(760, 640));
+    r = run({"Now Playing", "--out", file("two.png")}, pane);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(QImage(file("two.png")).size(), QSize(1520, 1280));
+    // An unknown pane, a malformed setting and a missing output are bad input.
+    EXPECT_EQ(run({"nowhere", "--out", file("x.png")}, pane).status, 2);
+    EXPECT_EQ(run({"about", "--set", "showShadow=[", "--out", file("x.png")}, pane).status, 2);
+    EXPECT_EQ(run({"about"}, pane).status, 2);
+    EXPECT_FALSE(QFile::exists(file("x.png")));
 }

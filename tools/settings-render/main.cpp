@@ -2,12 +2,14 @@
 // 2025-01-06T10:00:00Z in UTC and the C locale, so pictures are the same on every machine.
 //
 //   settings-render preview KIND JSON --size WxH [--scale S] --out FILE [--then JSON --at SECONDS] [--texts]
+//   settings-render pane PANE [--set KEY=JSON]... [--scale S] --out FILE
 //
 // Exit status: 0 when the picture was written, 1 when it could not be, 2 on bad input.
 
+#include "PaneCommand.h"
 #include "PreviewCommand.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdlib>
 #include <ctime>
@@ -21,9 +23,14 @@ int main(int argc, char **argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "pane") {
+        QApplication app(argc, argv);
+        return runPane({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    }
     if (args.empty() || args[0] != "preview") {
         std::cerr << "usage: settings-render preview KIND JSON --size WxH [--scale S] --out FILE "
-                     "[--then JSON --at SECONDS] [--texts]\n";
+                     "[--then JSON --at SECONDS] [--texts]\n"
+                     "       settings-render pane PANE [--set KEY=JSON]... [--scale S] --out FILE\n";
         return 2;
     }
     args.erase(args.begin());
