@@ -1,5 +1,5 @@
-// Benchmarks that paint or measure text need a Qt application; it runs offscreen.
-#include <QGuiApplication>
+// Benchmarks that paint, measure text or build widgets need a Qt application; it runs offscreen.
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -9,7 +9,7 @@ int main(int argc, char **argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
