@@ -2,7 +2,7 @@
 #include "Kit/DrawnItems.h"
 
 #include "Kit/EffectNodes.h"
-#include "Kit/InteractionSpecs.h"
+#include "Kit/InteractionNodes.h"
 #include "Kit/Primitives.h"
 
 #include <QTransform>

@@ -1,6 +1,6 @@
 // Hit testing and pointer handling: which node is under the pointer, and who hears about it.
 #include "Kit/Interaction.h"
-#include "Kit/InteractionSpecs.h"
+#include "Kit/InteractionNodes.h"
 
 #include "Kit/EffectNodes.h"
 #include "Kit/Layout.h"

@@ -115,9 +115,11 @@ struct TextState {
     Font font;
     double idealWidth = 0;
     double minimumScale = 1;  // how far the font may shrink before the text is cut
-    // The line as last drawn, shaped, for the width it was laid out at.
+    // The line as last drawn, shaped, for the width it was laid out at, and the height of the
+    // (possibly shrunk) font it was shaped in.
     double shapedWidth = -1;
     ShapedLine shaped;
+    double shapedLineHeight = 0;
     // During a content transition: the previous text, shaped, and how it leaves.
     ShapedLine previous;
     double previousHeight = 0;
@@ -210,9 +212,10 @@ void TextSpec::paint(const Node &node, PaintContext &ctx) const
         const Font drawn = fittedFont(state, width);
         state.shaped = shapeLine(layoutLine(text, drawn, width + 1e-6), drawn);
         state.shapedWidth = width;
+        state.shapedLineHeight = drawn.lineHeight();
     }
     ctx.painter.setPen(presentedColor(node).toQColor());
-    const double top = (node.size().height() - fittedFont(state, width).lineHeight()) / 2;
+    const double top = (node.size().height() - state.shapedLineHeight) / 2;
     const double p = node.value(Prop::content, 1);
     if (p >= 1 || state.transition == ContentTransition::identity) {
         drawShaped(ctx.painter, state.shaped, QPointF(0, top));

@@ -46,9 +46,7 @@ void NowPlayingService::apply(NowPlayingPayload payload, bool fromHelper)
         cancelPendingSwitch();
         track = std::nullopt;
         if (artwork.peek()) {
-            artwork = nullptr;
-            artworkData_.reset();
-            accent = QColor(Qt::white);
+            clearArtwork();
             trackVersion = trackVersion.peek() + 1;
         }
         return;
@@ -156,9 +154,7 @@ void NowPlayingService::apply(NowPlayingPayload payload, bool fromHelper)
             hasArtworkClearTask_ = true;
             artworkClearTask_ = mainQueue().after(artworkGrace, [this] {
                 hasArtworkClearTask_ = false;
-                artworkData_.reset();
-                artwork = nullptr;
-                accent = QColor(Qt::white);
+                clearArtwork();
                 trackVersion = trackVersion.peek() + 1;
                 artworkVersion = artworkVersion.peek() + 1;
             });
@@ -201,9 +197,7 @@ void NowPlayingService::commit(Track next, const std::optional<QByteArray> &artw
         artwork = std::make_shared<const QImage>(std::move(*image));
         artworkVersion = artworkVersion.peek() + 1;
     } else if (!hasArtwork && artwork.peek()) {
-        artworkData_.reset();
-        artwork = nullptr;
-        accent = QColor(Qt::white);
+        clearArtwork();
         artworkVersion = artworkVersion.peek() + 1;
     }
     const auto &published = track.peek();
@@ -270,11 +264,16 @@ void NowPlayingService::clearEverything()
     expectedPlayState_.reset();
     track = std::nullopt;
     if (artwork.peek()) {
-        artwork = nullptr;
-        artworkData_.reset();
-        accent = QColor(Qt::white);
+        clearArtwork();
         trackVersion = trackVersion.peek() + 1;
     }
+}
+
+void NowPlayingService::clearArtwork()
+{
+    artworkData_.reset();
+    artwork = nullptr;
+    accent = QColor(Qt::white);
 }
 
 }  // namespace vesk

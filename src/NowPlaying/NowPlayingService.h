@@ -111,6 +111,7 @@ private:
     void show(const QByteArray &artworkBytes);
     void cancelPendingSwitch();
     void recheckIfAmbiguous(const NowPlayingPayload &payload);
+    // Drops the image, its bytes and its accent; callers move the versions their change owes.
     void clearArtwork();
     void publish(Track next) { track = std::move(next); }
     // Source selection and scripted details.

@@ -4,6 +4,7 @@
 #include "Platform/Clock.h"
 #include "Platform/JsonText.h"
 #include "Platform/Log.h"
+#include "Platform/XdgFolders.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -95,15 +96,7 @@ UserDefaults::UserDefaults() = default;
 
 std::string UserDefaults::configFolder(const std::string &name)
 {
-    const char *xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char *home = std::getenv("HOME");
-        base = std::string(home && *home ? home : "/tmp") + "/.config";
-    }
-    return base + "/" + name;
+    return xdgUserFolder("XDG_CONFIG_HOME", ".config") + "/" + name;
 }
 
 std::string UserDefaults::defaultPath() { return configFolder("vesk") + "/settings.json"; }

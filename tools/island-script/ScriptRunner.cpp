@@ -383,11 +383,11 @@ void ScriptRunner::execute(const std::string &line)
     } else if (readouts_.execute(verb, line, pos, started_, folder())) {
     } else if (started_ && views_.execute(verb, line, pos, selected())) {
         return;
-    } else if (ScriptInspect::handles(verb)) {
+    } else if (ScriptPointing::handles(verb)) {
         requireStarted(verb);
         NotchViewModel &island = selected();
         kit::Tree &tree = views_.treeOf(island);
-        inspect_.execute(verb, line, pos,
+        pointing_.execute(verb, line, pos,
                          {island, tree, out_,
                           [this, &tree] {
                               tree.update();

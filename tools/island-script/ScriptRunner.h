@@ -6,7 +6,7 @@
 #include "ScriptExtensions.h"
 #include "ScriptIslandWindow.h"
 #include "ScriptCalendar.h"
-#include "ScriptInspect.h"
+#include "ScriptPointing.h"
 #include "ScriptReadouts.h"
 #include "ScriptSettings.h"
 #include "ScriptNowPlaying.h"
@@ -99,7 +99,7 @@ private:
     std::vector<std::shared_ptr<vesk::NotchViewModel>> islands_;
     vesk::Connection settingsObserver_;
     ScriptViews views_;
-    ScriptInspect inspect_;
+    ScriptPointing pointing_;
     ScriptExtensions extensionVerbs_{readouts_.power()};
     std::unique_ptr<ScriptSettings> settings_ = std::make_unique<ScriptSettings>();
 };

@@ -1,12 +1,13 @@
 #include "Platform/linux/IcsCalendar.h"
 
+#include "Platform/XdgFolders.h"
+
 #include <libical/ical.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcessEnvironment>
 #include <QSet>
 
 #include <fcntl.h>
@@ -540,11 +541,8 @@ std::vector<StoredEvent> recordsFromBytes(const QByteArray &bytes, const Window 
 
 Roots Roots::fromEnvironment()
 {
-    const auto env = QProcessEnvironment::systemEnvironment();
     const QString home = QDir::homePath();
-    QString data = env.value(QStringLiteral("XDG_DATA_HOME"));
-    if (data.isEmpty() || !QDir::isAbsolutePath(data))
-        data = home + QStringLiteral("/.local/share");
+    const QString data = QString::fromStdString(xdgUserFolder("XDG_DATA_HOME", ".local/share"));
     return {data + QStringLiteral("/vesk/calendars"),
             {data + QStringLiteral("/calendars"), home + QStringLiteral("/.calendars")},
             data + QStringLiteral("/evolution/calendar")};

@@ -1,5 +1,7 @@
 #include "Platform/linux/XdgDesktopApps.h"
 
+#include "Platform/XdgFolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,12 +22,9 @@ QString environment(const char *name)
 }
 
 // An absolute folder from the variable, else the fallback under the home folder.
-QString homeFolder(const char *variable, const QString &fallback)
+QString homeFolder(const char *variable, const char *fallback)
 {
-    const QString value = environment(variable);
-    if (!value.isEmpty() && QDir::isAbsolutePath(value))
-        return value;
-    return QDir::homePath() + QLatin1Char('/') + fallback;
+    return QString::fromStdString(xdgUserFolder(variable, fallback));
 }
 
 QStringList folderList(const char *variable, const QStringList &fallback)
@@ -40,7 +39,7 @@ QStringList folderList(const char *variable, const QStringList &fallback)
 
 QStringList dataFolders()
 {
-    return QStringList{homeFolder("XDG_DATA_HOME", QStringLiteral(".local/share"))}
+    return QStringList{homeFolder("XDG_DATA_HOME", ".local/share")}
         + folderList("XDG_DATA_DIRS", {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")});
 }
 
@@ -88,7 +87,7 @@ std::optional<QString> findThemedIcon(const QString &name)
 {
     QStringList themes;
     // The desktop's own theme, as GTK desktops and KDE write it down.
-    const QString config = homeFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+    const QString config = homeFolder("XDG_CONFIG_HOME", ".config");
     for (const QString &theme : {entryValue(config + QStringLiteral("/gtk-3.0/settings.ini"), QStringLiteral("Settings"),
                                             QStringLiteral("gtk-icon-theme-name")),
                                  entryValue(config + QStringLiteral("/kdeglobals"), QStringLiteral("Icons"),
@@ -133,7 +132,7 @@ QStringList XdgDesktopApps::mimeappsFiles()
     for (const QString &desktop : environment("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts))
         desktops << desktop.toLower();
     QStringList folders;
-    folders << homeFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+    folders << homeFolder("XDG_CONFIG_HOME", ".config");
     folders << folderList("XDG_CONFIG_DIRS", {QStringLiteral("/etc/xdg")});
     for (const QString &folder : dataFolders())
         folders << folder + QStringLiteral("/applications");

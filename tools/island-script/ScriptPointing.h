@@ -12,7 +12,7 @@
 // visible/invisible, pointer, click, mousedown, mouseup, rightclick, choose, tooltip. They act on
 // the selected island's view tree and move only the tree's pointer (the model's hover stays with
 // "hover").
-class ScriptInspect {
+class ScriptPointing {
 public:
     struct Context {
         vesk::NotchViewModel &island;

@@ -1,4 +1,4 @@
-#include "ScriptInspect.h"
+#include "ScriptPointing.h"
 
 #include "Kit/DrawnItems.h"
 #include "ScriptError.h"
@@ -15,7 +15,7 @@ using kit::DrawnItem;
 
 namespace {
 
-const std::vector<std::string> inspectVerbs = {"views", "texts", "symbols", "controls", "visible", "invisible",
+const std::vector<std::string> pointingVerbs = {"views", "texts", "symbols", "controls", "visible", "invisible",
                                                "pointer", "click", "mousedown", "mouseup", "rightclick", "choose",
                                                "tooltip"};
 
@@ -60,7 +60,7 @@ struct Target {
 };
 
 // X,Y or "NAME" [FX FY]: the first control so named, else the first text equal to it.
-Target target(const std::string &line, size_t &pos, const ScriptInspect::Context &ctx)
+Target target(const std::string &line, size_t &pos, const ScriptPointing::Context &ctx)
 {
     if (!startsQuoted(line, pos)) {
         const std::string word = script::nextWord(line, pos);
@@ -107,12 +107,12 @@ void noMore(const std::string &verb, const std::string &line, size_t pos)
 
 }  // namespace
 
-bool ScriptInspect::handles(const std::string &verb)
+bool ScriptPointing::handles(const std::string &verb)
 {
-    return std::find(inspectVerbs.begin(), inspectVerbs.end(), verb) != inspectVerbs.end();
+    return std::find(pointingVerbs.begin(), pointingVerbs.end(), verb) != pointingVerbs.end();
 }
 
-void ScriptInspect::execute(const std::string &verb, const std::string &line, size_t &pos, const Context &ctx)
+void ScriptPointing::execute(const std::string &verb, const std::string &line, size_t &pos, const Context &ctx)
 {
     kit::Tree &tree = ctx.tree;
     ctx.runDue();
