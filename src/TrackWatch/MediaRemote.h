@@ -74,7 +74,8 @@ void MRMediaRemoteGetNowPlayingInfo(const MRDispatchQueue *queue, void *context,
 void MRMediaRemoteGetNowPlayingApplicationIsPlaying(const MRDispatchQueue *queue, void *context,
                                                     MRIsPlayingCallback callback);
 void MRMediaRemoteGetNowPlayingClient(const MRDispatchQueue *queue, void *context, MRClientCallback callback);
-// `options` must be NULL; the result says whether a player was there to receive the command.
+// `options` must be NULL; the result says whether a player was there to receive the command (and
+// it was not one of the steps dropped while the player is far behind: see PlayerCommandQueue.h).
 int MRMediaRemoteSendCommand(int32_t command, const void *options);
 void MRMediaRemoteSetElapsedTime(double seconds);
 void MRMediaRemoteSetShuffleMode(int32_t mode);

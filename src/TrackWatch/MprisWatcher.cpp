@@ -381,7 +381,20 @@ void MprisWatcher::setPlayerProperty(const MprisPlayer &player, const QString &n
     auto message = QDBusMessage::createMethodCall(player.owner, kPath, kProperties, QStringLiteral("Set"))
         << kPlayerInterface << name << QVariant::fromValue(QDBusVariant(value));
     message.setAutoStartService(false);
-    bus_.send(message);
+    command(player, message, name);
+}
+
+bool MprisWatcher::command(const MprisPlayer &player, const QDBusMessage &message, const QString &what)
+{
+    // A setting replaces a waiting one of the same player only.
+    const std::string key = what.isEmpty() ? std::string() : (player.owner + u'\n' + what).toStdString();
+    return commands_.submit(key, [this, message] {
+        auto *call = new QDBusPendingCallWatcher(bus_.asyncCall(message, kCallTimeoutMs), this);
+        connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *c) {
+            c->deleteLater();
+            commands_.finished();
+        });
+    });
 }
 
 bool MprisWatcher::sendCommand(int command)
@@ -389,17 +402,19 @@ bool MprisWatcher::sendCommand(int command)
     MprisPlayer *player = current();
     if (!player)
         return false;
+    // Playing or paused is a setting; the toggle and the track steps are steps.
+    const QString playing = QStringLiteral("playing");
     switch (command) {
     case MRCommandPlay:
-        return bus_.send(playerCall(*player, QStringLiteral("Play")));
+        return this->command(*player, playerCall(*player, QStringLiteral("Play")), playing);
     case MRCommandPause:
-        return bus_.send(playerCall(*player, QStringLiteral("Pause")));
+        return this->command(*player, playerCall(*player, QStringLiteral("Pause")), playing);
     case MRCommandTogglePlayPause:
-        return bus_.send(playerCall(*player, QStringLiteral("PlayPause")));
+        return this->command(*player, playerCall(*player, QStringLiteral("PlayPause")), QString());
     case MRCommandNextTrack:
-        return bus_.send(playerCall(*player, QStringLiteral("Next")));
+        return this->command(*player, playerCall(*player, QStringLiteral("Next")), QString());
     case MRCommandPreviousTrack:
-        return bus_.send(playerCall(*player, QStringLiteral("Previous")));
+        return this->command(*player, playerCall(*player, QStringLiteral("Previous")), QString());
     case MRCommandAdvanceShuffleMode:
         setPlayerProperty(*player, QStringLiteral("Shuffle"), !player->shuffle.value_or(false));
         return true;
@@ -425,7 +440,7 @@ void MprisWatcher::setElapsed(double seconds)
         return;
     auto message = playerCall(*player, QStringLiteral("SetPosition"));
     message << QVariant::fromValue(track) << qlonglong(std::llround(std::max(seconds, 0.0) * 1e6));
-    bus_.send(message);
+    command(*player, message, QStringLiteral("position"));
 }
 
 void MprisWatcher::setShuffleMode(int mode)

@@ -8,6 +8,7 @@
 #include "TrackWatch/ArtworkStore.h"
 #include "TrackWatch/MediaRemote.h"
 #include "TrackWatch/MprisPlayer.h"
+#include "TrackWatch/PlayerCommandQueue.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -66,6 +67,9 @@ private:
     void post(const char *notification);
     QDBusMessage playerCall(const MprisPlayer &player, const QString &method) const;
     void setPlayerProperty(const MprisPlayer &player, const QString &name, const QVariant &value);
+    // Sends a command to a player through the command queue; `what` names what it sets outright
+    // (empty for a step). False when the queue dropped it.
+    bool command(const MprisPlayer &player, const QDBusMessage &message, const QString &what);
 
     QDBusConnection bus_;
     bool connected_ = false;
@@ -82,6 +86,7 @@ private:
     std::map<QString, Loading> loading_;  // players whose properties are being read
     QString currentName_;
     std::vector<std::function<void()>> waiting_;
+    PlayerCommandQueue commands_;
     ArtworkStore artwork_;
 };
 

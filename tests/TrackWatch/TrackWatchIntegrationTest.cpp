@@ -402,16 +402,21 @@ std::string commandFlood(int lines, std::size_t bytesPerLine)
 
 TEST_F(TrackWatchIntegrationTest, CommandFloodWaitsInThePipeNotInMemory)
 {
-    // With a player every command is a call on the bus, slower than the input arrives.
-    auto player = makePlayer(QStringLiteral("alpha"), QStringLiteral("Playing"));
+    // With a player every command is a call on the bus, slower than the input arrives. Paused, so
+    // that the position stays where the seek puts it.
+    auto player = makePlayer(QStringLiteral("alpha"), QStringLiteral("Paused"));
     CompanionProcess companion(bus.address());
     ASSERT_GE(companion.waitForLine([](const Json &l) { return hasTitle(l, "First Song"); }), 0);
     // 40 MB of commands; handed over unbounded, with a timer each, they piled up in memory faster
-    // than the bus calls were made. (Reply time is measured in the benchmark, not here.)
+    // than the bus calls were made, and so did calls the player had not answered yet. (Reply time
+    // is measured in the benchmark, not here.)
     ASSERT_TRUE(companion.sendAll(commandFlood(10, 4000000), 120000));
     const int before = int(companion.lines().size());
-    companion.send("seek 1\n");
-    EXPECT_GE(companion.waitForLine([](const Json &) { return true; }, before, 120000), 0);
+    companion.send("seek 42\n");
+    // The command after the flood still reaches the player, and its own report follows.
+    EXPECT_GE(companion.waitForLine([](const Json &l) { return hasTitle(l, "First Song") && l.value("elapsed", 0.0) == 42.0; },
+                                    before, 120000), 0);
+    EXPECT_EQ(player->positionMicros(), 42'000'000);
     const long peak = companion.peakMemoryKiB();
     ASSERT_GT(peak, 0);
     EXPECT_LT(peak, 64 * 1024) << "peak resident memory in KiB";
