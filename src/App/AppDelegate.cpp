@@ -43,7 +43,7 @@ AppDelegate::AppDelegate(IslandWindowFactory &windows, QProcessEnvironment envir
     , settings_(std::make_unique<SettingsHost>(*model_, environment_))
     , lockAwareWindows_(windows, isLocked_)
     , layout_(model_, lockAwareWindows_)
-    , rules_(*model_)
+    , rules_(*model_, ReadoutSources{battery_, keyTap_, system_, downloads_})
 {
     terminate = [] { QCoreApplication::exit(0); };
     startUpdater = [] { Updater::shared().start(); };
@@ -96,20 +96,11 @@ void AppDelegate::applicationDidFinishLaunching()
         onboardingItem_ = mainQueue().after(0.6, [this] { showOnboarding(); });
     // 11. The system volume.
     model_->startAudio();
-    // 12-15. The readout sources and their rules.
-    battery_.onChange = [this](const BatteryService::Event &event) { rules_.battery(event); };
-    battery_.start();
-    system_.onCapsLock = [this](bool on) { rules_.capsLock(on); };
-    system_.onInputSource = [this](const std::string &name) { rules_.inputSource(QString::fromStdString(name)); };
-    system_.onFocus = [this](bool on) { rules_.focus(on); };
-    downloads_.onProgress = [this](std::optional<double> fraction) { rules_.downloadProgress(fraction); };
-    downloads_.onEnd = [this](bool completed) { rules_.downloadEnded(completed); };
-    keyTap_.handler = [this](MediaKeyTap::Key key, bool fine) { return handle(key, fine); };
-    // 16-17. Settings changes re-decide the layout, the key tap and the download monitor.
-    defaultsConnection_ = UserDefaults::standard().changed.connect([this] { syncKeyTap(); });
-    syncKeyTap();
-    // 18-19.
-    watchBrightness();
+    // 12-18. The readout sources and their rules, the settings observer, the first key-tap sync and
+    // the brightness watch.
+    rules_.syncIslands = [this](bool force) { syncIslands(force); };
+    rules_.wire();
+    // 19.
     startExtensions();
     // 20. The updater, once everything else is wired.
     updaterItem_ = mainQueue().after(5.0, [this] {
@@ -134,43 +125,13 @@ void AppDelegate::startExtensions()
 
 void AppDelegate::syncIslands(bool force) { layout_.syncIslands(force); }
 
-void AppDelegate::syncKeyTap()
-{
-    auto &defaults = UserDefaults::standard();
-    syncIslands(false);
-    if (defaults.boolValue("showDownloadActivity"))
-        downloads_.start();
-    else
-        downloads_.stop();
-    model_->refreshOngoing();
-    const bool wantsKeys = (defaults.boolValue("showVolumeHUD") || defaults.boolValue("showBrightnessHUD"))
-        && defaults.boolValue("replaceSystemHUD");
-    if (wantsKeys)
-        keyTap_.start();
-    else
-        keyTap_.stop();
-}
+void AppDelegate::syncKeyTap() { rules_.syncKeyTap(); }
 
-void AppDelegate::watchBrightness()
-{
-    // No display-brightness source is built yet: without one there is nothing to poll, and polling
-    // nothing every 0.08 s would only wake the machine.
-}
+void AppDelegate::watchBrightness() { rules_.watchBrightness(); }
 
-bool AppDelegate::handle(MediaKeyTap::Key key, bool fine)
-{
-    // The volume keys need the system volume service and the brightness keys a brightness source;
-    // until those exist the keys are left to the desktop.
-    (void)key;
-    (void)fine;
-    return false;
-}
+bool AppDelegate::handle(MediaKeyTap::Key key, bool fine) { return rules_.handle(key, fine); }
 
-void AppDelegate::showVolume(float level, bool muted)
-{
-    if (UserDefaults::standard().boolValue("showVolumeHUD"))
-        model_->show(Peek::volume(level, muted));
-}
+void AppDelegate::showVolume(float level, bool muted) { rules_.showVolume(level, muted); }
 
 void AppDelegate::quitGracefully()
 {

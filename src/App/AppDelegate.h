@@ -61,6 +61,7 @@ public:
     MediaKeyTap &keyTap() { return keyTap_; }
     SystemMonitor &system() { return system_; }
     DownloadMonitor &downloads() { return downloads_; }
+    const ReadoutRules &rules() const { return rules_; }
 
     // Ends the process, and starts the updater; tests replace them to watch when they happen.
     std::function<void()> terminate;
@@ -94,10 +95,8 @@ private:
     SystemMonitor system_;
     DownloadMonitor downloads_;
     ReadoutRules rules_;
-    std::optional<float> lastBrightness_;
 
     Connection screensConnection_;
-    Connection defaultsConnection_;
     WorkItem onboardingItem_;
     WorkItem updaterItem_;
     WorkItem quitItem_;

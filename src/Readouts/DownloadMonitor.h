@@ -18,6 +18,7 @@ public:
     void start() { running_ = true; }
     void stop() { running_ = false; }
     bool isRunning() const { return running_; }
+    bool isSubscribed() const { return running_; }
 
     void reportProgress(std::optional<double> fraction)
     {

@@ -189,12 +189,16 @@ TEST_F(AppDelegateTest, SettingsChangesDecideTheDownloadMonitorAndKeyTap)
 {
     auto app = launch();
     EXPECT_TRUE(app->downloads().isRunning());
-    EXPECT_FALSE(app->keyTap().isRunning());
+    EXPECT_EQ(app->keyTap().state(), MediaKeyTap::State::off);
     defaults().set("replaceSystemHUD", true);
-    EXPECT_TRUE(app->keyTap().isRunning());
+    EXPECT_EQ(app->keyTap().state(), MediaKeyTap::State::armed);
+    EXPECT_TRUE(app->keyTap().holds(MediaKeyTap::Key::brightnessDown));
     defaults().set("showVolumeHUD", false);
+    EXPECT_FALSE(app->keyTap().holds(MediaKeyTap::Key::volumeUp));  // handed back to the desktop
+    EXPECT_TRUE(keyGrab.isHeld(mediakey::brightnessUp));
     defaults().set("showBrightnessHUD", false);
-    EXPECT_FALSE(app->keyTap().isRunning());
+    EXPECT_EQ(app->keyTap().state(), MediaKeyTap::State::off);
+    EXPECT_FALSE(keyGrab.isHeld(mediakey::brightnessUp));
     defaults().set("showDownloadActivity", false);
     EXPECT_FALSE(app->downloads().isRunning());
 }

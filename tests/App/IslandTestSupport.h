@@ -10,7 +10,10 @@
 #include "Island/SpaceSwipeDetector.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "Platform/UserDefaults.h"
+#include "Platform/sim/SimAccessibilityTrust.h"
 #include "Platform/sim/SimAudioDevices.h"
+#include "Platform/sim/SimBacklight.h"
+#include "Platform/sim/SimMediaKeyGrab.h"
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
 #include "Platform/sim/SimScreens.h"
@@ -46,6 +49,9 @@ protected:
         setWorkspace(&workspace);
         setAudioDevices(&audioDevices);
         setSwipeSource(&swipeSource);
+        setMediaKeyGrab(&keyGrab);
+        setBacklight(&light);
+        setAccessibilityTrust(&trust);
         SpaceSwipeDetector::setShared(&swipes);
         swipeSource.connectDevice(trackpad);
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
@@ -63,6 +69,9 @@ protected:
         setWorkspace(nullptr);
         setAudioDevices(nullptr);
         setSwipeSource(nullptr);
+        setMediaKeyGrab(nullptr);
+        setBacklight(nullptr);
+        setAccessibilityTrust(nullptr);
         SpaceSwipeDetector::setShared(nullptr);
     }
 
@@ -131,6 +140,9 @@ protected:
     SimScreens screens;
     SimWorkspace workspace;
     SimAudioDevices audioDevices;
+    SimMediaKeyGrab keyGrab;
+    SimBacklight light;
+    SimAccessibilityTrust trust;
     SimSwipeSource swipeSource;
     SpaceSwipeDetector swipes{swipeSource};
     static constexpr uint64_t trackpad = 1;

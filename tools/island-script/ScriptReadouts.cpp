@@ -4,6 +4,8 @@
 #include "ScriptValues.h"
 
 #include "App/NotchViewModel.h"
+#include "App/ReadoutRules.h"
+#include "Platform/linux/SysfsBacklight.h"
 #include "Platform/linux/SysfsPowerSupply.h"
 
 #include <QCoreApplication>
@@ -48,13 +50,17 @@ ScriptReadouts::ScriptReadouts(std::function<void()> flush) : flush_(std::move(f
 {
     setAccessibilityTrust(&trust_);
     setPowerSupply(&power_);
+    setMediaKeyGrab(&grab_);
 }
 
 ScriptReadouts::~ScriptReadouts()
 {
+    keyTap_.reset();
+    system_.reset();
     battery_.reset();
     setAccessibilityTrust(nullptr);
     setPowerSupply(nullptr);
+    setMediaKeyGrab(nullptr);
 }
 
 void ScriptReadouts::start()
@@ -62,6 +68,45 @@ void ScriptReadouts::start()
     if (!sysfsRoot_.empty())
         sysfsPower_ = std::make_unique<SysfsPowerSupply>(sysfsRoot_, false);
     battery_ = std::make_unique<BatteryService>(sysfsPower_ ? *sysfsPower_ : static_cast<PowerSupply &>(power_));
+    if (!sysfsRoot_.empty())
+        sysfsLight_ = std::make_unique<SysfsBacklight>(sysfsRoot_, false);
+    keyTap_ = std::make_unique<MediaKeyTap>(grab_, trust_);
+    system_ = std::make_unique<SystemMonitor>();
+}
+
+Backlight &ScriptReadouts::backlight()
+{
+    if (sysfsLight_)
+        return *sysfsLight_;
+    return light_;
+}
+
+void ScriptReadouts::key(const std::string &line, size_t &pos)
+{
+    const std::string name = script::nextWord(line, pos);
+    const auto key = MediaKeyTap::named(name);
+    if (!key)
+        throw ScriptError("key takes volumeUp, volumeDown, mute, brightnessUp or brightnessDown, not \"" + name + "\"");
+    bool down = true, up = true, fine = false;
+    for (std::string word = script::nextWord(line, pos); !word.empty(); word = script::nextWord(line, pos)) {
+        if (word == "down" && down && up)
+            up = false;
+        else if (word == "up" && down && up)
+            down = false;
+        else if (word == "fine" && !fine)
+            fine = true;
+        else
+            throw ScriptError("key takes NAME [down|up] [fine]");
+    }
+    const uint64_t flags = fine ? SystemKeyEvent::shift | SystemKeyEvent::option : 0;
+    const int code = MediaKeyTap::code(*key);
+    if (down) {
+        const auto taken = grab_.press(code, true, flags);
+        lastKey_ = !taken ? "passed" : *taken ? "consumed" : "declined";
+    }
+    if (up)
+        grab_.press(code, false, flags);
+    flush_();
 }
 
 bool ScriptReadouts::execute(const std::string &verb, const std::string &line, size_t &pos, bool started,
@@ -83,6 +128,31 @@ bool ScriptReadouts::execute(const std::string &verb, const std::string &line, s
         }
         noMore(verb, line, pos);
         power_.set(reading);
+    } else if (verb == "key") {
+        if (!started)
+            throw ScriptError("\"key\" needs the islands: use it after \"start\"");
+        key(line, pos);
+    } else if (verb == "keys") {
+        const std::string what = script::nextWord(line, pos);
+        noMore(verb, line, pos);
+        if (what != "free" && what != "taken")
+            throw ScriptError("keys takes \"free\" or \"taken\"");
+        grab_.desktopHoldsKeys = what == "taken";
+    } else if (verb == "brightness") {
+        const std::string what = script::nextWord(line, pos);
+        noMore(verb, line, pos);
+        if (what == "none") {
+            before();
+            light_.present = false;
+        } else {
+            const double level = script::number(what);
+            if (!(level >= 0 && level <= 1))
+                throw ScriptError("brightness takes a level of 0 to 1, or none");
+            if (!light_.present)
+                throw ScriptError("brightness: the machine has no backlight");
+            light_.change(float(level));
+        }
+        flush_();
     } else if (verb == "access") {
         const std::string what = script::nextWord(line, pos);
         const auto state = accessState(script::nextWord(line, pos));
@@ -174,4 +244,14 @@ std::string payload(const std::optional<Peek> &peek)
 void ScriptReadouts::addFields(std::map<std::string, std::string> &fields, const NotchViewModel &model) const
 {
     fields["payload"] = payload(model.peek.peek());
+    fields["key"] = lastKey_;
+    if (keyTap_) {
+        const auto state = keyTap_->state();
+        fields["tap"] = state == MediaKeyTap::State::off ? "off" : state == MediaKeyTap::State::waiting ? "waiting" : "armed";
+    }
+    const Backlight &light = sysfsLight_ ? static_cast<const Backlight &>(*sysfsLight_) : light_;
+    const auto level = light.level();
+    fields["brightness"] = level ? shortest(*level) : "none";
+    const auto last = rules_ ? rules_->lastBrightness() : std::nullopt;
+    fields["lastBrightness"] = last ? shortest(*last) : "none";
 }

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "Platform/sim/SimAccessibilityTrust.h"
+#include "Platform/sim/SimBacklight.h"
+#include "Platform/sim/SimMediaKeyGrab.h"
 #include "Platform/sim/SimPowerSupply.h"
 #include "Readouts/BatteryService.h"
+#include "Readouts/MediaKeyTap.h"
+#include "Readouts/SystemMonitor.h"
 
 #include <functional>
 #include <map>
@@ -10,8 +14,10 @@
 #include <string>
 
 namespace vesk {
+class Backlight;
 class NotchViewModel;
 class PowerSupply;
+class ReadoutRules;
 }  // namespace vesk
 
 // The readout sources of a script's machine: simulated battery, permissions and the rest, or the
@@ -32,6 +38,12 @@ public:
     // The sources, made at "start" from what the script declared before it.
     void start();
     vesk::BatteryService &battery() { return *battery_; }
+    vesk::MediaKeyTap &keyTap() { return *keyTap_; }
+    vesk::SystemMonitor &system() { return *system_; }
+    // The simulated backlight, or the Linux one on the `sysfs` tree.
+    vesk::Backlight &backlight();
+    // The rules the key verbs reach the island through; set at start.
+    void setRules(const vesk::ReadoutRules *rules) { rules_ = rules; }
     // The simulated supply that `battery` sets.
     vesk::SimPowerSupply &power() { return power_; }
 
@@ -40,6 +52,7 @@ public:
 
 private:
     void pump(double seconds);
+    void key(const std::string &line, size_t &pos);
 
     std::function<void()> flush_;
     vesk::SimPowerSupply power_;
@@ -47,4 +60,12 @@ private:
     std::unique_ptr<vesk::PowerSupply> sysfsPower_;
     std::string sysfsRoot_;
     std::unique_ptr<vesk::BatteryService> battery_;
+    vesk::SimMediaKeyGrab grab_;
+    vesk::SimBacklight light_;
+    std::unique_ptr<vesk::Backlight> sysfsLight_;
+    std::unique_ptr<vesk::MediaKeyTap> keyTap_;
+    std::unique_ptr<vesk::SystemMonitor> system_;
+    const vesk::ReadoutRules *rules_ = nullptr;
+    // What became of the last key-down: consumed, declined, passed (to the desktop) or none.
+    std::string lastKey_ = "none";
 };

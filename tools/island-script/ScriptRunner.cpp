@@ -61,8 +61,6 @@ ScriptRunner::ScriptRunner(std::ostream &out, std::ostream &err) : out_(out), er
         if (started_)
             ReadoutRules(primary()).extensionAlert(activity, seconds);
     };
-    downloads_.onProgress = [this](std::optional<double> fraction) { downloadProgress(fraction); };
-    downloads_.onEnd = [this](bool completed) { downloadEnded(completed); };
 }
 
 ScriptRunner::~ScriptRunner()
@@ -72,7 +70,7 @@ ScriptRunner::~ScriptRunner()
     extensions.onActivityChange = nullptr;
     extensions.onAlert = nullptr;
     extensions.stopAll();
-    settingsObserver_.reset();
+    rules_.reset();
     layout_.reset();
     islands_.clear();
     primary_.reset();
@@ -425,12 +423,14 @@ void ScriptRunner::start()
     } else {
         layout_ = std::make_unique<IslandLayout>(primary_, windows_, screens_);
     }
-    rules_ = std::make_unique<ReadoutRules>(*primary_);
     readouts_.start();
-    readouts_.battery().onChange = [this](const BatteryService::Event &event) { rules_->battery(event); };
-    readouts_.battery().start();
-    settingsObserver_ = UserDefaults::standard().changed.connect([this] { applySettingsChange(); });
-    applySettingsChange();
+    // The application's own rules and wiring, so that scripts check what the program does.
+    rules_ = std::make_unique<ReadoutRules>(
+        *primary_, ReadoutSources{readouts_.battery(), readouts_.keyTap(), readouts_.system(), downloads_},
+        readouts_.backlight());
+    rules_->syncIslands = [this](bool force) { syncIslands(force); };
+    readouts_.setRules(rules_.get());
+    rules_->wire();
     // As the application does once the islands exist.
     ExtensionStore::shared().startEnabled();
     primary().refreshOngoing();
@@ -598,30 +598,6 @@ bool ScriptRunner::executeIslandVerb(const std::string &verb, const std::string 
         island.setAdjustingSize(second == "hold", first == "width");
     }
     return true;
-}
-
-// What the application does on every settings change (and once at start).
-void ScriptRunner::applySettingsChange()
-{
-    syncIslands(false);
-    if (UserDefaults::standard().boolValue("showDownloadActivity"))
-        downloads_.start();
-    else
-        downloads_.stop();
-    primary().refreshOngoing();
-}
-
-// The application's own rules, so that scripts check what the program does.
-void ScriptRunner::downloadProgress(std::optional<double> fraction)
-{
-    if (started_)
-        ReadoutRules(primary()).downloadProgress(fraction);
-}
-
-void ScriptRunner::downloadEnded(bool completed)
-{
-    if (started_)
-        ReadoutRules(primary()).downloadEnded(completed);
 }
 
 std::map<std::string, std::string> ScriptRunner::fields(const NotchViewModel &model) const

@@ -55,11 +55,6 @@ private:
     vesk::NotchViewModel &primary() const;
     vesk::NotchViewModel &selected() const;
 
-    // The application's rules.
-    void applySettingsChange();
-    void downloadProgress(std::optional<double> fraction);
-    void downloadEnded(bool completed);
-
     // Output.
     std::map<std::string, std::string> fields(const vesk::NotchViewModel &model) const;
     std::string printLine(const vesk::NotchViewModel &model) const;
@@ -97,7 +92,6 @@ private:
     std::unique_ptr<vesk::ReadoutRules> rules_;
     // The islands in layout order (the primary and its mirrors without screens).
     std::vector<std::shared_ptr<vesk::NotchViewModel>> islands_;
-    vesk::Connection settingsObserver_;
     ScriptViews views_;
     ScriptPointing pointing_;
     ScriptExtensions extensionVerbs_{readouts_.power()};

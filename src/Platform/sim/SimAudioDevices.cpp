@@ -47,6 +47,8 @@ std::optional<float> SimAudioDevices::volume(uint32_t device) const
 
 std::optional<bool> SimAudioDevices::isMuted(uint32_t device) const
 {
+    if (failMuteReads_)
+        return std::nullopt;
     if (auto *o = find(device))
         return o->muted;
     return std::nullopt;

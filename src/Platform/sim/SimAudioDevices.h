@@ -36,6 +36,8 @@ public:
     void systemSetAvailable(bool available);
     // Makes the server refuse writes from now on (they return false and change nothing).
     void refuseWrites(bool refuse) { refuseWrites_ = refuse; }
+    // Makes every mute read fail from now on (a device without a readable mute state).
+    void failMuteReads(bool fail) { failMuteReads_ = fail; }
 
     struct Write {
         uint32_t device;
@@ -53,6 +55,7 @@ private:
     std::optional<uint32_t> default_;
     bool available_ = true;
     bool refuseWrites_ = false;
+    bool failMuteReads_ = false;
     std::vector<Write> writes_;
     OwnedPosts posts_;
 };
