@@ -94,6 +94,7 @@ TEST_F(ReadoutRulesHandlerTest, KeysPassWithTheirReadoutOffOrNothingToWrite)
     defaults().set("showBrightnessHUD", false);
     EXPECT_FALSE(rules.handle(Key::brightnessDown, false));
 
+    time.advance(2);  // the brightness readout is over
     audioDevices.refuseWrites(true);
     EXPECT_FALSE(rules.handle(Key::volumeUp, false));
     EXPECT_FALSE(rules.handle(Key::mute, false));
