@@ -178,7 +178,7 @@ void SettingsWindow::makeToolbar()
     frost_->setAccessibleName(QStringLiteral("Frost"));
     frostRow->addWidget(frost_);
     frostRow->addWidget(symbolLabel("snowflake"));
-    frost->setToolTip(QStringLiteral("The island\u2019s Liquid Glass, from clear to frosted"));
+    frost->setToolTip(QStringLiteral("The island's Liquid Glass, from clear to frosted"));
     connect(frost_, &QSlider::valueChanged, this, [](int v) {
         UserDefaults::standard().set(frostKey, double(v) / frostTicks);
     });
