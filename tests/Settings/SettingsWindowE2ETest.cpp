@@ -30,6 +30,8 @@
 
 #include <X11/Xatom.h>
 
+#include <csignal>
+
 using namespace vesk;
 using test::qtOnX;
 using test::waitFor;
@@ -275,3 +277,33 @@ TEST_F(SettingsWindowE2ETest, SecondStartOpensTheWindowThatClosesWithCtrlWAndReo
 }
 
 }  // namespace
+
+TEST_F(SettingsWindowE2ETest, QuittingWithTheWindowOpenKeepsItsFrameForTheNextRun)
+{
+    const Layout layout = measure(QStringLiteral("Show tray icon"), Pane::general);
+    startFirst();
+    startAgain();
+    const Window general = settingsWindow(QStringLiteral("General"));
+    ASSERT_NE(general, 0u) << "no General window after a second start";
+    const QRect centred = probe.geometry(general);
+    ASSERT_TRUE(xdotool({"windowmove", QString::number(general), "420", "60"}));
+    ASSERT_TRUE(waitFor([&] { return probe.geometry(general).topLeft() != centred.topLeft(); }));
+    const QRect frame = probe.geometry(general);
+    // The program has taken in the move once it has handled a click that came after it.
+    ASSERT_TRUE(click(frame.topLeft() + layout.switchLabel));
+    ASSERT_TRUE(waitFor([&] { return settingsFile().value("showMenuBarIcon", true) == false; }));
+
+    ::kill(pid_t(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(settingsFile().value(SettingsHost::frameKey, nlohmann::json()),
+              (nlohmann::json::array({frame.x(), frame.y(), frame.width(), frame.height()})));
+
+    log.clear();
+    reopens = 0;
+    startFirst();
+    startAgain();
+    const Window again = settingsWindow(QStringLiteral("General"));
+    ASSERT_NE(again, 0u) << "no General window in the next run";
+    EXPECT_TRUE(waitFor([&] { return probe.geometry(again) == frame; }));
+}
