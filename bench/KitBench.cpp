@@ -3,7 +3,7 @@
 
 #include "Island/IslandShape.h"
 #include "Kit/Kit.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <benchmark/benchmark.h>
 

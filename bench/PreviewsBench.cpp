@@ -12,7 +12,7 @@
 #include "Settings/Previews/LockScreenPreview.h"
 
 #include "Kit/Kit.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 // The settings window: opening it with all nine panes built, laid out and painted once, and one
 // settings write while the Notch pane (its preview strip and cards) shows.
-#include "App/Defaults.h"
-#include "App/NotchViewModel.h"
+#include "Model/Defaults.h"
+#include "Model/NotchViewModel.h"
 #include "App/SettingsHost.h"
 #include "Platform/UserDefaults.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 #include "Settings/SettingsWindow.h"
 
 #include <QImage>

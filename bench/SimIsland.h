@@ -1,8 +1,8 @@
 #pragma once
 
-#include "App/Defaults.h"
-#include "App/NotchViewModel.h"
-#include "Island/SpaceSwipeDetector.h"
+#include "Model/Defaults.h"
+#include "Model/NotchViewModel.h"
+#include "Model/SpaceSwipeDetector.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/sim/SimAudioDevices.h"
 #include "Platform/sim/SimCalendarStore.h"
@@ -10,7 +10,7 @@
 #include "Platform/sim/SimScreens.h"
 #include "Platform/sim/SimSwipeSource.h"
 #include "Platform/sim/SimWorkspace.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 namespace vesk::bench {
 

@@ -1,4 +1,4 @@
-#include "App/Defaults.h"
+#include "Model/Defaults.h"
 #include "Platform/UserDefaults.h"
 
 #include <QTemporaryDir>

@@ -8,7 +8,7 @@
 //   entry that is on, has its six lines and nothing more, and whose Exec line, read back by the
 //   Desktop Entry rules (the value's escapes first, then the quoting), gives exactly that path as
 //   the one argument. The quoting of the bare argument round-trips through the splitter too.
-#include "Platform/Log.h"
+#include "Base/Log.h"
 #include "Platform/linux/AutostartLoginItem.h"
 
 #include <cstdint>

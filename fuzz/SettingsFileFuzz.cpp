@@ -4,7 +4,7 @@
 // that is not a JSON object is moved aside and the store starts empty, a file that is one is taken
 // whole, and what the store would write back reads as the same dictionary.
 #include "Platform/JsonText.h"
-#include "Platform/Log.h"
+#include "Base/Log.h"
 #include "Platform/UserDefaults.h"
 
 #include <cstdint>

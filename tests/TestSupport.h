@@ -2,7 +2,7 @@
 
 // Small helpers shared by the tests.
 
-#include "Platform/Log.h"
+#include "Base/Log.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,15 +1,16 @@
 #include "App/AppDelegate.h"
 
-#include "App/Defaults.h"
-#include "App/NotchViewModel.h"
+#include "Model/Defaults.h"
+#include "Model/NotchViewModel.h"
 #include "App/SettingsHost.h"
 #include "Extensions/ExtensionStore.h"
-#include "Island/IslandViews.h"
+#include "App/ViewWiring.h"
+#include "Island/NotchView.h"
+#include "Readouts/Views/CalendarPages.h"
 #include "LockScreen/LockScreenController.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/VolumeService.h"
-#include "Readouts/Views/CalendarPages.h"
-#include "Platform/Log.h"
+#include "Base/Log.h"
 #include "Platform/linux/IcsCalendarStore.h"
 #include "Platform/Screens.h"
 #include "Platform/UserDefaults.h"
@@ -80,8 +81,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // 2-4. No Dock icon to hide and no background-cursor permission to ask for here.
     std::signal(SIGPIPE, SIG_IGN);
     // 5-6. The islands, and again on every change of the displays; their views first.
-    fillIslandViewSlots(NotchViewSlots::standard());
-    fillCalendarPageSlots(OpenView::Slots::standard());
+    installStandardViews();
+    NotchViewSlots::standard().showSettings = [this] { showSettings(); };
     syncIslands(false);
     screensConnection_ = screens().screensChanged.connect([this] { syncIslands(true); });
     // 7. The lock screen.

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "App/IslandLayout.h"
-#include "App/ReadoutRules.h"
+#include "Model/IslandLayout.h"
+#include "Model/ReadoutRules.h"
 #include "Platform/CalendarStore.h"
-#include "Platform/MainQueue.h"
-#include "Platform/Signal.h"
+#include "Base/MainQueue.h"
+#include "Base/Signal.h"
 #include "Readouts/BatteryService.h"
 #include "Readouts/DownloadMonitor.h"
 #include "Readouts/MediaKeyTap.h"

@@ -1,6 +1,6 @@
 #include "App/SettingsHost.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Platform/AppIcon.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/WindowWorkspace.h"

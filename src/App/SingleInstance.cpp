@@ -1,6 +1,6 @@
 #include "App/SingleInstance.h"
 
-#include "Platform/Log.h"
+#include "Base/Log.h"
 
 #include <QDeadlineTimer>
 #include <QLocalServer>

@@ -2,8 +2,8 @@
 #include "App/MenuBarTray.h"
 #include "App/SingleInstance.h"
 #include "Island/NotchWindowController.h"
-#include "Platform/MainQueue.h"
-#include "Platform/UnixSignals.h"
+#include "Base/MainQueue.h"
+#include "Base/UnixSignals.h"
 #include "Platform/UserDefaults.h"
 
 #include "VeskVersion.h"

@@ -2,8 +2,8 @@
 
 #include "Extensions/ClaudeCodeExtension.h"
 #include "Extensions/SystemStatsExtension.h"
-#include "Platform/Log.h"
-#include "Platform/MainQueue.h"
+#include "Base/Log.h"
+#include "Base/MainQueue.h"
 #include "Platform/UserDefaults.h"
 
 #include <algorithm>

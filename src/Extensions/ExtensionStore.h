@@ -3,7 +3,7 @@
 #include "Extensions/ExtensionActivity.h"
 #include "Extensions/ExtensionInfo.h"
 #include "Extensions/IslandExtension.h"
-#include "Platform/Observed.h"
+#include "Base/Observed.h"
 
 #include <functional>
 #include <map>

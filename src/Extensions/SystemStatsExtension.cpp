@@ -1,10 +1,8 @@
 #include "Extensions/SystemStatsExtension.h"
 
-#include "App/Defaults.h"
 #include "Extensions/ExtensionStore.h"
-#include "Extensions/Views/SystemStatsPage.h"
-#include "Extensions/Views/SystemStatsSettings.h"
 #include "Kit/Palette.h"
+#include "Platform/UserDefaults.h"
 
 #include <QLocale>
 
@@ -63,11 +61,11 @@ double SystemStatsExtension::disk() const
 std::optional<ExtensionActivity> SystemStatsExtension::activity() const
 {
     const Thermal heat = thermal.peek();
-    if (Defaults::boolOrTrue(warnHeatKey) && (heat == Thermal::serious || heat == Thermal::critical))
+    if (UserDefaults::standard().boolOrTrue(warnHeatKey) && (heat == Thermal::serious || heat == Thermal::critical))
         return ExtensionActivity{typeInfo().id, "thermometer.high", kit::palette::red.toQColor(),
                                  heat == Thermal::critical ? QStringLiteral("Very hot") : QStringLiteral("Running hot"), false};
     const auto since = busySince.peek();
-    if (Defaults::boolOrTrue(warnCPUKey) && since && now() - *since > busyFor) {
+    if (UserDefaults::standard().boolOrTrue(warnCPUKey) && since && now() - *since > busyFor) {
         const double percent = std::trunc(cpu.peek() * 100.0);
         return ExtensionActivity{typeInfo().id, "cpu", kit::palette::orange.toQColor(),
                                  QStringLiteral("CPU \u00B7 %1%").arg(qint64(percent)), false};
@@ -205,13 +203,28 @@ QString SystemStatsExtension::bytes(double value, bool perSecond)
     return text + QStringLiteral("/s");
 }
 
+namespace {
+SystemStatsExtension::Views &installedViews()
+{
+    static SystemStatsExtension::Views views;
+    return views;
+}
+}  // namespace
+
+void SystemStatsExtension::setViews(Views views) { installedViews() = std::move(views); }
+
 kit::Element SystemStatsExtension::page() const
 {
     // Building the page changes nothing; the page's appearing later switches the cadence, which
     // is why it holds the extension itself.
-    return kit::view(SystemStatsPage{std::const_pointer_cast<SystemStatsExtension>(shared_from_this())});
+    const auto &make = installedViews().page;
+    return make ? make(std::const_pointer_cast<SystemStatsExtension>(shared_from_this())) : kit::Empty();
 }
 
-std::unique_ptr<QWidget> SystemStatsExtension::makeSettingsView() { return std::make_unique<SystemStatsSettings>(); }
+std::unique_ptr<QWidget> SystemStatsExtension::makeSettingsView()
+{
+    const auto &make = installedViews().settings;
+    return make ? make() : IslandExtension::makeSettingsView();
+}
 
 }  // namespace vesk

@@ -1,6 +1,6 @@
 #include "Island/IslandHover.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Island/Cursor.h"
 #include "Kit/Node.h"
 #include "Platform/Haptics.h"

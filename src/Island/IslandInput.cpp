@@ -1,7 +1,7 @@
 #include "Island/IslandInput.h"
 
-#include "App/Motion.h"
-#include "Platform/Clock.h"
+#include "Model/Motion.h"
+#include "Base/Clock.h"
 #include "Platform/UserDefaults.h"
 
 #include <QtGlobal>

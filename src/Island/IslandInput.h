@@ -1,10 +1,10 @@
 #pragma once
 
-#include "App/IslandTypes.h"
-#include "App/Peek.h"
+#include "Model/IslandTypes.h"
+#include "Model/Peek.h"
 #include "Kit/Animation.h"
 #include "Platform/Haptics.h"
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 #include <QPointF>
 #include <QRectF>

@@ -1,10 +1,10 @@
 #include "Island/IslandLayer.h"
 
-#include "App/Motion.h"
+#include "Model/Motion.h"
 #include "Island/IslandHover.h"
 #include "Kit/Node.h"
 #include "Kit/Tree.h"
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 #include <memory>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "Island/IslandViews.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Island/LiquidBubble.h"
 #include "Island/OpenView.h"
 #include "Island/PeekView.h"

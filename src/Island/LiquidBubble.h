@@ -1,7 +1,7 @@
 #pragma once
 
-#include "App/IslandTypes.h"
-#include "App/Peek.h"
+#include "Model/IslandTypes.h"
+#include "Model/Peek.h"
 #include "Kit/Kit.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "Island/NotchPanel.h"
 
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 
 
 namespace vesk {

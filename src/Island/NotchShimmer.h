@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/IslandTypes.h"
+#include "Model/IslandTypes.h"
 #include "Kit/Kit.h"
 
 namespace vesk {

@@ -1,15 +1,14 @@
 #include "Island/NotchView.h"
 
-#include "App/AppDelegate.h"
-#include "App/Motion.h"
-#include "App/NotchViewModel.h"
+#include "Model/Motion.h"
+#include "Model/NotchViewModel.h"
 #include "Island/IslandFill.h"
 #include "Island/IslandHover.h"
 #include "Island/IslandLayer.h"
 #include "Island/IslandShadow.h"
 #include "Island/NotchShimmer.h"
 #include "Kit/TextFormat.h"
-#include "Platform/Observed.h"
+#include "Base/Observed.h"
 #include "Platform/UserDefaults.h"
 
 #include <QCoreApplication>
@@ -74,15 +73,22 @@ Element rim(const IslandShape &outline)
     return Stroke(outline, light, StrokeStyle{.width = rimWidth}).clipShape(outline);
 }
 
-std::vector<MenuItem> contextMenu()
+std::vector<MenuItem> contextMenu(const NotchViewSlots &s)
 {
+    auto showSettings = s.showSettings;
+    auto quit = s.quit;
     return {MenuItem{QStringLiteral("Settings\u2026"),
-                     [] {
-                         if (AppDelegate *app = AppDelegate::shared())
-                             app->showSettings();
+                     [showSettings] {
+                         if (showSettings)
+                             showSettings();
                      }},
             MenuItem::divider(),
-            MenuItem{QStringLiteral("Quit Vesk"), [] { QCoreApplication::quit(); }}};
+            MenuItem{QStringLiteral("Quit Vesk"), [quit] {
+                         if (quit)
+                             quit();
+                         else
+                             QCoreApplication::quit();
+                     }}};
 }
 
 }  // namespace
@@ -186,7 +192,7 @@ Element NotchView::body(const Env &) const
                                                                  || now == NotchState::onboarding
                                                                  || now == NotchState::update;
                               })
-        .contextMenu(contextMenu())
+        .contextMenu(contextMenu(s))
         .overlay(bubble, Alignment::topLeading())
         .offset(p.offsetX, 0)
         .scaleEffect(p.scale, UnitPoint::top())

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "App/Peek.h"
+#include "Model/Peek.h"
 #include "Island/NotchViewPlan.h"
 #include "Kit/Kit.h"
-#include "Platform/Observed.h"
+#include "Base/Observed.h"
 
 #include <functional>
 
@@ -34,6 +34,11 @@ struct NotchViewSlots {
     std::function<kit::Element(NotchViewModel &, bool isShown)> pageTabs;
     // Draws the bubble and reports its measured width through the callback.
     std::function<kit::Element(NotchViewModel &, const Bubble &, std::function<void(double)> widthChanged)> bubble;
+
+    // The context menu's actions, which belong to the application: "Settings…" does nothing until
+    // given, "Quit Vesk" quits the event loop unless given another way.
+    std::function<void()> showSettings;
+    std::function<void()> quit;
 
     // The slots every island view uses unless given others; filled in at start-up.
     static NotchViewSlots &standard();

@@ -1,6 +1,6 @@
 #include "Island/NotchViewModelBinding.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Kit/Transaction.h"
 #include "NowPlaying/NowPlayingService.h"
 

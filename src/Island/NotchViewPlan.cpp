@@ -1,7 +1,7 @@
 #include "Island/NotchViewPlan.h"
 
-#include "App/Motion.h"
-#include "App/NotchViewModel.h"
+#include "Model/Motion.h"
+#include "Model/NotchViewModel.h"
 #include "Platform/Materials.h"
 #include "Platform/UserDefaults.h"
 

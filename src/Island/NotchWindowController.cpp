@@ -1,6 +1,6 @@
 #include "Island/NotchWindowController.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Diagnostics/LayerDump.h"
 #include "Island/Cursor.h"
 #include "Island/NotchView.h"

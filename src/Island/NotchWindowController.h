@@ -1,12 +1,12 @@
 #pragma once
 
-#include "App/IslandLayout.h"
+#include "Model/IslandLayout.h"
 #include "Diagnostics/WindowSnapshot.h"
 #include "Island/IslandInput.h"
 #include "Island/NotchPanel.h"
 #include "Island/NotchWindowModel.h"
 #include "Kit/Tree.h"
-#include "Platform/Observed.h"
+#include "Base/Observed.h"
 #include "Platform/PointerMonitor.h"
 #include "Platform/Screens.h"
 

@@ -1,6 +1,6 @@
 #include "Island/OpenView.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Extensions/ExtensionStore.h"
 #include "Island/IslandHover.h"
 

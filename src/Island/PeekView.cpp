@@ -1,7 +1,7 @@
 #include "Island/PeekView.h"
 
-#include "App/Motion.h"
-#include "App/NotchViewModel.h"
+#include "Model/Motion.h"
+#include "Model/NotchViewModel.h"
 #include "Kit/Palette.h"
 #include "Readouts/CountdownTimer.h"
 

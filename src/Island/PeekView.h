@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/Peek.h"
+#include "Model/Peek.h"
 #include "Kit/Kit.h"
 
 namespace vesk {

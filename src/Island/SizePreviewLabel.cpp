@@ -1,6 +1,6 @@
 #include "Island/SizePreviewLabel.h"
 
-#include "App/Motion.h"
+#include "Model/Motion.h"
 #include "Island/NotchView.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Kit/Kit.h"
 
 #include <optional>

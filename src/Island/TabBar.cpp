@@ -1,7 +1,7 @@
 #include "Island/TabBar.h"
 
-#include "App/Motion.h"
-#include "App/NotchViewModel.h"
+#include "Model/Motion.h"
+#include "Model/NotchViewModel.h"
 #include "Extensions/ExtensionStore.h"
 #include "Island/IslandHover.h"
 

@@ -2,7 +2,7 @@
 
 #include "Kit/Transaction.h"
 
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 
 namespace kit {
 

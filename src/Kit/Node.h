@@ -3,7 +3,7 @@
 #include "Kit/Animator.h"
 #include "Kit/Element.h"
 
-#include "Platform/Observed.h"
+#include "Base/Observed.h"
 
 #include <any>
 #include <map>

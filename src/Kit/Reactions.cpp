@@ -4,7 +4,7 @@
 #include "Kit/Task.h"
 #include "Kit/Tree.h"
 
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 
 #include <cmath>
 

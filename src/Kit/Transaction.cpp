@@ -1,6 +1,6 @@
 #include "Kit/Transaction.h"
 
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 namespace kit {
 

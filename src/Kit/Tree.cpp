@@ -2,7 +2,7 @@
 
 #include "Kit/Effects.h"
 
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 
 #include <algorithm>
 #include <cmath>

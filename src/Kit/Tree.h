@@ -5,8 +5,8 @@
 #include "Kit/Interaction.h"
 #include "Kit/Node.h"
 
-#include "Platform/MainQueue.h"
-#include "Platform/Signal.h"
+#include "Base/MainQueue.h"
+#include "Base/Signal.h"
 
 #include <QImage>
 #include <QSizeF>

@@ -1,6 +1,6 @@
 #include "LockScreen/LockScreenController.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Platform/ScreenLock.h"
 
 namespace vesk {

@@ -2,7 +2,7 @@
 
 #include "Platform/CompanionHost.h"
 #include "Platform/JsonText.h"
-#include "Platform/Log.h"
+#include "Base/Log.h"
 
 #include <QFile>
 

@@ -4,8 +4,8 @@
 #include "NowPlaying/NowPlayingPayload.h"
 #include "NowPlaying/ScriptedPlayer.h"
 #include "NowPlaying/Track.h"
-#include "Platform/MainQueue.h"
-#include "Platform/Observed.h"
+#include "Base/MainQueue.h"
+#include "Base/Observed.h"
 
 #include <QByteArray>
 #include <QColor>

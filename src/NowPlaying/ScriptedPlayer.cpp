@@ -1,8 +1,8 @@
 #include "NowPlaying/ScriptedPlayer.h"
 
 #include "Platform/DesktopApps.h"
-#include "Platform/Log.h"
-#include "Platform/MainQueue.h"
+#include "Base/Log.h"
+#include "Base/MainQueue.h"
 #include "Platform/MprisBus.h"
 #include "Platform/WebFetcher.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/MainQueue.h"
-#include "Platform/Signal.h"
+#include "Base/MainQueue.h"
+#include "Base/Signal.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "Platform/CalendarStore.h"
 
 #include "Platform/InstalledService.h"
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 namespace vesk {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Signal.h"
+#include "Base/Signal.h"
 
 #include <QString>
 #include <QVariant>

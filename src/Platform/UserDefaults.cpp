@@ -1,9 +1,9 @@
 #include "Platform/UserDefaults.h"
 
 #include "Platform/AtomicFile.h"
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 #include "Platform/JsonText.h"
-#include "Platform/Log.h"
+#include "Base/Log.h"
 #include "Platform/XdgFolders.h"
 
 #include <algorithm>
@@ -206,6 +206,12 @@ T UserDefaults::typed(const std::string &key, Accept accept, T fallback) const
     if (auto it = registration_.find(key); it != registration_.end() && accept(it->second))
         return it->second.template get<T>();
     return fallback;
+}
+
+bool UserDefaults::boolOrTrue(const std::string &key) const
+{
+    const auto value = object(key);
+    return !(value && value->is_boolean()) || value->get<bool>();
 }
 
 bool UserDefaults::boolValue(const std::string &key) const

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/MainQueue.h"
-#include "Platform/Signal.h"
+#include "Base/MainQueue.h"
+#include "Base/Signal.h"
 
 #include <nlohmann/json.hpp>
 
@@ -49,6 +49,9 @@ public:
     // Typed reads. A value of another type than asked for reads as the registered default (and a
     // registered default of another type as false, 0 or ""). Doubles accept any finite number.
     bool boolValue(const std::string &key) const;
+    // A boolean setting outside the registered table that defaults to true: true unless a boolean
+    // false is stored under `key` (absent or of another type reads as true).
+    bool boolOrTrue(const std::string &key) const;
     double doubleValue(const std::string &key) const;
     std::string stringValue(const std::string &key) const;
     // What the persistent domain itself holds for a key (overlay and registration ignored).

@@ -1,6 +1,6 @@
 #include "Readouts/CalendarService.h"
 
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 
 #include <QUuid>
 

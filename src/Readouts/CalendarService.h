@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Platform/CalendarStore.h"
-#include "Platform/MainQueue.h"
-#include "Platform/Observed.h"
+#include "Base/MainQueue.h"
+#include "Base/Observed.h"
 #include "Readouts/CalendarEvent.h"
 #include "Readouts/UserCalendar.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/MainQueue.h"
-#include "Platform/Observed.h"
+#include "Base/MainQueue.h"
+#include "Base/Observed.h"
 
 #include <functional>
 #include <optional>

@@ -2,7 +2,7 @@
 
 #include "Platform/AccessibilityTrust.h"
 #include "Platform/MediaKeyGrab.h"
-#include "Platform/RepeatingItem.h"
+#include "Base/RepeatingItem.h"
 
 #include <functional>
 #include <optional>

@@ -2,7 +2,7 @@
 
 #include "Kit/Palette.h"
 #include "Kit/SymbolTable.h"
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 #include "Platform/UserDefaults.h"
 
 namespace vesk::SettingsView {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Kit/Color.h"
-#include "Platform/Observed.h"
+#include "Base/Observed.h"
 
 #include <QString>
 

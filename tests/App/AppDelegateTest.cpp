@@ -1,13 +1,13 @@
 #include "App/AppDelegate.h"
 #include "App/SettingsHost.h"
 #include "Settings/SettingsWindow.h"
-#include "App/ReadoutRules.h"
+#include "Model/ReadoutRules.h"
 #include "LockScreen/LockScreenController.h"
 #include "Platform/sim/SimPowerSupply.h"
 #include "Platform/sim/SimScreenLock.h"
 
-#include "IslandTestSupport.h"
-#include "RecordingIslandSupport.h"
+#include "Model/IslandTestSupport.h"
+#include "Model/RecordingIslandSupport.h"
 #include "TestSupport.h"
 
 using namespace vesk;

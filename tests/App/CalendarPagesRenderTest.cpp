@@ -1,5 +1,5 @@
 // The calendar and timer pages drawn with a real island model.
-#include "IslandTestSupport.h"
+#include "Model/IslandTestSupport.h"
 
 #include "Island/IslandHover.h"
 #include "Readouts/UserCalendar.h"

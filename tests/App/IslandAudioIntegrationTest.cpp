@@ -1,8 +1,8 @@
 // The island models on the sound server that scripts/run-tests starts: outputs loaded and unloaded
 // at run time reach every island, and so does a volume change made by another program.
-#include "App/Defaults.h"
-#include "App/NotchViewModel.h"
-#include "Island/SpaceSwipeDetector.h"
+#include "Model/Defaults.h"
+#include "Model/NotchViewModel.h"
+#include "Model/SpaceSwipeDetector.h"
 #include "NowPlaying/VolumeService.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/linux/PulseAudioOutputs.h"

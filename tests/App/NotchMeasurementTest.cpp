@@ -1,4 +1,4 @@
-#include "IslandTestSupport.h"
+#include "Model/IslandTestSupport.h"
 
 using namespace vesk;
 using vesk::test::IslandTest;

@@ -2,7 +2,7 @@
 
 #include "Kit/Kit.h"
 #include "Platform/AtomicFile.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <QFile>
 #include <QTemporaryDir>

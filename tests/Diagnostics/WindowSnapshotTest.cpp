@@ -1,7 +1,7 @@
 #include "Diagnostics/WindowSnapshot.h"
 
 #include "Kit/Kit.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <QFile>
 #include <QImage>

@@ -3,7 +3,7 @@
 #include "Extensions/ExtensionStore.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/sim/SimSystemStats.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

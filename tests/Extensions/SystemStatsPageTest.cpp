@@ -1,5 +1,7 @@
 #include "ExtensionTestSupport.h"
 
+#include "App/ViewWiring.h"
+
 #include "Extensions/SystemStatsExtension.h"
 #include "Extensions/Views/ExtensionIcon.h"
 #include "Extensions/Views/StatGauge.h"
@@ -19,6 +21,7 @@ class SystemStatsPageTest : public test::ExtensionTest {
 protected:
     SystemStatsPageTest()
     {
+        installStandardViews();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         stats.physicalMemory = 17'179'869'184;
         stats.memory = 13'314'398'618;

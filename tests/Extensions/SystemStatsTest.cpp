@@ -1,6 +1,6 @@
 #include "ExtensionTestSupport.h"
 
-#include "App/Defaults.h"
+#include "Model/Defaults.h"
 #include "Extensions/SystemStatsExtension.h"
 #include "Extensions/Views/SystemStatsPage.h"
 
@@ -335,11 +335,11 @@ TEST(SystemStatsText, PageNumbers)
 TEST(SystemStatsDefaults, BoolOrTrue)
 {
     UserDefaults store;
-    EXPECT_TRUE(Defaults::boolOrTrue("systemStats.warnCPU", store));
+    EXPECT_TRUE(store.boolOrTrue("systemStats.warnCPU"));
     store.set("systemStats.warnCPU", false);
-    EXPECT_FALSE(Defaults::boolOrTrue("systemStats.warnCPU", store));
+    EXPECT_FALSE(store.boolOrTrue("systemStats.warnCPU"));
     store.set("systemStats.warnCPU", 0);
-    EXPECT_TRUE(Defaults::boolOrTrue("systemStats.warnCPU", store));
+    EXPECT_TRUE(store.boolOrTrue("systemStats.warnCPU"));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include "Island/IslandInput.h"
 #include "Island/NotchWindowModel.h"
-#include "Platform/Observed.h"
+#include "Base/Observed.h"
 
 #include <QString>
 

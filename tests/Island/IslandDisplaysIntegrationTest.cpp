@@ -2,9 +2,9 @@
 // screen is split into two monitors with xrandr: an island per display, the desktop visible
 // beside and below them, hover from the real pointer, and islands that follow monitors as they go
 // and come back.
-#include "App/Defaults.h"
-#include "App/IslandLayout.h"
-#include "App/NotchViewModel.h"
+#include "Model/Defaults.h"
+#include "Model/IslandLayout.h"
+#include "Model/NotchViewModel.h"
 #include "Island/NotchWindowController.h"
 #include "Platform/Screens.h"
 #include "Platform/UserDefaults.h"

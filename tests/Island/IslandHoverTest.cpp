@@ -2,7 +2,7 @@
 #include "Island/IslandHover.h"
 #include "Island/IslandLayer.h"
 
-#include "App/IslandTestSupport.h"
+#include "Model/IslandTestSupport.h"
 #include "Kit/Kit.h"
 
 using namespace kit;

@@ -1,8 +1,8 @@
-#include "App/Motion.h"
+#include "Model/Motion.h"
 #include "FakeIslandModelSupport.h"
 #include "Island/IslandInput.h"
 #include "Platform/UserDefaults.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 
 #include "KitNodeSupport.h"
 #include "Kit/Kit.h"
-#include "Platform/Observed.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/Observed.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "Island/NotchBottomEdge.h"
 #include "Island/NotchShape.h"
 
-#include "App/Motion.h"
+#include "Model/Motion.h"
 #include "Kit/Kit.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

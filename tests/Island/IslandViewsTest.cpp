@@ -7,8 +7,8 @@
 #include "Island/SizePreviewLabel.h"
 #include "Island/TabBar.h"
 
-#include "App/IslandTestSupport.h"
-#include "App/Motion.h"
+#include "Model/IslandTestSupport.h"
+#include "Model/Motion.h"
 #include "KitNodeSupport.h"
 #include "Kit/Kit.h"
 #include "Kit/Palette.h"

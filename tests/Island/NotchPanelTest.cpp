@@ -1,6 +1,6 @@
 #include "Island/NotchPanel.h"
 #include "Platform/sim/SimPanelWindow.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

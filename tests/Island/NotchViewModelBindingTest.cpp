@@ -1,6 +1,6 @@
 // The window controller driving the real island model: pointer, press, scroll and the tour on
 // simulated displays, panels and pointer.
-#include "App/IslandTestSupport.h"
+#include "Model/IslandTestSupport.h"
 #include "Island/NotchWindowController.h"
 #include "SimFactorySupport.h"
 #include "Platform/sim/SimPanelWindow.h"

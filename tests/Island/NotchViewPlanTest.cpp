@@ -1,6 +1,6 @@
 #include "Island/NotchViewPlan.h"
 
-#include "App/Motion.h"
+#include "Model/Motion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Island/IslandFill.h"
 #include "Island/NotchView.h"
 
-#include "App/IslandTestSupport.h"
+#include "Model/IslandTestSupport.h"
 #include "IslandImageSupport.h"
 #include "KitNodeSupport.h"
 #include "Kit/Kit.h"

@@ -4,7 +4,7 @@
 #include "Platform/sim/SimPanelWindow.h"
 #include "Platform/sim/SimPointerMonitor.h"
 #include "Platform/sim/SimScreens.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>

@@ -1,7 +1,7 @@
 // One island window on a real X server, drawing the island view: the panel's pixels on screen, as
 // a root screenshot sees them, closed and open, and its snapshot with the screen beneath it.
-#include "App/Defaults.h"
-#include "App/NotchViewModel.h"
+#include "Model/Defaults.h"
+#include "Model/NotchViewModel.h"
 #include "Island/NotchWindowController.h"
 #include "Platform/Screens.h"
 #include "Platform/UserDefaults.h"

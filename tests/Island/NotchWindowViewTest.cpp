@@ -5,7 +5,7 @@
 #include "IslandImageSupport.h"
 #include "SimFactorySupport.h"
 
-#include "App/IslandTestSupport.h"
+#include "Model/IslandTestSupport.h"
 #include "Diagnostics/LayerDump.h"
 #include "Island/Cursor.h"
 #include "Kit/FrameDriver.h"

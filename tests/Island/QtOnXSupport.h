@@ -3,7 +3,7 @@
 // For integration tests whose program runs Qt on the X server rather than offscreen, so that the
 // screens service, Qt's windows and screen grabs see the X server's monitors.
 
-#include "App/Defaults.h"
+#include "Model/Defaults.h"
 #include "Platform/UserDefaults.h"
 
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "Kit/Animator.h"
 #include "Kit/FrameDriver.h"
 
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

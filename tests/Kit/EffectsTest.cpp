@@ -2,8 +2,8 @@
 #include "Kit/Kit.h"
 #include "RenderFixtureSupport.h"
 
-#include "Platform/Observed.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/Observed.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

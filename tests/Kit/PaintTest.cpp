@@ -1,7 +1,7 @@
 #include "Kit/Kit.h"
 #include "RenderFixtureSupport.h"
 
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

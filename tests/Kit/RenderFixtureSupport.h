@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Kit/Kit.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "Kit/Kit.h"
 
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <QDirIterator>
 #include <QFile>

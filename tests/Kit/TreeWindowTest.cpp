@@ -1,7 +1,7 @@
 #include "Kit/Kit.h"
 #include "Kit/TreeWindow.h"
 
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>

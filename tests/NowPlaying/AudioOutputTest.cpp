@@ -1,6 +1,6 @@
 #include "NowPlaying/AudioOutput.h"
 #include "Platform/sim/SimAudioDevices.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <QDir>
 #include <QFile>

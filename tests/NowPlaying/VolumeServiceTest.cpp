@@ -1,6 +1,6 @@
 #include "NowPlaying/VolumeService.h"
 #include "Platform/sim/SimAudioDevices.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Platform/linux/IcsCalendarStore.h"
 
-#include "Platform/Clock.h"
-#include "Platform/MainQueue.h"
+#include "Base/Clock.h"
+#include "Base/MainQueue.h"
 #include "TestSupport.h"
 
 #include <QDir>

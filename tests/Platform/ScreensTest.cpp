@@ -1,7 +1,7 @@
 #include "Platform/Screens.h"
 #include "Platform/linux/QtScreens.h"
 #include "Platform/sim/SimScreens.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

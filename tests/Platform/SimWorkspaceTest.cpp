@@ -1,5 +1,5 @@
 #include "Platform/sim/SimWorkspace.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

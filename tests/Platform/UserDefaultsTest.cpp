@@ -1,6 +1,6 @@
 #include "Platform/AtomicFile.h"
 #include "Platform/UserDefaults.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include "TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "Platform/SysfsValue.h"
 #include "Platform/sim/SimPowerSupply.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 #include "Platform/linux/SysfsPowerSupply.h"
 #include "Readouts/BatteryService.h"
 

@@ -2,7 +2,7 @@
 #include "Readouts/Views/MonthGrid.h"
 #include "Readouts/Views/TimerView.h"
 
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

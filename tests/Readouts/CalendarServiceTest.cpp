@@ -1,7 +1,7 @@
 #include "Readouts/CalendarService.h"
 
 #include "Platform/sim/SimCalendarStore.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "Readouts/CountdownTimer.h"
 
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "Platform/sim/SimAccessibilityTrust.h"
 #include "Platform/sim/SimMediaKeyGrab.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 #include "Readouts/MediaKeyTap.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "Settings/Panes/GeneralPane.h"
 
-#include "App/Defaults.h"
-#include "Platform/Log.h"
+#include "Model/Defaults.h"
+#include "Base/Log.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/sim/SimLoginItem.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 #include "Settings/PaneKit/PaneForm.h"
 
 #include <QCheckBox>

@@ -3,9 +3,9 @@
 #include "Settings/PaneKit/PaneStyle.h"
 #include "Settings/PaneKit/SliderRow.h"
 
-#include "App/Defaults.h"
+#include "Model/Defaults.h"
 #include "Platform/UserDefaults.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <QCheckBox>
 #include <QSlider>

@@ -1,7 +1,7 @@
 #include "Settings/SettingsView.h"
 
 #include "Platform/UserDefaults.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Where the settings window opens: centred at its first size, or at the frame it was closed (or
 // the application quit) with, when that frame is well formed and enough of it lies on a screen.
-#include "App/Defaults.h"
-#include "App/NotchViewModel.h"
+#include "Model/Defaults.h"
+#include "Model/NotchViewModel.h"
 #include "App/SettingsHost.h"
 #include "Platform/UserDefaults.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 #include "Settings/SettingsWindow.h"
 
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 // The settings window of the built program on the X screen that scripts/run-tests starts, under
 // its window manager, seen from outside: a second start opens it, the user clicks in it and closes
 // it with the keyboard, and a later start opens it again where it was left.
-#include "App/Defaults.h"
-#include "App/NotchViewModel.h"
+#include "Model/Defaults.h"
+#include "Model/NotchViewModel.h"
 #include "App/SettingsHost.h"
 #include "Platform/LoginItem.h"
 #include "Platform/sim/SimLoginItem.h"

@@ -3,7 +3,7 @@
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Readouts/Views/CalendarPages.h"
 #include "Platform/linux/IcsCalendarStore.h"
 #include "Readouts/CalendarService.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "App/IslandLayout.h"
-#include "App/NotchViewModel.h"
+#include "Model/IslandLayout.h"
+#include "Model/NotchViewModel.h"
 
 #include <memory>
 

@@ -3,8 +3,8 @@
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
-#include "App/NotchViewModel.h"
-#include "App/ReadoutRules.h"
+#include "Model/NotchViewModel.h"
+#include "Model/ReadoutRules.h"
 #include "Platform/linux/SysfsBacklight.h"
 #include "Platform/linux/SysfsPowerSupply.h"
 

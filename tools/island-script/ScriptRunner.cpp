@@ -1,11 +1,11 @@
 #include "ScriptRunner.h"
 
-#include "App/ReadoutRules.h"
+#include "Model/ReadoutRules.h"
 
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
-#include "App/Defaults.h"
+#include "Model/Defaults.h"
 #include "Extensions/SimulatedExtension.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/VolumeService.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "App/IslandLayout.h"
-#include "App/NotchViewModel.h"
-#include "App/ReadoutRules.h"
+#include "Model/IslandLayout.h"
+#include "Model/NotchViewModel.h"
+#include "Model/ReadoutRules.h"
 #include "ScriptExtensions.h"
 #include "ScriptIslandWindow.h"
 #include "ScriptCalendar.h"
@@ -12,7 +12,7 @@
 #include "ScriptNowPlaying.h"
 #include "ScriptViews.h"
 #include "Extensions/ExtensionStore.h"
-#include "Island/SpaceSwipeDetector.h"
+#include "Model/SpaceSwipeDetector.h"
 #include "Platform/sim/SimAudioDevices.h"
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
@@ -20,7 +20,7 @@
 #include "Platform/sim/SimSwipeSource.h"
 #include "Platform/sim/SimWorkspace.h"
 #include "Platform/sim/SimSound.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 #include "Readouts/DownloadMonitor.h"
 
 #include <nlohmann/json.hpp>

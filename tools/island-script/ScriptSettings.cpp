@@ -3,7 +3,7 @@
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Platform/UserDefaults.h"
 #include "Settings/PaneKit/KitWidget.h"
 #include "Settings/PaneKit/OptionCards.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/Peek.h"
+#include "Model/Peek.h"
 #include "Extensions/ExtensionActivity.h"
 #include "NowPlaying/Track.h"
 #include "Platform/AudioDevices.h"

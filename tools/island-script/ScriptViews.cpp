@@ -1,10 +1,10 @@
 #include "ScriptViews.h"
 
-#include "Readouts/Views/CalendarPages.h"
 
 #include "Diagnostics/LayerDump.h"
 #include "Diagnostics/WindowSnapshot.h"
-#include "Island/IslandViews.h"
+#include "App/ViewWiring.h"
+#include "Island/NotchView.h"
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
@@ -31,9 +31,7 @@ void ScriptViews::sync(const std::vector<std::shared_ptr<NotchViewModel>> &islan
 std::unique_ptr<kit::Tree> ScriptViews::makeTree(NotchViewModel &island)
 {
     // The views the application fills the island view with.
-    static const bool filled =
-        (fillIslandViewSlots(NotchViewSlots::standard()), fillCalendarPageSlots(OpenView::Slots::standard()), true);
-    (void)filled;
+    installStandardViews();
     auto tree = std::make_unique<kit::Tree>(QSizeF(NotchView::panelWidth, NotchView::panelHeight));
     kit::withoutAnimation([&] { tree->setRoot(kit::view(NotchView{&island})); });
     return tree;

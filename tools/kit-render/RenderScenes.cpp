@@ -1,10 +1,10 @@
 #include "RenderScenes.h"
 
-#include "App/Motion.h"
+#include "Model/Motion.h"
 #include "Island/IslandShape.h"
 #include "Island/NotchBottomEdge.h"
 #include "Kit/Kit.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -12,7 +12,7 @@
 #include "Island/NotchBottomEdge.h"
 #include "Island/NotchShape.h"
 #include "Kit/Kit.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <QGuiApplication>
 #include <QStringList>

@@ -2,7 +2,7 @@
 
 #include "Kit/DrawnItems.h"
 #include "Platform/JsonText.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 #include "Settings/Previews/CalendarPagePreview.h"
 #include "Settings/Previews/ClosedNotchPreview.h"
 #include "Settings/Previews/ExpandedNotchPreview.h"

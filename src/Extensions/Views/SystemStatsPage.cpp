@@ -1,6 +1,6 @@
 #include "Extensions/Views/SystemStatsPage.h"
 
-#include "App/Motion.h"
+#include "Model/Motion.h"
 #include "Extensions/SystemStatsExtension.h"
 #include "Extensions/Views/StatGauge.h"
 #include "Kit/Palette.h"

@@ -1,6 +1,6 @@
 #include "Extensions/Views/SystemStatsSettings.h"
 
-#include "App/Defaults.h"
+#include "Model/Defaults.h"
 #include "Extensions/SystemStatsExtension.h"
 #include "Platform/UserDefaults.h"
 
@@ -32,7 +32,7 @@ void SystemStatsSettings::read()
 {
     for (auto [box, key] : {std::pair{warnCPU_, SystemStatsExtension::warnCPUKey},
                             std::pair{warnHeat_, SystemStatsExtension::warnHeatKey}}) {
-        const bool on = Defaults::boolOrTrue(key);
+        const bool on = UserDefaults::standard().boolOrTrue(key);
         if (box->isChecked() != on) {
             const QSignalBlocker quiet(box);
             box->setChecked(on);

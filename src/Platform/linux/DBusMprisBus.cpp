@@ -1,6 +1,6 @@
 #include "Platform/linux/DBusMprisBus.h"
 
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

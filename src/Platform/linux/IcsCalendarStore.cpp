@@ -1,6 +1,6 @@
 #include "Platform/linux/IcsCalendarStore.h"
 
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 
 #include <QFile>
 #include <QFileSystemWatcher>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Platform/CalendarStore.h"
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 #include "Platform/linux/IcsCalendar.h"
 
 #include <QTimeZone>

@@ -1,6 +1,6 @@
 #include "Platform/AccessibilityTrust.h"
 #include "Platform/InstalledService.h"
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 namespace vesk {
 

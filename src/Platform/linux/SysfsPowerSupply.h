@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Platform/PowerSupply.h"
-#include "Platform/RepeatingItem.h"
+#include "Base/RepeatingItem.h"
 
 #include <QDBusConnection>
 #include <QObject>

@@ -1,5 +1,5 @@
 // Qt before Xlib: Xlib's macros (Bool, Status, None) break Qt headers read after them.
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 #include "Platform/sim/SimPointerMonitor.h"
 
 #include "Platform/linux/XInputPointerMonitor.h"

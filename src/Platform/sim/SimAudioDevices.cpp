@@ -1,6 +1,6 @@
 #include "Platform/sim/SimAudioDevices.h"
 
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 #include <algorithm>
 #include <cmath>

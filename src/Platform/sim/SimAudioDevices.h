@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Platform/AudioDevices.h"
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "Platform/sim/SimCalendarStore.h"
 
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 namespace vesk {
 

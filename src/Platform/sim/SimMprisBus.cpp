@@ -1,6 +1,6 @@
 #include "Platform/sim/SimMprisBus.h"
 
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 namespace vesk {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 #include "Platform/ScreenLock.h"
 
 namespace vesk {

@@ -1,6 +1,6 @@
 #include "Platform/sim/SimScreens.h"
 
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "Platform/sim/SimWorkspace.h"
 
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "Readouts/Views/CalendarView.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Island/IslandHover.h"
 #include "Island/NotchView.h"
 #include "Platform/UserDefaults.h"

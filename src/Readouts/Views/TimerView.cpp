@@ -1,7 +1,7 @@
 #include "Readouts/Views/TimerView.h"
 
-#include "App/Motion.h"
-#include "App/NotchViewModel.h"
+#include "Model/Motion.h"
+#include "Model/NotchViewModel.h"
 #include "Island/IslandHover.h"
 
 #include <cmath>

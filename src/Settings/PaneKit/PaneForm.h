@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Settings/PaneKit/Binding.h"
-#include "Platform/Signal.h"
+#include "Base/Signal.h"
 
 #include <QUrl>
 #include <QWidget>

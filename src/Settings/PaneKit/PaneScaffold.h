@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Kit/Kit.h"
-#include "Platform/Signal.h"
+#include "Base/Signal.h"
 
 #include <QWidget>
 

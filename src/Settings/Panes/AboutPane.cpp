@@ -1,6 +1,6 @@
 #include "Settings/Panes/AboutPane.h"
 
-#include "App/Defaults.h"
+#include "Model/Defaults.h"
 #include "Platform/AppIcon.h"
 #include "Settings/PaneKit/PaneForm.h"
 #include "Settings/PaneKit/PaneStyle.h"

@@ -1,7 +1,7 @@
 #include "Settings/Panes/GeneralPane.h"
 
 #include "Platform/LoginItem.h"
-#include "Platform/Log.h"
+#include "Base/Log.h"
 #include "Settings/PaneKit/PaneForm.h"
 
 #include <QMetaObject>

@@ -1,6 +1,6 @@
 #include "Settings/Panes/NotchPane.h"
 
-#include "App/NotchViewModel.h"
+#include "Model/NotchViewModel.h"
 #include "Settings/PaneKit/OptionCards.h"
 #include "Settings/PaneKit/PaneForm.h"
 #include "Settings/PaneKit/SliderRow.h"

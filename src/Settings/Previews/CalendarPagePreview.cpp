@@ -1,8 +1,8 @@
 #include "Settings/Previews/CalendarPagePreview.h"
 
-#include "App/Motion.h"
+#include "Model/Motion.h"
 #include "Kit/Palette.h"
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 #include "Settings/Previews/ExpandedNotchPreview.h"
 #include "Settings/Previews/Miniatures.h"
 

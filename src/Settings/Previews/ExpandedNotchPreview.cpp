@@ -1,6 +1,6 @@
 #include "Settings/Previews/ExpandedNotchPreview.h"
 
-#include "App/Motion.h"
+#include "Model/Motion.h"
 #include "Island/NotchShape.h"
 #include "Settings/Previews/Miniatures.h"
 

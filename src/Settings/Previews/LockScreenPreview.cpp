@@ -1,9 +1,9 @@
 #include "Settings/Previews/LockScreenPreview.h"
 
-#include "App/Motion.h"
+#include "Model/Motion.h"
 #include "Kit/Palette.h"
 #include "Kit/TextFormat.h"
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 #include "Settings/Previews/Miniatures.h"
 
 #include <QLocale>

@@ -1,0 +1,23 @@
+#include "App/ViewWiring.h"
+
+#include "Extensions/SystemStatsExtension.h"
+#include "Extensions/Views/SystemStatsPage.h"
+#include "Extensions/Views/SystemStatsSettings.h"
+#include "Island/IslandViews.h"
+#include "Island/NotchView.h"
+#include "Island/OpenView.h"
+#include "Readouts/Views/CalendarPages.h"
+
+namespace vesk {
+
+void installStandardViews()
+{
+    fillIslandViewSlots(NotchViewSlots::standard());
+    fillCalendarPageSlots(OpenView::Slots::standard());
+    SystemStatsExtension::setViews({
+        .page = [](std::shared_ptr<SystemStatsExtension> stats) { return kit::view(SystemStatsPage{std::move(stats)}); },
+        .settings = [] { return std::make_unique<SystemStatsSettings>(); },
+    });
+}
+
+}  // namespace vesk

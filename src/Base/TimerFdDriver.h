@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Base/Signal.h"
+
+#include <memory>
+
+class QSocketNotifier;
+
+namespace vesk {
+
+class MainQueue;
+
+// Drives a MainQueue in real time with two timerfds watched by the Qt event loop: one on
+// CLOCK_MONOTONIC for delays, one on CLOCK_REALTIME (absolute, cancelled when the clock is set) for
+// wall-clock deadlines, so a deadline that passed while the machine slept fires on wake. With
+// nothing scheduled both are disarmed: the queue causes no wake-ups.
+class TimerFdDriver {
+public:
+    explicit TimerFdDriver(MainQueue &queue);
+    ~TimerFdDriver();
+
+private:
+    void arm();
+    void fire(int fd);
+    bool ensureNotifiers();
+
+    MainQueue &queue_;
+    Connection scheduleChanged_;
+    int monoFd_ = -1;
+    int wallFd_ = -1;
+    std::unique_ptr<QSocketNotifier> monoNotifier_;
+    std::unique_ptr<QSocketNotifier> wallNotifier_;
+    bool firing_ = false;
+};
+
+}  // namespace vesk

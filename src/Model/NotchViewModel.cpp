@@ -1,0 +1,360 @@
+#include "Model/NotchViewModel.h"
+
+#include "Model/Defaults.h"
+#include "Extensions/ExtensionStore.h"
+#include "Model/SpaceSwipeDetector.h"
+#include "NowPlaying/NowPlayingService.h"
+#include "NowPlaying/VolumeService.h"
+#include "Platform/UserDefaults.h"
+#include "Platform/Workspace.h"
+#include "Readouts/CalendarService.h"
+#include "Readouts/CountdownTimer.h"
+#include "Updater/Updater.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vesk {
+
+namespace {
+constexpr double settleDelay = 0.9;
+constexpr double calendarRefreshInterval = 15.0;
+constexpr double sizePreviewLinger = 0.8;
+}  // namespace
+
+std::shared_ptr<NotchViewModel> NotchViewModel::makePrimary()
+{
+    auto model = std::make_shared<NotchViewModel>(Token{}, nullptr);
+    std::weak_ptr<NotchViewModel> weak = model;
+    model->countdown_->onFinish = [weak] {
+        if (auto self = weak.lock())
+            self->timerFinished();
+    };
+    model->countdown_->onRunningChange = [weak] {
+        if (auto self = weak.lock())
+            self->refreshOngoing();
+    };
+    model->nowPlaying_->onNewTrack = [weak] {
+        if (auto self = weak.lock())
+            self->previewTrack();
+    };
+    model->scheduleCalendarRefresh();
+
+    auto &swipes = SpaceSwipeDetector::shared();
+    swipes.onBegin = [weak] {
+        if (auto self = weak.lock())
+            self->spaceSwipeBegan();
+    };
+    swipes.onEnd = [weak] {
+        if (auto self = weak.lock())
+            self->spaceSwipeEnded();
+    };
+    swipes.start();
+
+    model->refreshOutputs();
+    AudioOutput::observe([weak] {
+        if (auto self = weak.lock())
+            self->refreshOutputs();
+    });
+    return model;
+}
+
+std::shared_ptr<NotchViewModel> NotchViewModel::makeMirror(NotchViewModel &primary)
+{
+    Q_ASSERT(primary.isPrimary_);
+    auto model = std::make_shared<NotchViewModel>(Token{}, &primary);
+    model->volumeLevel = primary.volumeLevel.peek();
+    model->isMuted = primary.isMuted.peek();
+    model->outputs = primary.outputs.peek();
+    model->currentOutputID = primary.currentOutputID.peek();
+    model->downloadFraction_ = primary.downloadFraction_.peek();
+    model->hasReadOutputs = true;
+    model->refreshOngoing();
+    primary.mirrors_.push_back(model);
+    return model;
+}
+
+NotchViewModel::NotchViewModel(Token, NotchViewModel *primary)
+    : today(appClock().wallNow()), isPrimary_(primary == nullptr)
+{
+    if (primary) {
+        nowPlaying_ = primary->nowPlaying_;
+        calendar_ = primary->calendar_;
+        audio_ = primary->audio_;
+        countdown_ = primary->countdown_;
+    } else {
+        nowPlaying_ = std::make_shared<NowPlayingService>();
+        calendar_ = std::make_shared<CalendarService>();
+        audio_ = std::make_shared<VolumeService>();
+        countdown_ = std::make_shared<CountdownTimer>();
+    }
+    // Every model registers the table, so the first reads see the defaults however early it is made.
+    Defaults::registerTable();
+    readDefaults();
+    defaultsObserver_ = UserDefaults::standard().changed.connect([this] { readDefaults(); });
+    observeWorkspace();
+    // An extension that stops takes its page with it.
+    extensionsObserver_ = ExtensionStore::shared().running().observe([this] { clampPage(); });
+    if (const auto all = screens().screens(); !all.empty())
+        notchDisplay = all.front().displayNumber;
+    settleTask_ = mainQueue().after(settleDelay, [this] { hasSettled = true; });
+}
+
+NotchViewModel::~NotchViewModel() = default;
+
+void NotchViewModel::scheduleCalendarRefresh()
+{
+    calendarTimer_ = mainQueue().after(calendarRefreshInterval, [this] {
+        calendar_->refresh();
+        refreshOngoing();
+        scheduleCalendarRefresh();
+    });
+}
+
+void NotchViewModel::readDefaults()
+{
+    const auto &defaults = UserDefaults::standard();
+    openOnHover = defaults.boolValue("openOnHover");
+    showLiveActivity = defaults.boolValue("showLiveActivity");
+    showTrackPreview = defaults.boolValue("showTrackPreview");
+    showCalendar = defaults.boolValue("showCalendar");
+    hapticFeedback = defaults.boolValue("hapticFeedback");
+
+    const Size adjustment{defaults.doubleValue("notchWidthAdjustment"), defaults.doubleValue("notchHeightAdjustment")};
+    const Size cached = notchSizeAdjustment.peek();
+    if (adjustment != cached) {
+        if (hasReadDefaults_) {
+            previewSizeAdjustment(cached.width == adjustment.width ? SizeAdjustment::height(adjustment.height)
+                                                                   : SizeAdjustment::width(adjustment.width));
+        }
+        notchSizeAdjustment = adjustment;
+    }
+    hasReadDefaults_ = true;
+
+    hoverSwell = defaults.boolValue("hoverSwell");
+    hideInSourceApp = defaults.boolValue("hideInSourceApp");
+    compactInFullscreen = defaults.boolValue("compactInFullscreen");
+    showOutputButton = defaults.boolValue("showOutputButton");
+    fadesToGlassSetting = defaults.boolValue("fadeToGlass");
+    showsRim = defaults.boolValue("notchShimmer");
+    showTimerPage = defaults.boolValue("showTimerPage");
+    showPageDots = defaults.boolValue("showPageDots");
+    showLiveArtwork = defaults.boolValue("showLiveArtwork");
+    showVisualizer = defaults.boolValue("showVisualizer");
+
+    clampPage();
+}
+
+void NotchViewModel::removeMirror(const NotchViewModel &mirror)
+{
+    auto matches = [&](const std::shared_ptr<NotchViewModel> &m) { return m.get() == &mirror; };
+    auto it = std::find_if(mirrors_.begin(), mirrors_.end(), matches);
+    if (it == mirrors_.end())
+        return;
+    auto keep = *it;  // alive until torn down, even if the list held the last reference
+    std::erase_if(mirrors_, matches);
+    keep->tearDown();
+}
+
+void NotchViewModel::tearDown()
+{
+    defaultsObserver_.reset();
+    workspaceObservers_.clear();
+    extensionsObserver_.reset();
+    pendingStyle_.reset();
+    settleTask_.cancel();
+    calendarTimer_.cancel();
+    sizePreviewTask_.cancel();
+    hoverTask_.cancel();
+    peekTask_.cancel();
+    previewTask_.cancel();
+    eventPreviewTask_.cancel();
+    spaceSwitchTask_.cancel();
+    showOffTask_.cancel();
+    openRefreshTask_.cancel();
+    volumeReadTask_.cancel();
+    styleChangeTasks_.clear();
+}
+
+void NotchViewModel::haptic(HapticPattern pattern)
+{
+    if (hapticFeedback.peek())
+        Haptics::shared().perform(pattern, this);
+}
+
+// ---- Fields with rules ----
+
+void NotchViewModel::setOnboardingPage(std::optional<int> page)
+{
+    if (page)
+        page = std::clamp(*page, 0, onboardingPageCount - 1);
+    onboardingPage_ = page;
+}
+
+void NotchViewModel::setDownloadFraction(std::optional<std::optional<double>> fraction)
+{
+    if (fraction && *fraction) {
+        const double value = **fraction;
+        if (!std::isfinite(value))
+            *fraction = std::optional<double>{};
+        else
+            *fraction = std::clamp(value, 0.0, 1.0);
+    }
+    downloadFraction_ = fraction;
+}
+
+void NotchViewModel::setSkipDrag(double offset)
+{
+    if (offset != 0)
+        skipsForward_ = offset > 0;
+    skipDrag_ = offset;
+}
+
+// ---- The state decision ----
+
+NotchState NotchViewModel::state() const
+{
+    if (onboardingPage_.get())
+        return NotchState::onboarding;
+    if (Updater::shared().wantsIsland().get())
+        return NotchState::update;
+    if (isOpen.get())
+        return NotchState::open;
+    if (const auto &forced = stateOverride.get())
+        return *forced;
+    if (sizeAdjustmentPreview.get() || isSwitchingSpace.get() || !hasSettled.get() || isMorphing.get())
+        return NotchState::closed;
+    if (peek.get())
+        return NotchState::peek;
+    if (isPreviewingTrack.get() && allowsNowPlaying() && nowPlaying_->track.get())
+        return NotchState::trackPreview;
+    const auto &activity = ongoing.get();
+    if (isPreviewingEvent.get() && activity && activity->kind() == Peek::Kind::event)
+        return NotchState::eventPreview;
+    if (isActivityDismissed.get())
+        return NotchState::closed;
+    // In pill style a live track keeps the island and the activity goes to the bubble beside it.
+    if (activity && !(style.get() == IslandStyle::pill && isNowPlayingLive()))
+        return NotchState::peek;
+    if (isNowPlayingLive())
+        return NotchState::live;
+    return NotchState::closed;
+}
+
+bool NotchViewModel::allowsNowPlaying() const
+{
+    if (compactInFullscreen.get() && isFullscreenSpace.get())
+        return false;
+    if (!hideInSourceApp.get())
+        return true;
+    const auto &track = nowPlaying_->track.get();
+    const auto &frontmost = frontmostBundleID.get();
+    if (!track || !track->bundleID || !frontmost)
+        return true;
+    // A player's desktop entry and its window's class may differ in case ("Spotify", "spotify").
+    return QString::fromStdString(*track->bundleID).toLower() != QString::fromStdString(*frontmost).toLower();
+}
+
+bool NotchViewModel::isNowPlayingLive() const
+{
+    const auto &track = nowPlaying_->track.get();
+    return allowsNowPlaying() && showLiveActivity.get() && track && track->isPlaying;
+}
+
+// ---- Tour and diagnostics ----
+
+void NotchViewModel::startOnboarding(int page)
+{
+    isOpen = false;
+    haptic(HapticPattern::generic);
+    setOnboardingPage(page);
+}
+
+void NotchViewModel::finishOnboarding()
+{
+    if (!onboardingPage_.peek())
+        return;
+    onboardingPage_ = std::nullopt;
+    haptic(HapticPattern::levelChange);
+    if (onOnboardingFinished)
+        onOnboardingFinished();
+}
+
+void NotchViewModel::debugSetOngoing(const Peek &value)
+{
+    ongoing = value;
+    lastPeek = value;
+    if (const auto *event = value.as<Peek::Event>(); event && Peek::isLongTitle(event->title))
+        previewEvent();
+}
+
+// ---- Pages ----
+
+std::vector<IslandPage> NotchViewModel::pages() const
+{
+    std::vector<IslandPage> list{IslandPage::media()};
+    if (showCalendar.get())
+        list.push_back(IslandPage::calendar());
+    if (showTimerPage.get())
+        list.push_back(IslandPage::timer());
+    for (auto &id : ExtensionStore::shared().pageIDs())
+        list.push_back(IslandPage::ext(std::move(id)));
+    return list;
+}
+
+int NotchViewModel::page() const
+{
+    const int count = static_cast<int>(pages().size());
+    return std::clamp(page_.get(), 0, count - 1);
+}
+
+void NotchViewModel::setPage(int index)
+{
+    const int count = static_cast<int>(pages().size());
+    page_ = std::clamp(index, 0, count - 1);
+}
+
+void NotchViewModel::clampPage()
+{
+    const int count = static_cast<int>(pages().size());
+    if (page_.peek() >= count)
+        page_ = count - 1;
+}
+
+// ---- Size adjustment ----
+
+void NotchViewModel::previewSizeAdjustment(const SizeAdjustment &adjustment)
+{
+    if (style.peek() != IslandStyle::notch)
+        return;
+    sizeAdjustmentPreview = adjustment;
+    sizePreviewTask_.cancel();
+    if (!isHoldingSizeSlider)
+        sizePreviewTask_ = mainQueue().after(sizePreviewLinger, [this] { sizeAdjustmentPreview = std::nullopt; });
+}
+
+void NotchViewModel::setAdjustingSize(bool holding, bool width)
+{
+    isHoldingSizeSlider = holding;
+    if (holding) {
+        const Size adjustment = notchSizeAdjustment.peek();
+        previewSizeAdjustment(width ? SizeAdjustment::width(adjustment.width) : SizeAdjustment::height(adjustment.height));
+    } else if (const auto shown = sizeAdjustmentPreview.peek()) {
+        previewSizeAdjustment(*shown);
+    }
+}
+
+const char *name(NotchViewModel::LockIndicator indicator)
+{
+    switch (indicator) {
+    case NotchViewModel::LockIndicator::hidden:
+        return "hidden";
+    case NotchViewModel::LockIndicator::locked:
+        return "locked";
+    case NotchViewModel::LockIndicator::unlocking:
+        return "unlocking";
+    }
+    return "hidden";
+}
+
+}  // namespace vesk
