@@ -126,6 +126,7 @@ protected:
     }
     void TearDown() override
     {
+        xdotool({"set_desktop", "0"});  // the other tests expect the first workspace
         if (first.state() != QProcess::NotRunning) {
             first.terminate();
             first.waitForFinished(10000);
@@ -306,4 +307,22 @@ TEST_F(SettingsWindowE2ETest, QuittingWithTheWindowOpenKeepsItsFrameForTheNextRu
     const Window again = settingsWindow(QStringLiteral("General"));
     ASSERT_NE(again, 0u) << "no General window in the next run";
     EXPECT_TRUE(waitFor([&] { return probe.geometry(again) == frame; }));
+}
+
+TEST_F(SettingsWindowE2ETest, ReopeningBringsTheWindowToTheWorkspaceShown)
+{
+    startFirst();
+    startAgain();
+    const Window general = settingsWindow(QStringLiteral("General"));
+    ASSERT_NE(general, 0u) << "no General window after a second start";
+    ASSERT_EQ(probe.cardinals(general, "_NET_WM_DESKTOP"), std::vector<long>{0});
+
+    // On another workspace the window is out of sight; asking for it again brings it over (this
+    // window manager also does so for an activated window, so either half of that suffices here).
+    ASSERT_TRUE(xdotool({"set_desktop", "2"}));
+    ASSERT_TRUE(waitFor([&] { return !probe.isViewable(general); }));
+    startAgain();
+    EXPECT_TRUE(waitFor([&] { return probe.cardinals(general, "_NET_WM_DESKTOP") == std::vector<long>{2}; }));
+    EXPECT_TRUE(waitFor([&] { return probe.isViewable(general); }));
+    EXPECT_EQ(windowsNamed(QStringLiteral("General")), 1);
 }
