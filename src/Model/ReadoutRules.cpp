@@ -41,6 +41,7 @@ void ReadoutRules::wire()
     sources.system.onCapsLock = guarded([this](bool on) { capsLock(on); });
     sources.system.onInputSource = guarded([this](const std::string &name) { inputSource(QString::fromStdString(name)); });
     sources.system.onFocus = guarded([this](bool on) { focus(on); });
+    sources.system.start();
     sources.downloads.onProgress = guarded([this](std::optional<double> fraction) { downloadProgress(fraction); });
     sources.downloads.onEnd = guarded([this](bool finished) { downloadEnded(finished); });
     sources.keyTap.handler = guarded([this](MediaKeyTap::Key key, bool fine) { return handle(key, fine); });

@@ -1,34 +1,60 @@
 #pragma once
 
+#include "Platform/FocusStatus.h"
+#include "Platform/KeyboardState.h"
+#include "Base/RepeatingItem.h"
+#include "Base/Signal.h"
+
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vesk {
 
-// Caps Lock, the keyboard input source and do-not-disturb ("Focus"), for the island's readouts.
-// No system source is attached yet; changes arrive only through the report functions, which the
-// simulated platform and tools use. Callbacks run on the main thread.
+// Caps Lock, the keyboard layout ("input source") and do-not-disturb ("Focus"), for the island's
+// readouts. Each is reported only when it changes. The keyboard's notifications and a 0.1 s poll
+// of the state they keep both see Caps Lock (reported once either way); Focus is read every 2 s,
+// only while it can be read, and its first known state is recorded, never reported. Callbacks
+// run on the main thread.
 class SystemMonitor {
 public:
+    explicit SystemMonitor(KeyboardState &keyboard = keyboardState(), FocusStatus &focus = focusStatus());
+    SystemMonitor(const SystemMonitor &) = delete;
+    SystemMonitor &operator=(const SystemMonitor &) = delete;
+
     std::function<void(bool on)> onCapsLock;
     std::function<void(const std::string &name)> onInputSource;
     std::function<void(bool on)> onFocus;
 
-    void reportCapsLock(bool on)
-    {
-        if (onCapsLock)
-            onCapsLock(on);
-    }
-    void reportInputSource(const std::string &name)
-    {
-        if (onInputSource)
-            onInputSource(name);
-    }
-    void reportFocus(bool on)
-    {
-        if (onFocus)
-            onFocus(on);
-    }
+    // Follows the keyboard's notifications and starts the poll; called once, after the callbacks.
+    void start();
+    bool isStarted() const { return poll_.isRunning(); }
+
+    bool capsLock() const { return capsLock_; }
+    const std::optional<std::string> &inputSource() const { return inputSource_; }
+    const std::optional<bool> &isFocused() const { return isFocused_; }
+
+    // Whether Focus can be known, and asking for it: the answer comes on the main queue.
+    static bool hasFocusAccess();
+    static void requestFocusAccess(std::function<void(bool granted)> done);
+
+    static constexpr double pollInterval = 0.1;
+    static constexpr int focusEvery = 20;
+
+private:
+    void checkCapsLock();
+    void inputSourceChanged();
+    void poll();
+
+    KeyboardState &keyboard_;
+    FocusStatus &focus_;
+    bool capsLock_;
+    std::optional<std::string> inputSource_;
+    std::optional<bool> isFocused_;
+    RepeatingItem poll_;
+    int ticks_ = 0;
+    Connection modifiers_;
+    Connection layout_;
 };
 
 }  // namespace vesk

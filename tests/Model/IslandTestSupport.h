@@ -13,6 +13,8 @@
 #include "Platform/sim/SimAccessibilityTrust.h"
 #include "Platform/sim/SimAudioDevices.h"
 #include "Platform/sim/SimBacklight.h"
+#include "Platform/sim/SimFocusStatus.h"
+#include "Platform/sim/SimKeyboardState.h"
 #include "Platform/sim/SimMediaKeyGrab.h"
 #include "Platform/sim/SimCalendarStore.h"
 #include "Platform/sim/SimHaptics.h"
@@ -52,6 +54,8 @@ protected:
         setMediaKeyGrab(&keyGrab);
         setBacklight(&light);
         setAccessibilityTrust(&trust);
+        setKeyboardState(&keyboard);
+        setFocusStatus(&focusState);
         SpaceSwipeDetector::setShared(&swipes);
         swipeSource.connectDevice(trackpad);
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
@@ -72,6 +76,8 @@ protected:
         setMediaKeyGrab(nullptr);
         setBacklight(nullptr);
         setAccessibilityTrust(nullptr);
+        setKeyboardState(nullptr);
+        setFocusStatus(nullptr);
         SpaceSwipeDetector::setShared(nullptr);
     }
 
@@ -143,6 +149,8 @@ protected:
     SimMediaKeyGrab keyGrab;
     SimBacklight light;
     SimAccessibilityTrust trust;
+    SimKeyboardState keyboard;
+    SimFocusStatus focusState;
     SimSwipeSource swipeSource;
     SpaceSwipeDetector swipes{swipeSource};
     static constexpr uint64_t trackpad = 1;

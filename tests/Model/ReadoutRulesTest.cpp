@@ -31,7 +31,7 @@ protected:
     SimPowerSupply power;
     BatteryService battery{power};
     MediaKeyTap keyTap{keyGrab, trust};
-    SystemMonitor system;
+    SystemMonitor system{keyboard, focusState};
     DownloadMonitor downloads;
     ReadoutRules rules{*primary, ReadoutSources{battery, keyTap, system, downloads}, light};
 };
@@ -214,6 +214,7 @@ TEST_F(ReadoutRulesHandlerTest, CallbacksDoNothingOnceTheRulesAreGone)
     gone->wire();
     gone.reset();
     EXPECT_FALSE(keyTap.handler(Key::volumeUp, false));
-    system.reportCapsLock(true);
+    keyboard.setCapsLock(true);
+    time.advance(0.1);
     EXPECT_FALSE(shown());
 }

@@ -51,6 +51,8 @@ ScriptReadouts::ScriptReadouts(std::function<void()> flush) : flush_(std::move(f
     setAccessibilityTrust(&trust_);
     setPowerSupply(&power_);
     setMediaKeyGrab(&grab_);
+    setKeyboardState(&keyboard_);
+    setFocusStatus(&focus_);
 }
 
 ScriptReadouts::~ScriptReadouts()
@@ -61,6 +63,8 @@ ScriptReadouts::~ScriptReadouts()
     setAccessibilityTrust(nullptr);
     setPowerSupply(nullptr);
     setMediaKeyGrab(nullptr);
+    setKeyboardState(nullptr);
+    setFocusStatus(nullptr);
 }
 
 void ScriptReadouts::start()
@@ -71,7 +75,7 @@ void ScriptReadouts::start()
     if (!sysfsRoot_.empty())
         sysfsLight_ = std::make_unique<SysfsBacklight>(sysfsRoot_, false);
     keyTap_ = std::make_unique<MediaKeyTap>(grab_, trust_);
-    system_ = std::make_unique<SystemMonitor>();
+    system_ = std::make_unique<SystemMonitor>(keyboard_, focus_);
 }
 
 Backlight &ScriptReadouts::backlight()
@@ -153,14 +157,33 @@ bool ScriptReadouts::execute(const std::string &verb, const std::string &line, s
             light_.change(float(level));
         }
         flush_();
+    } else if (verb == "caps" || verb == "focus") {
+        const std::string what = script::nextWord(line, pos);
+        noMore(verb, line, pos);
+        if (what != "on" && what != "off")
+            throw ScriptError("\"" + verb + "\" takes \"on\" or \"off\"");
+        if (verb == "caps")
+            keyboard_.setCapsLock(what == "on");
+        else
+            focus_.focused = what == "on";
+        flush_();
+    } else if (verb == "keyboard") {
+        const auto name = script::nextJson(line, pos);
+        noMore(verb, line, pos);
+        if (!name.is_string())
+            throw ScriptError("keyboard takes a JSON string");
+        keyboard_.setLayout(name.get<std::string>());
+        flush_();
     } else if (verb == "access") {
         const std::string what = script::nextWord(line, pos);
         const auto state = accessState(script::nextWord(line, pos));
         noMore(verb, line, pos);
         if (what == "accessibility")
             trust_.permission.setState(state);
+        else if (what == "focus")
+            focus_.permission.setState(state);
         else
-            throw ScriptError("access takes \"accessibility\"");
+            throw ScriptError("access takes \"focus\" or \"accessibility\"");
     } else if (verb == "sysfs") {
         before();
         const std::string dir = script::nextWord(line, pos);
@@ -252,6 +275,13 @@ void ScriptReadouts::addFields(std::map<std::string, std::string> &fields, const
     const Backlight &light = sysfsLight_ ? static_cast<const Backlight &>(*sysfsLight_) : light_;
     const auto level = light.level();
     fields["brightness"] = level ? shortest(*level) : "none";
+    if (system_) {
+        fields["capsLock"] = system_->capsLock() ? "true" : "false";
+        const auto &source = system_->inputSource();
+        fields["inputSource"] = source ? script::jsonString(*source) : "none";
+        const auto &focused = system_->isFocused();
+        fields["focused"] = !focused ? "none" : *focused ? "true" : "false";
+    }
     const auto last = rules_ ? rules_->lastBrightness() : std::nullopt;
     fields["lastBrightness"] = last ? shortest(*last) : "none";
 }

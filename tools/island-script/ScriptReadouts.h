@@ -2,6 +2,8 @@
 
 #include "Platform/sim/SimAccessibilityTrust.h"
 #include "Platform/sim/SimBacklight.h"
+#include "Platform/sim/SimFocusStatus.h"
+#include "Platform/sim/SimKeyboardState.h"
 #include "Platform/sim/SimMediaKeyGrab.h"
 #include "Platform/sim/SimPowerSupply.h"
 #include "Readouts/BatteryService.h"
@@ -62,6 +64,8 @@ private:
     std::unique_ptr<vesk::BatteryService> battery_;
     vesk::SimMediaKeyGrab grab_;
     vesk::SimBacklight light_;
+    vesk::SimKeyboardState keyboard_;
+    vesk::SimFocusStatus focus_;
     std::unique_ptr<vesk::Backlight> sysfsLight_;
     std::unique_ptr<vesk::MediaKeyTap> keyTap_;
     std::unique_ptr<vesk::SystemMonitor> system_;

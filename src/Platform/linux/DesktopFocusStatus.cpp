@@ -1,0 +1,76 @@
+#include "Platform/linux/GnomeBanners.h"
+
+#include "Platform/FocusStatus.h"
+#include "Platform/InstalledService.h"
+#include "Base/MainQueue.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QProcessEnvironment>
+
+namespace vesk {
+
+namespace {
+
+const QString notifications = QStringLiteral("org.freedesktop.Notifications");
+constexpr int busTimeoutMs = 250;
+
+// The notification server's `Inhibited` (KDE's do-not-disturb), read only while the server runs:
+// asking a name without an owner could start one.
+std::optional<bool> inhibited()
+{
+    auto bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(notifications).value())
+        return std::nullopt;
+    auto message = QDBusMessage::createMethodCall(notifications, QStringLiteral("/org/freedesktop/Notifications"),
+                                                  QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                  QStringLiteral("Get"));
+    message.setAutoStartService(false);
+    message << notifications << QStringLiteral("Inhibited");
+    const auto reply = bus.call(message, QDBus::Block, busTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return std::nullopt;
+    const QVariant value = reply.arguments().first().value<QDBusVariant>().variant();
+    if (value.metaType() != QMetaType::fromType<bool>())
+        return std::nullopt;  // a value of another type is no answer
+    return value.toBool();
+}
+
+bool underGnome()
+{
+    const auto desktops = QProcessEnvironment::systemEnvironment().value(QStringLiteral("XDG_CURRENT_DESKTOP"));
+    return desktops.split(QLatin1Char(':')).contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
+}
+
+class DesktopFocusStatus final : public FocusStatus {
+public:
+    bool isAuthorised() const override { return isFocused().has_value(); }
+    std::optional<bool> isFocused() const override
+    {
+        if (auto value = inhibited())
+            return value;
+        if (underGnome()) {
+            if (auto banners = gnomeShowBanners())
+                return !*banners;
+        }
+        return std::nullopt;
+    }
+    void request(std::function<void(bool)> done) override
+    {
+        mainQueue().post([this, done = std::move(done)] {
+            if (done)
+                done(isAuthorised());
+        });
+    }
+};
+
+InstalledService<FocusStatus, DesktopFocusStatus> installed;
+
+}  // namespace
+
+FocusStatus &focusStatus() { return installed.get(); }
+void setFocusStatus(FocusStatus *service) { installed.install(service); }
+
+}  // namespace vesk
