@@ -7,6 +7,7 @@
 #include "Platform/linux/IcsCalendar.h"
 #include "Readouts/CalendarService.h"
 #include "Readouts/Views/CalendarView.h"
+#include "Kit/Palette.h"
 
 #include <benchmark/benchmark.h>
 
@@ -77,7 +78,7 @@ void BM_CalendarPageFrame(benchmark::State &state)
 {
     bench::SimIsland island;
     const double now = island.time.wallNow();
-    const QColor colours[] = {QColor("#FF453A"), QColor("#0A84FF"), QColor("#30D158")};
+    const QColor colours[] = {kit::palette::red.toQColor(), kit::palette::blue.toQColor(), kit::palette::green.toQColor()};
     for (int i = 0; i < 3; ++i)
         island.calendar.add({QStringLiteral("t%1").arg(i), QStringLiteral("Today's event %1").arg(i), now + 3600 * (i + 1),
                              now + 3600 * (i + 2), false, colours[i]});

@@ -13,6 +13,7 @@
 
 #include "Kit/Kit.h"
 #include "Base/VirtualTime.h"
+#include "Kit/Palette.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,7 +42,7 @@ void frame(benchmark::State &state, QSizeF size, V first, std::optional<V> secon
 }
 
 const ClosedNotchPreview closedNowPlaying{Content::nowPlaying(true, true, true), 2.2, false};
-const ClosedNotchPreview closedReadout{Content::readout("timer", kit::Color::hex(0xFF9F0A), "24:59"), 2.2, false};
+const ClosedNotchPreview closedReadout{Content::readout("timer", kit::palette::orange, "24:59"), 2.2, false};
 const ExpandedNotchPreview expandedBlack{false, "roundedSquare", true, true, true, true, 1.55};
 const ExpandedNotchPreview expandedGlass{true, "circle", true, true, true, true, 1.55};
 const CalendarPagePreview calendarOff{false, false, false, 1.55};

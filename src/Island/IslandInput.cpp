@@ -93,8 +93,7 @@ void IslandInput::pointerMoved(bool clicked)
 void IslandInput::pressOnPanel()
 {
     pointerMoved(false);
-    const auto state = model_.state();
-    if (model_.isOpen() || state == NotchState::onboarding || state == NotchState::update)
+    if (model_.isOpen() || isExpanded(model_.state()))
         return;
     std::optional<IslandPage> page;
     if (auto bubble = model_.bubble(); bubble && screen_

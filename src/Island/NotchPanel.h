@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Base/MainQueue.h"
+#include "Model/IslandMetrics.h"
 #include "Platform/PanelWindow.h"
 
 #include <QImage>
@@ -20,8 +21,8 @@ namespace vesk {
 // gives the device pixels per point of the panel's display. Main thread only.
 class NotchPanel {
 public:
-    static constexpr double width = 760;
-    static constexpr double height = 300;
+    static constexpr double width = IslandMetrics::panelWidth;
+    static constexpr double height = IslandMetrics::panelHeight;
     static constexpr double fadeInDuration = 0.35;
     static constexpr double fadeOutDuration = 0.3;
 

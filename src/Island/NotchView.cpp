@@ -1,5 +1,6 @@
 #include "Island/NotchView.h"
 
+#include "Model/IslandMetrics.h"
 #include "Model/Motion.h"
 #include "Model/NotchViewModel.h"
 #include "Island/IslandFill.h"
@@ -37,14 +38,13 @@ Element fillSlot(const Fn &fn, NotchViewModel &model, Args &&...args)
 // Title and start time of an upcoming event, under its readout while the event preview shows.
 Element eventCaption(const Peek::Event &event, bool isVisible)
 {
-    const QString starts = QStringLiteral("Starts at ")
-                           + shortTime(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(event.start * 1000)));
+    const EventCaption caption = EventCaption::of(event);
     return islandLayer(VStack({.alignment = Alignment::center(), .spacing = 1},
-                              Text(event.title, Font::system(12, Weight::semibold), Color::white()),
-                              Text(starts, Font::system(11), Color::white(0.55)))
-                           .padding(Edges::horizontal(eventCaptionPadding))
+                              Text(caption.title, EventCaption::titleFont(), Color::white()),
+                              Text(caption.starts, EventCaption::startsFont(), Color::white(0.55)))
+                           .padding(Edges::horizontal(IslandMetrics::eventCaptionPadding))
                            .frame(Element::Limits{.maxWidth = infinity})
-                           .frame(std::nullopt, eventCaptionHeight),
+                           .frame(std::nullopt, IslandMetrics::eventCaptionHeight),
                        isVisible, 0);
 }
 
@@ -188,9 +188,7 @@ Element NotchView::body(const Env &) const
         .onChange<bool>(in.isPressed, [target](const bool &, const bool &pr) { target->lastPressState = pr; })
         .onChange<NotchState>(state,
                               [target](const NotchState &, const NotchState &now) {
-                                  target->lastStateWasExpanded = now == NotchState::open
-                                                                 || now == NotchState::onboarding
-                                                                 || now == NotchState::update;
+                                  target->lastStateWasExpanded = isExpanded(now);
                               })
         .contextMenu(contextMenu(s))
         .overlay(bubble, Alignment::topLeading())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/IslandMetrics.h"
 #include "Model/Peek.h"
 #include "Island/NotchViewPlan.h"
 #include "Kit/Kit.h"
@@ -51,8 +52,6 @@ const Observed<int> &settingsGeneration();
 namespace NotchViewMetrics {
 inline constexpr kit::Color sizePreviewTint = kit::Color::rgb(0.92, 0.3, 0.36);
 inline constexpr double labelGap = 6;       // the size label and the page tabs hang this far below
-inline constexpr double eventCaptionHeight = 41.5;
-inline constexpr double eventCaptionPadding = 18;
 inline constexpr double arrowSize = 10.5;
 inline constexpr double arrowSidePadding = 2;
 inline constexpr double plateWidthExtra = 12;
@@ -73,8 +72,8 @@ struct NotchView {
     friend bool operator==(const NotchView &, const NotchView &) = default;
 
     // The panel every island view is drawn in.
-    static constexpr double panelWidth = 760;
-    static constexpr double panelHeight = 300;
+    static constexpr double panelWidth = IslandMetrics::panelWidth;
+    static constexpr double panelHeight = IslandMetrics::panelHeight;
 };
 
 }  // namespace vesk

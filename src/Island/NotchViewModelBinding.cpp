@@ -1,5 +1,7 @@
 #include "Island/NotchViewModelBinding.h"
 
+#include "Island/NotchViewPlan.h"
+
 #include "Model/NotchViewModel.h"
 #include "Kit/Transaction.h"
 #include "NowPlaying/NowPlayingService.h"
@@ -70,18 +72,7 @@ bool NotchViewModelBinding::isOnboarding() const { return model_.onboardingPage(
 
 IslandShape NotchViewModelBinding::outline() const
 {
-    const NotchState state = model_.state();
-    const bool expanded = state == NotchState::open || state == NotchState::onboarding || state == NotchState::update;
-    const bool pill = model_.style.peek() == IslandStyle::pill;
-    if (expanded)
-        return pill ? IslandShape{24, 32, 32} : IslandShape{24, 0, 32};
-    if (pill) {
-        const double h = model_.size().height;
-        return IslandShape{0, h / 2, h / 2};
-    }
-    if (state == NotchState::trackPreview || state == NotchState::eventPreview)
-        return IslandShape{6, 0, 20};
-    return model_.isHovering.peek() ? IslandShape{6, 0, 14} : IslandShape{6, 0, 10};
+    return islandOutline(model_.state(), model_.style.peek(), model_.size().height, model_.isHovering.peek());
 }
 
 }  // namespace vesk

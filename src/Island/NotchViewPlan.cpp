@@ -1,5 +1,6 @@
 #include "Island/NotchViewPlan.h"
 
+#include "Model/IslandMetrics.h"
 #include "Model/Motion.h"
 #include "Model/NotchViewModel.h"
 #include "Platform/Materials.h"
@@ -17,20 +18,6 @@
 namespace vesk {
 
 namespace {
-
-bool isExpanded(NotchState s)
-{
-    return s == NotchState::open || s == NotchState::onboarding || s == NotchState::update;
-}
-
-bool isPreview(NotchState s)
-{
-    return s == NotchState::trackPreview || s == NotchState::eventPreview;
-}
-
-// Design widths of the tour and update content: below them the content shrinks with the island.
-constexpr double onboardingDesignWidth = 460;
-constexpr double updateDesignWidth = 400;
 
 }  // namespace
 
@@ -209,8 +196,8 @@ NotchViewPlan planNotchView(const NotchViewInput &in, const NotchViewMemory &mem
     p.update = {s == NotchState::update, 0};
     auto shrink = [&](double designWidth) { return designWidth > 0 ? std::min(in.size.width / designWidth, 1.0) : 1.0; };
     p.openScale = s == NotchState::open ? 1 : shrink(in.openSize.width);
-    p.onboardingScale = s == NotchState::onboarding ? 1 : shrink(onboardingDesignWidth);
-    p.updateScale = s == NotchState::update ? 1 : shrink(updateDesignWidth);
+    p.onboardingScale = s == NotchState::onboarding ? 1 : shrink(IslandMetrics::onboardingDesignWidth);
+    p.updateScale = s == NotchState::update ? 1 : shrink(IslandMetrics::updateDesignWidth);
 
     // Surface.
     p.fill.frost = in.frost;

@@ -8,10 +8,10 @@ namespace kit::palette {
 inline constexpr Color red = Color::hex(0xFF453A);
 inline constexpr Color orange = Color::hex(0xFF9F0A);
 inline constexpr Color yellow = Color::hex(0xFFD60A);
-inline constexpr Color green = Color::hex(0x30D158);
-inline constexpr Color mint = Color::hex(0x63E6E2);
-inline constexpr Color teal = Color::hex(0x40C8E0);
-inline constexpr Color cyan = Color::hex(0x64D2FF);
+inline constexpr Color green = Color::hex(0x32D74B);
+inline constexpr Color mint = Color::hex(0x66D4CF);
+inline constexpr Color teal = Color::hex(0x6AC4DC);
+inline constexpr Color cyan = Color::hex(0x5AC8F5);
 inline constexpr Color blue = Color::hex(0x0A84FF);
 inline constexpr Color indigo = Color::hex(0x5E5CE6);
 inline constexpr Color purple = Color::hex(0xBF5AF2);

@@ -9,6 +9,14 @@ namespace vesk {
 // What an island shows at a moment, in the order views and stored states number them.
 enum class NotchState { closed, live, trackPreview, eventPreview, peek, open, onboarding, update };
 
+// The states that show a page (the open island, the tour, the update card) rather than a strip
+// around the notch.
+constexpr bool isExpanded(NotchState s)
+{
+    return s == NotchState::open || s == NotchState::onboarding || s == NotchState::update;
+}
+constexpr bool isPreview(NotchState s) { return s == NotchState::trackPreview || s == NotchState::eventPreview; }
+
 // notch: drawn around the physical notch; pill: a floating capsule below the top edge, with a
 // second activity in a bubble beside it.
 enum class IslandStyle { notch, pill };

@@ -1,6 +1,7 @@
 // Notch measurement, style changes and the island's sizes.
 #include "Model/NotchViewModel.h"
 
+#include "Model/IslandMetrics.h"
 #include "Model/Motion.h"
 #include "Kit/Font.h"
 #include "Kit/Transaction.h"
@@ -30,15 +31,15 @@ constexpr double showOffSeconds = 1.8;
 constexpr double instantSteps[2] = {0, 0.04};
 constexpr double animatedSteps[2] = {0.3, 0.36};
 
-constexpr double previewExtraHeight = 41.5;
+constexpr double previewExtraHeight = IslandMetrics::eventCaptionHeight;
 constexpr double trackPreviewExtraWidth = 20;
 constexpr double eventPreviewExtraWidth = 24;
-constexpr double eventPreviewTextPadding = 36;
+constexpr double eventPreviewTextPadding = 2 * IslandMetrics::eventCaptionPadding;
 constexpr double eventPreviewMaxWidth = 460;
-constexpr double onboardingWidth = 460;
+constexpr double onboardingWidth = IslandMetrics::onboardingDesignWidth;
 constexpr double onboardingPillHeight = 252;
 constexpr double onboardingNotchExtra = 236;
-constexpr double updateWidth = 400;
+constexpr double updateWidth = IslandMetrics::updateDesignWidth;
 constexpr double updatePillTop = 16;
 constexpr double updateBaseHeight = 106;
 constexpr double updateNotesGap = 10;
@@ -244,11 +245,7 @@ double NotchViewModel::eventPreviewWidth() const
     const auto *event = activity ? activity->as<Peek::Event>() : nullptr;
     if (!event)
         return base;
-    const QTime start =
-        QDateTime::fromMSecsSinceEpoch(qint64(event->start * 1000.0)).toLocalTime().time();
-    const QString starts = QStringLiteral("Starts at ") + QLocale().toString(start, QLocale::ShortFormat);
-    const double t = std::max(kit::textWidth(event->title, kit::Font::system(12, kit::Weight::semibold)),
-                              kit::textWidth(starts, kit::Font::system(11)));
+    const double t = EventCaption::of(*event).textWidth();
     return std::min(std::max(base, t + eventPreviewTextPadding), std::max(base, eventPreviewMaxWidth));
 }
 

@@ -158,8 +158,7 @@ void NotchViewModel::endInteraction()
 
 NotchViewModel::Cursor NotchViewModel::cursor() const
 {
-    const NotchState current = state();
-    if (isOpen.get() || current == NotchState::onboarding || current == NotchState::update)
+    if (isExpanded(state()))
         return hoveredControls >= 1 ? Cursor::pointingHand : Cursor::arrow;
     return Cursor::pointingHand;
 }

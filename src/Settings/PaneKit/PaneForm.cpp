@@ -3,6 +3,7 @@
 #include "Settings/PaneKit/OptionCards.h"
 #include "Settings/PaneKit/PaneStyle.h"
 #include "Settings/PaneKit/SliderRow.h"
+#include "Kit/Palette.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -249,7 +250,7 @@ PaneForm::Row &PaneForm::addButton(std::function<QString()> label, const QString
     row->label = label;
     auto *button = new QPushButton(title, this);
     if (destructive)
-        setTextColor(button, QColor(0xFF, 0x45, 0x3A));
+        setTextColor(button, kit::palette::red.toQColor());
     row->button = button;
     row->control = button;
     row->enabled = std::move(enabled);
