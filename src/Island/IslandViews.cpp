@@ -15,9 +15,15 @@ void fillIslandViewSlots(NotchViewSlots &islandSlots)
 {
     islandSlots.readout = [](NotchViewModel &model, const Peek &peek) { return view(PeekView{&model, peek, false}); };
     islandSlots.openView = [](NotchViewModel &model) { return view(OpenView{&model}); };
-    islandSlots.sizePreviewLabel = [](NotchViewModel &model) {
-        return view(SizePreviewLabel{model.sizeAdjustmentPreview.get()});
+    islandSlots.sizePreviewLabel = [](const std::optional<NotchViewModel::SizeAdjustment> &adjustment) {
+        return view(SizePreviewLabel{adjustment});
     };
+    // The live activity, the update badge and card and the tour draw nothing yet; each is
+    // replaced by its own view when that view exists.
+    islandSlots.liveActivity = [](NotchViewModel &, bool) { return Empty(); };
+    islandSlots.updateBadge = [](NotchViewModel &) { return Empty(); };
+    islandSlots.update = [](NotchViewModel &) { return Empty(); };
+    islandSlots.onboarding = [](NotchViewModel &) { return Empty(); };
     islandSlots.pageTabs = [](NotchViewModel &model, bool isShown) { return view(TabBar{&model, isShown}); };
     islandSlots.bubble = [](NotchViewModel &model, const NotchViewSlots::Bubble &b, std::function<void(double)> widthChanged) {
         return view(LiquidBubble{&model, b.progress, b.island, b.bubble, b.gap, b.peek, std::move(widthChanged)});

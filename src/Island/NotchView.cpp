@@ -175,7 +175,7 @@ Element NotchView::body(const Env &) const
                      .opacity(p.sizePreviewOpacity)
                      .animation(Motion::small, in.showsSizeAdjustmentPreview)
                      .allowsHitTesting(false))
-        .overlay(hangBelow(fillSlot(s.sizePreviewLabel, m)), Alignment::bottom())
+        .overlay(hangBelow(s.sizePreviewLabel ? s.sizePreviewLabel(m.sizeAdjustmentPreview.get()) : Empty()), Alignment::bottom())
         .contentShape(outline)
         .overlay(hangBelow(fillSlot(s.pageTabs, m, p.showsPageTabs)), Alignment::bottom())
         .background(notchPlate, Alignment::top())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/IslandMetrics.h"
+#include "Model/NotchViewModel.h"
 #include "Model/Peek.h"
 #include "Island/NotchViewPlan.h"
 #include "Kit/Kit.h"
@@ -31,7 +32,7 @@ struct NotchViewSlots {
     std::function<kit::Element(NotchViewModel &)> updateBadge;
     std::function<kit::Element(NotchViewModel &)> onboarding;
     std::function<kit::Element(NotchViewModel &)> update;
-    std::function<kit::Element(NotchViewModel &)> sizePreviewLabel;
+    std::function<kit::Element(const std::optional<NotchViewModel::SizeAdjustment> &)> sizePreviewLabel;
     std::function<kit::Element(NotchViewModel &, bool isShown)> pageTabs;
     // Draws the bubble and reports its measured width through the callback.
     std::function<kit::Element(NotchViewModel &, const Bubble &, std::function<void(double)> widthChanged)> bubble;
