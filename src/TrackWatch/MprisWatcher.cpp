@@ -381,10 +381,10 @@ void MprisWatcher::setPlayerProperty(const MprisPlayer &player, const QString &n
     auto message = QDBusMessage::createMethodCall(player.owner, kPath, kProperties, QStringLiteral("Set"))
         << kPlayerInterface << name << QVariant::fromValue(QDBusVariant(value));
     message.setAutoStartService(false);
-    command(player, message, name);
+    callPlayer(player, message, name);
 }
 
-bool MprisWatcher::command(const MprisPlayer &player, const QDBusMessage &message, const QString &what)
+bool MprisWatcher::callPlayer(const MprisPlayer &player, const QDBusMessage &message, const QString &what)
 {
     // A setting replaces a waiting one of the same player only.
     const std::string key = what.isEmpty() ? std::string() : (player.owner + u'\n' + what).toStdString();
@@ -406,15 +406,15 @@ bool MprisWatcher::sendCommand(int command)
     const QString playing = QStringLiteral("playing");
     switch (command) {
     case MRCommandPlay:
-        return this->command(*player, playerCall(*player, QStringLiteral("Play")), playing);
+        return callPlayer(*player, playerCall(*player, QStringLiteral("Play")), playing);
     case MRCommandPause:
-        return this->command(*player, playerCall(*player, QStringLiteral("Pause")), playing);
+        return callPlayer(*player, playerCall(*player, QStringLiteral("Pause")), playing);
     case MRCommandTogglePlayPause:
-        return this->command(*player, playerCall(*player, QStringLiteral("PlayPause")), QString());
+        return callPlayer(*player, playerCall(*player, QStringLiteral("PlayPause")), QString());
     case MRCommandNextTrack:
-        return this->command(*player, playerCall(*player, QStringLiteral("Next")), QString());
+        return callPlayer(*player, playerCall(*player, QStringLiteral("Next")), QString());
     case MRCommandPreviousTrack:
-        return this->command(*player, playerCall(*player, QStringLiteral("Previous")), QString());
+        return callPlayer(*player, playerCall(*player, QStringLiteral("Previous")), QString());
     case MRCommandAdvanceShuffleMode:
         setPlayerProperty(*player, QStringLiteral("Shuffle"), !player->shuffle.value_or(false));
         return true;
@@ -440,7 +440,7 @@ void MprisWatcher::setElapsed(double seconds)
         return;
     auto message = playerCall(*player, QStringLiteral("SetPosition"));
     message << QVariant::fromValue(track) << qlonglong(std::llround(std::max(seconds, 0.0) * 1e6));
-    command(*player, message, QStringLiteral("position"));
+    callPlayer(*player, message, QStringLiteral("position"));
 }
 
 void MprisWatcher::setShuffleMode(int mode)

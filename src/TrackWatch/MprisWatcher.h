@@ -69,7 +69,7 @@ private:
     void setPlayerProperty(const MprisPlayer &player, const QString &name, const QVariant &value);
     // Sends a command to a player through the command queue; `what` names what it sets outright
     // (empty for a step). False when the queue dropped it.
-    bool command(const MprisPlayer &player, const QDBusMessage &message, const QString &what);
+    bool callPlayer(const MprisPlayer &player, const QDBusMessage &message, const QString &what);
 
     QDBusConnection bus_;
     bool connected_ = false;
