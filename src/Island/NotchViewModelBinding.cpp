@@ -1,7 +1,5 @@
 #include "Island/NotchViewModelBinding.h"
 
-#include "Island/NotchViewPlan.h"
-
 #include "Model/NotchViewModel.h"
 #include "Kit/Transaction.h"
 #include "NowPlaying/NowPlayingService.h"
@@ -69,10 +67,5 @@ void NotchViewModelBinding::readTrackedFields() const
 }
 
 bool NotchViewModelBinding::isOnboarding() const { return model_.onboardingPage().peek().has_value(); }
-
-IslandShape NotchViewModelBinding::outline() const
-{
-    return islandOutline(model_.state(), model_.style.peek(), model_.size().height, model_.isHovering.peek());
-}
 
 }  // namespace vesk

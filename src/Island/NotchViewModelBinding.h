@@ -3,6 +3,7 @@
 #include "Island/NotchWindowModel.h"
 
 #include <functional>
+#include <memory>
 
 namespace vesk {
 
@@ -11,7 +12,7 @@ class NotchViewModel;
 // The island model seen through the window's interface.
 class NotchViewModelBinding final : public NotchWindowModel {
 public:
-    explicit NotchViewModelBinding(NotchViewModel &model) : model_(model) {}
+    explicit NotchViewModelBinding(std::shared_ptr<NotchViewModel> model) : owner_(std::move(model)), model_(*owner_) {}
 
     // Sends the next (true) or previous track command; until playback commands are wired it may
     // be empty, and a swipe-to-skip then only moves the island.
@@ -45,9 +46,10 @@ public:
     void updateNotch(const Screen &screen, IslandStyle style, bool staged) override;
     void readTrackedFields() const override;
     bool isOnboarding() const override;
-    IslandShape outline() const override;
+    NotchViewModel &islandModel() const override { return model_; }
 
 private:
+    std::shared_ptr<NotchViewModel> owner_;
     NotchViewModel &model_;
 };
 

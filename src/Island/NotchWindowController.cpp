@@ -14,11 +14,6 @@
 namespace vesk {
 
 namespace {
-std::unique_ptr<NotchViewModelBinding> makeBinding(NotchViewModel &model)
-{
-    return std::make_unique<NotchViewModelBinding>(model);
-}
-
 Qt::MouseButton qtButton(int button)
 {
     switch (button) {
@@ -49,51 +44,42 @@ void popUpMenu(const std::vector<kit::MenuItem> &items, QPointF at)
 }
 }  // namespace
 
-NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> model, uint32_t display,
-                                             IslandStyle style, Services services, bool hidden)
-    : NotchWindowController(model, makeBinding(*model), nullptr, display, style,
-                            std::move(services), hidden)
+std::unique_ptr<NotchWindowController> NotchWindowController::forIsland(std::shared_ptr<NotchViewModel> model,
+                                                                        uint32_t display, IslandStyle style,
+                                                                        Services services, bool hidden)
 {
+    auto binding = std::make_shared<NotchViewModelBinding>(model);
+    binding->sendSkipCommand = services.sendSkipCommand;
+    if (!services.performHaptic) {
+        NotchViewModel *performer = model.get();
+        services.performHaptic = [performer](HapticPattern pattern) { Haptics::shared().perform(pattern, performer); };
+    }
+    NotchViewModel *island = model.get();
+    return std::make_unique<NotchWindowController>(
+        std::move(binding), [island] { return kit::view(NotchView{island}); }, display, style, std::move(services),
+        hidden);
 }
 
-NotchWindowController::NotchWindowController(NotchWindowModel &model, uint32_t display, IslandStyle style,
-                                             Services services, bool hidden)
-    : NotchWindowController(nullptr, nullptr, &model, display, style, std::move(services), hidden)
-{
-}
-
-NotchViewModel &NotchWindowController::model() const
-{
-    Q_ASSERT(owner_);
-    return *owner_;
-}
+NotchViewModel &NotchWindowController::model() const { return model_->islandModel(); }
 
 std::shared_ptr<IslandWindow> NotchWindowFactory::makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
                                                              IslandStyle style)
 {
     // The first appearance waits a turn, so an island the application hides at once (the screen is
     // locked) never flashes up.
-    return std::make_shared<NotchWindowController>(std::move(model), display, style, services_, false);
+    return NotchWindowController::forIsland(std::move(model), display, style, services_, false);
 }
 
-NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> owner,
-                                             std::unique_ptr<NotchWindowModel> binding, NotchWindowModel *model,
+NotchWindowController::NotchWindowController(std::shared_ptr<NotchWindowModel> model, RootView rootView,
                                              uint32_t display, IslandStyle style, Services services, bool hidden)
-    : owner_(std::move(owner)), binding_(std::move(binding)), model_(binding_ ? *binding_ : *model), display_(display),
-      style_(style), services_(std::move(services)),
-      panel_(std::make_shared<NotchPanel>(services_.makeWindow())),
-      tree_(QSizeF(NotchPanel::width, NotchPanel::height)), input_(model_),
+    : model_(std::move(model)), rootView_(std::move(rootView)), display_(display), style_(style),
+      services_(std::move(services)), panel_(std::make_shared<NotchPanel>(services_.makeWindow())),
+      tree_(QSizeF(NotchPanel::width, NotchPanel::height)), input_(*model_),
       scrollPhases_([this](const IslandScrollEvent &event) { input_.scrolled(event); }), hidden_(hidden)
 {
     input_.setIgnoresMouseEvents = [this](bool ignores) { panel_->setIgnoresMouseEvents(ignores); };
     input_.setCursor = [this](Qt::CursorShape shape) { panel_->window().setCursor(shape); };
     input_.performHaptic = services_.performHaptic;
-    if (auto *binding = dynamic_cast<NotchViewModelBinding *>(binding_.get()))
-        binding->sendSkipCommand = services_.sendSkipCommand;
-    if (!input_.performHaptic && owner_) {
-        NotchViewModel *performer = owner_.get();
-        input_.performHaptic = [performer](HapticPattern pattern) { Haptics::shared().perform(pattern, performer); };
-    }
 
     // The panel follows the pointer shape the island's controls ask for.
     panel_->window().setCursor(Cursor::current());
@@ -106,7 +92,7 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> own
     // Loops (the bars' bounce) run only while the panel is up.
     tree_.setShown(false);
     reposition();
-    kit::withoutAnimation([this] { tree_.setRoot(rootView()); });
+    kit::withoutAnimation([this] { tree_.setRoot(rootView_()); });
     paint();  // the first frame is there before the panel first shows
     if (!hidden_)
         appear_ = mainQueue().after(0, [this] {
@@ -217,17 +203,6 @@ void NotchWindowController::showMenu(const std::vector<kit::MenuItem> &items, QP
         popUpMenu(items, at);
 }
 
-kit::Element NotchWindowController::rootView() const
-{
-    if (owner_)
-        return kit::view(NotchView{owner_.get()});
-    const QSizeF size = model_.size();
-    const IslandShape outline = model_.outline();
-    return kit::Fill(outline, kit::Color::black())
-        .frame(size.width() + 2 * outline.topRadius, size.height())
-        .maxFrame(kit::Alignment::top());
-}
-
 void NotchWindowController::needsPaint()
 {
     // Changes and animation frames may each ask within one turn; the panel is painted once.
@@ -273,7 +248,7 @@ void NotchWindowController::reposition()
         return;  // a departed display: the layout closes this island soon
     screen_ = found;
     input_.setScreen(found->frame);
-    model_.updateNotch(*found, style_, /*staged*/ true);
+    model_->updateNotch(*found, style_, /*staged*/ true);
     const QRectF frame(found->frame.center().x() - NotchPanel::width / 2, found->frame.top(), NotchPanel::width,
                        NotchPanel::height);
     const QPointF pixels(found->pixelFrame.center().x() - NotchPanel::width / 2 * found->scale,
@@ -285,7 +260,7 @@ void NotchWindowController::reposition()
 
 void NotchWindowController::trackIslandSize()
 {
-    sizeTracking_ = trackObservation([this] { model_.readTrackedFields(); },
+    sizeTracking_ = trackObservation([this] { model_->readTrackedFields(); },
                                      [this] {
                                          // A tracking fires once; the step re-arms it after the change settles.
                                          sizeStep_ = mainQueue().after(0, [this] { sizeChanged(); });
@@ -297,8 +272,7 @@ void NotchWindowController::sizeChanged()
     if (isClosed_)
         return;
     panel_->setHitArea(input_.islandRect());
-    if (!owner_)
-        tree_.setRoot(rootView());  // the island view follows its model by itself
+    tree_.setRoot(rootView_());
     input_.pointerMoved(false);  // pass-through and hover follow the new shape
     updateKeyStatus();
     trackIslandSize();
@@ -306,7 +280,7 @@ void NotchWindowController::sizeChanged()
 
 void NotchWindowController::updateKeyStatus()
 {
-    if (model_.isOnboarding()) {
+    if (model_->isOnboarding()) {
         // The tour's buttons and fields take the keyboard.
         if (!panel_->isKey())
             panel_->makeKey();
@@ -326,7 +300,7 @@ void NotchWindowController::close()
     monitor_.reset();
     scrollPhases_.cancel();
     sizeTracking_.cancel();
-    model_.close(false);
+    model_->close(false);
     tree_.setShown(false);
     // The layout usually drops a closed island at once; the panel stays until it has faded out,
     // and goes on a later turn rather than from inside its own fade.

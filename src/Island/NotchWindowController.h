@@ -46,20 +46,26 @@ public:
         static Services desktop() { return {nullptr, makePanelWindow, makePointerMonitor, {}, {}, {}}; }
     };
 
-    // Builds the island window of `model` on display `display` and shows it on the next turn of the
-    // main queue, fading in, unless it is hidden first (`hidden`, or setHiddenWhileLocked(true)
-    // right after construction): an island made while the screen is locked never flashes up.
-    NotchWindowController(std::shared_ptr<NotchViewModel> model, uint32_t display, IslandStyle style,
-                          Services services = Services::desktop(), bool hidden = false);
-    // The same for any model behind the window's interface (tests); model() is then unavailable.
-    NotchWindowController(NotchWindowModel &model, uint32_t display, IslandStyle style,
-                          Services services = Services::desktop(), bool hidden = false);
+    // What the window draws: evaluated whenever the island changes size or state (a view that
+    // compares equal to the last one costs nothing).
+    using RootView = std::function<kit::Element()>;
+
+    // Builds the window of the island behind `model` on display `display`, drawing `rootView`, and
+    // shows it on the next turn of the main queue, fading in, unless it is hidden first (`hidden`,
+    // or setHiddenWhileLocked(true) right after construction): an island made while the screen is
+    // locked never flashes up.
+    NotchWindowController(std::shared_ptr<NotchWindowModel> model, RootView rootView, uint32_t display,
+                          IslandStyle style, Services services = Services::desktop(), bool hidden = false);
+    // The window of an island model: the model seen through its binding, drawing the island view.
+    static std::unique_ptr<NotchWindowController> forIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
+                                                            IslandStyle style, Services services = Services::desktop(),
+                                                            bool hidden = false);
     ~NotchWindowController() override;
     NotchWindowController(const NotchWindowController &) = delete;
     NotchWindowController &operator=(const NotchWindowController &) = delete;
 
     NotchViewModel &model() const override;
-    NotchWindowModel &windowModel() const { return model_; }
+    NotchWindowModel &windowModel() const { return *model_; }
     uint32_t display() const override { return display_; }
     IslandStyle style() const override { return style_; }
     void setStyle(IslandStyle style) override { style_ = style; }
@@ -94,13 +100,9 @@ public:
     void writeLayerTree(const std::string &path) const;
 
 private:
-    NotchWindowController(std::shared_ptr<NotchViewModel> owner, std::unique_ptr<NotchWindowModel> binding,
-                          NotchWindowModel *model, uint32_t display, IslandStyle style, Services services,
-                          bool hidden);
     void trackIslandSize();
     void sizeChanged();
     void updateKeyStatus();
-    kit::Element rootView() const;
     void needsPaint();
     void paint();
     void routeToView(const PanelPointerEvent &event);
@@ -112,9 +114,8 @@ private:
     void onActivity(const PointerActivity &activity);
     QPointF toPoints(QPointF pixel) const;
 
-    std::shared_ptr<NotchViewModel> owner_;
-    std::unique_ptr<NotchWindowModel> binding_;
-    NotchWindowModel &model_;
+    std::shared_ptr<NotchWindowModel> model_;
+    RootView rootView_;
     uint32_t display_;
     IslandStyle style_;
     Services services_;

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "Island/IslandInput.h"
-#include "Island/IslandShape.h"
 #include "Platform/Screens.h"
 
 namespace vesk {
+
+class NotchViewModel;
 
 // The island model as its window sees it: the input rules' view plus what placing, drawing and key
 // status need. NotchViewModelBinding implements it for the island model; tests use fakes.
@@ -18,9 +19,8 @@ public:
     virtual void readTrackedFields() const = 0;
     // The onboarding tour runs in this island.
     virtual bool isOnboarding() const = 0;
-    // The island's outline for its current state; a window whose model has no island view draws
-    // this plain shape in black.
-    virtual IslandShape outline() const = 0;
+    // The island model the window carries, for the layout that tracks its islands.
+    virtual NotchViewModel &islandModel() const = 0;
 };
 
 }  // namespace vesk

@@ -1,10 +1,16 @@
 #pragma once
 
 #include "Island/IslandInput.h"
+#include "Island/IslandShape.h"
+#include "Kit/Kit.h"
 #include "Island/NotchWindowModel.h"
 #include "Base/Observed.h"
 
 #include <QString>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -91,7 +97,21 @@ public:
         onboarding.get();
     }
     bool isOnboarding() const override { return onboarding.peek(); }
-    IslandShape outline() const override { return IslandShape{6, 0, 10}; }
+    // A stand-in carries no island model.
+    NotchViewModel &islandModel() const override
+    {
+        ADD_FAILURE() << "the fake window model has no island model";
+        std::abort();
+    }
+    // What a window of this model draws: the closed outline in black at the model's size.
+    kit::Element view() const
+    {
+        const QSizeF size = observedSize.get();
+        const IslandShape outline{6, 0, 10};
+        return kit::Fill(outline, kit::Color::black())
+            .frame(size.width() + 2 * outline.topRadius, size.height())
+            .maxFrame(kit::Alignment::top());
+    }
 };
 
 

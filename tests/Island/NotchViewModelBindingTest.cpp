@@ -33,7 +33,7 @@ protected:
 
     std::unique_ptr<NotchWindowController> make()
     {
-        auto controller = std::make_unique<NotchWindowController>(model, display, IslandStyle::notch, services());
+        auto controller = NotchWindowController::forIsland(model, display, IslandStyle::notch, services());
         time.advance(1);
         return controller;
     }

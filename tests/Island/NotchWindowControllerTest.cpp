@@ -32,14 +32,16 @@ protected:
             test::makingInto(window),
             test::makingInto(pointer),
             {}};
-        return std::make_unique<NotchWindowController>(model, display, IslandStyle::notch, services,
-                                                       hidden);
+        return std::make_unique<NotchWindowController>(
+            std::shared_ptr<FakeWindowModel>(modelOwner), [this] { return model.view(); }, display, IslandStyle::notch,
+            services, hidden);
     }
 
     VirtualTime time;
     SimScreens screens;
     uint32_t external = 0;
-    FakeWindowModel model;
+    std::shared_ptr<FakeWindowModel> modelOwner = std::make_shared<FakeWindowModel>();
+    FakeWindowModel &model = *modelOwner;
     SimPanelWindow *window = nullptr;
     SimPointerMonitor *pointer = nullptr;
 };

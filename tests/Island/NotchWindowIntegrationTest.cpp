@@ -47,7 +47,7 @@ protected:
         const vesk::Screen screen = screens().screens().front();
         centre = int(screen.frame.center().x());
         model = NotchViewModel::makePrimary();
-        controller = std::make_unique<NotchWindowController>(model, screen.displayNumber, IslandStyle::notch);
+        controller = NotchWindowController::forIsland(model, screen.displayNumber, IslandStyle::notch);
         panel = Window(controller->panel().window().nativeId());
         ASSERT_TRUE(waitFor([&] { return probe.isViewable(panel) && !controller->panel().isFading(); }));
     }

@@ -35,7 +35,7 @@ protected:
                 menu = items;
                 menuAt = at;
             }};
-        controller = std::make_unique<NotchWindowController>(model, display, IslandStyle::notch, services);
+        controller = NotchWindowController::forIsland(model, display, IslandStyle::notch, services);
         time.advance(1);
     }
 
