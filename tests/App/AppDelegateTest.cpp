@@ -188,7 +188,7 @@ TEST_F(AppDelegateTest, QuitGracefullyClosesIslandsThenTerminates)
 TEST_F(AppDelegateTest, SettingsChangesDecideTheDownloadMonitorAndKeyTap)
 {
     auto app = launch();
-    EXPECT_TRUE(app->downloads().isRunning());
+    EXPECT_TRUE(app->downloads().isSubscribed());
     EXPECT_EQ(app->keyTap().state(), MediaKeyTap::State::off);
     defaults().set("replaceSystemHUD", true);
     EXPECT_EQ(app->keyTap().state(), MediaKeyTap::State::armed);
@@ -200,7 +200,7 @@ TEST_F(AppDelegateTest, SettingsChangesDecideTheDownloadMonitorAndKeyTap)
     EXPECT_EQ(app->keyTap().state(), MediaKeyTap::State::off);
     EXPECT_FALSE(keyGrab.isHeld(mediakey::brightnessUp));
     defaults().set("showDownloadActivity", false);
-    EXPECT_FALSE(app->downloads().isRunning());
+    EXPECT_FALSE(app->downloads().isSubscribed());
 }
 
 TEST_F(AppDelegateTest, ReadoutRulesReadTheirSettingsAndDurations)

@@ -13,6 +13,7 @@
 #include "Platform/sim/SimAccessibilityTrust.h"
 #include "Platform/sim/SimAudioDevices.h"
 #include "Platform/sim/SimBacklight.h"
+#include "Platform/sim/SimFileProgress.h"
 #include "Platform/sim/SimFocusStatus.h"
 #include "Platform/sim/SimKeyboardState.h"
 #include "Platform/sim/SimMediaKeyGrab.h"
@@ -56,6 +57,7 @@ protected:
         setAccessibilityTrust(&trust);
         setKeyboardState(&keyboard);
         setFocusStatus(&focusState);
+        setFileProgress(&fileProgress);
         SpaceSwipeDetector::setShared(&swipes);
         swipeSource.connectDevice(trackpad);
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
@@ -78,6 +80,7 @@ protected:
         setAccessibilityTrust(nullptr);
         setKeyboardState(nullptr);
         setFocusStatus(nullptr);
+        setFileProgress(nullptr);
         SpaceSwipeDetector::setShared(nullptr);
     }
 
@@ -151,6 +154,7 @@ protected:
     SimAccessibilityTrust trust;
     SimKeyboardState keyboard;
     SimFocusStatus focusState;
+    SimFileProgress fileProgress;
     SimSwipeSource swipeSource;
     SpaceSwipeDetector swipes{swipeSource};
     static constexpr uint64_t trackpad = 1;

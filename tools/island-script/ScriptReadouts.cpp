@@ -5,6 +5,7 @@
 
 #include "Model/NotchViewModel.h"
 #include "Model/ReadoutRules.h"
+#include "Platform/linux/InotifyFileProgress.h"
 #include "Platform/linux/SysfsBacklight.h"
 #include "Platform/linux/SysfsPowerSupply.h"
 
@@ -53,18 +54,21 @@ ScriptReadouts::ScriptReadouts(std::function<void()> flush) : flush_(std::move(f
     setMediaKeyGrab(&grab_);
     setKeyboardState(&keyboard_);
     setFocusStatus(&focus_);
+    setFileProgress(&files_);
 }
 
 ScriptReadouts::~ScriptReadouts()
 {
     keyTap_.reset();
     system_.reset();
+    downloads_.reset();
     battery_.reset();
     setAccessibilityTrust(nullptr);
     setPowerSupply(nullptr);
     setMediaKeyGrab(nullptr);
     setKeyboardState(nullptr);
     setFocusStatus(nullptr);
+    setFileProgress(nullptr);
 }
 
 void ScriptReadouts::start()
@@ -76,6 +80,9 @@ void ScriptReadouts::start()
         sysfsLight_ = std::make_unique<SysfsBacklight>(sysfsRoot_, false);
     keyTap_ = std::make_unique<MediaKeyTap>(grab_, trust_);
     system_ = std::make_unique<SystemMonitor>(keyboard_, focus_);
+    if (!watchDir_.empty())
+        watchedFolder_ = std::make_unique<InotifyFileProgress>(watchDir_);
+    downloads_ = std::make_unique<DownloadMonitor>(watchedFolder_ ? *watchedFolder_ : static_cast<FileProgressSource &>(files_));
 }
 
 Backlight &ScriptReadouts::backlight()
@@ -83,6 +90,66 @@ Backlight &ScriptReadouts::backlight()
     if (sysfsLight_)
         return *sysfsLight_;
     return light_;
+}
+
+// progress start ID [TOTAL COMPLETED] [kind downloading|copying|none], progress set ID COMPLETED
+// [TOTAL], progress end ID [cancelled].
+void ScriptReadouts::progress(const std::string &line, size_t &pos)
+{
+    const std::string action = script::nextWord(line, pos);
+    const std::string id = script::nextWord(line, pos);
+    if (id.empty())
+        throw ScriptError("progress takes start, set or end and an ID");
+    auto count = [](const std::string &word) {
+        const double value = script::number(word);
+        if (!(value >= 0 && value <= 9.0e18) || value != double(int64_t(value)))
+            throw ScriptError("progress counts are whole numbers of 0 or more");
+        return int64_t(value);
+    };
+    if (action == "start") {
+        FileProgress progress;
+        progress.kind = FileProgress::downloading;
+        std::string word = script::nextWord(line, pos);
+        if (!word.empty() && word != "kind") {
+            progress.total = count(word);
+            progress.completed = count(script::nextWord(line, pos));
+            progress.indeterminate = false;
+            word = script::nextWord(line, pos);
+        }
+        if (word == "kind") {
+            const std::string kind = script::nextWord(line, pos);
+            if (kind == "none")
+                progress.kind.reset();
+            else if (kind == "downloading" || kind == "copying")
+                progress.kind = kind;
+            else
+                throw ScriptError("progress kind is downloading, copying or none");
+        } else if (!word.empty()) {
+            throw ScriptError("unexpected text after \"progress start\": " + word);
+        }
+        noMore("progress", line, pos);
+        if (!files_.start(id, progress))
+            throw ScriptError("progress \"" + id + "\" runs already");
+    } else if (action == "set") {
+        const auto running = files_.running(id);
+        if (!running)
+            throw ScriptError("no progress \"" + id + "\" runs");
+        running->completed = count(script::nextWord(line, pos));
+        if (const std::string total = script::nextWord(line, pos); !total.empty())
+            running->total = count(total);
+        noMore("progress", line, pos);
+        running->indeterminate = false;
+    } else if (action == "end") {
+        const std::string how = script::nextWord(line, pos);
+        noMore("progress", line, pos);
+        if (!how.empty() && how != "cancelled")
+            throw ScriptError("progress end takes an ID and, optionally, \"cancelled\"");
+        if (!files_.end(id, how == "cancelled"))
+            throw ScriptError("no progress \"" + id + "\" runs");
+    } else {
+        throw ScriptError("progress takes start, set or end");
+    }
+    flush_();
 }
 
 void ScriptReadouts::key(const std::string &line, size_t &pos)
@@ -136,6 +203,15 @@ bool ScriptReadouts::execute(const std::string &verb, const std::string &line, s
         if (!started)
             throw ScriptError("\"key\" needs the islands: use it after \"start\"");
         key(line, pos);
+    } else if (verb == "progress") {
+        progress(line, pos);
+    } else if (verb == "downloads") {
+        before();
+        if (script::nextWord(line, pos) != "watch")
+            throw ScriptError("downloads takes \"watch DIR\"");
+        const std::string dir = script::nextWord(line, pos);
+        noMore(verb, line, pos);
+        watchDir_ = resolve(folder, dir);
     } else if (verb == "keys") {
         const std::string what = script::nextWord(line, pos);
         noMore(verb, line, pos);
@@ -275,6 +351,8 @@ void ScriptReadouts::addFields(std::map<std::string, std::string> &fields, const
     const Backlight &light = sysfsLight_ ? static_cast<const Backlight &>(*sysfsLight_) : light_;
     const auto level = light.level();
     fields["brightness"] = level ? shortest(*level) : "none";
+    const auto &download = model.downloadFraction().peek();
+    fields["fraction"] = !download ? "none" : !*download ? "unknown" : shortest(**download);
     if (system_) {
         fields["capsLock"] = system_->capsLock() ? "true" : "false";
         const auto &source = system_->inputSource();

@@ -2,11 +2,13 @@
 
 #include "Platform/sim/SimAccessibilityTrust.h"
 #include "Platform/sim/SimBacklight.h"
+#include "Platform/sim/SimFileProgress.h"
 #include "Platform/sim/SimFocusStatus.h"
 #include "Platform/sim/SimKeyboardState.h"
 #include "Platform/sim/SimMediaKeyGrab.h"
 #include "Platform/sim/SimPowerSupply.h"
 #include "Readouts/BatteryService.h"
+#include "Readouts/DownloadMonitor.h"
 #include "Readouts/MediaKeyTap.h"
 #include "Readouts/SystemMonitor.h"
 
@@ -42,6 +44,8 @@ public:
     vesk::BatteryService &battery() { return *battery_; }
     vesk::MediaKeyTap &keyTap() { return *keyTap_; }
     vesk::SystemMonitor &system() { return *system_; }
+    // Null before start.
+    vesk::DownloadMonitor *downloads() { return downloads_.get(); }
     // The simulated backlight, or the Linux one on the `sysfs` tree.
     vesk::Backlight &backlight();
     // The rules the key verbs reach the island through; set at start.
@@ -55,6 +59,7 @@ public:
 private:
     void pump(double seconds);
     void key(const std::string &line, size_t &pos);
+    void progress(const std::string &line, size_t &pos);
 
     std::function<void()> flush_;
     vesk::SimPowerSupply power_;
@@ -69,6 +74,10 @@ private:
     std::unique_ptr<vesk::Backlight> sysfsLight_;
     std::unique_ptr<vesk::MediaKeyTap> keyTap_;
     std::unique_ptr<vesk::SystemMonitor> system_;
+    vesk::SimFileProgress files_;
+    std::unique_ptr<vesk::FileProgressSource> watchedFolder_;
+    std::string watchDir_;
+    std::unique_ptr<vesk::DownloadMonitor> downloads_;
     const vesk::ReadoutRules *rules_ = nullptr;
     // What became of the last key-down: consumed, declined, passed (to the desktop) or none.
     std::string lastKey_ = "none";

@@ -285,14 +285,22 @@ void ScriptRunner::execute(const std::string &line)
     } else if (verb == "download") {
         const std::string what = script::nextWord(line, pos);
         noMore();
-        if (what == "done")
-            downloads_.reportEnd(true);
-        else if (what == "none")
-            downloads_.reportEnd(false);
-        else if (what == "undetermined")
-            downloads_.reportProgress(std::nullopt);
-        else
-            downloads_.reportProgress(script::number(what));
+        // Before start there is no monitor yet: the report is dropped, as a stopped monitor drops it.
+        DownloadMonitor *downloads = readouts_.downloads();
+        if (what == "done") {
+            if (downloads)
+                downloads->reportEnd(true);
+        } else if (what == "none") {
+            if (downloads)
+                downloads->reportEnd(false);
+        } else if (what == "undetermined") {
+            if (downloads)
+                downloads->reportProgress(std::nullopt);
+        } else {
+            const double fraction = script::number(what);
+            if (downloads)
+                downloads->reportProgress(fraction);
+        }
     } else if (verb == "update") {
         const std::string what = script::nextWord(line, pos);
         noMore();
@@ -426,7 +434,7 @@ void ScriptRunner::start()
     readouts_.start();
     // The application's own rules and wiring, so that scripts check what the program does.
     rules_ = std::make_unique<ReadoutRules>(
-        *primary_, ReadoutSources{readouts_.battery(), readouts_.keyTap(), readouts_.system(), downloads_},
+        *primary_, ReadoutSources{readouts_.battery(), readouts_.keyTap(), readouts_.system(), *readouts_.downloads()},
         readouts_.backlight());
     rules_->syncIslands = [this](bool force) { syncIslands(force); };
     readouts_.setRules(rules_.get());

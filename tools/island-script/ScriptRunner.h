@@ -80,7 +80,6 @@ private:
     vesk::SimSwipeSource swipeSource_;
     vesk::SpaceSwipeDetector swipes_{swipeSource_};
     ScriptIslandFactory windows_;
-    vesk::DownloadMonitor downloads_;
 
     // Before the models: its simulated services outlive the now-playing service.
     ScriptNowPlaying nowPlaying_;
