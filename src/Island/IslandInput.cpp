@@ -40,14 +40,12 @@ QRectF IslandInput::islandRect() const
 {
     if (!screen_)
         return {};
-    const QSizeF size = model_.size();
-    const double w = size.width(), h = size.height();
-    const double pad = model_.isOpen() || model_.state() == NotchState::onboarding ? 12 : 2;
-    const auto bubble = model_.bubble();
-    const double bubbleExtra = bubble ? model_.bubbleWidth() + 6 : 0;
-    const double topInset = model_.style() == IslandStyle::pill ? model_.pillTopInset() : 0;
-    const double dots =
-        model_.state() == NotchState::open && model_.showPageDots() && model_.pageCount() >= 2 ? 24 : 0;
+    const IslandInputModel::Reading r = model_.reading();
+    const double w = r.size.width(), h = r.size.height();
+    const double pad = r.isOpen || r.state == NotchState::onboarding ? 12 : 2;
+    const double bubbleExtra = r.bubble ? r.bubbleWidth + 6 : 0;
+    const double topInset = r.style == IslandStyle::pill ? r.pillTopInset : 0;
+    const double dots = r.state == NotchState::open && r.showPageDots && r.pageCount >= 2 ? 24 : 0;
     // It reaches 10 points above the display's top edge (a pointer pushed against the edge is
     // over the island), grows to the right only for the bubble and downwards for the page dots.
     const double height = pad + h + topInset + 10 + dots;
@@ -79,7 +77,7 @@ void IslandInput::pointerMoved(bool clicked)
     }
     model_.setHovering(inside);
     if (inside) {
-        cursor(model_.cursor());
+        cursor(model_.reading().cursor);
         wasInside_ = true;
         return;
     }
@@ -93,21 +91,21 @@ void IslandInput::pointerMoved(bool clicked)
 void IslandInput::pressOnPanel()
 {
     pointerMoved(false);
-    if (model_.isOpen() || isExpanded(model_.state()))
+    const IslandInputModel::Reading r = model_.reading();
+    if (r.isOpen || isExpanded(r.state))
         return;
     std::optional<IslandPage> page;
-    if (auto bubble = model_.bubble(); bubble && screen_
-        && mouseLocation().x() > screen_->center().x() + model_.size().width() / 2 + 3)
-        page = pageForBubble(*bubble);  // the click landed on the bubble
+    if (r.bubble && screen_ && mouseLocation().x() > screen_->center().x() + r.size.width() / 2 + 3)
+        page = pageForBubble(*r.bubble);  // the click landed on the bubble
     pressStarted_ = appClock().now();
-    if (!model_.isPressed())
+    if (!r.isPressed)
         model_.setPressed(true);
     openOnRelease_ = [this, page] { model_.open(false, page); };
 }
 
 void IslandInput::leftReleased()
 {
-    if (model_.isPressed())
+    if (model_.reading().isPressed)
         releasePress();
 }
 
@@ -120,13 +118,13 @@ void IslandInput::releasePress()
     if (quick && inside && action) {
         // The pressed look stays until the island starts opening.
         pendingOpen_ = mainQueue().after(releaseOpenDelay, [this, action = std::move(action)] {
-            if (model_.isPressed())
+            if (model_.reading().isPressed)
                 model_.setPressed(false);
             action();
         });
         return;
     }
-    if (model_.isPressed())
+    if (model_.reading().isPressed)
         model_.setPressed(false);  // a long press or a release outside cancels
 }
 
@@ -143,7 +141,7 @@ void IslandInput::scrolled(const IslandScrollEvent &event)
             return;
         lastWheelTurn_ = event.timestamp;
         if (std::abs(dy) < std::abs(dx)) {
-            if (model_.isOpen())
+            if (model_.reading().isOpen)
                 model_.turnPage(dx < 0 ? +1 : -1);
             else
                 skipTrack((inv ? dx : -dx) > 0);
@@ -171,13 +169,14 @@ void IslandInput::scrolled(const IslandScrollEvent &event)
             }
         }
         if (scrollAxis_ == Axis::horizontal) {
-            if (model_.isOpen()) {
+            if (model_.reading().isOpen) {
                 lastScrollDelta_ = dx;
                 model_.dragPages(dx);
             } else if (canSkip()) {
                 sidewaysTravel_ += inv ? dx : -dx;
                 const double value = qBound(-skipLimit, sidewaysTravel_ / skipDistance, skipLimit);
-                if ((std::abs(value) >= 1) != (std::abs(model_.skipDrag()) >= 1) && model_.hapticFeedback())
+                const IslandInputModel::Reading r = model_.reading();
+                if ((std::abs(value) >= 1) != (std::abs(r.skipDrag) >= 1) && r.hapticFeedback)
                     haptic(HapticPattern::alignment);
                 model_.setSkipDrag(value, skipDragAnimation);
             }
@@ -185,7 +184,7 @@ void IslandInput::scrolled(const IslandScrollEvent &event)
         }
         if (elapsed(lastScrollStep_, event.timestamp, stepLockout)) {
             verticalTravel_ += vy;
-            if (std::abs(verticalTravel_) > (model_.isOpen() ? openStepTravel : closedStepTravel)) {
+            if (std::abs(verticalTravel_) > (model_.reading().isOpen ? openStepTravel : closedStepTravel)) {
                 model_.scrollStep(verticalTravel_ > 0);
                 verticalTravel_ = 0;
                 lastScrollStep_ = event.timestamp;
@@ -206,12 +205,13 @@ void IslandInput::scrolled(const IslandScrollEvent &event)
 
 void IslandInput::endGesture(bool cancelled)
 {
-    if (scrollAxis_ == Axis::horizontal && model_.isOpen())
+    if (scrollAxis_ == Axis::horizontal && model_.reading().isOpen)
         model_.endPageDrag(cancelled ? 0 : lastScrollDelta_);
     // Whatever happened during the gesture (the island may have opened under a sideways swipe),
     // the skip offset always returns to rest, and only a finished swipe on the closed island skips.
-    if (const double drag = model_.skipDrag(); drag != 0) {
-        if (!cancelled && !model_.isOpen() && std::abs(drag) >= 1)
+    if (const IslandInputModel::Reading r = model_.reading(); r.skipDrag != 0) {
+        const double drag = r.skipDrag;
+        if (!cancelled && !r.isOpen && std::abs(drag) >= 1)
             skipTrack(drag > 0);
         model_.setSkipDrag(0, Motion::close);
     }
@@ -220,7 +220,7 @@ void IslandInput::endGesture(bool cancelled)
 
 bool IslandInput::canSkip() const
 {
-    return UserDefaults::standard().boolValue("swipeToSkip") && model_.hasTrack();
+    return UserDefaults::standard().boolValue("swipeToSkip") && model_.reading().hasTrack;
 }
 
 void IslandInput::skipTrack(bool next)
@@ -228,7 +228,7 @@ void IslandInput::skipTrack(bool next)
     if (!canSkip())
         return;
     model_.skipTrackCommand(next);
-    if (model_.hapticFeedback())
+    if (model_.reading().hapticFeedback)
         haptic(HapticPattern::levelChange);
 }
 

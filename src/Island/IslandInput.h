@@ -22,27 +22,30 @@ class IslandInputModel {
 public:
     virtual ~IslandInputModel() = default;
 
-    // Read.
-    virtual QSizeF size() const = 0;
-    virtual bool isOpen() const = 0;
-    virtual NotchState state() const = 0;
-    // The second activity in the bubble beside a pill island.
-    virtual std::optional<Peek> bubble() const = 0;
-    virtual double bubbleWidth() const = 0;
-    virtual IslandStyle style() const = 0;
-    virtual double pillTopInset() const = 0;
-    virtual bool showPageDots() const = 0;
-    virtual int pageCount() const = 0;
-    virtual bool hapticFeedback() const = 0;
-    // Whether the now-playing service has a track.
-    virtual bool hasTrack() const = 0;
-    // The cursor the island wants while the pointer is over it.
-    virtual Qt::CursorShape cursor() const = 0;
+    // What the rules read of the island, as it is at the moment of asking.
+    struct Reading {
+        QSizeF size;
+        bool isOpen = false;
+        NotchState state = NotchState::closed;
+        // The second activity in the bubble beside a pill island.
+        std::optional<Peek> bubble;
+        double bubbleWidth = 0;
+        IslandStyle style = IslandStyle::notch;
+        double pillTopInset = 0;
+        bool showPageDots = false;
+        int pageCount = 1;
+        bool hapticFeedback = true;
+        // Whether the now-playing service has a track.
+        bool hasTrack = false;
+        // The cursor the island wants while the pointer is over it.
+        Qt::CursorShape cursor = Qt::PointingHandCursor;
+        bool isPressed = false;
+        double skipDrag = 0;
+    };
+    virtual Reading reading() const = 0;
 
     // Written.
-    virtual bool isPressed() const = 0;
     virtual void setPressed(bool pressed) = 0;
-    virtual double skipDrag() const = 0;
     // Moves the swipe-to-skip offset (in units of the skip threshold) with the given animation.
     virtual void setSkipDrag(double value, const kit::Animation &animation) = 0;
 

@@ -6,31 +6,28 @@
 
 namespace vesk {
 
-QSizeF NotchViewModelBinding::size() const
+IslandInputModel::Reading NotchViewModelBinding::reading() const
 {
-    const Size s = model_.size();
-    return QSizeF(s.width, s.height);
+    const Size size = model_.size();
+    return {
+        .size = QSizeF(size.width, size.height),
+        .isOpen = model_.isOpen.get(),
+        .state = model_.state(),
+        .bubble = model_.bubble(),
+        .bubbleWidth = model_.bubbleWidth.get(),
+        .style = model_.style.get(),
+        .pillTopInset = model_.pillTopInset.get(),
+        .showPageDots = model_.showPageDots.get(),
+        .pageCount = int(model_.pages().size()),
+        .hapticFeedback = model_.hapticFeedback.get(),
+        .hasTrack = model_.nowPlaying().track.get().has_value(),
+        .cursor = model_.cursor() == NotchViewModel::Cursor::pointingHand ? Qt::PointingHandCursor : Qt::ArrowCursor,
+        .isPressed = model_.isPressed.get(),
+        .skipDrag = model_.skipDrag().get(),
+    };
 }
 
-bool NotchViewModelBinding::isOpen() const { return model_.isOpen.get(); }
-NotchState NotchViewModelBinding::state() const { return model_.state(); }
-std::optional<Peek> NotchViewModelBinding::bubble() const { return model_.bubble(); }
-double NotchViewModelBinding::bubbleWidth() const { return model_.bubbleWidth.get(); }
-IslandStyle NotchViewModelBinding::style() const { return model_.style.get(); }
-double NotchViewModelBinding::pillTopInset() const { return model_.pillTopInset.get(); }
-bool NotchViewModelBinding::showPageDots() const { return model_.showPageDots.get(); }
-int NotchViewModelBinding::pageCount() const { return int(model_.pages().size()); }
-bool NotchViewModelBinding::hapticFeedback() const { return model_.hapticFeedback.get(); }
-bool NotchViewModelBinding::hasTrack() const { return model_.nowPlaying().track.get().has_value(); }
-
-Qt::CursorShape NotchViewModelBinding::cursor() const
-{
-    return model_.cursor() == NotchViewModel::Cursor::pointingHand ? Qt::PointingHandCursor : Qt::ArrowCursor;
-}
-
-bool NotchViewModelBinding::isPressed() const { return model_.isPressed.get(); }
 void NotchViewModelBinding::setPressed(bool pressed) { model_.isPressed = pressed; }
-double NotchViewModelBinding::skipDrag() const { return model_.skipDrag().get(); }
 
 void NotchViewModelBinding::setSkipDrag(double value, const kit::Animation &animation)
 {

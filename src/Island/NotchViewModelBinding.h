@@ -18,21 +18,8 @@ public:
     // be empty, and a swipe-to-skip then only moves the island.
     std::function<void(bool next)> sendSkipCommand;
 
-    QSizeF size() const override;
-    bool isOpen() const override;
-    NotchState state() const override;
-    std::optional<Peek> bubble() const override;
-    double bubbleWidth() const override;
-    IslandStyle style() const override;
-    double pillTopInset() const override;
-    bool showPageDots() const override;
-    int pageCount() const override;
-    bool hapticFeedback() const override;
-    bool hasTrack() const override;
-    Qt::CursorShape cursor() const override;
-    bool isPressed() const override;
+    Reading reading() const override;
     void setPressed(bool pressed) override;
-    double skipDrag() const override;
     void setSkipDrag(double value, const kit::Animation &animation) override;
     void setHovering(bool inside) override;
     void open(bool feedback, std::optional<IslandPage> showing) override;

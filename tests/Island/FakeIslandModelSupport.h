@@ -39,24 +39,17 @@ public:
     std::vector<std::string> calls;
     std::vector<kit::Animation> dragAnimations;
 
-    QSizeF size() const override { return islandSize; }
-    bool isOpen() const override { return open_; }
-    NotchState state() const override { return state_; }
-    std::optional<Peek> bubble() const override { return bubble_; }
-    double bubbleWidth() const override { return bubbleWidth_; }
-    IslandStyle style() const override { return style_; }
-    double pillTopInset() const override { return pillTopInset_; }
-    bool showPageDots() const override { return showPageDots_; }
-    int pageCount() const override { return pageCount_; }
-    bool hapticFeedback() const override { return haptics; }
-    bool hasTrack() const override { return track; }
-    bool isPressed() const override { return pressed; }
+    typename Base::Reading reading() const override
+    {
+        return {currentSize(), open_, state_,  bubble_, bubbleWidth_, style_, pillTopInset_, showPageDots_,
+                pageCount_,    haptics, track, Qt::PointingHandCursor,  pressed, drag};
+    }
+    virtual QSizeF currentSize() const { return islandSize; }
     void setPressed(bool value) override
     {
         pressed = value;
         calls.push_back(value ? "pressed" : "unpressed");
     }
-    double skipDrag() const override { return drag; }
     void setSkipDrag(double value, const kit::Animation &animation) override
     {
         drag = value;
@@ -74,7 +67,6 @@ public:
     void dragPages(double dx) override { calls.push_back("dragPages " + std::to_string(int(dx))); }
     void endPageDrag(double velocity) override { calls.push_back("endPageDrag " + std::to_string(int(velocity))); }
     void skipTrackCommand(bool next) override { calls.push_back(next ? "next track" : "previous track"); }
-    Qt::CursorShape cursor() const override { return Qt::PointingHandCursor; }
 
     // The calls made since the last look, then forgotten.
     std::vector<std::string> take() { return std::exchange(calls, {}); }
@@ -89,7 +81,7 @@ public:
     Observed<bool> onboarding{false};
     std::vector<std::pair<QString, bool>> notchUpdates;  // screen name, staged
 
-    QSizeF size() const override { return observedSize.peek(); }
+    QSizeF currentSize() const override { return observedSize.peek(); }
     void updateNotch(const Screen &screen, IslandStyle, bool staged) override { notchUpdates.emplace_back(screen.name, staged); }
     void readTrackedFields() const override
     {
