@@ -287,4 +287,25 @@ Element Button(Element label, std::function<void()> action)
     return make<ButtonSpec>(std::move(label).contentShape(Rectangle()), std::move(action));
 }
 
+Element StyledButtonSpec::evaluateAt(const Node &node, const Env &) const
+{
+    // The pressed state outlives descriptions; reading it here describes the button again when a
+    // press begins or ends.
+    auto &state = const_cast<Node &>(node).state;
+    if (!std::any_cast<std::shared_ptr<vesk::Observed<bool>>>(&state))
+        state = std::make_shared<vesk::Observed<bool>>(false);
+    const auto pressed = std::any_cast<std::shared_ptr<vesk::Observed<bool>>>(state);
+    const bool isPressed = pressed->get();
+    return make<ButtonSpec>(style ? style(label, isPressed) : label, action,
+                            [weak = std::weak_ptr<vesk::Observed<bool>>(pressed)](bool p) {
+                                if (const auto held = weak.lock())
+                                    held->set(p);
+                            });
+}
+
+Element Button(Element label, std::function<void()> action, ButtonStyle style)
+{
+    return make<StyledButtonSpec>(std::move(label), std::move(action), std::move(style));
+}
+
 }  // namespace kit

@@ -53,4 +53,11 @@ QPointF mapFromTree(const Node &node, QPointF p);
 // inside it. Disabled through env::isEnabled.
 Element Button(Element label, std::function<void()> action);
 
+// How a button looks from its label and whether it is held down now.
+using ButtonStyle = std::function<Element(Element label, bool isPressed)>;
+
+// A button drawn by `style`, described again whenever it is pressed or let go; it adds no dimming
+// and no hit shape of its own (the label's content shape, or its leaves, take the press).
+Element Button(Element label, std::function<void()> action, ButtonStyle style);
+
 }  // namespace kit

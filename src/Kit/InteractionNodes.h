@@ -106,10 +106,14 @@ public:
     std::vector<MenuItem> items;
 };
 
-// A plain button: dims its label while held, acts on a click that ends inside.
+// A button: acts on a click that ends inside. A plain one dims its label while held; a styled one
+// reports the pressed state instead, and its style draws it.
 class ButtonSpec final : public HandlerSpec {
 public:
-    ButtonSpec(Element label, std::function<void()> action) : HandlerSpec(std::move(label)), action(std::move(action)) {}
+    ButtonSpec(Element label, std::function<void()> action, std::function<void(bool)> pressedChanged = nullptr)
+        : HandlerSpec(std::move(label)), action(std::move(action)), pressedChanged(std::move(pressedChanged))
+    {
+    }
     const char *kind() const override { return "Button"; }
     bool isTransparent() const override { return false; }
     void apply(Node &node, const Spec *previous, ReconcileContext &) const override
@@ -127,13 +131,34 @@ public:
     }
     void setPressed(Node &node, bool pressed) const
     {
+        if (pressedChanged) {
+            pressedChanged(pressed);
+            return;
+        }
         node.setPropWith(Prop::opacity, pressed ? 0.6 : 1, Animation::easeOut(pressed ? 0.05 : 0.2));
         node.tree().scheduleFrameIfAnimating();
         node.tree().needsDisplay();
     }
     std::function<void()> action;
+    std::function<void(bool)> pressedChanged;
 };
 
+// A button with a style: a component that keeps the pressed state in its node and describes the
+// button from it.
+class StyledButtonSpec final : public Spec {
+public:
+    StyledButtonSpec(Element label, std::function<void()> action, ButtonStyle style)
+        : label(std::move(label)), action(std::move(action)), style(std::move(style))
+    {
+    }
+    const char *kind() const override { return "StyledButton"; }
+    bool sameProperties(const Spec &) const override { return false; }
+    bool isComponent() const override { return true; }
+    Element evaluateAt(const Node &node, const Env &env) const override;
+    Element label;
+    std::function<void()> action;
+    ButtonStyle style;
+};
 
 // A name for a control that the tree query reports (an accessibility label, or a name for
 // developers only).

@@ -196,6 +196,48 @@ TEST_F(Interaction, PlainButtonDimsWhileHeldAndActsOnClick)
     EXPECT_EQ(actions, 1);
 }
 
+TEST_F(Interaction, AStyledButtonIsDescribedFromItsPressedStateAndDoesNotDim)
+{
+    int actions = 0;
+    std::vector<bool> described;
+    show(Button(
+        Fill(Color::white()).frame(40, 40), [&] { ++actions; },
+        [&](Element label, bool pressed) {
+            described.push_back(pressed);
+            return label.opacity(pressed ? 0.5 : 1);
+        }));
+    ASSERT_EQ(described, std::vector<bool>{false});
+    tree.handlePointer(PointerEvent::press({50, 50}));
+    time.flush();
+    EXPECT_EQ(described.back(), true);
+    EXPECT_EQ(actions, 0);
+    // The style alone decides the look: the button's own dimming stays off.
+    const Node *button = tree.root();
+    while (button && std::string(button->spec().kind()) != "Button")
+        button = button->children().empty() ? nullptr : button->children().front().get();
+    ASSERT_TRUE(button);
+    time.advance(0.1);
+    EXPECT_EQ(button->value(Prop::opacity, 1), 1);
+    tree.handlePointer(PointerEvent::release({50, 50}));
+    time.flush();
+    EXPECT_EQ(described.back(), false);
+    EXPECT_EQ(actions, 1);
+
+    // Let go outside: no action, and the press ends all the same.
+    tree.handlePointer(PointerEvent::press({50, 50}));
+    time.flush();
+    EXPECT_EQ(described.back(), true);
+    tree.handlePointer(PointerEvent::release({2, 2}));
+    time.flush();
+    EXPECT_EQ(described.back(), false);
+    EXPECT_EQ(actions, 1);
+    // Outside the label nothing is pressed: the style adds no hit area.
+    const size_t before = described.size();
+    tree.handlePointer(PointerEvent::press({2, 2}));
+    time.flush();
+    EXPECT_EQ(described.size(), before);
+}
+
 TEST_F(Interaction, AHoveredElementThatGoesAwayHearsTheLeave)
 {
     vesk::Observed<bool> present{true};

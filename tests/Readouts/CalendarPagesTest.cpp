@@ -1,6 +1,7 @@
 #include "Readouts/Views/CalendarView.h"
 #include "Readouts/Views/MonthGrid.h"
 #include "Readouts/Views/TimerView.h"
+#include "NowPlaying/Views/ControlButton.h"
 
 #include "Base/VirtualTime.h"
 
@@ -123,7 +124,7 @@ TEST_F(TimerPageTest, FollowsTheTimersState)
     EXPECT_TRUE(selected(p).empty());  // running: none selected
     EXPECT_EQ(p.tickPeriod, 0.25);
     EXPECT_EQ(p.playSymbol, "pause.fill");
-    EXPECT_EQ(p.playLabel, "Pause");
+    EXPECT_EQ(ControlButton::accessibilityName(p.playSymbol, std::nullopt), "Pause");
     EXPECT_EQ(TimerView::plan(timer, false, now()).tickPeriod, 3600);  // closed: no ticks
 
     timer.setDuration(25 * 60);  // the 25m chip while running

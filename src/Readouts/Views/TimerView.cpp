@@ -3,6 +3,7 @@
 #include "Model/Motion.h"
 #include "Model/NotchViewModel.h"
 #include "Island/IslandHover.h"
+#include "NowPlaying/Views/ControlButton.h"
 
 #include <cmath>
 
@@ -14,17 +15,6 @@ namespace {
 constexpr double runningTick = 0.25;
 constexpr double idleTick = 3600;  // nothing changes: the text need not be described again
 constexpr double buttonDiameter = 34;
-
-// The round controls of the page: a symbol in a square hit area, named for screen readers.
-Element roundButton(const QString &symbol, const QString &label, double size, double opacity, std::function<void()> action)
-{
-    return clickableCursor(Button(Symbol(symbol, size, Weight::regular, Color::white(opacity))
-                                      .frame(buttonDiameter, buttonDiameter)
-                                      .contentShape(Rectangle()),
-                                  std::move(action))
-                               .accessibilityLabel(label),
-                           true);
-}
 }  // namespace
 
 Element Chip::body(const Env &) const
@@ -55,7 +45,6 @@ TimerView::Plan TimerView::plan(const CountdownTimer &timer, bool isOpen, double
     p.resetOpacity = idle ? 0.3 : 1.0;
     p.resetEnabled = !idle;
     p.playSymbol = running ? QStringLiteral("pause.fill") : QStringLiteral("play.fill");
-    p.playLabel = running ? QStringLiteral("Pause") : QStringLiteral("Play");
     p.tickPeriod = running && isOpen ? runningTick : idleTick;
     return p;
 }
@@ -85,15 +74,18 @@ Element TimerView::body(const Env &env) const
         controls.push_back(view(Chip{QStringLiteral("%1m").arg(minutes), selected,
                                      [&timer, m = minutes] { timer.setDuration(m * 60.0); }}));
     controls.push_back(Spacer());
-    controls.push_back(roundButton(QStringLiteral("arrow.counterclockwise"), QStringLiteral("Reset"), 15, 0.6, [&timer] { timer.reset(); })
+    controls.push_back(view(ControlButton{QStringLiteral("arrow.counterclockwise"), 15, 0.6, buttonDiameter, false, std::nullopt,
+                                          [&timer] { timer.reset(); }})
                            .opacity(p.resetOpacity)
                            .disabled(!p.resetEnabled));
-    controls.push_back(roundButton(p.playSymbol, p.playLabel, 19, 1.0, [&timer] {
-                           if (timer.isRunning().peek())
-                               timer.pause();
-                           else
-                               timer.start();
-                       }).padding(Edges::trailingOnly(-8)));
+    controls.push_back(view(ControlButton{p.playSymbol, 19, 1.0, buttonDiameter, false, std::nullopt,
+                                          [&timer] {
+                                              if (timer.isRunning().peek())
+                                                  timer.pause();
+                                              else
+                                                  timer.start();
+                                          }})
+                           .padding(Edges::trailingOnly(-8)));
     return VStack({.alignment = Alignment::center(), .spacing = 0}, modes, time,
                   HStack({.alignment = Alignment::center(), .spacing = 6}, controls))
         .padding(Edges{8, 20, 12, 20});

@@ -30,7 +30,6 @@ struct TimerView {
         double resetOpacity = 1;
         bool resetEnabled = true;
         QString playSymbol;
-        QString playLabel;
         double tickPeriod = 3600;  // of the time text's timeline
     };
     static Plan plan(const CountdownTimer &timer, bool isOpen, double now);
