@@ -74,3 +74,42 @@ TEST_F(CalendarPagesRender, TheTimerPageDrawsItsControls)
     const QImage paused = render(kit::view(TimerView{}), *model, "timer-page-paused");
     EXPECT_GT(pixelsNear(idle, QColor(255, 255, 255)), pixelsNear(paused, QColor(255, 255, 255)));  // dimmed digits
 }
+
+TEST_F(CalendarPagesRender, ARunningTimerTicksOnlyWhileTheIslandIsOpen)
+{
+    auto model = settledPrimary();
+    kit::Tree tree(QSizeF(345, 175));
+    tree.setRoot(kit::view(TimerView{}).frame(345, 175).environment(islandModel, model.get()));
+    auto shownTime = [&] {
+        tree.update();
+        for (const auto &item : kit::drawnItems(tree))
+            if (item.kind == kit::DrawnItem::Kind::text && item.text.contains(u':') && item.isVisible())
+                return item.text;
+        return QString();
+    };
+    model->countdown().start();
+    time.advance(0.1);
+    ASSERT_FALSE(model->isOpen.peek());
+    const QString atStart = shownTime();
+    EXPECT_EQ(atStart, "5:00");
+    const uint64_t described = tree.evaluationCount();
+    time.advance(10);
+    EXPECT_EQ(shownTime(), atStart) << "closed: nothing wakes the time text";
+    EXPECT_EQ(tree.evaluationCount(), described);
+
+    model->open(false);
+    time.advance(0.05);
+    EXPECT_EQ(shownTime(), "4:50") << "opening shows the time now at once";
+    time.advance(1);
+    EXPECT_EQ(shownTime(), "4:49");
+    const uint64_t open = tree.evaluationCount();
+    time.advance(1);
+    EXPECT_GE(tree.evaluationCount() - open, 3u);  // a quarter-second timeline
+
+    // Paused, the open page wakes no more.
+    model->countdown().pause();
+    time.advance(0.05);
+    const uint64_t paused = tree.evaluationCount();
+    time.advance(5);
+    EXPECT_LE(tree.evaluationCount() - paused, 1u);
+}
