@@ -113,3 +113,32 @@ TEST_F(CalendarPagesRender, ARunningTimerTicksOnlyWhileTheIslandIsOpen)
     time.advance(5);
     EXPECT_LE(tree.evaluationCount() - paused, 1u);
 }
+
+namespace {
+int dashCount(const kit::Node *node)
+{
+    int n = std::string(node->spec().kind()) == "Shape" && std::abs(node->size().width() - 3) < 1e-6
+            && std::abs(node->size().height() - 1.5) < 1e-6;
+    for (const auto &c : node->children())
+        n += dashCount(c.get());
+    return n;
+}
+}  // namespace
+
+TEST_F(CalendarPagesRender, WithoutEventDotsTheGridDrawsNoneThoughTheServiceKeepsThem)
+{
+    auto model = settledPrimary();
+    const double now = time.wallNow();
+    calendarStore.add({QStringLiteral("x"), QStringLiteral("Tomorrow"), now + 86400, now + 90000, false, QColor("#E04050")});
+    model->calendar().refresh();
+    auto dashes = [&] {
+        kit::Tree tree(QSizeF(345, 175));
+        tree.setRoot(kit::view(CalendarView{}).frame(345, 175).environment(islandModel, model.get()));
+        tree.update();
+        return dashCount(tree.root());
+    };
+    EXPECT_EQ(dashes(), 1);
+    UserDefaults::standard().set("showEventDots", false);
+    EXPECT_EQ(dashes(), 0);
+    EXPECT_FALSE(model->calendar().dots().peek().empty());
+}

@@ -190,7 +190,8 @@ TEST_F(ControlButtonTest, NoneDrawsNoPlateYetTheRoundedSquareTakesClicks)
     EXPECT_EQ(actions, 1);
 
     setStyle("circle", true);
-    tree.handlePointer(PointerEvent::move({24, 24}));
+    show(plain());
+    tree.handlePointer(PointerEvent::move({30, 24}));
     time.flush();
     EXPECT_NEAR(plateAlpha(), 0.1, 1e-9);
     EXPECT_FALSE(tree.hitsSomething({6, 6}));  // outside the circle

@@ -4,6 +4,8 @@
 #include "NowPlaying/Views/ControlButton.h"
 
 #include "Base/VirtualTime.h"
+#include "Kit/DrawnItems.h"
+#include "Kit/Node.h"
 
 #include <gtest/gtest.h>
 
@@ -181,4 +183,86 @@ TEST(MonthGridDrawing, TodayOnTheAccentCircleAndDashesUnderDays)
     EXPECT_GT(red, 4);             // 3 x 1.5 points at scale 2
     EXPECT_GT(blue, 4);
     EXPECT_LT(green, red * 2);     // only day 20's green dash: today's is transparent
+}
+
+namespace {
+
+// The grid's texts as drawn, each with its colour's alpha.
+struct GridText {
+    QString text;
+    QRectF rect;
+    double alpha;
+};
+std::vector<GridText> gridTexts(const kit::Tree &tree)
+{
+    std::vector<GridText> texts;
+    for (const auto &item : kit::drawnItems(tree))
+        if (item.kind == kit::DrawnItem::Kind::text && item.isVisible())
+            texts.push_back({item.text, item.rect, item.node->value(kit::Prop::colorA, -1)});
+    return texts;
+}
+const GridText *dayText(const std::vector<GridText> &texts, const QString &day)
+{
+    // Day numbers follow the header and the seven letters.
+    for (size_t i = 8; i < texts.size(); ++i)
+        if (texts[i].text == day)
+            return &texts[i];
+    return nullptr;
+}
+
+void collectDashes(const kit::Node *node, std::vector<QRectF> &out)
+{
+    if (std::string(node->spec().kind()) == "Shape" && std::abs(node->size().width() - 3) < 1e-6
+        && std::abs(node->size().height() - 1.5) < 1e-6 && node->value(kit::Prop::colorA, 0) > 0)
+        out.push_back(node->frameInTree());
+    for (const auto &c : node->children())
+        collectDashes(c.get(), out);
+}
+
+}  // namespace
+
+TEST(MonthGridDrawing, WeekdayRowDimmingAndDashesFollowTheFirstWeekday)
+{
+    // Sunday 12 January 2025 is today; the C locale starts weeks on Monday.
+    VirtualTime time(QDateTime(QDate(2025, 1, 12), QTime(12, 0), Qt::UTC).toSecsSinceEpoch());
+    DayDots dots;
+    dots.days[20] = {QColor("#ff0000"), QColor("#00ff00"), QColor("#0000ff")};
+    auto draw = [&](bool dimWeekends) {
+        auto tree = std::make_unique<kit::Tree>(QSizeF(150, 130));
+        tree->setRoot(kit::view(MonthGrid{time.wallNow(), dots, dimWeekends, CalendarView::accent, 14,
+                                          UserCalendar{QTimeZone::utc(), QLocale::c()}}));
+        tree->update();
+        return tree;
+    };
+    const auto dimmed = draw(true);
+    const auto texts = gridTexts(*dimmed);
+    ASSERT_GE(texts.size(), 8u + 31u);
+    EXPECT_EQ(texts[0].text, "JAN");
+    const char *letters[] = {"M", "T", "W", "T", "F", "S", "S"};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(texts[size_t(i) + 1].text, letters[i]) << i;
+        EXPECT_NEAR(texts[size_t(i) + 1].alpha, i >= 5 ? 0.4 : 1.0, 1e-6) << i;  // the last two columns
+    }
+    EXPECT_NEAR(dayText(texts, "11")->alpha, 0.4, 1e-6);  // a Saturday
+    EXPECT_NEAR(dayText(texts, "13")->alpha, 1.0, 1e-6);  // a Monday
+    EXPECT_NEAR(dayText(texts, "12")->alpha, 1.0, 1e-6);  // today, a Sunday: full white on the circle
+    // The 1st is a Wednesday: two blank cells, in the third column.
+    EXPECT_GT(dayText(texts, "1")->rect.left(), texts[3].rect.left() - 8);
+    EXPECT_LT(dayText(texts, "1")->rect.left(), texts[4].rect.left() - 8);
+
+    // Three dashes, 3 x 1.5 with 1 point between, centred under the 20.
+    std::vector<QRectF> dashes;
+    collectDashes(dimmed->root(), dashes);
+    ASSERT_EQ(dashes.size(), 3u);
+    std::sort(dashes.begin(), dashes.end(), [](const QRectF &a, const QRectF &b) { return a.left() < b.left(); });
+    EXPECT_NEAR(dashes[1].left() - dashes[0].right(), 1, 1e-6);
+    EXPECT_NEAR(dashes[2].left() - dashes[1].right(), 1, 1e-6);
+    const QRectF twenty = dayText(texts, "20")->rect;
+    EXPECT_NEAR((dashes[0].left() + dashes[2].right()) / 2, twenty.center().x(), 0.01);
+    EXPECT_GT(dashes[0].top(), twenty.bottom());
+
+    const auto plain = draw(false);
+    for (const auto &t : gridTexts(*plain))
+        if (t.text != "JAN")
+            EXPECT_NEAR(t.alpha, 1.0, 1e-6) << t.text.toStdString();
 }
