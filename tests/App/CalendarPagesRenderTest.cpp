@@ -57,6 +57,24 @@ TEST_F(CalendarPagesRender, TheAgendaShowsTheFirstThreeEvents)
     for (int i = 0; i < 3; ++i)
         EXPECT_GT(pixelsNear(image, colours[i]), 100) << i;  // the symbol's circle
     EXPECT_EQ(pixelsNear(image, colours[3]), 0);             // a fourth event is not shown
+    {
+        // The long titles end in an ellipsis on one line: every pill is as high as a short one's.
+        kit::Tree tree(QSizeF(345, 175));
+        tree.setRoot(kit::view(CalendarView{}).frame(345, 175).environment(islandModel, model.get()));
+        tree.update();
+        std::vector<QRectF> titles;
+        for (const auto &item : kit::drawnItems(tree))
+            if (item.kind == kit::DrawnItem::Kind::text && item.text.startsWith(QStringLiteral("Event ")))
+                titles.push_back(item.rect);
+        ASSERT_EQ(titles.size(), 3u);
+        for (const auto &item : kit::drawnItems(tree))
+            if (item.kind == kit::DrawnItem::Kind::text && item.text.startsWith(QStringLiteral("Event ")))
+                EXPECT_TRUE(item.text.endsWith(QChar(0x2026))) << item.text.toStdString();
+        for (size_t i = 1; i < titles.size(); ++i) {
+            EXPECT_EQ(titles[i].height(), titles[0].height());
+            EXPECT_NEAR(titles[i].top() - titles[i - 1].top(), titles[0].height() + 2 * 3 + 4, 0.5);  // padding 3, spacing 4
+        }
+    }
 
     calendarStore.setStatus(CalendarAccess::denied);
     model->calendar().refresh();
