@@ -3,6 +3,7 @@
 // the brightness watch over a fake sysfs tree; one download report over ten running downloads;
 // and the idle cost of the 0.08 s and 0.1 s ticks in real time.
 #include "Base/TimerFdDriver.h"
+#include "Model/Defaults.h"
 #include "Model/ReadoutRules.h"
 #include "NowPlaying/VolumeService.h"
 #include "Platform/linux/SysfsBacklight.h"
@@ -94,7 +95,7 @@ BENCHMARK(BM_InputSourceRule40Characters);
 void BM_FocusRule(benchmark::State &state)
 {
     Rules r;
-    UserDefaults::standard().set("showFocusActivity", true);
+    UserDefaults::standard().set(settings::showFocusActivity, true);
     bool on = false;
     for (auto _ : state) {
         r.rules.focus(on);

@@ -56,7 +56,7 @@ void BM_SettingsWriteWhileNotchShows(benchmark::State &state)
     bool on = false;
     for (auto _ : state) {
         on = !on;
-        UserDefaults::standard().set("showShadow", on);
+        UserDefaults::standard().set(settings::showShadow, on);
         time.flush();
     }
 }

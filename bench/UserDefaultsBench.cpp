@@ -11,11 +11,11 @@ static void BM_TypedReads(benchmark::State &state)
 {
     UserDefaults store;
     store.registerDefaults(Defaults::values());
-    store.set("hudDuration", 2.0);
+    store.set(settings::hudDuration, 2.0);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(store.boolValue("showLiveActivity"));
-        benchmark::DoNotOptimize(store.doubleValue("hudDuration"));
-        benchmark::DoNotOptimize(store.stringValue("externalDisplayStyle"));
+        benchmark::DoNotOptimize(store.value(settings::showLiveActivity));
+        benchmark::DoNotOptimize(store.value(settings::hudDuration));
+        benchmark::DoNotOptimize(store.value(settings::externalDisplayStyle));
     }
     state.SetItemsProcessed(state.iterations() * 3);
 }
@@ -30,6 +30,6 @@ static void BM_WriteToFile(benchmark::State &state)
         store->set(key, value);  // a full file, as after many changes
     double v = 0;
     for (auto _ : state)
-        store->set("hudDuration", v += 0.1);
+        store->set(settings::hudDuration, v += 0.1);
 }
 BENCHMARK(BM_WriteToFile);

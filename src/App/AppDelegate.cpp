@@ -92,7 +92,7 @@ void AppDelegate::applicationDidFinishLaunching()
     model_->nowPlaying().start();
     model_->calendar().refresh();
     // 10. The tour, on a first launch outside diagnostics.
-    if (!UserDefaults::standard().boolValue("hasSeenOnboarding")
+    if (!UserDefaults::standard().value(SettingsHost::hasSeenOnboarding)
         && !environment_.contains(QStringLiteral("VESK_DEBUG_DIR")))
         onboardingItem_ = mainQueue().after(0.6, [this] { showOnboarding(); });
     // 11. The system volume.

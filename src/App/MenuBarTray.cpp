@@ -1,7 +1,7 @@
 #include "App/MenuBarTray.h"
 
 #include "App/MenuBarIcon.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -52,7 +52,7 @@ QIcon MenuBarTray::icon()
 
 void MenuBarTray::sync()
 {
-    const bool wanted = UserDefaults::standard().boolValue("showMenuBarIcon") && trayAvailable && trayAvailable();
+    const bool wanted = UserDefaults::standard().value(settings::showMenuBarIcon) && trayAvailable && trayAvailable();
     if (wanted == isShown())
         return;
     if (!wanted) {

@@ -151,7 +151,7 @@ void SettingsHost::showOnboarding()
 {
     const int page = onboardingStartPage(environment_);
     closeSettings();
-    model_.onOnboardingFinished = [] { UserDefaults::standard().set("hasSeenOnboarding", true); };
+    model_.onOnboardingFinished = [] { UserDefaults::standard().set(hasSeenOnboarding, true); };
     model_.startOnboarding(page);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Base/MainQueue.h"
+#include "Platform/UserDefaults.h"
 #include "Settings/SettingsView.h"
 
 #include <QProcessEnvironment>
@@ -45,6 +46,9 @@ public:
     // Ends the process ("Quit Vesk", "Quit"); the owner decides how.
     std::function<void()> terminate;
 
+    // Set when the tour has been finished once; a first launch starts it.
+    static constexpr Setting<bool> hasSeenOnboarding{"hasSeenOnboarding", false};
+    // The window's frame, [x, y, width, height].
     static constexpr const char *frameKey = "settingsWindowFrame";
     // The saved frame, when it is well formed and 100 x 100 pixels of it lie on a current screen.
     static std::optional<QRect> savedFrame();

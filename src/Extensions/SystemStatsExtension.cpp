@@ -61,11 +61,11 @@ double SystemStatsExtension::disk() const
 std::optional<ExtensionActivity> SystemStatsExtension::activity() const
 {
     const Thermal heat = thermal.peek();
-    if (UserDefaults::standard().boolOrTrue(warnHeatKey) && (heat == Thermal::serious || heat == Thermal::critical))
+    if (UserDefaults::standard().value(warnHeat) && (heat == Thermal::serious || heat == Thermal::critical))
         return ExtensionActivity{typeInfo().id, "thermometer.high", kit::palette::red.toQColor(),
                                  heat == Thermal::critical ? QStringLiteral("Very hot") : QStringLiteral("Running hot"), false};
     const auto since = busySince.peek();
-    if (UserDefaults::standard().boolOrTrue(warnCPUKey) && since && now() - *since > busyFor) {
+    if (UserDefaults::standard().value(warnCPU) && since && now() - *since > busyFor) {
         const double percent = std::trunc(cpu.peek() * 100.0);
         return ExtensionActivity{typeInfo().id, "cpu", kit::palette::orange.toQColor(),
                                  QStringLiteral("CPU \u00B7 %1%").arg(qint64(percent)), false};

@@ -4,6 +4,7 @@
 #include "Base/MainQueue.h"
 #include "Base/Observed.h"
 #include "Platform/SystemStatsSource.h"
+#include "Platform/UserDefaults.h"
 #include "Readouts/BatteryService.h"
 
 #include <cstdint>
@@ -22,8 +23,9 @@ class SystemStatsExtension final : public IslandExtension, public std::enable_sh
 public:
     using Thermal = SystemStatsSource::Thermal;
 
-    static constexpr const char *warnCPUKey = "systemStats.warnCPU";
-    static constexpr const char *warnHeatKey = "systemStats.warnHeat";
+    // The options: whether a busy processor and a hot machine show an activity.
+    static constexpr Setting<bool> warnCPU{"systemStats.warnCPU", true};
+    static constexpr Setting<bool> warnHeat{"systemStats.warnHeat", true};
 
     static const ExtensionInfo &typeInfo();
 

@@ -2,7 +2,7 @@
 
 #include "Model/Motion.h"
 #include "Base/Clock.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 
 #include <QtGlobal>
 
@@ -220,7 +220,7 @@ void IslandInput::endGesture(bool cancelled)
 
 bool IslandInput::canSkip() const
 {
-    return UserDefaults::standard().boolValue("swipeToSkip") && model_.reading().hasTrack;
+    return UserDefaults::standard().value(settings::swipeToSkip) && model_.reading().hasTrack;
 }
 
 void IslandInput::skipTrack(bool next)

@@ -4,7 +4,7 @@
 #include "Model/Motion.h"
 #include "Model/NotchViewModel.h"
 #include "Platform/Materials.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 
 #include <algorithm>
 #include <cctype>
@@ -43,9 +43,9 @@ NotchViewInput NotchViewInput::of(const NotchViewModel &model)
     in.showPageDots = model.showPageDots.get();
     in.pageCount = static_cast<int>(model.pages().size());
     in.hasBubble = model.bubble().has_value();
-    in.showShadow = defaults.boolValue("showShadow");
-    in.shimmer = defaults.boolValue("notchShimmer");
-    in.frost = defaults.doubleValue("islandFrost");
+    in.showShadow = defaults.value(settings::showShadow);
+    in.shimmer = defaults.value(settings::notchShimmer);
+    in.frost = defaults.value(settings::islandFrost);
     return in;
 }
 

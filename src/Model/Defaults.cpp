@@ -5,74 +5,11 @@ namespace vesk {
 const UserDefaults::Dictionary &Defaults::values()
 {
     // Function-local static: built once, thread-safe, shared read-only.
-    static const UserDefaults::Dictionary table = [] {
-        using nlohmann::json;
-        return UserDefaults::Dictionary{
-            {"showMenuBarIcon", true},
-            {"hapticFeedback", true},
-            {"hapticOnHover", true},
-            {"hapticOnPageTurn", true},
-            {"openOnHover", false},
-            {"hoverSwell", true},
-            {"scrollToOpen", true},
-            {"closeDelay", 0.0},
-            {"showShadow", true},
-            {"fadeToGlass", true},
-            {"notchShimmer", true},
-            {"externalDisplayStyle", "hidden"},
-            {"notchDisplayPill", false},
-            {"notchWidthAdjustment", 0.0},
-            {"notchHeightAdjustment", 0.0},
-            {"shrinkOnSpaceSwitch", true},
-            {"compactInFullscreen", false},
-            {"showLiveActivity", true},
-            {"hideInSourceApp", false},
-            {"swipeToSkip", true},
-            {"showLiveArtwork", true},
-            {"islandFrost", 0.0},
-            {"automaticUpdates", true},
-            {"installUpdatesAutomatically", true},
-            {"showVisualizer", true},
-            {"tintVisualizer", true},
-            {"showTrackPreview", true},
-            {"trackPreviewDuration", 3.0},
-            {"scrollLongTitles", true},
-            {"dimArtworkWhenPaused", true},
-            {"showOutputButton", true},
-            {"buttonHoverStyle", "roundedSquare"},
-            {"bounceSymbols", true},
-            {"playerExtraButton", "shuffle"},
-            {"audioSource", "automatic"},
-            {"showCalendar", true},
-            {"showEvents", true},
-            {"showEventDots", true},
-            {"dimWeekends", true},
-            {"showVolumeHUD", true},
-            {"showBrightnessHUD", true},
-            {"showChargingPeek", true},
-            {"showLowBatteryPeek", true},
-            {"replaceSystemHUD", false},
-            {"hudDuration", 1.6},
-            {"showTimerPage", true},
-            {"showPageDots", true},
-            {"showTimerActivity", true},
-            {"showEventActivity", true},
-            {"eventLeadMinutes", 10.0},
-            {"showDeviceActivity", true},
-            {"showFocusActivity", false},
-            {"showDownloadActivity", true},
-            {"showCapsLockActivity", true},
-            {"showInputSourceActivity", true},
-            {"lockSounds", true},
-            {"lockSoundPath", ""},
-            {"unlockSoundPath", ""},
-            {"lockScreenPreview", true},
-            {"lockShowIndicator", true},
-            {"lockShowAppIcon", true},
-            {"lockScreenPosition", 0.225},
-            {"lockGlassStrength", 1.0},
-        };
-    }();
+    static const UserDefaults::Dictionary table{
+#define VESK_SETTING_ENTRY(type, name, fallback) {settings::name.key, nlohmann::json(settings::name.defaultValue())},
+        VESK_SETTINGS_TABLE(VESK_SETTING_ENTRY)
+#undef VESK_SETTING_ENTRY
+    };
     return table;
 }
 
@@ -85,12 +22,13 @@ void Defaults::registerTable(UserDefaults &store, const QProcessEnvironment &env
     if (environment.isEmpty() || !environment.contains(QStringLiteral("VESK_DEBUG_FACTORY")))
         return;
     auto factory = values();
-    for (const char *key : {"showEventActivity", "showChargingPeek", "showLowBatteryPeek", "showDownloadActivity",
-                            "showCapsLockActivity", "showInputSourceActivity", "showFocusActivity", "lockSounds",
-                            "showEvents", "showEventDots"})
-        factory[key] = false;
-    factory["trackPreviewDuration"] = 2.6;
-    factory["fadeToGlass"] = false;
+    using namespace settings;
+    for (const Setting<bool> *setting :
+         {&showEventActivity, &showChargingPeek, &showLowBatteryPeek, &showDownloadActivity, &showCapsLockActivity,
+          &showInputSourceActivity, &showFocusActivity, &lockSounds, &showEvents, &showEventDots})
+        factory[setting->key] = false;
+    factory[trackPreviewDuration.key] = 2.6;
+    factory[fadeToGlass.key] = false;
     store.setVolatileOverlay(std::move(factory));
 }
 

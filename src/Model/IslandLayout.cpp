@@ -1,7 +1,7 @@
 #include "Model/IslandLayout.h"
 
 #include "Model/NotchViewModel.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -79,8 +79,8 @@ void IslandLayout::syncIslands(bool force)
     std::optional<std::string> debugStyle;
     if (const char *value = std::getenv("VESK_DEBUG_STYLE"))
         debugStyle = value;
-    const auto list = entries(screens, defaults.boolValue("notchDisplayPill"),
-                              defaults.stringValue("externalDisplayStyle"), debugStyle);
+    const auto list = entries(screens, defaults.value(settings::notchDisplayPill),
+                              defaults.value(settings::externalDisplayStyle), debugStyle);
     const std::string newKey = key(list);
     if (!force && newKey == islandLayout_)
         return;

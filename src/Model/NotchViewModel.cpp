@@ -83,7 +83,7 @@ NotchViewModel::NotchViewModel(Token, NotchViewModel *primary)
         audio_ = primary->audio_;
         countdown_ = primary->countdown_;
     } else {
-        nowPlaying_ = std::make_shared<NowPlayingService>();
+        nowPlaying_ = std::make_shared<NowPlayingService>(settings::audioSource);
         calendar_ = std::make_shared<CalendarService>();
         audio_ = std::make_shared<VolumeService>();
         countdown_ = std::make_shared<CountdownTimer>();
@@ -114,13 +114,13 @@ void NotchViewModel::scheduleCalendarRefresh()
 void NotchViewModel::readDefaults()
 {
     const auto &defaults = UserDefaults::standard();
-    openOnHover = defaults.boolValue("openOnHover");
-    showLiveActivity = defaults.boolValue("showLiveActivity");
-    showTrackPreview = defaults.boolValue("showTrackPreview");
-    showCalendar = defaults.boolValue("showCalendar");
-    hapticFeedback = defaults.boolValue("hapticFeedback");
+    openOnHover = defaults.value(settings::openOnHover);
+    showLiveActivity = defaults.value(settings::showLiveActivity);
+    showTrackPreview = defaults.value(settings::showTrackPreview);
+    showCalendar = defaults.value(settings::showCalendar);
+    hapticFeedback = defaults.value(settings::hapticFeedback);
 
-    const Size adjustment{defaults.doubleValue("notchWidthAdjustment"), defaults.doubleValue("notchHeightAdjustment")};
+    const Size adjustment{defaults.value(settings::notchWidthAdjustment), defaults.value(settings::notchHeightAdjustment)};
     const Size cached = notchSizeAdjustment.peek();
     if (adjustment != cached) {
         if (hasReadDefaults_) {
@@ -131,16 +131,16 @@ void NotchViewModel::readDefaults()
     }
     hasReadDefaults_ = true;
 
-    hoverSwell = defaults.boolValue("hoverSwell");
-    hideInSourceApp = defaults.boolValue("hideInSourceApp");
-    compactInFullscreen = defaults.boolValue("compactInFullscreen");
-    showOutputButton = defaults.boolValue("showOutputButton");
-    fadesToGlassSetting = defaults.boolValue("fadeToGlass");
-    showsRim = defaults.boolValue("notchShimmer");
-    showTimerPage = defaults.boolValue("showTimerPage");
-    showPageDots = defaults.boolValue("showPageDots");
-    showLiveArtwork = defaults.boolValue("showLiveArtwork");
-    showVisualizer = defaults.boolValue("showVisualizer");
+    hoverSwell = defaults.value(settings::hoverSwell);
+    hideInSourceApp = defaults.value(settings::hideInSourceApp);
+    compactInFullscreen = defaults.value(settings::compactInFullscreen);
+    showOutputButton = defaults.value(settings::showOutputButton);
+    fadesToGlassSetting = defaults.value(settings::fadeToGlass);
+    showsRim = defaults.value(settings::notchShimmer);
+    showTimerPage = defaults.value(settings::showTimerPage);
+    showPageDots = defaults.value(settings::showPageDots);
+    showLiveArtwork = defaults.value(settings::showLiveArtwork);
+    showVisualizer = defaults.value(settings::showVisualizer);
 
     clampPage();
 }

@@ -5,7 +5,7 @@
 
 #include "NowPlaying/VolumeService.h"
 #include "Platform/AudioDevices.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,7 +41,7 @@ void NotchViewModel::volumeChanged(float level, bool muted)
     volumeLevel = level;
     isMuted = muted;
     // Every island is called by the application, so none forwards its readout.
-    if (!isOpen.peek() && UserDefaults::standard().boolValue("showVolumeHUD"))
+    if (!isOpen.peek() && UserDefaults::standard().value(settings::showVolumeHUD))
         show(Peek::volume(level, muted), std::nullopt, false);
 }
 
@@ -102,7 +102,7 @@ void NotchViewModel::announceDeviceChanges(const std::vector<AudioOutput::Device
         hasReadOutputs = true;
         return;
     }
-    if (!UserDefaults::standard().boolValue("showDeviceActivity"))
+    if (!UserDefaults::standard().value(settings::showDeviceActivity))
         return;
     // Wired outputs never announce themselves, and one readout per change: a connection wins.
     for (const auto &device : current) {

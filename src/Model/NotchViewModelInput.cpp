@@ -3,7 +3,7 @@
 
 #include "Model/Motion.h"
 #include "Kit/Transaction.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 #include "Readouts/CalendarService.h"
 
 #include <algorithm>
@@ -19,10 +19,7 @@ constexpr double rubberBand = 0.25;
 constexpr double turnFraction = 0.4;
 constexpr double flickVelocity = 14;
 
-bool setting(const char *key)
-{
-    return UserDefaults::standard().boolValue(key);
-}
+bool setting(const Setting<bool> &setting) { return UserDefaults::standard().value(setting); }
 }  // namespace
 
 void NotchViewModel::schedule(double seconds, std::function<void()> work)
@@ -41,13 +38,13 @@ void NotchViewModel::setHovering(bool inside)
     if (inside) {
         if (isOpen.peek())
             return;
-        if (setting("hapticOnHover"))
+        if (setting(settings::hapticOnHover))
             haptic(HapticPattern::alignment);
         if (!openOnHover.peek())
             return;
         schedule(hoverOpenDelay, [this] { open(true); });
     } else {
-        const double delay = std::max(0.0, UserDefaults::standard().doubleValue("closeDelay"));
+        const double delay = std::max(0.0, UserDefaults::standard().value(settings::closeDelay));
         schedule(delay, [this] {
             if (!isInteracting.peek())
                 close(true);
@@ -91,7 +88,7 @@ void NotchViewModel::turnPage(int delta)
     const int count = static_cast<int>(pages().size());
     const int current = page();
     const int target = std::clamp(current + delta, 0, count - 1);
-    if (target != current && setting("hapticOnPageTurn"))
+    if (target != current && setting(settings::hapticOnPageTurn))
         haptic(HapticPattern::levelChange);
     kit::withAnimation(Motion::page, [&] {
         page_ = target;
@@ -120,7 +117,7 @@ void NotchViewModel::endPageDrag(double velocity)
 
 void NotchViewModel::scrollStep(bool down)
 {
-    const bool scrollToOpen = setting("scrollToOpen");
+    const bool scrollToOpen = setting(settings::scrollToOpen);
     if (isOpen.peek()) {
         if (down)
             turnPage(1);

@@ -4,7 +4,7 @@
 #include "Extensions/ExtensionStore.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "Platform/Sound.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 #include "Readouts/CalendarService.h"
 #include "Readouts/CountdownTimer.h"
 
@@ -42,7 +42,7 @@ void NotchViewModel::show(const Peek &value, std::optional<double> duration, boo
         for (auto &mirror : mirrors_)
             mirror->show(value, duration, false);
     }
-    const double seconds = usableDuration(duration ? *duration : UserDefaults::standard().doubleValue("hudDuration"));
+    const double seconds = usableDuration(duration ? *duration : UserDefaults::standard().value(settings::hudDuration));
     const bool isLevel = value.kind() == Peek::Kind::volume || value.kind() == Peek::Kind::brightness;
     const auto &current = peek.peek();
     if (isPrimary_ && !isLevel && (!current || *current != value))
@@ -66,11 +66,11 @@ void NotchViewModel::refreshOngoing()
     std::optional<Peek> next;
     if (extension && extension->isUrgent)
         next = Peek::custom(*extension);
-    else if (countdown_->isRunning().peek() && defaults.boolValue("showTimerActivity"))
+    else if (countdown_->isRunning().peek() && defaults.value(settings::showTimerActivity))
         next = Peek::timer();
-    else if (downloadFraction_.peek() && defaults.boolValue("showDownloadActivity"))
+    else if (downloadFraction_.peek() && defaults.value(settings::showDownloadActivity))
         next = Peek::download(*downloadFraction_.peek());
-    else if (auto event = defaults.boolValue("showEventActivity") ? upcomingEvent() : std::nullopt)
+    else if (auto event = defaults.value(settings::showEventActivity) ? upcomingEvent() : std::nullopt)
         next = std::move(event);
     else if (extension)
         next = Peek::custom(*extension);
@@ -96,7 +96,7 @@ void NotchViewModel::refreshOngoing()
 
 std::optional<Peek> NotchViewModel::upcomingEvent() const
 {
-    const double lead = UserDefaults::standard().doubleValue("eventLeadMinutes") * 60.0;
+    const double lead = UserDefaults::standard().value(settings::eventLeadMinutes) * 60.0;
     const double now = appClock().wallNow();
     for (const auto &event : calendar_->events().peek()) {
         if (event.isAllDay)
@@ -165,7 +165,7 @@ void NotchViewModel::previewTrack()
     if (isPrimary_ && allowsNowPlaying() && !isSwitchingSpace.peek())
         haptic(HapticPattern::alignment);
     isPreviewingTrack = true;
-    const double seconds = usableDuration(UserDefaults::standard().doubleValue("trackPreviewDuration"));
+    const double seconds = usableDuration(UserDefaults::standard().value(settings::trackPreviewDuration));
     previewTask_ = mainQueue().after(seconds, [this] { isPreviewingTrack = false; });
 }
 
@@ -182,7 +182,7 @@ void NotchViewModel::previewEvent()
     if (isPrimary_)
         haptic(HapticPattern::alignment);
     isPreviewingEvent = true;
-    const double seconds = usableDuration(UserDefaults::standard().doubleValue("trackPreviewDuration")) + eventPreviewExtra;
+    const double seconds = usableDuration(UserDefaults::standard().value(settings::trackPreviewDuration)) + eventPreviewExtra;
     eventPreviewTask_ = mainQueue().after(seconds, [this] { isPreviewingEvent = false; });
 }
 

@@ -5,7 +5,7 @@
 
 #include "Model/Spaces.h"
 #include "Base/Clock.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 #include "Platform/Workspace.h"
 
 namespace vesk {
@@ -19,7 +19,7 @@ constexpr double afterSwitch = 0.75;
 // A workspace change this soon after a swipe ended is the one the swipe made: not hidden again.
 constexpr double swipeGrace = 1.5;
 
-bool shrinksOnSpaceSwitch() { return UserDefaults::standard().boolValue("shrinkOnSpaceSwitch"); }
+bool shrinksOnSpaceSwitch() { return UserDefaults::standard().value(settings::shrinkOnSpaceSwitch); }
 }  // namespace
 
 void NotchViewModel::observeWorkspace()

@@ -2,7 +2,7 @@
 
 #include "Model/NotchViewModel.h"
 #include "NowPlaying/VolumeService.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 
 #include <QTextBoundaryFinder>
 
@@ -12,8 +12,8 @@
 namespace vesk {
 
 namespace {
-bool setting(const char *key) { return UserDefaults::standard().boolValue(key); }
-double hudDuration() { return UserDefaults::standard().doubleValue("hudDuration"); }
+bool setting(const Setting<bool> &setting) { return UserDefaults::standard().value(setting); }
+double hudDuration() { return UserDefaults::standard().value(settings::hudDuration); }
 }  // namespace
 
 template <typename F>
@@ -52,26 +52,26 @@ void ReadoutRules::wire()
 
 void ReadoutRules::battery(const BatteryService::Event &event)
 {
-    if (!setting(event.isLowWarning ? "showLowBatteryPeek" : "showChargingPeek"))
+    if (!setting(event.isLowWarning ? settings::showLowBatteryPeek : settings::showChargingPeek))
         return;
     primary_.show(Peek::battery(event.percent, event.pluggedIn), std::max(hudDuration(), minimumBatteryDuration));
 }
 
 void ReadoutRules::capsLock(bool on)
 {
-    if (setting("showCapsLockActivity"))
+    if (setting(settings::showCapsLockActivity))
         primary_.show(Peek::capsLock(on));
 }
 
 void ReadoutRules::inputSource(const QString &name)
 {
-    if (setting("showInputSourceActivity"))
+    if (setting(settings::showInputSourceActivity))
         primary_.show(Peek::inputSource(shortInputSourceName(name)));
 }
 
 void ReadoutRules::focus(bool on)
 {
-    if (setting("showFocusActivity"))
+    if (setting(settings::showFocusActivity))
         primary_.show(Peek::focus(on), focusDuration);
 }
 
@@ -94,7 +94,7 @@ void ReadoutRules::clearDownloads()
 void ReadoutRules::downloadEnded(bool completed)
 {
     clearDownloads();
-    if (completed && setting("showDownloadActivity"))
+    if (completed && setting(settings::showDownloadActivity))
         primary_.show(Peek::downloadDone(), downloadDoneDuration);
 }
 
@@ -105,7 +105,7 @@ void ReadoutRules::extensionAlert(const ExtensionActivity &activity, double seco
 
 void ReadoutRules::showVolume(float level, bool muted)
 {
-    if (setting("showVolumeHUD"))
+    if (setting(settings::showVolumeHUD))
         primary_.show(Peek::volume(level, muted));
 }
 
@@ -115,9 +115,9 @@ bool ReadoutRules::handle(MediaKeyTap::Key key, bool fine)
     switch (key) {
     case MediaKeyTap::Key::volumeUp:
     case MediaKeyTap::Key::volumeDown:
-        return setting("showVolumeHUD") && handleVolume(key, delta);
+        return setting(settings::showVolumeHUD) && handleVolume(key, delta);
     case MediaKeyTap::Key::mute:
-        return setting("showVolumeHUD") && handleMute();
+        return setting(settings::showVolumeHUD) && handleMute();
     case MediaKeyTap::Key::brightnessUp:
     case MediaKeyTap::Key::brightnessDown:
         return handleBrightness(key, delta);
@@ -163,7 +163,7 @@ bool ReadoutRules::handleMute()
 
 bool ReadoutRules::handleBrightness(MediaKeyTap::Key key, float delta)
 {
-    if (!setting("showBrightnessHUD") || !backlight_ || !backlight_->canRead())
+    if (!setting(settings::showBrightnessHUD) || !backlight_ || !backlight_->canRead())
         return false;
     const auto current = backlight_->level();
     if (!current)
@@ -192,14 +192,14 @@ void ReadoutRules::syncKeyTap()
     if (!sources_)
         return;
     auto &downloads = sources_->downloads;
-    if (setting("showDownloadActivity")) {
+    if (setting(settings::showDownloadActivity)) {
         downloads.start();
     } else if (downloads.isSubscribed()) {
         downloads.stop();
         clearDownloads();
     }
     primary_.refreshOngoing();
-    const bool wanted = (setting("showVolumeHUD") || setting("showBrightnessHUD")) && setting("replaceSystemHUD");
+    const bool wanted = (setting(settings::showVolumeHUD) || setting(settings::showBrightnessHUD)) && setting(settings::replaceSystemHUD);
     if (wanted)
         sources_->keyTap.start(wantedKeys());
     else
@@ -209,9 +209,9 @@ void ReadoutRules::syncKeyTap()
 MediaKeyTap::Keys ReadoutRules::wantedKeys() const
 {
     MediaKeyTap::Keys keys;
-    if (setting("showVolumeHUD"))
+    if (setting(settings::showVolumeHUD))
         keys.insert({MediaKeyTap::Key::volumeUp, MediaKeyTap::Key::volumeDown, MediaKeyTap::Key::mute});
-    if (setting("showBrightnessHUD") && backlight_ && backlight_->canRead())
+    if (setting(settings::showBrightnessHUD) && backlight_ && backlight_->canRead())
         keys.insert({MediaKeyTap::Key::brightnessUp, MediaKeyTap::Key::brightnessDown});
     return keys;
 }
@@ -228,7 +228,7 @@ void ReadoutRules::watchBrightness()
 
 void ReadoutRules::brightnessTick()
 {
-    if (!setting("showBrightnessHUD")) {
+    if (!setting(settings::showBrightnessHUD)) {
         lastBrightness_ = std::nullopt;
         return;
     }

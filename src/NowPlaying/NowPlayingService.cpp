@@ -23,7 +23,10 @@ const char *const loaderText =
 
 }  // namespace
 
-NowPlayingService::NowPlayingService(std::string explicitLookUpBase) : explicitBase_(std::move(explicitLookUpBase)) {}
+NowPlayingService::NowPlayingService(const Setting<std::string> &source, std::string explicitLookUpBase)
+    : sourceSetting_(source), explicitBase_(std::move(explicitLookUpBase))
+{
+}
 
 NowPlayingService::~NowPlayingService() = default;
 

@@ -6,6 +6,7 @@
 #include "NowPlaying/Track.h"
 #include "Base/MainQueue.h"
 #include "Base/Observed.h"
+#include "Platform/UserDefaults.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -30,8 +31,10 @@ class NowPlayingService {
 public:
     using Image = std::shared_ptr<const QImage>;  // compared by object identity
 
-    // `explicitLookUpBase` is the web host asked whether a Spotify track is explicit.
-    explicit NowPlayingService(std::string explicitLookUpBase = "https://open.spotify.com");
+    // `source` is the setting that pins a player ("spotify", "music"; anything else follows the
+    // companion). `explicitLookUpBase` is the web host asked whether a Spotify track is explicit.
+    explicit NowPlayingService(const Setting<std::string> &source,
+                               std::string explicitLookUpBase = "https://open.spotify.com");
     ~NowPlayingService();
     NowPlayingService(const NowPlayingService &) = delete;
     NowPlayingService &operator=(const NowPlayingService &) = delete;
@@ -128,6 +131,7 @@ private:
     std::weak_ptr<bool> token() const { return alive_; }
     double now() const;
 
+    Setting<std::string> sourceSetting_;
     std::string explicitBase_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 

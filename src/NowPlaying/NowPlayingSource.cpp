@@ -11,7 +11,11 @@ namespace vesk {
 
 namespace {
 
-std::string settingsKey(ScriptedPlayer player) { return std::string("scripted.") + scripted::rawValue(player); }
+// Set once a player has been read by script, so that its details are read from then on.
+std::string scriptedKey(ScriptedPlayer player) { return std::string("scripted.") + scripted::rawValue(player); }
+Setting<bool> scriptedSetting(const std::string &key) { return {key.c_str(), false}; }
+// Set by the earlier product when it had read Spotify by script.
+constexpr Setting<bool> spotifyScriptingUsed{"spotifyScriptingUsed", false};
 
 }  // namespace
 
@@ -48,12 +52,11 @@ void NowPlayingService::startSourceTracking()
 void NowPlayingService::readSourceSetting()
 {
     std::optional<ScriptedPlayer> next;
-    if (auto value = UserDefaults::standard().object("audioSource"); value && value->is_string()) {
-        if (*value == "spotify")
-            next = ScriptedPlayer::spotify;
-        else if (*value == "music")
-            next = ScriptedPlayer::music;
-    }
+    const std::string value = UserDefaults::standard().value(sourceSetting_);
+    if (value == "spotify")
+        next = ScriptedPlayer::spotify;
+    else if (value == "music")
+        next = ScriptedPlayer::music;
     if (next == pinnedPlayer_)
         return;
     pinnedPlayer_ = next;
@@ -165,16 +168,17 @@ void NowPlayingService::refreshScriptedDetails()
 void NowPlayingService::noteScripted(ScriptedPlayer player)
 {
     auto &defaults = UserDefaults::standard();
-    if (!defaults.boolValue(settingsKey(player)))
-        defaults.set(settingsKey(player), true);
+    const std::string key = scriptedKey(player);
+    if (!defaults.value(scriptedSetting(key)))
+        defaults.set(scriptedSetting(key), true);
 }
 
 bool NowPlayingService::hasScripted(ScriptedPlayer player) const
 {
     auto &defaults = UserDefaults::standard();
-    if (defaults.boolValue(settingsKey(player)))
+    if (defaults.value(scriptedSetting(scriptedKey(player))))
         return true;
-    return player == ScriptedPlayer::spotify && defaults.boolValue("spotifyScriptingUsed");
+    return player == ScriptedPlayer::spotify && defaults.value(spotifyScriptingUsed);
 }
 
 void NowPlayingService::lookUpExplicit()

@@ -194,7 +194,7 @@ std::optional<nlohmann::json> UserDefaults::storedValue(const std::string &key) 
 }
 
 template <typename T, typename Accept>
-T UserDefaults::typed(const std::string &key, Accept accept, T fallback) const
+T UserDefaults::typed(std::string_view key, Accept accept, T fallback) const
 {
     for (const Dictionary *domain : {&overlay_, &persistent_}) {
         if (auto it = domain->find(key); it != domain->end()) {
@@ -208,25 +208,36 @@ T UserDefaults::typed(const std::string &key, Accept accept, T fallback) const
     return fallback;
 }
 
-bool UserDefaults::boolOrTrue(const std::string &key) const
+namespace {
+bool isBoolean(const nlohmann::json &v) { return v.is_boolean(); }
+bool isString(const nlohmann::json &v) { return v.is_string(); }
+}  // namespace
+
+template <>
+bool UserDefaults::value(const Setting<bool> &setting) const
 {
-    const auto value = object(key);
-    return !(value && value->is_boolean()) || value->get<bool>();
+    return typed<bool>(setting.key, isBoolean, setting.fallback);
 }
 
-bool UserDefaults::boolValue(const std::string &key) const
+template <>
+double UserDefaults::value(const Setting<double> &setting) const
 {
-    return typed<bool>(key, [](const nlohmann::json &v) { return v.is_boolean(); }, false);
+    return typed<double>(setting.key, isFiniteNumber, setting.fallback);
 }
 
-double UserDefaults::doubleValue(const std::string &key) const
+template <>
+std::string UserDefaults::value(const Setting<std::string> &setting) const
 {
-    return typed<double>(key, isFiniteNumber, 0.0);
+    return typed<std::string>(setting.key, isString, setting.defaultValue());
 }
+
+bool UserDefaults::boolValue(const std::string &key) const { return value(Setting<bool>{key.c_str(), false}); }
+
+double UserDefaults::doubleValue(const std::string &key) const { return value(Setting<double>{key.c_str(), 0.0}); }
 
 std::string UserDefaults::stringValue(const std::string &key) const
 {
-    return typed<std::string>(key, [](const nlohmann::json &v) { return v.is_string(); }, std::string());
+    return value(Setting<std::string>{key.c_str(), ""});
 }
 
 void UserDefaults::set(const std::string &key, nlohmann::json value)

@@ -8,9 +8,28 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace vesk {
+
+// One setting: its key, the type its value has and the value it reads when the store holds none
+// of that type. Settings are constants, declared once by whoever owns the key (the table in
+// Model/Defaults.h, an extension for its own options), and read and written only through
+// UserDefaults::value and UserDefaults::set. Supported types: bool, double, std::string.
+template <typename T>
+struct Setting {
+    static_assert(std::is_same_v<T, bool> || std::is_same_v<T, double> || std::is_same_v<T, std::string>,
+                  "a setting holds a bool, a double or a string");
+    // Strings are kept as text so that a setting can be a compile-time constant.
+    using Default = std::conditional_t<std::is_same_v<T, std::string>, const char *, T>;
+
+    const char *key;
+    Default fallback;
+
+    T defaultValue() const { return T(fallback); }
+};
 
 // The settings store. Three domains are searched in order: the argument domain's volatile overlay
 // (memory), the persistent domain (a JSON file, or memory for tests and tools) and the registration
@@ -44,14 +63,25 @@ public:
     // Replaces the argument domain's volatile overlay (searched first); posts only when it changed.
     void setVolatileOverlay(Dictionary overlay);
 
+    // What a setting reads: the first domain that holds the key decides; a value of another type
+    // than the setting's reads as the registered default, and without a registered default of
+    // that type as the setting's own default. Doubles accept any finite number.
+    template <typename T>
+    T value(const Setting<T> &setting) const;
+    // Stores a setting's value (persistent domain); one write, one notification.
+    template <typename T>
+    void set(const Setting<T> &setting, const std::type_identity_t<T> &value)
+    {
+        set(std::string(setting.key), nlohmann::json(value));
+    }
+    // Text is not a truth value: a pointer would otherwise convert to `true`.
+    void set(const Setting<bool> &, const char *) = delete;
+
     // The value a key reads through all three domains, if any domain holds it.
     std::optional<nlohmann::json> object(const std::string &key) const;
-    // Typed reads. A value of another type than asked for reads as the registered default (and a
-    // registered default of another type as false, 0 or ""). Doubles accept any finite number.
+    // Typed reads of a key known only at run time (a tool's verb, a test), by the rule of value()
+    // with false, 0 or "" as the setting's own default. Code reads its settings through value().
     bool boolValue(const std::string &key) const;
-    // A boolean setting outside the registered table that defaults to true: true unless a boolean
-    // false is stored under `key` (absent or of another type reads as true).
-    bool boolOrTrue(const std::string &key) const;
     double doubleValue(const std::string &key) const;
     std::string stringValue(const std::string &key) const;
     // What the persistent domain itself holds for a key (overlay and registration ignored).
@@ -78,7 +108,7 @@ public:
 
 private:
     template <typename T, typename Accept>
-    T typed(const std::string &key, Accept accept, T fallback) const;
+    T typed(std::string_view key, Accept accept, T fallback) const;
     void save();
     void write();
     void post() { changed(); }
@@ -92,6 +122,13 @@ private:
     double lastFailure_ = 0;  // monotonic seconds
     WorkItem retry_;
 };
+
+template <>
+bool UserDefaults::value(const Setting<bool> &setting) const;
+template <>
+double UserDefaults::value(const Setting<double> &setting) const;
+template <>
+std::string UserDefaults::value(const Setting<std::string> &setting) const;
 
 // Serialises a settings dictionary exactly as the file holds it: 2-space indentation, sorted keys,
 // doubles always with a fraction, a trailing newline.

@@ -32,8 +32,6 @@ const PaneInfo &info(Pane pane)
     return table[size_t(pane)];
 }
 
-constexpr const char *lastPaneKey = "settingsLastPane";
-
 }  // namespace
 
 QString title(Pane pane) { return QString::fromUtf8(info(pane).title); }
@@ -77,8 +75,7 @@ Selection::Selection(std::optional<QString> debugPane)
 {
     std::optional<QString> text = debugPane;
     if (!text) {
-        if (auto stored = UserDefaults::standard().object(lastPaneKey); stored && stored->is_string())
-            text = QString::fromStdString(stored->get<std::string>());
+        text = QString::fromStdString(UserDefaults::standard().value(lastPaneSetting));
     }
     pane_ = (text ? matching(*text) : std::nullopt).value_or(Pane::general);
     acceptsSelectionAfter_ = appClock().now() + 0.5;
@@ -87,7 +84,7 @@ Selection::Selection(std::optional<QString> debugPane)
 void Selection::setPane(Pane pane)
 {
     pane_ = pane;
-    UserDefaults::standard().set(lastPaneKey, title(pane).toStdString());
+    UserDefaults::standard().set(lastPaneSetting, title(pane).toStdString());
     if (onChange)
         onChange(pane);
 }

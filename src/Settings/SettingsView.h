@@ -2,6 +2,7 @@
 
 #include "Kit/Color.h"
 #include "Base/Observed.h"
+#include "Platform/UserDefaults.h"
 
 #include <QString>
 
@@ -33,6 +34,9 @@ std::optional<Pane> matching(const QString &text);
 // The panes whose title contains `search` (spaces and tabs trimmed from both ends, compared
 // case-insensitively); all of them for an empty search. Declaration order.
 std::vector<Pane> filtered(const QString &search);
+
+// The title of the pane shown last; a text naming no pane (the empty default) gives General.
+inline constexpr Setting<std::string> lastPaneSetting{"settingsLastPane", ""};
 
 // The navigation of one settings window: the pane on display, the panes to go back and forward
 // to, the sidebar's search text. Main thread only.

@@ -1,6 +1,6 @@
 #include "Settings/SettingsWindow.h"
 
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 #include "Settings/PaneKit/PaneScaffold.h"
 #include "Settings/PaneKit/PaneStyle.h"
 
@@ -25,7 +25,6 @@ using SettingsView::Pane;
 
 namespace {
 constexpr int frostTicks = 1000;
-constexpr const char *frostKey = "islandFrost";
 
 QIcon symbolIcon(const char *name, double size, const QColor &color, double dpr)
 {
@@ -180,7 +179,7 @@ void SettingsWindow::makeToolbar()
     frostRow->addWidget(symbolLabel("snowflake"));
     frost->setToolTip(QStringLiteral("The island's Liquid Glass, from clear to frosted"));
     connect(frost_, &QSlider::valueChanged, this, [](int v) {
-        UserDefaults::standard().set(frostKey, double(v) / frostTicks);
+        UserDefaults::standard().set(settings::islandFrost, double(v) / frostTicks);
     });
     frostAction_ = bar->addWidget(frost);
     addToolBar(Qt::TopToolBarArea, bar);
@@ -301,7 +300,7 @@ void SettingsWindow::showPane()
 void SettingsWindow::refreshFrost()
 {
     const QSignalBlocker quiet(frost_);
-    const double value = UserDefaults::standard().doubleValue(frostKey);
+    const double value = UserDefaults::standard().value(settings::islandFrost);
     frost_->setValue(int(std::lround(std::clamp(std::isfinite(value) ? value : 0.0, 0.0, 1.0) * frostTicks)));
 }
 

@@ -125,10 +125,10 @@ TEST_F(SystemStatsPageTest, SettingsSwitchesReadWriteAndFollowChanges)
     EXPECT_EQ(settings.warnHeat()->text(), "Show when your computer runs hot");
     EXPECT_TRUE(settings.warnCPU()->isChecked()) << "absent reads as true";
     settings.warnHeat()->setChecked(false);
-    EXPECT_EQ(defaults().storedValue(SystemStatsExtension::warnHeatKey), nlohmann::json(false)) << "written as a bool";
-    defaults().set(SystemStatsExtension::warnCPUKey, false);
+    EXPECT_EQ(defaults().storedValue(SystemStatsExtension::warnHeat.key), nlohmann::json(false)) << "written as a bool";
+    defaults().set(SystemStatsExtension::warnCPU, false);
     EXPECT_FALSE(settings.warnCPU()->isChecked()) << "follows a change made elsewhere";
-    defaults().remove(SystemStatsExtension::warnHeatKey);
+    defaults().remove(SystemStatsExtension::warnHeat.key);
     EXPECT_TRUE(settings.warnHeat()->isChecked());
     auto view = extension->makeSettingsView();
     EXPECT_NE(dynamic_cast<SystemStatsSettings *>(view.get()), nullptr);

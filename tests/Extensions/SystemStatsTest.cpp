@@ -118,17 +118,17 @@ TEST_F(SystemStatsTest, HeatOutranksTheBusyProcessorAndBothHaveSwitches)
     time.advance(5);
     EXPECT_EQ(text(), "Very hot");
 
-    defaults().set(SystemStatsExtension::warnHeatKey, false);
+    defaults().set(SystemStatsExtension::warnHeat, false);
     EXPECT_EQ(text(), QString::fromUtf8("CPU \u00B7 99%")) << "read on every look";
-    defaults().set(SystemStatsExtension::warnCPUKey, false);
+    defaults().set(SystemStatsExtension::warnCPU, false);
     EXPECT_FALSE(store.activity());
-    defaults().set(SystemStatsExtension::warnCPUKey, "no");  // not a boolean: reads as true
+    defaults().set(SystemStatsExtension::warnCPU.key, "no");  // not a boolean: reads as true
     EXPECT_TRUE(store.activity());
     stats.state = Thermal::fair;
     load(0.99);
     time.advance(5);
-    defaults().set(SystemStatsExtension::warnHeatKey, true);
-    defaults().set(SystemStatsExtension::warnCPUKey, false);
+    defaults().set(SystemStatsExtension::warnHeat, true);
+    defaults().set(SystemStatsExtension::warnCPU, false);
     EXPECT_FALSE(store.activity()) << "fair is not hot";
 }
 
@@ -332,14 +332,14 @@ TEST(SystemStatsText, PageNumbers)
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(SystemStatsDefaults, BoolOrTrue)
+TEST(SystemStatsDefaults, WarningsAreTrueUnlessFalseIsStored)
 {
     UserDefaults store;
-    EXPECT_TRUE(store.boolOrTrue("systemStats.warnCPU"));
+    EXPECT_TRUE(store.value(SystemStatsExtension::warnCPU));
     store.set("systemStats.warnCPU", false);
-    EXPECT_FALSE(store.boolOrTrue("systemStats.warnCPU"));
+    EXPECT_FALSE(store.value(SystemStatsExtension::warnCPU));
     store.set("systemStats.warnCPU", 0);
-    EXPECT_TRUE(store.boolOrTrue("systemStats.warnCPU"));
+    EXPECT_TRUE(store.value(SystemStatsExtension::warnCPU));
 }
 
 }  // namespace

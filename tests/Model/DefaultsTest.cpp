@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
+#include <type_traits>
 
 using namespace vesk;
 
@@ -47,6 +49,53 @@ TEST_F(DefaultsTest, TableHasItsShapeAndDefaults)
     EXPECT_EQ(strings, 6);
     EXPECT_EQ(values.at("lockScreenPosition"), 0.225);
     EXPECT_EQ(values.at("buttonHoverStyle"), "roundedSquare");
+}
+
+TEST_F(DefaultsTest, EveryTableKeyHasOneConstantRegisteredWithItsDefault)
+{
+    Defaults::registerTable(store, plainEnvironment());
+    std::set<std::string> keys;
+    auto check = [&](const auto &setting, const std::string &name) {
+        using T = decltype(setting.defaultValue());
+        EXPECT_EQ(setting.key, name);
+        EXPECT_TRUE(keys.insert(setting.key).second) << setting.key << " twice";
+        ASSERT_EQ(Defaults::values().count(setting.key), 1u) << setting.key;
+        const auto &registered = Defaults::values().at(setting.key);
+        EXPECT_EQ(registered, nlohmann::json(setting.defaultValue())) << setting.key;
+        if constexpr (std::is_same_v<T, bool>)
+            EXPECT_TRUE(registered.is_boolean()) << setting.key;
+        else if constexpr (std::is_same_v<T, double>)
+            EXPECT_TRUE(registered.is_number_float()) << setting.key;
+        else
+            EXPECT_TRUE(registered.is_string()) << setting.key;
+        EXPECT_EQ(store.value(setting), setting.defaultValue()) << setting.key;
+    };
+#define CHECK_SETTING(type, name, fallback) check(settings::name, #name);
+    VESK_SETTINGS_TABLE(CHECK_SETTING)
+#undef CHECK_SETTING
+    EXPECT_EQ(keys.size(), Defaults::values().size());
+    EXPECT_EQ(keys.size(), 63u);
+}
+
+TEST_F(DefaultsTest, AWronglyTypedValueReadsTheTableDefault)
+{
+    Defaults::registerTable(store, plainEnvironment());
+    store.set("hudDuration", "long");
+    store.set("showShadow", 0);
+    store.set("externalDisplayStyle", false);
+    store.set("notchWidthAdjustment", nlohmann::json::array({40}));
+    EXPECT_DOUBLE_EQ(store.value(settings::hudDuration), 1.6);
+    EXPECT_TRUE(store.value(settings::showShadow));
+    EXPECT_EQ(store.value(settings::externalDisplayStyle), "hidden");
+    EXPECT_DOUBLE_EQ(store.value(settings::notchWidthAdjustment), 0.0);
+    EXPECT_EQ(store.storedValue("hudDuration"), nlohmann::json("long")) << "a read never rewrites";
+
+    auto env = plainEnvironment();
+    env.insert("VESK_DEBUG_FACTORY", "");
+    Defaults::registerTable(store, env);
+    store.set(settings::trackPreviewDuration, 5.0);
+    EXPECT_DOUBLE_EQ(store.value(settings::trackPreviewDuration), 2.6) << "the factory value wins";
+    EXPECT_FALSE(store.value(settings::showEventDots));
 }
 
 TEST_F(DefaultsTest, FirstLaunchSetsTheFlagAndALaterLaunchNeverLooksAgain)

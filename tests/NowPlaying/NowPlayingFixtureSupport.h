@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/Defaults.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/ScriptedPlayer.h"
 #include "Platform/UserDefaults.h"
@@ -35,7 +36,7 @@ protected:
         apps.setDefault(QStringLiteral("audio/mpeg"), QStringLiteral("music"));
         scripted::forgetMusicPlayer();
         scripted::forgetExplicitAnswers();
-        service = std::make_unique<NowPlayingService>("http://web.test");
+        service = std::make_unique<NowPlayingService>(settings::audioSource, "http://web.test");
     }
     ~NowPlayingFixture() override
     {

@@ -1,3 +1,4 @@
+#include "Model/Defaults.h"
 #include "NowPlaying/MediaCommand.h"
 #include "NowPlaying/NowPlayingPayload.h"
 #include "NowPlaying/NowPlayingService.h"
@@ -82,7 +83,7 @@ TEST(TrackTest, PayloadDecoding)
 
 TEST(TrackTest, ServicePublishesOnlyChanges)
 {
-    NowPlayingService service;
+    NowPlayingService service{settings::audioSource};
     int changes = 0;
     auto connection = service.track.observe([&] { ++changes; });
     service.track = std::nullopt;

@@ -28,6 +28,13 @@ void writeFile(const std::string &path, const std::string &text)
 {
     std::ofstream(path) << text;
 }
+// Text given for a boolean setting would convert to true; it must not compile.
+template <typename Store>
+constexpr bool takesTextForABool = requires(Store &store, const Setting<bool> &flag) { store.set(flag, "no"); };
+static_assert(!takesTextForABool<UserDefaults>);
+template <typename Store>
+constexpr bool takesABoolForAString = requires(Store &store, const Setting<std::string> &text) { store.set(text, true); };
+static_assert(!takesABoolForAString<UserDefaults>);
 }  // namespace
 
 class UserDefaultsTest : public ::testing::Test {
@@ -65,6 +72,39 @@ TEST_F(UserDefaultsTest, ValueOfTheWrongTypeReadsAsTheRegisteredDefault)
     EXPECT_DOUBLE_EQ(store.doubleValue("delay"), 3.0);
     EXPECT_FALSE(store.boolValue("unregistered"));
     EXPECT_EQ(store.stringValue("unregistered"), "");
+}
+
+TEST_F(UserDefaultsTest, ASettingReadsTheRegisteredDefaultThenItsOwn)
+{
+    constexpr Setting<double> delay{"delay", 0.5};
+    constexpr Setting<std::string> style{"style", "hidden"};
+    constexpr Setting<bool> warn{"warn", true};
+    UserDefaults store;
+    EXPECT_DOUBLE_EQ(store.value(delay), 0.5);  // nothing registered: the setting's own default
+    EXPECT_EQ(store.value(style), "hidden");
+    EXPECT_TRUE(store.value(warn));
+    store.registerDefaults({{"delay", 1.6}, {"style", 7}});
+    EXPECT_DOUBLE_EQ(store.value(delay), 1.6);
+    EXPECT_EQ(store.value(style), "hidden") << "a registered default of another type does not count";
+    store.set("delay", "fast");
+    store.set("warn", 0);
+    EXPECT_DOUBLE_EQ(store.value(delay), 1.6);
+    EXPECT_TRUE(store.value(warn));
+    store.setVolatileOverlay({{"delay", nullptr}});
+    EXPECT_DOUBLE_EQ(store.value(delay), 1.6) << "the overlay's wrong type hides the stored value too";
+    store.setVolatileOverlay({});
+    store.set(warn, false);
+    EXPECT_FALSE(store.value(warn));
+}
+
+TEST_F(UserDefaultsTest, ASettingIsStoredAsItsType)
+{
+    constexpr Setting<double> delay{"delay", 0.0};
+    constexpr Setting<std::string> style{"style", ""};
+    auto store = UserDefaults::openFile(path());
+    store->set(delay, 2);  // an integer literal is still a double in the file
+    store->set(style, "pill");
+    EXPECT_EQ(readFile(path()), "{\n  \"delay\": 2.0,\n  \"style\": \"pill\"\n}\n");
 }
 
 TEST_F(UserDefaultsTest, EveryWriteRemovalAndResetPostsOnce)

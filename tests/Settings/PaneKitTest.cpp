@@ -27,14 +27,14 @@ protected:
     VirtualTime time;
 };
 
-SliderRow::Spec spec(const char *key, double min, double max, double step, double def)
+SliderRow::Spec spec(const Setting<double> &setting, double min, double max, double step, double def)
 {
-    return {.title = QStringLiteral("Row"), .value = {key}, .min = min, .max = max, .step = step, .defaultValue = def};
+    return {.title = QStringLiteral("Row"), .value = setting, .min = min, .max = max, .step = step, .defaultValue = def};
 }
 
 TEST_F(PaneKitTest, SliderTicksStoreRoundedValues)
 {
-    SliderRow row(spec("closeDelay", 0, 1.5, 0.1, 0));
+    SliderRow row(spec(settings::closeDelay, 0, 1.5, 0.1, 0));
     EXPECT_EQ(row.tickCount(), 15);
     EXPECT_EQ(row.slider()->maximum(), 15);
     row.dragTo(0.3, false);
@@ -49,7 +49,7 @@ TEST_F(PaneKitTest, SliderTicksStoreRoundedValues)
 TEST_F(PaneKitTest, AStoredValueOffTheTicksKeepsItsTextUntilMoved)
 {
     UserDefaults::standard().set("closeDelay", 1.64);
-    SliderRow row(spec("closeDelay", 0, 1.5, 0.1, 1.6));
+    SliderRow row(spec(settings::closeDelay, 0, 1.5, 0.1, 1.6));
     EXPECT_EQ(row.slider()->value(), 15);  // out of range: the nearest tick
     EXPECT_EQ(row.valueText(), "1.6 s");   // its own text, formatted
     EXPECT_TRUE(row.isAtDefault());        // 1.64 is within half a step of 1.6
@@ -65,7 +65,7 @@ TEST_F(PaneKitTest, AStoredValueOffTheTicksKeepsItsTextUntilMoved)
 
 TEST_F(PaneKitTest, ResetIgnoredAtTheDefaultAndFormatsInTheCLocale)
 {
-    SliderRow row(spec("closeDelay", 0, 10, 0.5, 3));
+    SliderRow row(spec(settings::closeDelay, 0, 10, 0.5, 3));
     UserDefaults::standard().set("closeDelay", 3.0);
     row.refresh();
     row.reset();  // the invisible button does not react
@@ -74,7 +74,7 @@ TEST_F(PaneKitTest, ResetIgnoredAtTheDefaultAndFormatsInTheCLocale)
     EXPECT_EQ(SliderRow::formatSeconds(2.5), "2.5 s");
     std::setlocale(LC_ALL, "C");
     SliderRow points({.title = QStringLiteral("Width"),
-                      .value = {"notchWidthAdjustment"},
+                      .value = settings::notchWidthAdjustment,
                       .min = 0,
                       .max = 160,
                       .step = 5,
@@ -87,7 +87,7 @@ TEST_F(PaneKitTest, ResetIgnoredAtTheDefaultAndFormatsInTheCLocale)
 TEST_F(PaneKitTest, AHeldSliderReportsItsReleaseWhenItGoes)
 {
     std::vector<bool> editing;
-    auto s = spec("notchWidthAdjustment", 0, 160, 5, 0);
+    auto s = spec(settings::notchWidthAdjustment, 0, 160, 5, 0);
     s.onEditing = [&](bool held) { editing.push_back(held); };
     {
         SliderRow row(s);
@@ -100,7 +100,7 @@ TEST_F(PaneKitTest, AHeldSliderReportsItsReleaseWhenItGoes)
 
 TEST_F(PaneKitTest, CardsFollowTheStoreAndAnUnknownValueSelectsNone)
 {
-    auto *cards = OptionCards::make<QString>(QStringLiteral("Style"), Binding<QString>{"externalDisplayStyle"},
+    auto *cards = OptionCards::make<QString>(QStringLiteral("Style"), settings::externalDisplayStyle,
                                              {{QStringLiteral("hidden"), QStringLiteral("Hidden")},
                                               {QStringLiteral("pill"), QStringLiteral("Island")}},
                                              [](const QString &) { return kit::Empty(); });
@@ -123,11 +123,11 @@ TEST_F(PaneKitTest, FormRereadsEveryControlWithoutWritingBackAndResetMovesThemAl
 {
     PaneForm form;
     form.section(QStringLiteral("S"));
-    form.addSwitch(QStringLiteral("Haptic feedback"), Binding<bool>{"hapticFeedback"});
-    form.addSwitch(QStringLiteral("On hover"), Binding<bool>{"hapticOnHover"},
-                   {.enabled = [] { return Binding<bool>{"hapticFeedback"}.get(); }});
-    form.addSlider(new SliderRow(spec("closeDelay", 0, 1.5, 0.1, 0)));
-    form.addCards(OptionCards::make<bool>(QStringLiteral("Glass"), Binding<bool>{"fadeToGlass"},
+    form.addSwitch(QStringLiteral("Haptic feedback"), settings::hapticFeedback);
+    form.addSwitch(QStringLiteral("On hover"), settings::hapticOnHover,
+                   {.enabled = [] { return UserDefaults::standard().value(settings::hapticFeedback); }});
+    form.addSlider(new SliderRow(spec(settings::closeDelay, 0, 1.5, 0.1, 0)));
+    form.addCards(OptionCards::make<bool>(QStringLiteral("Glass"), settings::fadeToGlass,
                                           {{false, QStringLiteral("Black")}, {true, QStringLiteral("Glass")}},
                                           [](const bool &) { return kit::Empty(); }));
     // A fresh "fadeToGlass" reads its registered true.

@@ -588,7 +588,7 @@ bool ScriptRunner::executeIslandVerb(const std::string &verb, const std::string 
     } else if (verb == "adjust") {
         if (first != "width" && first != "height")
             throw ScriptError("adjust takes \"width\" or \"height\" and points");
-        UserDefaults::standard().set(first == "width" ? "notchWidthAdjustment" : "notchHeightAdjustment",
+        UserDefaults::standard().set(first == "width" ? settings::notchWidthAdjustment : settings::notchHeightAdjustment,
                                      script::number(second));
     } else if (verb == "fullscreen") {
         noSecond();

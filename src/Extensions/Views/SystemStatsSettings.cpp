@@ -20,19 +20,19 @@ SystemStatsSettings::SystemStatsSettings(QWidget *parent)
     layout->addWidget(warnCPU_);
     layout->addWidget(warnHeat_);
     read();
-    auto bind = [](QCheckBox *box, const char *key) {
-        QObject::connect(box, &QCheckBox::toggled, box, [key](bool on) { UserDefaults::standard().set(key, on); });
+    auto bind = [](QCheckBox *box, const Setting<bool> &setting) {
+        QObject::connect(box, &QCheckBox::toggled, box, [setting](bool on) { UserDefaults::standard().set(setting, on); });
     };
-    bind(warnCPU_, SystemStatsExtension::warnCPUKey);
-    bind(warnHeat_, SystemStatsExtension::warnHeatKey);
+    bind(warnCPU_, SystemStatsExtension::warnCPU);
+    bind(warnHeat_, SystemStatsExtension::warnHeat);
     observer_ = UserDefaults::standard().changed.connect([this] { read(); });
 }
 
 void SystemStatsSettings::read()
 {
-    for (auto [box, key] : {std::pair{warnCPU_, SystemStatsExtension::warnCPUKey},
-                            std::pair{warnHeat_, SystemStatsExtension::warnHeatKey}}) {
-        const bool on = UserDefaults::standard().boolOrTrue(key);
+    for (auto [box, setting] : {std::pair{warnCPU_, SystemStatsExtension::warnCPU},
+                                std::pair{warnHeat_, SystemStatsExtension::warnHeat}}) {
+        const bool on = UserDefaults::standard().value(setting);
         if (box->isChecked() != on) {
             const QSignalBlocker quiet(box);
             box->setChecked(on);

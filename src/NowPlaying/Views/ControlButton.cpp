@@ -5,7 +5,7 @@
 #include "Island/NotchView.h"
 #include "Kit/Node.h"
 #include "Base/Observed.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 
 #include <memory>
 
@@ -30,8 +30,8 @@ Element buttonElement(const ControlButton &b, const std::shared_ptr<ControlState
     // Settings are read on every description, so the settings window restyles shown buttons.
     settingsGeneration().get();
     const auto &defaults = UserDefaults::standard();
-    const QString style = QString::fromStdString(defaults.stringValue("buttonHoverStyle"));
-    const bool bounceSymbols = defaults.boolValue("bounceSymbols");
+    const QString style = QString::fromStdString(defaults.value(settings::buttonHoverStyle));
+    const bool bounceSymbols = defaults.value(settings::bounceSymbols);
     const bool hovering = state->hovering.get();
     const int64_t taps = state->taps.get();
     const AnyShape plate = ControlButton::shape(ControlButton::hoverShape(style), b.diameter);

@@ -3,7 +3,7 @@
 #include "Model/NotchViewModel.h"
 #include "Island/IslandHover.h"
 #include "Island/NotchView.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 #include "Readouts/CalendarService.h"
 #include "Readouts/UserCalendar.h"
 #include "Readouts/Views/MonthGrid.h"
@@ -59,9 +59,9 @@ Element CalendarView::body(const Env &env) const
         return Empty();
     settingsGeneration().get();
     const auto &defaults = UserDefaults::standard();
-    const bool showEvents = defaults.boolValue("showEvents");
-    const bool showEventDots = defaults.boolValue("showEventDots");
-    const bool dimWeekends = defaults.boolValue("dimWeekends");
+    const bool showEvents = defaults.value(settings::showEvents);
+    const bool showEventDots = defaults.value(settings::showEventDots);
+    const bool dimWeekends = defaults.value(settings::dimWeekends);
     CalendarService &service = model->calendar();
     const UserCalendar calendar = UserCalendar::current();
     const double today = model->today.get();

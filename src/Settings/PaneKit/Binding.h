@@ -5,31 +5,36 @@
 #include <QString>
 
 #include <string>
+#include <type_traits>
 
 namespace vesk {
 
 // One setting as a control sees it: read through the settings store (so a key nobody wrote reads
 // its registered default, and a value of the wrong type reads as that default too) and written at
-// once. Writing posts the store's `changed` synchronously; controls re-read from it.
+// once. Writing posts the store's `changed` synchronously; controls re-read from it. A control
+// binds to a setting's constant (`settings::showShadow`); text controls bind string settings.
 template <typename T>
 struct Binding {
-    std::string key;
+    using Stored = std::conditional_t<std::is_same_v<T, QString>, std::string, T>;
 
-    T get() const;
-    void set(const T &value) const;
+    Binding(const Setting<Stored> &setting) : setting(setting) {}
+
+    Setting<Stored> setting;
+
+    T get() const
+    {
+        if constexpr (std::is_same_v<T, QString>)
+            return QString::fromStdString(UserDefaults::standard().value(setting));
+        else
+            return UserDefaults::standard().value(setting);
+    }
+    void set(const T &value) const
+    {
+        if constexpr (std::is_same_v<T, QString>)
+            UserDefaults::standard().set(setting, value.toStdString());
+        else
+            UserDefaults::standard().set(setting, value);
+    }
 };
-
-template <>
-inline bool Binding<bool>::get() const { return UserDefaults::standard().boolValue(key); }
-template <>
-inline void Binding<bool>::set(const bool &value) const { UserDefaults::standard().set(key, value); }
-template <>
-inline double Binding<double>::get() const { return UserDefaults::standard().doubleValue(key); }
-template <>
-inline void Binding<double>::set(const double &value) const { UserDefaults::standard().set(key, value); }
-template <>
-inline QString Binding<QString>::get() const { return QString::fromStdString(UserDefaults::standard().stringValue(key)); }
-template <>
-inline void Binding<QString>::set(const QString &value) const { UserDefaults::standard().set(key, value.toStdString()); }
 
 }  // namespace vesk

@@ -2,6 +2,7 @@
 
 #include "Platform/LoginItem.h"
 #include "Base/Log.h"
+#include "Model/Defaults.h"
 #include "Settings/PaneKit/PaneForm.h"
 
 #include <QMetaObject>
@@ -18,7 +19,7 @@ GeneralPane::GeneralPane(QWidget *parent) : PaneScaffold(std::nullopt, {}, paren
     f.section();
     f.addSwitch(QStringLiteral("Launch at login"), [this] { return launchAtLogin_; },
                 [this](bool on) { changeLaunchAtLogin(on); });
-    f.addSwitch(QStringLiteral("Show tray icon"), Binding<bool>{"showMenuBarIcon"});
+    f.addSwitch(QStringLiteral("Show tray icon"), settings::showMenuBarIcon);
     f.footnote(QStringLiteral("With the tray icon hidden, or on a desktop without a tray, right-click the notch to open "
                               "Settings."));
 
@@ -26,9 +27,9 @@ GeneralPane::GeneralPane(QWidget *parent) : PaneScaffold(std::nullopt, {}, paren
     f.addValue(QStringLiteral("Version"), [] {
         return QStringLiteral("%1 (%2)").arg(QString::fromStdString(Updater::currentVersion())).arg(Updater::currentBuild());
     });
-    f.addSwitch(QStringLiteral("Check for updates automatically"), Binding<bool>{"automaticUpdates"});
-    f.addSwitch(QStringLiteral("Install updates automatically"), Binding<bool>{"installUpdatesAutomatically"},
-                {.enabled = [] { return Binding<bool>{"automaticUpdates"}.get(); }});
+    f.addSwitch(QStringLiteral("Check for updates automatically"), settings::automaticUpdates);
+    f.addSwitch(QStringLiteral("Install updates automatically"), settings::installUpdatesAutomatically,
+                {.enabled = [] { return UserDefaults::standard().value(settings::automaticUpdates); }});
     f.addButton([] { return updateStatus(Updater::shared().phase().peek()); }, QStringLiteral("Check Now"),
                 [] { Updater::shared().check(true); },
                 [] { return Updater::shared().phase().peek().kind != Updater::Phase::Case::checking; });
@@ -36,10 +37,10 @@ GeneralPane::GeneralPane(QWidget *parent) : PaneScaffold(std::nullopt, {}, paren
                               "restarts into it a few seconds later unless you choose Later."));
 
     f.section(QStringLiteral("Haptics"));
-    f.addSwitch(QStringLiteral("Haptic feedback"), Binding<bool>{"hapticFeedback"});
-    auto haptics = [] { return Binding<bool>{"hapticFeedback"}.get(); };
-    f.addSwitch(QStringLiteral("When the pointer reaches the notch"), Binding<bool>{"hapticOnHover"}, {.enabled = haptics});
-    f.addSwitch(QStringLiteral("When switching tabs"), Binding<bool>{"hapticOnPageTurn"}, {.enabled = haptics});
+    f.addSwitch(QStringLiteral("Haptic feedback"), settings::hapticFeedback);
+    auto haptics = [] { return UserDefaults::standard().value(settings::hapticFeedback); };
+    f.addSwitch(QStringLiteral("When the pointer reaches the notch"), settings::hapticOnHover, {.enabled = haptics});
+    f.addSwitch(QStringLiteral("When switching tabs"), settings::hapticOnPageTurn, {.enabled = haptics});
     f.footnote(QStringLiteral("Linux has no trackpad haptics: these switches change nothing here."));
 
     phase_ = Updater::shared().phase().observe([this] { form().refresh(); });

@@ -1,5 +1,6 @@
 #include "Settings/Panes/NotchPane.h"
 
+#include "Model/Defaults.h"
 #include "Model/NotchViewModel.h"
 #include "Settings/PaneKit/OptionCards.h"
 #include "Settings/PaneKit/PaneForm.h"
@@ -16,19 +17,17 @@ namespace {
 
 QString points(double value) { return QString::asprintf("%+.0f pt", value); }
 
-Binding<bool> flag(const char *key) { return {key}; }
-
 }  // namespace
 
 kit::Element NotchPane::preview()
 {
     ExpandedNotchPreview p;
-    p.fadesToGlass = flag("fadeToGlass").get();
-    p.hoverStyle = Binding<QString>{"buttonHoverStyle"}.get();
-    p.showsOutputButton = flag("showOutputButton").get();
-    p.showsVisualizer = flag("showVisualizer").get();
-    p.tinted = flag("tintVisualizer").get();
-    p.hasShadow = flag("showShadow").get();
+    p.fadesToGlass = UserDefaults::standard().value(settings::fadeToGlass);
+    p.hoverStyle = Binding<QString>(settings::buttonHoverStyle).get();
+    p.showsOutputButton = UserDefaults::standard().value(settings::showOutputButton);
+    p.showsVisualizer = UserDefaults::standard().value(settings::showVisualizer);
+    p.tinted = UserDefaults::standard().value(settings::tintVisualizer);
+    p.hasShadow = UserDefaults::standard().value(settings::showShadow);
     p.scale = 1.55;
     return kit::view(p);
 }
@@ -39,24 +38,24 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
     using Cards = OptionCards;
 
     f.section(QStringLiteral("Appearance"));
-    f.addCards(Cards::make<bool>(QStringLiteral("Expanded background"), flag("fadeToGlass"),
+    f.addCards(Cards::make<bool>(QStringLiteral("Expanded background"), settings::fadeToGlass,
                                  {{false, QStringLiteral("Black")}, {true, QStringLiteral("Fade to Liquid Glass")}},
                                  [](const bool &glass) {
                                      ExpandedNotchPreview p;
                                      p.fadesToGlass = glass;
                                      p.hoverStyle = QStringLiteral("none");
                                      p.showsOutputButton = p.showsVisualizer = p.tinted = true;
-                                     p.hasShadow = flag("showShadow").get();
+                                     p.hasShadow = UserDefaults::standard().value(settings::showShadow);
                                      p.scale = 0.92;
                                      return kit::view(p);
                                  }));
-    f.addSwitch(QStringLiteral("Shadow when hovered and expanded"), flag("showShadow"));
-    f.addSwitch(QStringLiteral("Rim light"), flag("notchShimmer"));
+    f.addSwitch(QStringLiteral("Shadow when hovered and expanded"), settings::showShadow);
+    f.addSwitch(QStringLiteral("Rim light"), settings::notchShimmer);
     f.footnote(QStringLiteral("Linux has no glass: the island stays black. The shadow when expanded shows with the "
                               "black background only."));
 
     f.section(QStringLiteral("Behaviour"));
-    f.addCards(Cards::make<bool>(QStringLiteral("Open the notch"), flag("openOnHover"),
+    f.addCards(Cards::make<bool>(QStringLiteral("Open the notch"), settings::openOnHover,
                                  {{false, QStringLiteral("On click")}, {true, QStringLiteral("On hover")}},
                                  [](const bool &hover) {
                                      using namespace kit;
@@ -68,11 +67,11 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
                                                       .padding(Edges::topOnly(30)),
                                                   Alignment::top());
                                  }));
-    f.addSwitch(QStringLiteral("Scroll down on the notch to open it, up to close"), flag("scrollToOpen"));
-    f.addSwitch(QStringLiteral("Swell slightly on hover"), flag("hoverSwell"));
-    f.addSwitch(QStringLiteral("Page dots under the open notch"), flag("showPageDots"));
+    f.addSwitch(QStringLiteral("Scroll down on the notch to open it, up to close"), settings::scrollToOpen);
+    f.addSwitch(QStringLiteral("Swell slightly on hover"), settings::hoverSwell);
+    f.addSwitch(QStringLiteral("Page dots under the open notch"), settings::showPageDots);
     f.addSlider(new SliderRow({.title = QStringLiteral("Close after pointer leaves"),
-                               .value = {"closeDelay"},
+                               .value = settings::closeDelay,
                                .min = 0,
                                .max = 1.5,
                                .step = 0.1,
@@ -92,7 +91,7 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
         };
     };
     f.addSlider(new SliderRow({.title = QStringLiteral("Width"),
-                               .value = {"notchWidthAdjustment"},
+                               .value = settings::notchWidthAdjustment,
                                .min = 0,
                                .max = 160,
                                .step = 5,
@@ -100,7 +99,7 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
                                .format = points,
                                .onEditing = editing(true)}));
     f.addSlider(new SliderRow({.title = QStringLiteral("Height"),
-                               .value = {"notchHeightAdjustment"},
+                               .value = settings::notchHeightAdjustment,
                                .min = 0,
                                .max = 30,
                                .step = 1,
@@ -111,7 +110,7 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
                               "than that. Has no effect on the floating island."));
 
     f.section(QStringLiteral("This display"));
-    f.addCards(Cards::make<bool>(QStringLiteral("On the display with the notch"), flag("notchDisplayPill"),
+    f.addCards(Cards::make<bool>(QStringLiteral("On the display with the notch"), settings::notchDisplayPill,
                                  {{false, QStringLiteral("In the notch")}, {true, QStringLiteral("Island below the notch")}},
                                  [](const bool &pill) {
                                      return kit::view(ExternalDisplayPreview{pill ? QStringLiteral("belowNotch")
@@ -122,7 +121,7 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
 
     f.section(QStringLiteral("Other displays"));
     f.addCards(Cards::make<QString>(
-        QStringLiteral("On displays without a notch"), Binding<QString>{"externalDisplayStyle"},
+        QStringLiteral("On displays without a notch"), settings::externalDisplayStyle,
         {{QStringLiteral("hidden"), QStringLiteral("Hidden")},
          {QStringLiteral("notch"), QStringLiteral("Notch")},
          {QStringLiteral("pill"), QStringLiteral("Island")}},
@@ -132,8 +131,8 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
                               "display with the real notch is not affected."));
 
     f.section(QStringLiteral("Spaces and full screen"));
-    f.addSwitch(QStringLiteral("Shrink while switching spaces"), flag("shrinkOnSpaceSwitch"));
-    f.addSwitch(QStringLiteral("Keep the notch narrow in full-screen apps"), flag("compactInFullscreen"));
+    f.addSwitch(QStringLiteral("Shrink while switching spaces"), settings::shrinkOnSpaceSwitch);
+    f.addSwitch(QStringLiteral("Keep the notch narrow in full-screen apps"), settings::compactInFullscreen);
     f.footnote(QStringLiteral("With the notch kept narrow, now playing and the track preview stay hidden in full-screen "
                               "apps; other readouts still appear."));
 }
