@@ -35,20 +35,32 @@ const char *const attributes[] = {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const std::filesystem::path root =
-        std::filesystem::temp_directory_path() / ("vesk-sysfs-fuzz-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(root);
+    // In memory when the machine offers it: each input rewrites the tree.
+    static const std::filesystem::path root = [] {
+        const std::filesystem::path shm = "/dev/shm";
+        const auto base = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
+        const auto dir = base / ("vesk-sysfs-fuzz-" + std::to_string(::getpid()));
+        for (const char *attribute : attributes)
+            std::filesystem::create_directories((dir / attribute).parent_path());
+        return dir;
+    }();
     if (size == 0)
         return 0;
-    unsigned pick = data[0];
+    const unsigned pick = data[0];
     const std::string text(reinterpret_cast<const char *>(data + 1), size - 1);
+    bool written[std::size(attributes)] = {};
     size_t at = 0;
     for (size_t i = 0; at <= text.size() && i < 12; ++i) {
         const size_t end = std::min(text.find('\0', at), text.size());
-        const auto path = root / attributes[(pick + i * 7) % std::size(attributes)];
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text.substr(at, end - at);
+        const size_t which = (pick + i * 7) % std::size(attributes);
+        std::ofstream((root / attributes[which]).string(), std::ios::binary | std::ios::trunc)
+            << text.substr(at, end - at);
+        written[which] = true;
         at = end + 1;
+    }
+    for (size_t i = 0; i < std::size(attributes); ++i) {
+        if (!written[i])
+            ::unlink((root / attributes[i]).c_str());
     }
     if (const auto battery = vesk::readSysfsBattery(root.string()))
         check(battery->percent >= 0 && battery->percent <= 100);

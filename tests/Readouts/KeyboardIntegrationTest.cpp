@@ -94,6 +94,16 @@ TEST_F(KeyboardIntegrationTest, AKeyAnotherClientHoldsKeepsTheTapWaitingUntilItE
     tap.stop();
 }
 
+TEST_F(KeyboardIntegrationTest, UnderWaylandNoKeyIsTaken)
+{
+    test::ScopedEnv wayland("WAYLAND_DISPLAY", "wayland-0");
+    SimAccessibilityTrust trust;
+    MediaKeyTap tap(mediaKeyGrab(), trust);
+    tap.start();
+    EXPECT_EQ(tap.state(), MediaKeyTap::State::waiting);
+    tap.stop();
+}
+
 TEST_F(KeyboardIntegrationTest, CapsLockAndTheLayoutFollowXkb)
 {
     SimFocusStatus focus;

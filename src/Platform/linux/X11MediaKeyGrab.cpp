@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <string_view>
 
 namespace vesk {
 
@@ -43,6 +44,9 @@ public:
     {
         if (held_.count(code))
             return true;
+        // Under Wayland an X grab only sees keys while an X window has the focus: no key is taken.
+        if (isWayland())
+            return false;
         auto *keyboard = connect();
         const auto keysym = keysymFor(code);
         if (!keyboard || !keysym)
@@ -83,6 +87,12 @@ public:
     bool isHeld(int code) const override { return held_.count(code) > 0; }
 
 private:
+    static bool isWayland()
+    {
+        const char *session = std::getenv("XDG_SESSION_TYPE");
+        return std::getenv("WAYLAND_DISPLAY") || (session && std::string_view(session) == "wayland");
+    }
+
     XcbKeyboard *connect()
     {
         auto *keyboard = XcbKeyboard::shared();
