@@ -6,6 +6,7 @@
 #include "Island/IslandViews.h"
 #include "Island/NotchView.h"
 #include "Island/OpenView.h"
+#include "NowPlaying/Views/LiveActivityView.h"
 #include "Readouts/Views/CalendarPages.h"
 
 namespace vesk {
@@ -13,6 +14,9 @@ namespace vesk {
 void installStandardViews()
 {
     fillIslandViewSlots(NotchViewSlots::standard());
+    NotchViewSlots::standard().liveActivity = [](NotchViewModel &model, bool showsTitle) {
+        return kit::view(LiveActivityView{&model, showsTitle});
+    };
     fillCalendarPageSlots(OpenView::Slots::standard());
     SystemStatsExtension::setViews({
         .page = [](std::shared_ptr<SystemStatsExtension> stats) { return kit::view(SystemStatsPage{std::move(stats)}); },

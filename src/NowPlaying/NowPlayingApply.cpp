@@ -238,6 +238,23 @@ void NowPlayingService::show(const QByteArray &artworkBytes)
     artworkVersion = artworkVersion.peek() + 1;
 }
 
+bool NowPlayingService::showArtwork(const QByteArray &imageBytes)
+{
+    if (!artwork::image(imageBytes))
+        return false;
+    show(imageBytes);
+    return true;
+}
+
+void NowPlayingService::removeArtwork()
+{
+    if (!artwork.peek() && !artworkData_)
+        return;
+    clearArtwork();
+    trackVersion = trackVersion.peek() + 1;
+    artworkVersion = artworkVersion.peek() + 1;
+}
+
 void NowPlayingService::cancelPendingSwitch()
 {
     settleTask_.cancel();

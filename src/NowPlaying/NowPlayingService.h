@@ -85,6 +85,11 @@ public:
     void openSourceApp();
 
     // --- What tools and diagnostics read -------------------------------------------------------
+    // Shows an image as the artwork of what plays, as a report's artwork does; false when the
+    // bytes are no image (nothing changes then).
+    bool showArtwork(const QByteArray &imageBytes);
+    // Removes the artwork shown, if any, with its accent.
+    void removeArtwork();
     enum class CompanionState { notStarted, running, restarting, givenUp, disabled, debug };
     CompanionState companionState() const { return companion_; }
     int restarts() const { return restarts_; }

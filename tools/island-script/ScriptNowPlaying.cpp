@@ -206,6 +206,25 @@ void ScriptNowPlaying::publishPlayer(const std::string &name)
         web_.serve(QString::fromStdString(player.artUrl), player.artwork, player.artworkDelay);
 }
 
+std::vector<std::string> ScriptNowPlaying::takeCommands()
+{
+    std::vector<std::string> out;
+    const auto &writes = host_.writes();
+    for (; writesTaken_ < writes.size(); ++writesTaken_) {
+        std::string line = writes[writesTaken_];
+        while (!line.empty() && line.back() == '\n')
+            line.pop_back();
+        out.push_back(line);
+    }
+    const auto &calls = bus_.calls();
+    for (; callsTaken_ < calls.size(); ++callsTaken_)
+        if (calls[callsTaken_].method == QStringLiteral("Raise"))
+            for (const auto &player : bus_.players())
+                if (player.busName == calls[callsTaken_].busName)
+                    out.push_back("open " + MprisBus::identity(player).toStdString());
+    return out;
+}
+
 std::string ScriptNowPlaying::calls(const QString &bus) const
 {
     std::vector<std::string> names;
@@ -355,11 +374,11 @@ bool ScriptNowPlaying::execute(const std::string &verb, const std::string &line,
         return true;
     }
     static const std::set<std::string> commands = {"send",  "playpause", "seek", "skip",      "shuffle",
-                                                   "repeat", "like",      "media", "debugtrack"};
+                                                   "repeat", "like",      "media", "debugtrack", "commands"};
     if (!commands.count(verb))
         return false;
     needStarted();
-    if (verb == "media") {
+    if (verb == "media" || verb == "commands") {
         noMore();
         return true;  // printed by the runner, which owns the output
     }

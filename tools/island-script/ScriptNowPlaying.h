@@ -26,6 +26,9 @@ public:
     // The `media` fields, in their order.
     std::vector<std::pair<std::string, std::string>> fields(double now) const;
     std::string printLine(double now) const;
+    // What the service sent since the last call: the companion's lines as written, and
+    // "open ID" for each player it brought forward.
+    std::vector<std::string> takeCommands();
 
 private:
     struct Player {
@@ -57,4 +60,6 @@ private:
     std::map<QString, std::vector<std::string>> artworkCalls_;
     vesk::NowPlayingService *service_ = nullptr;
     int announced_ = 0;
+    size_t writesTaken_ = 0;
+    size_t callsTaken_ = 0;
 };

@@ -14,6 +14,8 @@
 #include "Readouts/CountdownTimer.h"
 #include "Updater/Updater.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <set>
 #include <cstdio>
@@ -206,8 +208,44 @@ void ScriptRunner::execute(const std::string &line)
         } else {
             auto value = script::nextJson(line, pos);
             noMore();
-            primary().nowPlaying().track = script::track(value, now);
+            // The counters move as a report's commit moves them; the record is published as given.
+            NowPlayingService &service = primary().nowPlaying();
+            Track next = script::track(value, now);
+            const std::optional<Track> &old = service.track.peek();
+            const bool newTitle = !old || old->title != next.title;
+            const bool newArtist = !old || old->artist != next.artist;
+            service.track = std::move(next);
+            if (newTitle)
+                service.titleVersion = service.titleVersion.peek() + 1;
+            if (newArtist)
+                service.artistVersion = service.artistVersion.peek() + 1;
+            service.trackVersion = service.trackVersion.peek() + 1;
         }
+    } else if (verb == "artwork") {
+        requireStarted(verb);
+        const std::string file = script::nextWord(line, pos);
+        noMore();
+        if (file.empty())
+            throw ScriptError("artwork takes a PNG or JPEG file or \"none\"");
+        NowPlayingService &service = primary().nowPlaying();
+        if (file == "none") {
+            service.removeArtwork();
+        } else {
+            const std::string path = file.front() == '/' ? file : folder() + "/" + file;
+            QFile in(QString::fromStdString(path));
+            if (!in.open(QIODevice::ReadOnly))
+                throw ScriptError("cannot read the artwork file " + path);
+            if (!service.showArtwork(in.readAll()))
+                throw ScriptError(path + " is no PNG or JPEG image");
+        }
+    } else if (verb == "accent") {
+        requireStarted(verb);
+        auto value = script::nextJson(line, pos);
+        noMore();
+        const QColor colour = value.is_string() ? QColor(QString::fromStdString(value.get<std::string>())) : QColor();
+        if (!value.is_string() || !colour.isValid() || value.get<std::string>().size() != 7 || value.get<std::string>()[0] != '#')
+            throw ScriptError("accent takes a colour as \"#RRGGBB\"");
+        primary().nowPlaying().accent = colour;
     } else if (verb == "preview") {
         requireStarted(verb);
         const std::string what = script::nextWord(line, pos);
@@ -381,6 +419,9 @@ void ScriptRunner::execute(const std::string &line)
     } else if (nowPlaying_.execute(verb, line, pos, started_, now)) {
         if (verb == "media")
             out_ << "t=" << fields(selected()).at("t") << " " << nowPlaying_.printLine(now) << "\n";
+        if (verb == "commands")
+            for (const std::string &sent : nowPlaying_.takeCommands())
+                out_ << sent << "\n";
     } else if (extensionVerbs_.execute(verb, line, pos)) {
         time_.flush();
     } else if (executeIslandVerb(verb, line, pos)) {

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Kit/Kit.h"
+
+namespace vesk {
+
+// The music visualiser: a row of thin bars that bounce while music plays, a row of small dots
+// while it is paused, blurred and dimmed while the output is muted. It does not listen to the
+// audio: each bar loops on a period of its own, all phased from one clock time, so describing the
+// row again continues the bounce without a jump and no view body runs per frame.
+struct AudioBars {
+    kit::Color color = kit::Color::white();
+    bool isAnimating = false;
+    int barCount = 5;
+    bool isMuted = false;
+
+    // Seconds per bounce of bar `index` (one way; a cycle is twice this).
+    static double period(int index);
+    // Width of one bar in a row `width` points wide: 2 points apart, never under 1.
+    static double barWidth(double width, int barCount);
+    static double cornerRadius(double barWidth) { return std::min(barWidth, 2.0) / 2; }
+    // Horizontal centre of bar `index`.
+    static double centre(double barWidth, int index) { return barWidth / 2 + (barWidth + 2) * index; }
+
+    static constexpr double restHeight = 2;
+    static constexpr double loopPhase = 1.0;  // clock time the loops count from
+    static constexpr double rowsDuration = 0.45;
+    static constexpr double pausedScale = 0.15;
+    static constexpr double mutedBlur = 2.2;
+    static constexpr double mutedOpacity = 0.45;
+    static constexpr double muteDuration = 0.3;
+
+    kit::Element body(const kit::Env &env) const;
+    friend bool operator==(const AudioBars &, const AudioBars &) = default;
+};
+
+}  // namespace vesk

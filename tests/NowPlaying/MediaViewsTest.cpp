@@ -1,0 +1,342 @@
+// The media views: the live activity beside the notch, the bars, the artwork card and the
+// switching text, drawn in Kit trees on the virtual clock.
+#include "NowPlaying/Views/ArtworkView.h"
+#include "NowPlaying/Views/AudioBars.h"
+#include "NowPlaying/Views/LiveActivityView.h"
+#include "NowPlaying/Views/MediaBadges.h"
+
+#include "App/ViewWiring.h"
+#include "Island/KitNodeSupport.h"
+#include "Island/NotchView.h"
+#include "Kit/Kit.h"
+#include "Model/IslandTestSupport.h"
+
+#include <functional>
+
+using namespace kit;
+using namespace vesk;
+
+namespace {
+
+// Every node below `node` (itself included) of `kind`, not leaving.
+void collect(const Node *node, const char *kind, std::vector<const Node *> &out)
+{
+    if (std::strcmp(node->spec().kind(), kind) == 0 && !node->isLeaving())
+        out.push_back(node);
+    for (const auto &c : node->children())
+        collect(c.get(), kind, out);
+}
+
+int leavingNodes(const Node *node)
+{
+    int n = node->isLeaving() ? 1 : 0;
+    for (const auto &c : node->children())
+        n += leavingNodes(c.get());
+    return n;
+}
+
+class MediaViews : public test::IslandTest {
+protected:
+    void SetUp() override { model = settledPrimary(); }
+
+    // The bars alone, in a tree of their own size.
+    void showBars(AudioBars bars, QSizeF size)
+    {
+        barsTree = std::make_unique<Tree>(size);
+        barsTree->setRoot(view(bars));
+        time.advance(0.01);
+    }
+    std::vector<const Node *> nodes(const char *kind) const
+    {
+        std::vector<const Node *> found;
+        collect(barsTree->root(), kind, found);
+        return found;
+    }
+    std::vector<const Node *> barFills() const { return nodes("Shape"); }
+    // The group opacities: the muted dimming, the dots' row, the bars' row.
+    double rowOpacity(int row) const { return nodes("Opacity").at(row)->value(Prop::opacity, -1); }
+    int loopingNodes() const
+    {
+        int n = 0;
+        std::function<void(const Node *)> walk = [&](const Node *node) {
+            if (node->runningLoops())
+                ++n;
+            for (const auto &c : node->children())
+                walk(c.get());
+        };
+        walk(barsTree->root());
+        return n;
+    }
+
+    std::shared_ptr<NotchViewModel> model;
+    std::unique_ptr<Tree> barsTree;
+};
+
+}  // namespace
+
+// ---- Sizes ---------------------------------------------------------------------------------------
+
+TEST_F(MediaViews, LiveActivitySizesInBothStylesAndALowIsland)
+{
+    const auto pill = LiveActivityView::metrics(32, true, true);
+    EXPECT_DOUBLE_EQ(pill.rowHeight, 33.5);
+    EXPECT_DOUBLE_EQ(pill.inset, 6);
+    EXPECT_DOUBLE_EQ(pill.content, 21.5);
+    EXPECT_DOUBLE_EQ(pill.padding, 9);
+    // Without the rim the capsule's row is the island's height.
+    EXPECT_DOUBLE_EQ(LiveActivityView::metrics(32, true, false).content, 20);
+    const auto notch = LiveActivityView::metrics(32, false, true);
+    EXPECT_DOUBLE_EQ(notch.rowHeight, 32);
+    EXPECT_DOUBLE_EQ(notch.content, 19);
+    EXPECT_DOUBLE_EQ(notch.padding, 6.5);
+    // An island under 13 points would give a negative square.
+    EXPECT_DOUBLE_EQ(LiveActivityView::metrics(10, false, true).content, 0);
+    EXPECT_DOUBLE_EQ(LiveActivityView::metrics(2, true, false).content, 0);
+}
+
+TEST_F(MediaViews, BarWidthsRadiiAndPeriods)
+{
+    EXPECT_NEAR(AudioBars::barWidth(15.75, 5), 1.55, 1e-12);
+    EXPECT_NEAR(AudioBars::cornerRadius(AudioBars::barWidth(15.75, 5)), 0.775, 1e-12);
+    EXPECT_DOUBLE_EQ(AudioBars::barWidth(4, 5), 1);  // too narrow: bars stay 1 point wide
+    EXPECT_DOUBLE_EQ(AudioBars::cornerRadius(6), 1);
+    EXPECT_DOUBLE_EQ(AudioBars::period(6), 0.42);
+    EXPECT_DOUBLE_EQ(AudioBars::period(3), 0.28);
+    EXPECT_NEAR(AudioBars::centre(1.55, 4), 0.775 + 3.55 * 4, 1e-12);
+}
+
+// ---- Bars ----------------------------------------------------------------------------------------
+
+TEST_F(MediaViews, PlayingBarsLoopWithoutDescribingTheirViews)
+{
+    showBars(AudioBars{Color::white(), true, 5, false}, QSizeF(15.75, 12));
+    EXPECT_EQ(loopingNodes(), 5);
+    const auto fills = barFills();
+    ASSERT_EQ(fills.size(), 10u);  // five dots, then five bars
+    const double w = fills[5]->size().width();
+    EXPECT_NEAR(w, 1.55, 1e-6);
+    // The last bar's centre: its offset plus half its width.
+    EXPECT_NEAR(nodes("Offset")[9]->value(Prop::offsetX, -1) + w / 2, AudioBars::centre(1.55, 4), 1e-6);
+    // The bars move between frames while no view body is described.
+    const uint64_t evaluations = barsTree->evaluationCount();
+    std::vector<double> heights;
+    for (int i = 0; i < 5; ++i) {
+        time.advance(0.05);
+        heights.push_back(barFills()[5]->size().height());
+    }
+    EXPECT_EQ(barsTree->evaluationCount(), evaluations);
+    EXPECT_NE(heights.front(), heights.back());
+    for (double h : heights) {
+        EXPECT_GE(h, 2 - 1e-6);
+        EXPECT_LE(h, 12 + 1e-6);
+    }
+}
+
+TEST_F(MediaViews, NoLoopsWhenLowPausedOrNotShown)
+{
+    showBars(AudioBars{Color::white(), true, 5, false}, QSizeF(15.75, 2));
+    EXPECT_EQ(loopingNodes(), 0);
+    showBars(AudioBars{Color::white(), false, 5, false}, QSizeF(15.75, 12));
+    EXPECT_EQ(loopingNodes(), 0);
+    showBars(AudioBars{Color::white(), true, 0, false}, QSizeF(15.75, 12));
+    EXPECT_EQ(loopingNodes(), 0);
+    showBars(AudioBars{Color::white(), true, 5, false}, QSizeF(15.75, 12));
+    barsTree->setShown(false);
+    EXPECT_EQ(loopingNodes(), 0);
+    barsTree->setShown(true);
+    EXPECT_EQ(loopingNodes(), 5);
+}
+
+TEST_F(MediaViews, TheFirstRowStateIsShownAtOnceAndLaterOnesFade)
+{
+    showBars(AudioBars{Color::white(), false, 5, false}, QSizeF(15.75, 12));
+    // New and paused: the dots already show, the bars are gone.
+    EXPECT_DOUBLE_EQ(rowOpacity(1), 1);
+    EXPECT_DOUBLE_EQ(rowOpacity(2), 0);
+    barsTree->setRoot(view(AudioBars{Color::white(), true, 5, false}));
+    time.advance(0.2);
+    const double midway = rowOpacity(1);
+    EXPECT_GT(midway, 0.05);
+    EXPECT_LT(midway, 0.95);
+    time.advance(0.3);
+    EXPECT_DOUBLE_EQ(rowOpacity(1), 0);
+    EXPECT_DOUBLE_EQ(rowOpacity(2), 1);
+}
+
+TEST_F(MediaViews, MutingBlursAndDimsOnceFromWhatIsOnScreen)
+{
+    showBars(AudioBars{Color::white(), true, 5, false}, QSizeF(15.75, 12));
+    auto blur = [&] { return test::findKind(barsTree->root(), "Blur")->value(Prop::blur, -1); };
+    barsTree->setRoot(view(AudioBars{Color::white(), true, 5, true}));
+    time.advance(0.15);
+    const double half = blur();
+    EXPECT_GT(half, 0.5);
+    EXPECT_LT(half, 2.2);
+    // Muting again while it blurs changes nothing.
+    barsTree->setRoot(view(AudioBars{Color::white(), true, 5, true}));
+    time.advance(0.2);
+    EXPECT_DOUBLE_EQ(blur(), 2.2);
+    // Unmuting starts from the blur on screen.
+    barsTree->setRoot(view(AudioBars{Color::white(), true, 5, false}));
+    time.advance(0.01);
+    EXPECT_NEAR(blur(), 2.2, 0.2);
+    time.advance(0.3);
+    EXPECT_DOUBLE_EQ(blur(), 0);
+}
+
+// ---- Switching text -------------------------------------------------------------------------------
+
+TEST_F(MediaViews, SwitchingTextEditsInPlaceAndSwitchesOnANewVersion)
+{
+    Tree tree(QSizeF(300, 40));
+    auto show = [&](const char *text, long long version) {
+        tree.setRoot(view(SwitchingText{QString::fromUtf8(text), version, Alignment::center(), nullptr}));
+        time.advance(0.02);
+    };
+    show("One", 1);
+    show("Onе!", 1);
+    EXPECT_EQ(leavingNodes(tree.root()), 0);
+    ASSERT_TRUE(test::findKind(tree.root(), "Text"));
+    EXPECT_EQ(drawnItems(tree).back().text, QString::fromUtf8("Onе!"));
+    // The same text under a new version still switches.
+    show("Onе!", 2);
+    EXPECT_GT(leavingNodes(tree.root()), 0);
+    time.advance(2);
+    EXPECT_EQ(leavingNodes(tree.root()), 0);
+}
+
+// ---- Live activity in the island ------------------------------------------------------------------
+
+class LiveActivity : public MediaViews {
+protected:
+    LiveActivity() { installStandardViews(); }
+    void show()
+    {
+        tree.setRoot(view(NotchView{model.get()}));
+        time.advance(0.01);
+    }
+    bool visibleText(const QString &text) const
+    {
+        for (const DrawnItem &i : drawnItems(tree))
+            if (i.kind == DrawnItem::Kind::text && i.isVisible() && i.text == text)
+                return true;
+        return false;
+    }
+    bool anyText(const QString &text) const
+    {
+        for (const DrawnItem &i : drawnItems(tree))
+            if (i.kind == DrawnItem::Kind::text && i.text == text)
+                return true;
+        return false;
+    }
+    Tree tree{QSizeF(NotchView::panelWidth, NotchView::panelHeight)};
+};
+
+TEST_F(LiveActivity, TheTitleRowExistsOnlyWithATrackAndShowsOnlyInThePreview)
+{
+    show();
+    EXPECT_FALSE(anyText(QStringLiteral("Song")));
+    Track t = playing("Song");
+    t.artist = "Band";
+    model->nowPlaying().track = t;
+    time.advance(3);
+    EXPECT_TRUE(anyText(QString::fromUtf8("Song  ·  Band")));  // the row exists, its layer hidden
+    EXPECT_FALSE(visibleText(QString::fromUtf8("Song  ·  Band")));
+    model->previewTrack();
+    time.advance(1);
+    EXPECT_TRUE(visibleText(QString::fromUtf8("Song  ·  Band")));
+}
+
+TEST_F(LiveActivity, RowTextsAndVersions)
+{
+    EXPECT_EQ(LiveActivityView::rowText("Song", ""), QStringLiteral("Song"));
+    EXPECT_EQ(LiveActivityView::displayText(LiveActivityView::rowText("Song", "")), QStringLiteral("Song"));
+    EXPECT_EQ(LiveActivityView::displayText(LiveActivityView::rowText("A\nB", "C")), QString::fromUtf8("A B  ·  C"));
+    // Large counters do not overflow into each other.
+    EXPECT_EQ(LiveActivityView::rowVersion(3'000'000, 7), 3'000'000'007LL);
+    EXPECT_NE(LiveActivityView::rowVersion(1, 0), LiveActivityView::rowVersion(0, 999));
+}
+
+// ---- Artwork ------------------------------------------------------------------------------------
+
+TEST(ArtworkFlipTest, HalfWayShowsTheBackEdgeOn)
+{
+    EXPECT_FALSE(ArtworkFlip::showsBack(0.49));
+    EXPECT_TRUE(ArtworkFlip::showsBack(0.5));
+    EXPECT_DOUBLE_EQ(ArtworkFlip::angle(0.5), -90);
+    EXPECT_DOUBLE_EQ(ArtworkFlip::angle(0.25), 45);
+    EXPECT_DOUBLE_EQ(ArtworkFlip::angle(1), 0);
+    EXPECT_DOUBLE_EQ(ArtworkFlip::glare(0), 0);
+    EXPECT_NEAR(ArtworkFlip::glare(0.5), 1, 1e-12);
+    EXPECT_NEAR(ArtworkFlip::glare(1.2), 0, 1e-12);  // an overshooting spring glares no more
+}
+
+TEST_F(MediaViews, TwoChangesWithinTheDelayEndOnTheNewestImageAndNoneShowsThePlaceholder)
+{
+    Tree tree(QSizeF(60, 60));
+    NowPlayingService &service = model->nowPlaying();
+    auto imageOf = [](QColor c) {
+        auto image = std::make_shared<QImage>(20, 20, QImage::Format_ARGB32);
+        image->fill(c);
+        return NowPlayingService::Image(image);
+    };
+    service.artwork = imageOf(Qt::red);
+    tree.setRoot(view(ArtworkView{model.get(), 55, 10, 0.3}));
+    time.advance(0.01);
+    auto centre = [&] { return tree.render(1).pixelColor(12, 12); };
+    EXPECT_GT(centre().red(), 200);
+    service.artwork = imageOf(Qt::green);
+    service.artworkVersion = service.artworkVersion.peek() + 1;
+    time.advance(0.1);
+    service.artwork = imageOf(Qt::blue);
+    service.artworkVersion = service.artworkVersion.peek() + 1;
+    time.advance(0.1);
+    EXPECT_GT(centre().red(), 200);  // nothing turns before its delay
+    time.advance(3);
+    EXPECT_GT(centre().blue(), 200);
+    EXPECT_LT(centre().green(), 60);
+    // No image: the card turns to the note on its grey face.
+    service.artwork = nullptr;
+    service.artworkVersion = service.artworkVersion.peek() + 1;
+    time.advance(3);
+    EXPECT_LT(centre().alpha(), 100);  // the faint face, no image
+    const std::vector<DrawnItem> items = drawnItems(tree);
+    EXPECT_TRUE(std::any_of(items.begin(), items.end(), [](const DrawnItem &i) {
+        return i.kind == DrawnItem::Kind::symbol && i.text == QStringLiteral("music.note");
+    }));
+}
+
+namespace {
+// The bounding box of the pixels close to `colour` in `image`.
+QRect areaOf(const QImage &image, QColor colour)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) < 30 && std::abs(c.green() - colour.green()) < 30
+                && std::abs(c.blue() - colour.blue()) < 30 && c.alpha() > 200)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
+}
+}  // namespace
+
+TEST_F(LiveActivity, TheArtworkSquareSitsAtTheLeftEndOfTheClosedIsland)
+{
+    show();
+    auto image = std::make_shared<QImage>(300, 200, QImage::Format_ARGB32);  // not square: cropped to fill
+    image->fill(QColor(0, 200, 0));
+    model->nowPlaying().artwork = NowPlayingService::Image(image);
+    model->nowPlaying().artworkVersion = 1;
+    model->nowPlaying().track = playing("Song");
+    time.advance(3);
+    const QRect art = areaOf(tree.render(2), QColor(0, 200, 0));
+    // 19 points square (38 pixels), 6.5 points below the top of a 32-point notch.
+    EXPECT_NEAR(art.height(), 38, 2);
+    EXPECT_NEAR(art.width(), 38, 2);
+    EXPECT_NEAR(art.top(), 13, 1);
+    // 6.5 points inside the island's left end.
+    const double islandLeft = (NotchView::panelWidth - model->size().width) / 2;
+    EXPECT_NEAR(art.left() / 2.0, islandLeft + 6.5, 1);
+}
