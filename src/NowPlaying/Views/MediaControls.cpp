@@ -12,12 +12,22 @@ Element marqueeText(const QString &text, double size, Weight weight, Color color
     return Text(oneLine(text), font, color).frame(std::nullopt, lineHeight(font), Alignment::leading());
 }
 
-Element controlButton(const QString &symbol, double size, double opacity, double diameter, bool,
-                      std::optional<SkipDirection>, std::function<void()> action)
+Element controlButton(const QString &symbol, double size, double opacity, double diameter, bool bounces,
+                      std::optional<SkipGlyph::Direction> skip, std::function<void()> action)
 {
-    return Button(Symbol(symbol, size, Weight::regular, Color::white(opacity)).frame(diameter, diameter),
-                  std::move(action))
-        .debugName(symbol);
+    return view(ControlButton{symbol, size, opacity, diameter, bounces, skip, std::move(action)});
 }
+
+namespace {
+Element reserved(std::optional<double> width, std::optional<double> height)
+{
+    return Fill(Color::clear()).frame(width, height).allowsHitTesting(false);
+}
+}  // namespace
+
+Element scrubber(NotchViewModel &, bool) { return reserved(std::nullopt, 16); }
+Element extraButton(NotchViewModel &) { return reserved(48, 48); }
+Element outputButton(NotchViewModel &) { return reserved(48, 48); }
+Element volumeSlider(NotchViewModel &) { return reserved(std::nullopt, std::nullopt); }
 
 }  // namespace vesk

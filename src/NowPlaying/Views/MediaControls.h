@@ -1,25 +1,33 @@
 #pragma once
 
 #include "Kit/Kit.h"
+#include "NowPlaying/Views/ControlButton.h"
 
 #include <functional>
 #include <optional>
 
 namespace vesk {
 
-// The title and transport controls the media views place. Each is one function, so that the
-// scrolling title and the round buttons replace exactly these bodies.
+// The title and transport controls the media views place, one function each, so that the
+// scrolling title replaces exactly this body.
 
 // A one-line title in the system font of `size` and `weight`, framed to the font's line height.
 // `isActive` says whether it may scroll (none: while the island is open).
 kit::Element marqueeText(const QString &text, double size, kit::Weight weight, kit::Color color,
                          std::optional<bool> isActive);
 
-enum class SkipDirection { forward, backward };
-
-// A transport button: the symbol at `size` in a `diameter`-square frame; `action` runs once per
-// click.
+// A round transport button (`ControlButton`); `action` runs once per click.
 kit::Element controlButton(const QString &symbol, double size, double opacity, double diameter, bool bounces,
-                           std::optional<SkipDirection> skip, std::function<void()> action);
+                           std::optional<SkipGlyph::Direction> skip, std::function<void()> action);
+
+class NotchViewModel;
+
+// The rows and buttons of the media page that come with their own behaviour, each as the frame it
+// takes: the scrubber 16 high, the extra and output buttons 48 square, the volume row as tall as
+// its caller frames it.
+kit::Element scrubber(NotchViewModel &model, bool isVisible);
+kit::Element extraButton(NotchViewModel &model);
+kit::Element outputButton(NotchViewModel &model);
+kit::Element volumeSlider(NotchViewModel &model);
 
 }  // namespace vesk
