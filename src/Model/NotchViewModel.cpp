@@ -5,6 +5,10 @@
 #include "Model/SpaceSwipeDetector.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/VolumeService.h"
+#include "Platform/AudioDevices.h"
+#include "Platform/Haptics.h"
+#include "Platform/Screens.h"
+#include "Platform/Sound.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/Workspace.h"
 #include "Readouts/CalendarService.h"
@@ -22,25 +26,35 @@ constexpr double calendarRefreshInterval = 15.0;
 constexpr double sizePreviewLinger = 0.8;
 }  // namespace
 
-std::shared_ptr<NotchViewModel> NotchViewModel::makePrimary()
+NotchViewModel::Services NotchViewModel::Services::installed()
 {
-    auto model = std::make_shared<NotchViewModel>(Token{}, nullptr);
+    return {std::make_shared<NowPlayingService>(settings::audioSource), std::make_shared<CalendarService>(),
+            std::make_shared<VolumeService>(),     std::make_shared<CountdownTimer>(),
+            &vesk::screens(),                      &vesk::workspace(),
+            &vesk::audioDevices(),                 &SpaceSwipeDetector::shared(),
+            &Haptics::shared(),                    &Sound::shared(),
+            &ExtensionStore::shared(),             &Updater::shared()};
+}
+
+std::shared_ptr<NotchViewModel> NotchViewModel::makePrimary(Services services)
+{
+    auto model = std::make_shared<NotchViewModel>(Token{}, std::move(services), true);
     std::weak_ptr<NotchViewModel> weak = model;
-    model->countdown_->onFinish = [weak] {
+    model->services_.countdown->onFinish = [weak] {
         if (auto self = weak.lock())
             self->timerFinished();
     };
-    model->countdown_->onRunningChange = [weak] {
+    model->services_.countdown->onRunningChange = [weak] {
         if (auto self = weak.lock())
             self->refreshOngoing();
     };
-    model->nowPlaying_->onNewTrack = [weak] {
+    model->services_.nowPlaying->onNewTrack = [weak] {
         if (auto self = weak.lock())
             self->previewTrack();
     };
     model->scheduleCalendarRefresh();
 
-    auto &swipes = SpaceSwipeDetector::shared();
+    auto &swipes = *model->services_.swipes;
     swipes.onBegin = [weak] {
         if (auto self = weak.lock())
             self->spaceSwipeBegan();
@@ -62,7 +76,7 @@ std::shared_ptr<NotchViewModel> NotchViewModel::makePrimary()
 std::shared_ptr<NotchViewModel> NotchViewModel::makeMirror(NotchViewModel &primary)
 {
     Q_ASSERT(primary.isPrimary_);
-    auto model = std::make_shared<NotchViewModel>(Token{}, &primary);
+    auto model = std::make_shared<NotchViewModel>(Token{}, primary.services_, false);
     model->volumeLevel = primary.volumeLevel.peek();
     model->isMuted = primary.isMuted.peek();
     model->outputs = primary.outputs.peek();
@@ -74,28 +88,17 @@ std::shared_ptr<NotchViewModel> NotchViewModel::makeMirror(NotchViewModel &prima
     return model;
 }
 
-NotchViewModel::NotchViewModel(Token, NotchViewModel *primary)
-    : today(appClock().wallNow()), isPrimary_(primary == nullptr)
+NotchViewModel::NotchViewModel(Token, Services services, bool isPrimary)
+    : today(appClock().wallNow()), isPrimary_(isPrimary), services_(std::move(services))
 {
-    if (primary) {
-        nowPlaying_ = primary->nowPlaying_;
-        calendar_ = primary->calendar_;
-        audio_ = primary->audio_;
-        countdown_ = primary->countdown_;
-    } else {
-        nowPlaying_ = std::make_shared<NowPlayingService>(settings::audioSource);
-        calendar_ = std::make_shared<CalendarService>();
-        audio_ = std::make_shared<VolumeService>();
-        countdown_ = std::make_shared<CountdownTimer>();
-    }
     // Every model registers the table, so the first reads see the defaults however early it is made.
     Defaults::registerTable();
     readDefaults();
     defaultsObserver_ = UserDefaults::standard().changed.connect([this] { readDefaults(); });
     observeWorkspace();
     // An extension that stops takes its page with it.
-    extensionsObserver_ = ExtensionStore::shared().running().observe([this] { clampPage(); });
-    if (const auto all = screens().screens(); !all.empty())
+    extensionsObserver_ = services_.extensions->running().observe([this] { clampPage(); });
+    if (const auto all = services_.screens->screens(); !all.empty())
         notchDisplay = all.front().displayNumber;
     settleTask_ = mainQueue().after(settleDelay, [this] { hasSettled = true; });
 }
@@ -105,7 +108,7 @@ NotchViewModel::~NotchViewModel() = default;
 void NotchViewModel::scheduleCalendarRefresh()
 {
     calendarTimer_ = mainQueue().after(calendarRefreshInterval, [this] {
-        calendar_->refresh();
+        services_.calendar->refresh();
         refreshOngoing();
         scheduleCalendarRefresh();
     });
@@ -179,7 +182,7 @@ void NotchViewModel::tearDown()
 void NotchViewModel::haptic(HapticPattern pattern)
 {
     if (hapticFeedback.peek())
-        Haptics::shared().perform(pattern, this);
+        services_.haptics->perform(pattern, this);
 }
 
 // ---- Fields with rules ----
@@ -216,7 +219,7 @@ NotchState NotchViewModel::state() const
 {
     if (onboardingPage_.get())
         return NotchState::onboarding;
-    if (Updater::shared().wantsIsland().get())
+    if (services_.updater->wantsIsland().get())
         return NotchState::update;
     if (isOpen.get())
         return NotchState::open;
@@ -226,7 +229,7 @@ NotchState NotchViewModel::state() const
         return NotchState::closed;
     if (peek.get())
         return NotchState::peek;
-    if (isPreviewingTrack.get() && allowsNowPlaying() && nowPlaying_->track.get())
+    if (isPreviewingTrack.get() && allowsNowPlaying() && services_.nowPlaying->track.get())
         return NotchState::trackPreview;
     const auto &activity = ongoing.get();
     if (isPreviewingEvent.get() && activity && activity->kind() == Peek::Kind::event)
@@ -247,7 +250,7 @@ bool NotchViewModel::allowsNowPlaying() const
         return false;
     if (!hideInSourceApp.get())
         return true;
-    const auto &track = nowPlaying_->track.get();
+    const auto &track = services_.nowPlaying->track.get();
     const auto &frontmost = frontmostBundleID.get();
     if (!track || !track->bundleID || !frontmost)
         return true;
@@ -257,7 +260,7 @@ bool NotchViewModel::allowsNowPlaying() const
 
 bool NotchViewModel::isNowPlayingLive() const
 {
-    const auto &track = nowPlaying_->track.get();
+    const auto &track = services_.nowPlaying->track.get();
     return allowsNowPlaying() && showLiveActivity.get() && track && track->isPlaying;
 }
 
@@ -297,7 +300,7 @@ std::vector<IslandPage> NotchViewModel::pages() const
         list.push_back(IslandPage::calendar());
     if (showTimerPage.get())
         list.push_back(IslandPage::timer());
-    for (auto &id : ExtensionStore::shared().pageIDs())
+    for (auto &id : services_.extensions->pageIDs())
         list.push_back(IslandPage::ext(std::move(id)));
     return list;
 }

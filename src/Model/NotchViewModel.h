@@ -26,6 +26,14 @@ class CalendarService;
 class CountdownTimer;
 class NowPlayingService;
 class VolumeService;
+class AudioDevices;
+class ExtensionStore;
+class Haptics;
+class Screens;
+class Sound;
+class SpaceSwipeDetector;
+class Updater;
+class Workspace;
 
 // The model of one island: what it shows (`state`), its readouts and ongoing activity, previews,
 // hover and pages, and its size. One per island. The primary island's model owns the shared
@@ -63,18 +71,38 @@ public:
 
     // The primary model creates the shared services; a mirror takes the primary's and registers
     // itself in the primary's `mirrors`.
-    static std::shared_ptr<NotchViewModel> makePrimary();
+    // What the island reads and drives, handed to the primary model by whoever makes it; its
+    // mirrors share the primary's.
+    struct Services {
+        std::shared_ptr<NowPlayingService> nowPlaying;
+        std::shared_ptr<CalendarService> calendar;
+        std::shared_ptr<VolumeService> audio;
+        std::shared_ptr<CountdownTimer> countdown;
+        Screens *screens = nullptr;
+        Workspace *workspace = nullptr;
+        AudioDevices *audioDevices = nullptr;
+        SpaceSwipeDetector *swipes = nullptr;
+        Haptics *haptics = nullptr;
+        Sound *sound = nullptr;
+        ExtensionStore *extensions = nullptr;
+        Updater *updater = nullptr;
+
+        // New island services on the platform services the process has installed.
+        static Services installed();
+    };
+    static std::shared_ptr<NotchViewModel> makePrimary(Services services = Services::installed());
     static std::shared_ptr<NotchViewModel> makeMirror(NotchViewModel &primary);
-    NotchViewModel(Token, NotchViewModel *primary);
+    NotchViewModel(Token, Services services, bool isPrimary);
     ~NotchViewModel();
     NotchViewModel(const NotchViewModel &) = delete;
     NotchViewModel &operator=(const NotchViewModel &) = delete;
 
     // Services, shared between the primary and its mirrors.
-    NowPlayingService &nowPlaying() const { return *nowPlaying_; }
-    CalendarService &calendar() const { return *calendar_; }
-    VolumeService &audio() const { return *audio_; }
-    CountdownTimer &countdown() const { return *countdown_; }
+    NowPlayingService &nowPlaying() const { return *services_.nowPlaying; }
+    CalendarService &calendar() const { return *services_.calendar; }
+    VolumeService &audio() const { return *services_.audio; }
+    CountdownTimer &countdown() const { return *services_.countdown; }
+    const Services &services() const { return services_; }
 
     bool isPrimary() const { return isPrimary_; }
     const std::vector<std::shared_ptr<NotchViewModel>> &mirrors() const { return mirrors_; }
@@ -311,10 +339,7 @@ private:
     void clampPage();
 
     bool isPrimary_;
-    std::shared_ptr<NowPlayingService> nowPlaying_;
-    std::shared_ptr<CalendarService> calendar_;
-    std::shared_ptr<VolumeService> audio_;
-    std::shared_ptr<CountdownTimer> countdown_;
+    Services services_;
     std::vector<std::shared_ptr<NotchViewModel>> mirrors_;
 
     Observed<std::optional<int>> onboardingPage_;

@@ -24,7 +24,7 @@ bool listsID(const std::vector<AudioOutput::Device> &devices, uint32_t id)
 void NotchViewModel::startAudio()
 {
     std::weak_ptr<NotchViewModel> weak = weak_from_this();
-    audio_->onChange = [weak](float level, bool muted) {
+    services_.audio->onChange = [weak](float level, bool muted) {
         auto self = weak.lock();
         if (!self)
             return;
@@ -32,7 +32,7 @@ void NotchViewModel::startAudio()
         for (const auto &mirror : self->mirrors())
             mirror->volumeChanged(level, muted);
     };
-    audio_->start();
+    services_.audio->start();
     readVolume();
 }
 
@@ -47,8 +47,8 @@ void NotchViewModel::volumeChanged(float level, bool muted)
 
 void NotchViewModel::readVolume()
 {
-    volumeLevel = audio_->volume().value_or(0.0f);
-    isMuted = audio_->isMuted().value_or(false);
+    volumeLevel = services_.audio->volume().value_or(0.0f);
+    isMuted = services_.audio->isMuted().value_or(false);
 }
 
 void NotchViewModel::setVolume(float level)
@@ -56,14 +56,14 @@ void NotchViewModel::setVolume(float level)
     if (std::isnan(level))
         return;
     level = std::clamp(level, 0.0f, 1.0f);
-    if (!audio_->setVolume(level))
+    if (!services_.audio->setVolume(level))
         return;
     if ((level == 0.0f || level == 1.0f) && level != volumeLevel.peek())
         haptic(HapticPattern::levelChange);
     if (level > 0 && isMuted.peek())
-        audio_->setMuted(false);
+        services_.audio->setMuted(false);
     volumeLevel = level;
-    isMuted = audio_->isMuted().value_or(false);
+    isMuted = services_.audio->isMuted().value_or(false);
 }
 
 void NotchViewModel::refreshOutputs()
@@ -76,7 +76,7 @@ void NotchViewModel::refreshOutputs()
             mirror->readVolume();
     });
     auto devices = AudioOutput::devices();
-    std::optional<uint32_t> current = audioDevices().defaultOutput();
+    std::optional<uint32_t> current = services_.audioDevices->defaultOutput();
     if (current == 0u)
         current.reset();
     announceDeviceChanges(outputs.peek(), devices);
@@ -93,7 +93,7 @@ void NotchViewModel::announceDeviceChanges(const std::vector<AudioOutput::Device
 {
     // Without a sound server the list is empty for want of a server, not because outputs left:
     // the first list read once one answers is taken as it is, like the one read at launch.
-    if (!audioDevices().isAvailable()) {
+    if (!services_.audioDevices->isAvailable()) {
         hasReadOutputs = false;
         return;
     }

@@ -275,7 +275,7 @@ double NotchViewModel::trailingWidth(const Peek &value) const
     case Peek::Kind::brightness:
         return levelTrailingWidth;
     case Peek::Kind::timer:
-        return textWidth(QString::fromStdString(countdown_->text(appClock().wallNow())));
+        return textWidth(QString::fromStdString(services_.countdown->text(appClock().wallNow())));
     case Peek::Kind::download:
         if (!value.as<Peek::Download>()->fraction)
             return undeterminedDownloadWidth;
@@ -348,7 +348,7 @@ std::optional<Peek> NotchViewModel::bubble() const
 
 double NotchViewModel::updatePageHeight() const
 {
-    const auto &updater = Updater::shared();
+    const auto &updater = *services_.updater;
     const auto &record = updater.whatsNew().get();
     const auto &notes = record ? record->notes : updater.notes().get();
     QString text;

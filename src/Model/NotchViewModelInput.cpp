@@ -63,7 +63,7 @@ void NotchViewModel::open(bool feedback, std::optional<IslandPage> showing)
         if (auto it = std::find(list.begin(), list.end(), *target); it != list.end())
             page_ = static_cast<int>(it - list.begin());
     }
-    openRefreshTask_ = mainQueue().after(openCalendarRefreshDelay, [this] { calendar_->refresh(); });
+    openRefreshTask_ = mainQueue().after(openCalendarRefreshDelay, [this] { services_.calendar->refresh(); });
     pageDrag = 0.0;
     endTrackPreview();
     isPreviewingEvent = false;

@@ -62,11 +62,11 @@ void NotchViewModel::refreshOngoing()
         today = now;
 
     const auto &defaults = UserDefaults::standard();
-    const auto extension = ExtensionStore::shared().activity();
+    const auto extension = services_.extensions->activity();
     std::optional<Peek> next;
     if (extension && extension->isUrgent)
         next = Peek::custom(*extension);
-    else if (countdown_->isRunning().peek() && defaults.value(settings::showTimerActivity))
+    else if (services_.countdown->isRunning().peek() && defaults.value(settings::showTimerActivity))
         next = Peek::timer();
     else if (downloadFraction_.peek() && defaults.value(settings::showDownloadActivity))
         next = Peek::download(*downloadFraction_.peek());
@@ -98,7 +98,7 @@ std::optional<Peek> NotchViewModel::upcomingEvent() const
 {
     const double lead = UserDefaults::standard().value(settings::eventLeadMinutes) * 60.0;
     const double now = appClock().wallNow();
-    for (const auto &event : calendar_->events().peek()) {
+    for (const auto &event : services_.calendar->events().peek()) {
         if (event.isAllDay)
             continue;
         const double t = event.start - now;
@@ -150,7 +150,7 @@ std::optional<IslandPage> NotchViewModel::tabForVisibleActivity() const
 void NotchViewModel::timerFinished()
 {
     refreshOngoing();
-    Sound::shared().play(timerDoneSound);
+    services_.sound->play(timerDoneSound);
     haptic(HapticPattern::levelChange);
     show(Peek::timerDone(), timerDoneDuration);
 }

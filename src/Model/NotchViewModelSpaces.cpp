@@ -24,7 +24,7 @@ bool shrinksOnSpaceSwitch() { return UserDefaults::standard().value(settings::sh
 
 void NotchViewModel::observeWorkspace()
 {
-    Workspace &ws = workspace();
+    Workspace &ws = *services_.workspace;
     if (const auto app = ws.frontmostApplication())
         frontmostBundleID = app->toStdString();
     workspaceObservers_.push_back(ws.activeSpaceChanged.connect([this] { activeSpaceChanged(); }));
@@ -35,7 +35,7 @@ void NotchViewModel::observeWorkspace()
     }));
 }
 
-void NotchViewModel::refreshFullscreen() { isFullscreenSpace = Spaces::isFullscreen(notchDisplay); }
+void NotchViewModel::refreshFullscreen() { isFullscreenSpace = Spaces::isFullscreen(notchDisplay, *services_.screens, *services_.workspace); }
 
 void NotchViewModel::hideForSpaceSwitch(double restoreAfter)
 {

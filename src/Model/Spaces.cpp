@@ -5,9 +5,9 @@
 
 namespace vesk::Spaces {
 
-bool isFullscreen(uint32_t display)
+bool isFullscreen(uint32_t display, Screens &screens, Workspace &workspace)
 {
-    const auto all = screens().screens();
+    const auto all = screens.screens();
     if (all.empty())
         return false;
     const Screen *chosen = &all.front();
@@ -17,7 +17,7 @@ bool isFullscreen(uint32_t display)
             break;
         }
     }
-    return workspace().isFullscreen(chosen->pixelFrame);
+    return workspace.isFullscreen(chosen->pixelFrame);
 }
 
 }  // namespace vesk::Spaces

@@ -9,6 +9,7 @@
 #include "Extensions/SimulatedExtension.h"
 #include "Model/SpaceSwipeDetector.h"
 #include "NowPlaying/NowPlayingService.h"
+#include "NowPlaying/VolumeService.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/sim/SimAccessibilityTrust.h"
 #include "Platform/sim/SimAudioDevices.h"
@@ -86,10 +87,28 @@ protected:
 
     UserDefaults &defaults() { return UserDefaults::standard(); }
 
-    // A primary model that has settled (its first 0.9 s are over).
+    // The island's services on this fixture's simulated platform: fresh island services, the
+    // simulated displays, workspace, audio devices, swipes, haptics and sounds.
+    NotchViewModel::Services simulatedServices()
+    {
+        return {std::make_shared<NowPlayingService>(settings::audioSource),
+                std::make_shared<CalendarService>(calendarStore),
+                std::make_shared<VolumeService>(),
+                std::make_shared<CountdownTimer>(),
+                &screens,
+                &workspace,
+                &audioDevices,
+                &swipes,
+                &haptics,
+                &sound,
+                &ExtensionStore::shared(),
+                &Updater::shared()};
+    }
+
+    // A primary model on the simulated services that has settled (its first 0.9 s are over).
     std::shared_ptr<NotchViewModel> settledPrimary()
     {
-        auto model = NotchViewModel::makePrimary();
+        auto model = NotchViewModel::makePrimary(simulatedServices());
         time.advance(1.0);
         return model;
     }
