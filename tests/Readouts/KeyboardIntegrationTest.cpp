@@ -54,7 +54,7 @@ protected:
 
 }  // namespace
 
-TEST_F(KeyboardIntegrationTest, AGrabbedKeyReachesTheHandlerWithItsModifiers)
+TEST_F(KeyboardIntegrationTest, AGrabbedKeyReachesTheHandlerWithItsModifiersAndFollowsTheKeymap)
 {
     SimAccessibilityTrust trust;
     MediaKeyTap tap(mediaKeyGrab(), trust);
@@ -74,6 +74,16 @@ TEST_F(KeyboardIntegrationTest, AGrabbedKeyReachesTheHandlerWithItsModifiers)
     ASSERT_TRUE(xdotool({"key", "XF86AudioLowerVolume"}));  // not taken: the desktop's
     test::waitFor([] { return false; }, 200);
     EXPECT_EQ(calls.size(), 2u);
+    // A keymap that moves the key to another keycode: it is taken again there.
+    const auto moved = test::runTool(QStringLiteral("xmodmap"), {"-e", "keycode 123 = NoSymbol",
+                                                                "-e", "keycode 200 = XF86AudioRaiseVolume"});
+    test::waitFor([] { return false; }, 300);
+    const bool pressed = xdotool({"key", "XF86AudioRaiseVolume"});
+    const bool reached = test::waitFor([&] { return calls.size() == 3; });
+    setxkbmap({"us"});
+    ASSERT_TRUE(moved && pressed);
+    EXPECT_TRUE(reached) << "the grab followed the key to its new keycode";
+    EXPECT_EQ(tap.state(), MediaKeyTap::State::armed);
     tap.stop();
 }
 
