@@ -7,6 +7,7 @@
 #include "Island/NotchView.h"
 #include "Island/OpenView.h"
 #include "NowPlaying/Views/LiveActivityView.h"
+#include "NowPlaying/Views/MediaPlayerView.h"
 #include "Readouts/Views/CalendarPages.h"
 
 namespace vesk {
@@ -18,6 +19,7 @@ void installStandardViews()
         return kit::view(LiveActivityView{&model, showsTitle});
     };
     fillCalendarPageSlots(OpenView::Slots::standard());
+    OpenView::Slots::standard().media = [](NotchViewModel &model) { return kit::view(MediaPlayerView{&model}); };
     SystemStatsExtension::setViews({
         .page = [](std::shared_ptr<SystemStatsExtension> stats) { return kit::view(SystemStatsPage{std::move(stats)}); },
         .settings = [] { return std::make_unique<SystemStatsSettings>(); },

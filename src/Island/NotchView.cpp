@@ -23,7 +23,16 @@ using namespace NotchViewMetrics;
 const Observed<int> &settingsGeneration()
 {
     static Observed<int> generation{0};
-    static Connection connection = UserDefaults::standard().changed.connect([] { generation = generation.get() + 1; });
+    // Follows the store installed now: tests and tools install a fresh one, and a connection to
+    // the one before would never fire again.
+    // The slot holds a token that ends with the store's signal.
+    static std::weak_ptr<int> token;
+    static Connection connection;
+    if (token.expired()) {
+        auto held = std::make_shared<int>(0);
+        token = held;
+        connection = UserDefaults::standard().changed.connect([held] { generation = generation.peek() + 1; });
+    }
     return generation;
 }
 

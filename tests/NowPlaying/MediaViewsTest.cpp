@@ -4,6 +4,8 @@
 #include "NowPlaying/Views/AudioBars.h"
 #include "NowPlaying/Views/LiveActivityView.h"
 #include "NowPlaying/Views/MediaBadges.h"
+#include "NowPlaying/Views/MediaPlayerView.h"
+#include "Model/Defaults.h"
 
 #include "App/ViewWiring.h"
 #include "Island/KitNodeSupport.h"
@@ -339,4 +341,91 @@ TEST_F(LiveActivity, TheArtworkSquareSitsAtTheLeftEndOfTheClosedIsland)
     // 6.5 points inside the island's left end.
     const double islandLeft = (NotchView::panelWidth - model->size().width) / 2;
     EXPECT_NEAR(art.left() / 2.0, islandLeft + 6.5, 1);
+}
+
+// ---- The media page ---------------------------------------------------------------------------------
+
+class MediaPage : public LiveActivity {
+protected:
+    void open(Track track)
+    {
+        auto image = std::make_shared<QImage>(600, 600, QImage::Format_ARGB32);
+        image->fill(QColor(0, 200, 0));
+        model->nowPlaying().artwork = NowPlayingService::Image(image);
+        model->nowPlaying().artworkVersion = 1;
+        model->nowPlaying().track = std::move(track);
+        show();
+        model->open(false);
+        time.advance(3);
+    }
+    // Where the green artwork is drawn, at any opacity over the black island.
+    QRect artwork()
+    {
+        const QImage image = tree.render(2);
+        QRect box;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.green() > 60 && c.red() < 40 && c.blue() < 40)
+                    box |= QRect(x, y, 1, 1);
+            }
+        return box;
+    }
+};
+
+TEST_F(MediaPage, HeaderRoomInBothStyles)
+{
+    EXPECT_DOUBLE_EQ(MediaPlayerView::topPadding(true, 32, false), 16);
+    EXPECT_DOUBLE_EQ(MediaPlayerView::topPadding(false, 32, false), 32);
+    EXPECT_DOUBLE_EQ(MediaPlayerView::topPadding(false, 32, true), 17.5);
+    EXPECT_EQ(MediaPlayerView::secondLine("", "Album"), QStringLiteral("Album"));
+    EXPECT_EQ(MediaPlayerView::secondLine("Artist", "Album"), QStringLiteral("Artist"));
+    EXPECT_EQ(MediaPlayerView::secondLine("", ""), QString());
+}
+
+TEST_F(MediaPage, NothingPlayingShowsOnlyThePlaceholder)
+{
+    show();
+    model->open(false);
+    time.advance(3);
+    EXPECT_TRUE(visibleText(QStringLiteral("Nothing Playing")));
+    for (const DrawnItem &i : drawnItems(tree))
+        EXPECT_FALSE(i.kind == DrawnItem::Kind::control && i.isVisible() && i.text == QStringLiteral("Open player"));
+}
+
+TEST_F(MediaPage, TheArtworkShrinksAndDimsWhilePausedOnlyWithItsSetting)
+{
+    Track track = playing("Song");
+    track.album = "Album";
+    open(track);
+    EXPECT_TRUE(visibleText(QStringLiteral("Album")));  // no artist: the album
+    const QRect full = artwork();
+    EXPECT_NEAR(full.width(), 110, 2);  // 55 points at scale 2
+    track.isPlaying = false;
+    model->nowPlaying().track = track;
+    time.advance(2);
+    const QRect paused = artwork();
+    EXPECT_NEAR(paused.width(), 110 * 0.86, 2);
+    EXPECT_NEAR(paused.center().x(), full.center().x(), 1);
+    // Drawn at 70 %: the green over black is darker.
+    EXPECT_LT(tree.render(2).pixelColor(paused.center()).green(), 160);
+    defaults().set(settings::dimArtworkWhenPaused, false);
+    time.advance(2);
+    EXPECT_NEAR(artwork().width(), 110, 2);
+}
+
+TEST_F(MediaPage, TheTransportRowReachesTheService)
+{
+    open(playing("Song"));
+    std::optional<QRectF> pause;
+    for (const DrawnItem &i : drawnItems(tree))
+        if (i.kind == DrawnItem::Kind::control && i.isVisible() && i.text == QStringLiteral("Pause"))
+            pause = i.rect;
+    ASSERT_TRUE(pause);
+    tree.handlePointer(PointerEvent::move(pause->center()));
+    tree.handlePointer(PointerEvent::press(pause->center()));
+    tree.handlePointer(PointerEvent::release(pause->center()));
+    time.flush();
+    ASSERT_TRUE(model->nowPlaying().track.peek());
+    EXPECT_FALSE(model->nowPlaying().track.peek()->isPlaying);
 }

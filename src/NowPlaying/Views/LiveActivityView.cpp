@@ -8,7 +8,7 @@
 #include "NowPlaying/Views/AudioBars.h"
 #include "NowPlaying/Views/MediaBadges.h"
 #include "NowPlaying/Views/MediaControls.h"
-#include "Platform/UserDefaults.h"
+#include "Model/Defaults.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,7 +53,7 @@ Element LiveActivityView::body(const Env &) const
     const UserDefaults &defaults = UserDefaults::standard();
     const bool showArtwork = m.showLiveArtwork.get();
     const bool showVisualizer = m.showVisualizer.get();
-    const bool tint = defaults.boolValue("tintVisualizer");
+    const bool tint = defaults.value(settings::tintVisualizer);
     const bool pill = m.style.get() == IslandStyle::pill;
     const Size notch = m.notchSize();
     const Metrics metric = metrics(notch.height, pill, m.showsRim.get());
