@@ -1,0 +1,139 @@
+// The media views as the island's panel draws them at 2 device pixels per point: the open media
+// page with a 600 x 600 artwork, both title lines and the bars looping, and the closed island with
+// the live activity looping. Each iteration is one frame: the virtual clock moves 1/60 s (the
+// loops move, no view body is described for them: `evaluations` counts descriptions per frame)
+// and the panel is painted. Then a check that a paused track asks for no frame at all.
+// Qt's raster engine hands large fills to its thread pool, so the frames count the CPU time of the
+// whole process: on one core that is the frame's cost.
+#include "KitNodeSupport.h"
+#include "SimIsland.h"
+
+#include "Island/IslandViews.h"
+#include "Island/NotchView.h"
+#include "Island/OpenView.h"
+#include "Kit/Kit.h"
+#include "NowPlaying/NowPlayingService.h"
+#include "NowPlaying/Views/LiveActivityView.h"
+#include "NowPlaying/Views/MediaPlayerView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <QPainter>
+
+using namespace vesk;
+
+namespace {
+
+struct MediaIsland : bench::SimIsland {
+    MediaIsland()
+    {
+        // The application's filling, on slots of this island's own (the other benchmarks measure
+        // the standard slots empty).
+        fillIslandViewSlots(islandSlots);
+        pages.media = [](NotchViewModel &m) { return kit::view(MediaPlayerView{&m}); };
+        islandSlots.openView = [this](NotchViewModel &m) { return kit::view(OpenView{&m, &pages}); };
+        islandSlots.liveActivity = [](NotchViewModel &m, bool showsTitle) {
+            return kit::view(LiveActivityView{&m, showsTitle});
+        };
+        kit::withoutAnimation([&] { tree.setRoot(kit::view(NotchView{model.get(), &islandSlots})); });
+        time.advance(0.01);
+    }
+    void play(bool playing)
+    {
+        // A photograph-like artwork: no flat areas for the scaler to skip.
+        auto image = std::make_shared<QImage>(600, 600, QImage::Format_ARGB32);
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 600; ++x)
+                image->setPixel(x, y, qRgb((x * 7 + y) % 256, (y * 3) % 256, (x ^ y) % 256));
+        NowPlayingService &service = model->nowPlaying();
+        service.artwork = NowPlayingService::Image(image);
+        service.artworkVersion = service.artworkVersion.peek() + 1;
+        service.accent = QColor(0x5A, 0xC8, 0xF5);
+        Track track;
+        track.title = "A Rather Long Song Title Over Two Words";
+        track.artist = "The Artist";
+        track.album = "The Album";
+        track.duration = 240;
+        track.isPlaying = playing;
+        track.timestamp = time.wallNow();
+        service.track = track;
+        service.titleVersion = service.titleVersion.peek() + 1;
+        service.artistVersion = service.artistVersion.peek() + 1;
+        time.advance(2);
+    }
+    void frames(benchmark::State &state)
+    {
+        QImage target(QSize(1520, 600), QImage::Format_ARGB32_Premultiplied);
+        const uint64_t before = tree.evaluationCount();
+        int64_t count = 0;
+        for (auto _ : state) {
+            time.advance(1.0 / 60);
+            target.fill(Qt::transparent);
+            QPainter painter(&target);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.scale(2, 2);
+            tree.paint(painter, 2);
+            benchmark::DoNotOptimize(target.bits());
+            ++count;
+        }
+        state.counters["evaluations"] = double(tree.evaluationCount() - before) / double(std::max<int64_t>(count, 1));
+    }
+
+    NotchViewSlots islandSlots;
+    OpenView::Slots pages;
+    kit::Tree tree{QSizeF(NotchView::panelWidth, NotchView::panelHeight)};
+};
+
+bool looping(const kit::Tree &tree) { return tree.runsLoops(); }
+
+}  // namespace
+
+static void BM_MediaPageOpenLooping(benchmark::State &state)
+{
+    MediaIsland island;
+    island.play(true);
+    island.model->open(false);
+    island.time.advance(3);
+    if (island.model->state() != NotchState::open || !looping(island.tree)) {
+        state.SkipWithError("the open media page does not loop its bars");
+        return;
+    }
+    island.frames(state);
+}
+BENCHMARK(BM_MediaPageOpenLooping)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+
+static void BM_LiveActivityClosedLooping(benchmark::State &state)
+{
+    MediaIsland island;
+    island.play(true);
+    island.time.advance(3);
+    if (island.model->state() != NotchState::live || !looping(island.tree)) {
+        state.SkipWithError("the closed island shows no looping live activity");
+        return;
+    }
+    island.frames(state);
+}
+BENCHMARK(BM_LiveActivityClosedLooping)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+
+// A track that pauses: once the bars have settled into dots nothing asks for a frame.
+static void BM_LiveActivityPausedAsksForNoFrame(benchmark::State &state)
+{
+    MediaIsland island;
+    island.play(true);
+    island.time.advance(3);
+    const bool wasLooping = island.tree.runsLoops();
+    Track paused = *island.model->nowPlaying().track.peek();
+    paused.isPlaying = false;
+    island.model->nowPlaying().track = paused;
+    island.time.advance(3);
+    const bool quiet = !island.tree.isAnimating() && !island.tree.runsLoops() && !kit::FrameDriver::shared().isScheduled();
+    if (!wasLooping || !quiet) {
+        state.SkipWithError("a paused live activity still asks for frames");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(island.tree.runsLoops());
+    state.counters["framesAsked"] = 0;
+}
+BENCHMARK(BM_LiveActivityPausedAsksForNoFrame)->Unit(benchmark::kNanosecond);
