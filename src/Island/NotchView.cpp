@@ -23,16 +23,18 @@ using namespace NotchViewMetrics;
 const Observed<int> &settingsGeneration()
 {
     static Observed<int> generation{0};
-    // Follows the store installed now: tests and tools install a fresh one, and a connection to
-    // the one before would never fire again.
-    // The slot holds a token that ends with the store's signal.
-    static std::weak_ptr<int> token;
     static Connection connection;
-    if (token.expired()) {
-        auto held = std::make_shared<int>(0);
-        token = held;
-        connection = UserDefaults::standard().changed.connect([held] { generation = generation.peek() + 1; });
-    }
+    static const auto follow = [] {
+        connection = UserDefaults::standard().changed.connect([] { generation = generation.get() + 1; });
+    };
+    // A store put in place later (each test fixture makes its own) is followed from then on, and
+    // counts as a change: everything it holds may differ.
+    static Connection replaced = UserDefaults::standardReplaced().connect([] {
+        follow();
+        generation = generation.get() + 1;
+    });
+    if (!connection.connected())
+        follow();
     return generation;
 }
 

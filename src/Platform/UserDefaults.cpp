@@ -153,7 +153,17 @@ UserDefaults &UserDefaults::standard()
     return *store;
 }
 
-void UserDefaults::setStandard(std::unique_ptr<UserDefaults> store) { standardStore() = std::move(store); }
+void UserDefaults::setStandard(std::unique_ptr<UserDefaults> store)
+{
+    standardStore() = std::move(store);
+    standardReplaced()();
+}
+
+Signal<> &UserDefaults::standardReplaced()
+{
+    static Signal<> replaced;
+    return replaced;
+}
 
 void UserDefaults::registerDefaults(const Dictionary &defaults)
 {

@@ -57,6 +57,9 @@ public:
     // The installed standard store; an in-memory one until the application installs its own.
     static UserDefaults &standard();
     static void setStandard(std::unique_ptr<UserDefaults> store);
+    // Posted after setStandard() put another store in place, so followers of `changed` on the
+    // shared store can follow the new one.
+    static Signal<> &standardReplaced();
 
     // Merges `defaults` into the registration domain; posts only when that changed a registered value.
     void registerDefaults(const Dictionary &defaults);

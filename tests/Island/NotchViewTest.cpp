@@ -176,3 +176,19 @@ TEST_F(NotchViewSkipPose, IslandStretchesOnlyTowardTheSkipSide)
     const auto [oLeft, oRight] = opaqueSpan(tree.render(1), 60);
     EXPECT_NEAR((oLeft + oRight + 1) / 2.0, NotchView::panelWidth / 2, 1);
 }
+
+// Views that read settings straight from the store follow the store in place now, also one a
+// fixture put there after the first view was drawn.
+TEST(SettingsGeneration, FollowsAStorePutInPlaceLater)
+{
+    UserDefaults::setStandard(std::make_unique<UserDefaults>());
+    const int first = settingsGeneration().peek();
+    UserDefaults::standard().set("someKey", 1);
+    EXPECT_EQ(settingsGeneration().peek(), first + 1);
+
+    UserDefaults::setStandard(std::make_unique<UserDefaults>());
+    const int replaced = settingsGeneration().peek();
+    EXPECT_GT(replaced, first + 1) << "a new store may hold anything";
+    UserDefaults::standard().set("someKey", 2);
+    EXPECT_EQ(settingsGeneration().peek(), replaced + 1) << "a change in the new store counts";
+}
