@@ -149,6 +149,25 @@ TEST_F(MediaViews, NoLoopsWhenLowPausedOrNotShown)
     EXPECT_EQ(loopingNodes(), 5);
 }
 
+TEST_F(MediaViews, PausedBarsBounceWhileTheyFadeThenStop)
+{
+    showBars(AudioBars{Color::white(), true, 5, false}, QSizeF(15.75, 12));
+    barsTree->setRoot(view(AudioBars{Color::white(), false, 5, false}));
+    time.advance(0.2);
+    EXPECT_EQ(loopingNodes(), 5);
+    time.advance(0.3);
+    EXPECT_EQ(loopingNodes(), 0);
+    EXPECT_FALSE(barsTree->isAnimating());
+    // Playing again within the fade keeps them going.
+    barsTree->setRoot(view(AudioBars{Color::white(), true, 5, false}));
+    time.advance(0.1);
+    barsTree->setRoot(view(AudioBars{Color::white(), false, 5, false}));
+    time.advance(0.1);
+    barsTree->setRoot(view(AudioBars{Color::white(), true, 5, false}));
+    time.advance(1);
+    EXPECT_EQ(loopingNodes(), 5);
+}
+
 TEST_F(MediaViews, TheFirstRowStateIsShownAtOnceAndLaterOnesFade)
 {
     showBars(AudioBars{Color::white(), false, 5, false}, QSizeF(15.75, 12));

@@ -1,5 +1,9 @@
 #include "NowPlaying/Views/AudioBars.h"
 
+#include "Base/MainQueue.h"
+#include "Kit/Node.h"
+#include "Kit/Tree.h"
+
 #include <algorithm>
 
 namespace vesk {
@@ -19,16 +23,72 @@ double AudioBars::barWidth(double width, int barCount)
     return std::max(1.0, (width - 2.0 * (barCount - 1)) / barCount);
 }
 
-Element AudioBars::body(const Env &) const
+namespace {
+
+// What the bars remember between descriptions: whether they played last time, and, for the 0.45 s
+// in which a paused row fades out, that its bars still bounce. The wait ends with the node.
+struct BarsMemory {
+    std::optional<bool> wasAnimating;
+    bool fadingOut = false;
+    WorkItem fadeEnd;
+};
+
+class AudioBarsSpec final : public Spec {
+public:
+    explicit AudioBarsSpec(AudioBars bars) : bars(std::move(bars)) {}
+    const char *kind() const override { return "AudioBars"; }
+    bool sameProperties(const Spec &) const override { return false; }
+    bool isComponent() const override { return true; }
+
+    static BarsMemory &memoryOf(const Node &node)
+    {
+        auto &state = const_cast<Node &>(node).state;
+        if (auto *m = std::any_cast<std::shared_ptr<BarsMemory>>(&state))
+            return **m;
+        auto m = std::make_shared<BarsMemory>();
+        state = m;
+        return *m;
+    }
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override
+    {
+        Spec::apply(node, previous, ctx);
+        BarsMemory &m = memoryOf(node);
+        if (bars.isAnimating) {
+            m.fadingOut = false;
+            m.fadeEnd = WorkItem();
+        } else if (m.wasAnimating.value_or(false)) {
+            m.fadingOut = true;
+            Node *target = &node;
+            BarsMemory *memory = &m;
+            m.fadeEnd = mainQueue().after(AudioBars::rowsDuration, [target, memory] {
+                memory->fadingOut = false;
+                target->tree().invalidate(*target);
+            });
+        }
+        m.wasAnimating = bars.isAnimating;
+    }
+    Element evaluateAt(const Node &node, const Env &) const override
+    {
+        return bars.rows(bars.isAnimating || memoryOf(node).fadingOut);
+    }
+
+    AudioBars bars;
+};
+
+}  // namespace
+
+Element AudioBars::body(const Env &) const { return Element(std::make_shared<const AudioBarsSpec>(*this)); }
+
+Element AudioBars::rows(bool bounce) const
 {
     const int n = std::max(0, barCount);
-    return GeometryReader([*this, n](QSizeF size) {
+    return GeometryReader([*this, n, bounce](QSizeF size) {
         const double w = size.width(), h = size.height();
         const double b = barWidth(w, n);
         const double radius = cornerRadius(b);
-        // Loops only where a bar has room to move, and only while the bars show: a paused row
-        // asks for no frames.
-        const bool loops = isAnimating && h > restHeight && n > 0;
+        // Loops only where a bar has room to move, and only while the bars show (a paused row
+        // keeps them while it fades out, then asks for no frames).
+        const bool loops = bounce && h > restHeight && n > 0;
         auto row = [&](bool bars) {
             Elements items;
             for (int i = 0; i < n; ++i) {

@@ -31,6 +31,8 @@ struct AudioBars {
     static constexpr double muteDuration = 0.3;
 
     kit::Element body(const kit::Env &env) const;
+    // The dots and the bars, the bars bouncing when `bounce`.
+    kit::Element rows(bool bounce) const;
     friend bool operator==(const AudioBars &, const AudioBars &) = default;
 };
 
