@@ -448,3 +448,42 @@ TEST_F(MediaPage, TheTransportRowReachesTheService)
     ASSERT_TRUE(model->nowPlaying().track.peek());
     EXPECT_FALSE(model->nowPlaying().track.peek()->isPlaying);
 }
+
+TEST_F(MediaPage, TheArtworkSitsAtTheHeadOfTheOpenPage)
+{
+    open(playing("Song"));
+    const QRect art = artwork();
+    // 22.5 points of page padding, less the header's 4, inside the open island's left edge.
+    const double islandLeft = (NotchView::panelWidth - model->openSize().width) / 2;
+    EXPECT_NEAR(art.left() / 2.0, islandLeft + 18.5, 1);
+    EXPECT_NEAR(art.height(), 110, 2);
+}
+
+// Texts from any player: long, multi-line, with control characters, right-to-left and emoji; and
+// a transparent accent. Every title stays on one line inside the island.
+TEST_F(MediaPage, TextsFromAnyPlayerStayOnOneLineInsideTheIsland)
+{
+    Track track = playing(std::string(3000, 'x') + "\nsecond line\t\x01" + "\u05E9\u05DC\u05D5\u05DD \U0001F3B5");
+    track.artist = "\u202Eevil\u202C\n";
+    model->nowPlaying().accent = QColor(0, 0, 0, 0);
+    open(track);
+    const double islandLeft = (NotchView::panelWidth - model->openSize().width) / 2;
+    int texts = 0;
+    for (const DrawnItem &i : drawnItems(tree)) {
+        if (i.kind != DrawnItem::Kind::text || !i.isVisible())
+            continue;
+        ++texts;
+        EXPECT_FALSE(i.text.contains(QLatin1Char('\n')));
+        EXPECT_GE(i.rect.left(), islandLeft - 0.5);
+        EXPECT_LE(i.rect.right(), islandLeft + model->openSize().width + 0.5);
+    }
+    EXPECT_GE(texts, 2);
+    model->close(false);
+    model->previewTrack();
+    time.advance(2);
+    for (const DrawnItem &i : drawnItems(tree))
+        if (i.kind == DrawnItem::Kind::text && i.isVisible()) {
+            EXPECT_FALSE(i.text.contains(QLatin1Char('\n')));
+            EXPECT_LE(i.rect.width(), model->size().width);
+        }
+}
