@@ -84,6 +84,17 @@ TEST_F(PaneKitTest, ResetIgnoredAtTheDefaultAndFormatsInTheCLocale)
     EXPECT_EQ(points.valueText(), "+0 pt");
 }
 
+TEST_F(PaneKitTest, ASliderWithoutItsOwnDefaultResetsToTheTables)
+{
+    UserDefaults::standard().set("hudDuration", 3.0);
+    SliderRow row({.title = QStringLiteral("Duration"), .value = settings::hudDuration, .min = 0.5, .max = 5, .step = 0.1});
+    EXPECT_EQ(row.resetButton()->toolTip(), "Reset to default (1.6 s)");
+    EXPECT_FALSE(row.isAtDefault());
+    row.reset();
+    EXPECT_EQ(UserDefaults::standard().storedValue("hudDuration"), nlohmann::json(1.6));
+    EXPECT_TRUE(row.isAtDefault());
+}
+
 TEST_F(PaneKitTest, AHeldSliderReportsItsReleaseWhenItGoes)
 {
     std::vector<bool> editing;

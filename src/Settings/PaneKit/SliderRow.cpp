@@ -39,7 +39,7 @@ SliderRow::SliderRow(Spec spec, QWidget *parent)
     reset_->setAutoRaise(true);
     reset_->setIcon(QIcon(pane_style::symbolPixmap(kit::SymbolName("arrow.counterclockwise"), 14,
                                                    pane_style::secondary(), devicePixelRatioF())));
-    reset_->setToolTip(QStringLiteral("Reset to default (%1)").arg(spec_.format(spec_.defaultValue)));
+    reset_->setToolTip(QStringLiteral("Reset to default (%1)").arg(spec_.format(resetValue())));
     reset_->setAccessibleName(QStringLiteral("Reset"));
     QSizePolicy keep = reset_->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
@@ -56,7 +56,7 @@ SliderRow::SliderRow(Spec spec, QWidget *parent)
             spec_.onEditing(false);
     });
     connect(reset_, &QToolButton::clicked, this, [this] {
-        spec_.value.set(spec_.defaultValue);
+        spec_.value.set(resetValue());
         refresh();
     });
     refresh();
@@ -84,7 +84,7 @@ double SliderRow::valueOfTick(int i) const
     return std::round(v * 1e10) / 1e10;
 }
 
-bool SliderRow::isAtDefault() const { return std::abs(spec_.value.get() - spec_.defaultValue) < spec_.step / 2; }
+bool SliderRow::isAtDefault() const { return std::abs(spec_.value.get() - resetValue()) < spec_.step / 2; }
 
 QString SliderRow::valueText() const { return text_->text(); }
 

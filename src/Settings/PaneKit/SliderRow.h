@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QSlider;
@@ -21,7 +22,8 @@ public:
         QString title;
         Binding<double> value;
         double min = 0, max = 1, step = 0.1;
-        double defaultValue = 0;
+        // What the reset button puts back; the setting's own default when absent.
+        std::optional<double> defaultValue;
         std::function<QString(double)> format = formatSeconds;
         std::function<void(bool editing)> onEditing;
     };
@@ -37,6 +39,7 @@ public:
     // What tick `i` stores: min + i·step, rounded to 10 decimals.
     double valueOfTick(int i) const;
     bool isAtDefault() const;
+    double resetValue() const { return spec_.defaultValue.value_or(spec_.value.setting.defaultValue()); }
     QString valueText() const;
     bool isHeld() const;
 

@@ -74,8 +74,7 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
                                .value = settings::closeDelay,
                                .min = 0,
                                .max = 1.5,
-                               .step = 0.1,
-                               .defaultValue = 0}));
+                               .step = 0.1}));
     f.footnote(QStringLiteral("Once open, keep scrolling down or up to move through the tabs; scrolling sideways works "
                               "too. Scrolling up on the closed notch tucks away what it is showing until something new "
                               "starts."));
@@ -95,7 +94,6 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
                                .min = 0,
                                .max = 160,
                                .step = 5,
-                               .defaultValue = 0,
                                .format = points,
                                .onEditing = editing(true)}));
     f.addSlider(new SliderRow({.title = QStringLiteral("Height"),
@@ -103,7 +101,6 @@ NotchPane::NotchPane(NotchViewModel *model, QWidget *parent) : PaneScaffold(prev
                                .min = 0,
                                .max = 30,
                                .step = 1,
-                               .defaultValue = 0,
                                .format = points,
                                .onEditing = editing(false)}));
     f.footnote(QStringLiteral("Added to the physical notch. At 0 the island matches it exactly; it can't go smaller "
