@@ -3,6 +3,7 @@
 // Small helpers shared by the tests.
 
 #include "Base/Log.h"
+#include "Platform/UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,6 +17,12 @@
 #include <vector>
 
 namespace vesk::test {
+
+// Settings for keys a test makes up, with false, 0 or "" as their own defaults.
+inline Setting<bool> boolSetting(const char *key) { return {key, false}; }
+inline Setting<double> doubleSetting(const char *key) { return {key, 0.0}; }
+inline Setting<std::string> stringSetting(const char *key) { return {key, ""}; }
+
 
 // Sets (or unsets) an environment variable for the lifetime of the object.
 class ScopedEnv {

@@ -241,15 +241,6 @@ std::string UserDefaults::value(const Setting<std::string> &setting) const
     return typed<std::string>(setting.key, isString, setting.defaultValue());
 }
 
-bool UserDefaults::boolValue(const std::string &key) const { return value(Setting<bool>{key.c_str(), false}); }
-
-double UserDefaults::doubleValue(const std::string &key) const { return value(Setting<double>{key.c_str(), 0.0}); }
-
-std::string UserDefaults::stringValue(const std::string &key) const
-{
-    return value(Setting<std::string>{key.c_str(), ""});
-}
-
 void UserDefaults::set(const std::string &key, nlohmann::json value)
 {
     persistent_[key] = std::move(value);

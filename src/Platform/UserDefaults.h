@@ -82,11 +82,6 @@ public:
 
     // The value a key reads through all three domains, if any domain holds it.
     std::optional<nlohmann::json> object(const std::string &key) const;
-    // Typed reads of a key known only at run time (a tool's verb, a test), by the rule of value()
-    // with false, 0 or "" as the setting's own default. Code reads its settings through value().
-    bool boolValue(const std::string &key) const;
-    double doubleValue(const std::string &key) const;
-    std::string stringValue(const std::string &key) const;
     // What the persistent domain itself holds for a key (overlay and registration ignored).
     std::optional<nlohmann::json> storedValue(const std::string &key) const;
     const Dictionary &persistentDomain() const { return persistent_; }

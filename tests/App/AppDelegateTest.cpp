@@ -57,7 +57,7 @@ TEST_F(AppDelegateTest, FirstLaunchAsksForTheTourAfterAPause)
     time.advance(0.01);
     EXPECT_EQ(tourPage(*app), 0);
     app->model().finishOnboarding();
-    EXPECT_TRUE(defaults().boolValue("hasSeenOnboarding"));
+    EXPECT_TRUE(defaults().value(SettingsHost::hasSeenOnboarding));
 }
 
 TEST_F(AppDelegateTest, NoTourWithDiagnosticsOrOnceSeen)

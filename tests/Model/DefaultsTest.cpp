@@ -101,12 +101,12 @@ TEST_F(DefaultsTest, AWronglyTypedValueReadsTheTableDefault)
 TEST_F(DefaultsTest, FirstLaunchSetsTheFlagAndALaterLaunchNeverLooksAgain)
 {
     Defaults::registerTable(store, plainEnvironment());
-    EXPECT_TRUE(store.boolValue("migratedFromTovra"));
+    EXPECT_TRUE(store.value(test::boolSetting("migratedFromTovra")));
     EXPECT_EQ(store.persistentDomain().size(), 1u);  // only the flag
 
     writeEarlier(R"({"hudDuration": 4.0})");  // appears after the first launch
     Defaults::registerTable(store, plainEnvironment());
-    EXPECT_DOUBLE_EQ(store.doubleValue("hudDuration"), 1.6);
+    EXPECT_DOUBLE_EQ(store.value(settings::hudDuration), 1.6);
 }
 
 TEST_F(DefaultsTest, MigrationNeverOverwritesAndSkipsSystemKeys)
@@ -115,9 +115,9 @@ TEST_F(DefaultsTest, MigrationNeverOverwritesAndSkipsSystemKeys)
                      "NSWindow Frame main": "0 0 10 10", "custom": [1, 2]})");
     store.set("hudDuration", 2.0);
     Defaults::registerTable(store, plainEnvironment());
-    EXPECT_DOUBLE_EQ(store.doubleValue("hudDuration"), 2.0);
-    EXPECT_FALSE(store.boolValue("showShadow"));
-    EXPECT_TRUE(store.boolValue("hasSeenOnboarding"));
+    EXPECT_DOUBLE_EQ(store.value(settings::hudDuration), 2.0);
+    EXPECT_FALSE(store.value(settings::showShadow));
+    EXPECT_TRUE(store.value(test::boolSetting("hasSeenOnboarding")));
     EXPECT_EQ(store.storedValue("custom"), nlohmann::json({1, 2}));
     EXPECT_FALSE(store.storedValue("NSWindow Frame main").has_value());
 }
@@ -126,7 +126,7 @@ TEST_F(DefaultsTest, MalformedEarlierDomainCountsAsAbsent)
 {
     writeEarlier("{not json");
     Defaults::registerTable(store, plainEnvironment());
-    EXPECT_TRUE(store.boolValue("migratedFromTovra"));
+    EXPECT_TRUE(store.value(test::boolSetting("migratedFromTovra")));
     EXPECT_EQ(store.persistentDomain().size(), 1u);
 }
 
@@ -137,14 +137,14 @@ TEST_F(DefaultsTest, FactoryOverlayIsSwitchedOnByPresenceAlone)
     auto env = plainEnvironment();
     env.insert("VESK_DEBUG_FACTORY", "");
     Defaults::registerTable(store, env);
-    EXPECT_FALSE(store.boolValue("showFocusActivity"));
-    EXPECT_DOUBLE_EQ(store.doubleValue("trackPreviewDuration"), 2.6);
-    EXPECT_FALSE(store.boolValue("fadeToGlass"));
-    EXPECT_FALSE(store.boolValue("openOnHover"));  // every table key reads its factory value
+    EXPECT_FALSE(store.value(settings::showFocusActivity));
+    EXPECT_DOUBLE_EQ(store.value(settings::trackPreviewDuration), 2.6);
+    EXPECT_FALSE(store.value(settings::fadeToGlass));
+    EXPECT_FALSE(store.value(settings::openOnHover));  // every table key reads its factory value
     EXPECT_EQ(store.storedValue("showFocusActivity"), nlohmann::json(true));  // stored values unchanged
 
     store.set("hudDuration", 3.0);  // stored but hidden while the overlay is in force
-    EXPECT_DOUBLE_EQ(store.doubleValue("hudDuration"), 1.6);
+    EXPECT_DOUBLE_EQ(store.value(settings::hudDuration), 1.6);
 }
 
 TEST_F(DefaultsTest, RepeatedRegistrationChangesNothingAndPostsNothing)
@@ -171,9 +171,9 @@ TEST_F(DefaultsTest, ResetRemovesTableKeysOnlyWithOneNotification)
     auto c = store.changed.connect([&] { ++posts; });
     Defaults::reset(store);
     EXPECT_EQ(posts, 1);
-    EXPECT_DOUBLE_EQ(store.doubleValue("hudDuration"), 1.6);
-    EXPECT_EQ(store.stringValue("externalDisplayStyle"), "hidden");
-    EXPECT_TRUE(store.boolValue("hasSeenOnboarding"));
+    EXPECT_DOUBLE_EQ(store.value(settings::hudDuration), 1.6);
+    EXPECT_EQ(store.value(settings::externalDisplayStyle), "hidden");
+    EXPECT_TRUE(store.value(test::boolSetting("hasSeenOnboarding")));
     EXPECT_EQ(store.storedValue("enabledExtensions"), nlohmann::json::array({"systemStats"}));
 }
 
@@ -200,9 +200,9 @@ TEST_F(DefaultsTest, MigrationInterruptedPartWayLosesNothingAndIsOneWrite)
     auto c = second->changed.connect([&] { ++posts; });
     Defaults::registerTable(*second, plainEnvironment());
     auto reread = UserDefaults::openFile(path);
-    EXPECT_TRUE(reread->boolValue("migratedFromTovra"));
+    EXPECT_TRUE(reread->value(test::boolSetting("migratedFromTovra")));
     EXPECT_EQ(reread->persistentDomain().size(), 3001u);
-    EXPECT_DOUBLE_EQ(reread->doubleValue("key2999"), 2999.0);
+    EXPECT_DOUBLE_EQ(reread->value(test::doubleSetting("key2999")), 2999.0);
     EXPECT_FALSE(reread->storedValue("NSWindowFrame").has_value());
     EXPECT_EQ(posts, 2);  // the copy and the registration
 }

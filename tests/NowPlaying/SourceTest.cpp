@@ -31,7 +31,7 @@ TEST_F(SourceTest, PinningReadsThePlayerAndIgnoresTheCompanion)
 {
     setPlayer(spotifyBus, QStringLiteral("Pinned"));
     UserDefaults::standard().set("audioSource", "spotify");
-    EXPECT_TRUE(UserDefaults::standard().boolValue("scripted.spotify"));
+    EXPECT_TRUE(UserDefaults::standard().value(test::boolSetting("scripted.spotify")));
     settle();
     ASSERT_TRUE(service->track.peek());
     EXPECT_EQ(current().title, "Pinned");

@@ -51,9 +51,9 @@ TEST_F(UserDefaultsTest, LookupOrderIsOverlayThenStoredThenRegistered)
     store.set("b", 20.0);
     store.set("c", 30.0);
     store.setVolatileOverlay({{"c", 300.0}});
-    EXPECT_EQ(store.doubleValue("a"), 1.0);
-    EXPECT_EQ(store.doubleValue("b"), 20.0);
-    EXPECT_EQ(store.doubleValue("c"), 300.0);
+    EXPECT_EQ(store.value(test::doubleSetting("a")), 1.0);
+    EXPECT_EQ(store.value(test::doubleSetting("b")), 20.0);
+    EXPECT_EQ(store.value(test::doubleSetting("c")), 300.0);
     EXPECT_EQ(store.storedValue("c"), nlohmann::json(30.0));
     EXPECT_FALSE(store.object("missing").has_value());
 }
@@ -65,13 +65,13 @@ TEST_F(UserDefaultsTest, ValueOfTheWrongTypeReadsAsTheRegisteredDefault)
     store.set("flag", 1);          // a number is not a boolean
     store.set("delay", "fast");    // a string is not a number
     store.set("style", false);
-    EXPECT_TRUE(store.boolValue("flag"));
-    EXPECT_DOUBLE_EQ(store.doubleValue("delay"), 1.6);
-    EXPECT_EQ(store.stringValue("style"), "hidden");
+    EXPECT_TRUE(store.value(test::boolSetting("flag")));
+    EXPECT_DOUBLE_EQ(store.value(test::doubleSetting("delay")), 1.6);
+    EXPECT_EQ(store.value(test::stringSetting("style")), "hidden");
     store.set("delay", 3);  // any finite number is a double
-    EXPECT_DOUBLE_EQ(store.doubleValue("delay"), 3.0);
-    EXPECT_FALSE(store.boolValue("unregistered"));
-    EXPECT_EQ(store.stringValue("unregistered"), "");
+    EXPECT_DOUBLE_EQ(store.value(test::doubleSetting("delay")), 3.0);
+    EXPECT_FALSE(store.value(test::boolSetting("unregistered")));
+    EXPECT_EQ(store.value(test::stringSetting("unregistered")), "");
 }
 
 TEST_F(UserDefaultsTest, ASettingReadsTheRegisteredDefaultThenItsOwn)
@@ -134,8 +134,8 @@ TEST_F(UserDefaultsTest, FileIsSortedIndentedWithFractionsAndPrivate)
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 
     auto reopened = UserDefaults::openFile(path());
-    EXPECT_DOUBLE_EQ(reopened->doubleValue("zeta"), 2.0);
-    EXPECT_TRUE(reopened->boolValue("mid"));
+    EXPECT_DOUBLE_EQ(reopened->value(test::doubleSetting("zeta")), 2.0);
+    EXPECT_TRUE(reopened->value(test::boolSetting("mid")));
 }
 
 TEST_F(UserDefaultsTest, UnknownKeysAndRawValuesSurviveARewrite)
@@ -175,7 +175,7 @@ TEST_F(UserDefaultsTest, UnreadableFileIsLeftAloneAndNeverWritten)
     auto store = UserDefaults::openFile(path());
     EXPECT_FALSE(store->writesToDisk());
     store->set("a", true);
-    EXPECT_TRUE(store->boolValue("a"));
+    EXPECT_TRUE(store->value(test::boolSetting("a")));
     EXPECT_TRUE(QFileInfo(QString::fromStdString(path())).isDir());
     EXPECT_EQ(log.lines.size(), 1u);
 }
@@ -254,7 +254,7 @@ TEST_F(UserDefaultsTest, AnythingButASmallRegularFileIsLeftAlone)
         EXPECT_FALSE(store->writesToDisk());
         EXPECT_FALSE(UserDefaults::readDomainFile(path()).has_value());
         store->set("a", true);
-        EXPECT_TRUE(store->boolValue("a"));
+        EXPECT_TRUE(store->value(test::boolSetting("a")));
         ASSERT_EQ(log.lines.size(), 1u);
         EXPECT_EQ(log.lines[0].rfind("Vesk: cannot read settings file ", 0), 0u);
     };
@@ -282,7 +282,7 @@ TEST_F(UserDefaultsTest, AnythingButASmallRegularFileIsLeftAlone)
 
     // Exactly at the limit still reads.
     writeFile(path(), "{\"a\": \"" + std::string((1 << 20) - 10, 'x') + "\"}");
-    EXPECT_EQ(UserDefaults::openFile(path())->stringValue("a").size(), size_t((1 << 20) - 10));
+    EXPECT_EQ(UserDefaults::openFile(path())->value(test::stringSetting("a")).size(), size_t((1 << 20) - 10));
 }
 
 TEST_F(UserDefaultsTest, AfterAFailedWriteChangesStayInMemoryAndAreRetriedOnceASecond)
@@ -300,7 +300,7 @@ TEST_F(UserDefaultsTest, AfterAFailedWriteChangesStayInMemoryAndAreRetriedOnceAS
     store->set("d", 4.0);
     EXPECT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].rfind("Vesk: cannot save settings", 0), 0u);
-    EXPECT_DOUBLE_EQ(store->doubleValue("d"), 4.0);
+    EXPECT_DOUBLE_EQ(store->value(test::doubleSetting("d")), 4.0);
     time.advance(0.6);  // the retry a second after the failure fails too, quietly
     EXPECT_EQ(log.lines.size(), 1u);
     EXPECT_TRUE(store->writesToDisk());
@@ -328,7 +328,7 @@ TEST_F(UserDefaultsTest, ABatchOfKeysIsOneWriteAndOneNotification)
     setAtomicWriteFaultForTesting(-1);
     EXPECT_EQ(posts, 1);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path())));
-    EXPECT_TRUE(store->boolValue("c"));
+    EXPECT_TRUE(store->value(test::boolSetting("c")));
 }
 
 TEST_F(UserDefaultsTest, StaleTemporaryFilesOfThisStoreAreRemovedWhenItOpens)

@@ -114,13 +114,13 @@ TEST_F(GeneralPaneTest, SubSwitchesAreDisabledButKeepTheirValues)
     GeneralPane pane;
     UserDefaults::standard().set("hapticOnHover", false);
     row(pane, PaneForm::Kind::switcher, "Haptic feedback").checkBox->click();
-    EXPECT_FALSE(UserDefaults::standard().boolValue("hapticFeedback"));
+    EXPECT_FALSE(UserDefaults::standard().value(settings::hapticFeedback));
     EXPECT_FALSE(row(pane, PaneForm::Kind::switcher, "When the pointer reaches the notch").checkBox->isEnabled());
     EXPECT_FALSE(row(pane, PaneForm::Kind::switcher, "When the pointer reaches the notch").checkBox->isChecked());
     EXPECT_TRUE(row(pane, PaneForm::Kind::switcher, "When switching tabs").checkBox->isChecked());
     row(pane, PaneForm::Kind::switcher, "Check for updates automatically").checkBox->click();
     EXPECT_FALSE(row(pane, PaneForm::Kind::switcher, "Install updates automatically").checkBox->isEnabled());
-    EXPECT_TRUE(UserDefaults::standard().boolValue("installUpdatesAutomatically"));
+    EXPECT_TRUE(UserDefaults::standard().value(settings::installUpdatesAutomatically));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "Settings/PaneKit/PaneForm.h"
 #include "Settings/PaneKit/PaneStyle.h"
 #include "Settings/PaneKit/SliderRow.h"
+#include "Settings/SettingsView.h"
 
 #include "Model/Defaults.h"
 #include "Platform/UserDefaults.h"
@@ -41,9 +42,9 @@ TEST_F(PaneKitTest, SliderTicksStoreRoundedValues)
     EXPECT_EQ(UserDefaults::standard().storedValue("closeDelay"), nlohmann::json(0.3));  // not 0.30000000000000004
     EXPECT_EQ(row.valueText(), "0.3 s");
     row.dragTo(99, false);
-    EXPECT_DOUBLE_EQ(UserDefaults::standard().doubleValue("closeDelay"), 1.5);
+    EXPECT_DOUBLE_EQ(UserDefaults::standard().value(settings::closeDelay), 1.5);
     row.dragTo(-4, false);
-    EXPECT_DOUBLE_EQ(UserDefaults::standard().doubleValue("closeDelay"), 0);
+    EXPECT_DOUBLE_EQ(UserDefaults::standard().value(settings::closeDelay), 0);
 }
 
 TEST_F(PaneKitTest, AStoredValueOffTheTicksKeepsItsTextUntilMoved)
@@ -60,7 +61,7 @@ TEST_F(PaneKitTest, AStoredValueOffTheTicksKeepsItsTextUntilMoved)
     EXPECT_FALSE(row.isAtDefault());
     EXPECT_FALSE(row.resetButton()->isHidden());
     row.reset();
-    EXPECT_DOUBLE_EQ(UserDefaults::standard().doubleValue("closeDelay"), 1.6);
+    EXPECT_DOUBLE_EQ(UserDefaults::standard().value(settings::closeDelay), 1.6);
 }
 
 TEST_F(PaneKitTest, ResetIgnoredAtTheDefaultAndFormatsInTheCLocale)
@@ -104,7 +105,7 @@ TEST_F(PaneKitTest, AHeldSliderReportsItsReleaseWhenItGoes)
         SliderRow row(s);
         row.dragTo(40, true);
         EXPECT_TRUE(row.isHeld());
-        EXPECT_DOUBLE_EQ(UserDefaults::standard().doubleValue("notchWidthAdjustment"), 40);
+        EXPECT_DOUBLE_EQ(UserDefaults::standard().value(settings::notchWidthAdjustment), 40);
     }
     EXPECT_EQ(editing, (std::vector<bool>{true, false}));
 }
@@ -123,7 +124,7 @@ TEST_F(PaneKitTest, CardsFollowTheStoreAndAnUnknownValueSelectsNone)
     for (auto *card : cards->cards())
         EXPECT_FALSE(card->isSelected());
     cards->card(QStringLiteral("Island"))->click();
-    EXPECT_EQ(UserDefaults::standard().stringValue("externalDisplayStyle"), "pill");
+    EXPECT_EQ(UserDefaults::standard().value(settings::externalDisplayStyle), "pill");
     EXPECT_TRUE(cards->card(QStringLiteral("Island"))->isSelected());
     EXPECT_EQ(cards->card(QStringLiteral("Island"))->height(),
               cards->card(QStringLiteral("Hidden"))->height());
@@ -167,7 +168,7 @@ TEST_F(PaneKitTest, FormRereadsEveryControlWithoutWritingBackAndResetMovesThemAl
     EXPECT_EQ(lines[2], "switch \"On hover\" on");
     EXPECT_EQ(lines[3], "slider \"Row\" \"0.0 s\" reset=hidden");
     EXPECT_EQ(lines[4], "cards \"Glass\" \"Glass\"");
-    EXPECT_EQ(UserDefaults::standard().stringValue("settingsLastPane"), "Notch");
+    EXPECT_EQ(UserDefaults::standard().value(SettingsView::lastPaneSetting), "Notch");
 }
 
 TEST(PaneIconTest, DrawsItsSquareAtTheAskedSize)

@@ -39,7 +39,7 @@ TEST_F(SelectionTest, CreatingWritesNothingAndCallsNobody)
 {
     UserDefaults::standard().set("settingsLastPane", "notch");
     Selection s(std::nullopt);
-    EXPECT_EQ(UserDefaults::standard().stringValue("settingsLastPane"), "notch");
+    EXPECT_EQ(UserDefaults::standard().value(lastPaneSetting), "notch");
     EXPECT_TRUE(s.back().peek().empty());
     EXPECT_TRUE(s.forward().peek().empty());
 }
@@ -55,7 +55,7 @@ TEST_F(SelectionTest, HistoryGoesBackAndForwardLikeABrowser)
     EXPECT_EQ(s.pane().peek(), Pane::notch);
     EXPECT_EQ(s.back().peek(), panes({Pane::general}));
     EXPECT_EQ(s.forward().peek(), panes({Pane::huds}));
-    EXPECT_EQ(UserDefaults::standard().stringValue("settingsLastPane"), "Notch");
+    EXPECT_EQ(UserDefaults::standard().value(lastPaneSetting), "Notch");
     // Going to the pane shown changes nothing; a new pane empties the forward stack.
     s.go(Pane::notch);
     EXPECT_EQ(s.forward().peek(), panes({Pane::huds}));
