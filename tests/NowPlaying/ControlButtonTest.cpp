@@ -1,5 +1,6 @@
 #include "NowPlaying/Views/ControlButton.h"
 
+#include "Island/KitNodeSupport.h"
 #include "Kit/Node.h"
 #include "Platform/UserDefaults.h"
 #include "Base/VirtualTime.h"
@@ -13,21 +14,7 @@ using namespace kit;
 
 namespace {
 
-// Every live node of `kind` below `node`, depth first.
-void collect(const Node *node, const char *kind, std::vector<const Node *> &out)
-{
-    if (std::strcmp(node->spec().kind(), kind) == 0 && !node->isLeaving())
-        out.push_back(node);
-    for (const auto &c : node->children())
-        collect(c.get(), kind, out);
-}
-std::vector<const Node *> nodesOf(const Tree &tree, const char *kind)
-{
-    std::vector<const Node *> out;
-    if (tree.root())
-        collect(tree.root(), kind, out);
-    return out;
-}
+std::vector<const Node *> nodesOf(const Tree &tree, const char *kind) { return test::allOfKind(tree.root(), kind); }
 
 // The opaque-ish pixels of an image, for comparing pictures.
 int inkedPixels(const QImage &image)

@@ -20,14 +20,6 @@ using namespace vesk;
 
 namespace {
 
-// Every node below `node` (itself included) of `kind`, not leaving.
-void collect(const Node *node, const char *kind, std::vector<const Node *> &out)
-{
-    if (std::strcmp(node->spec().kind(), kind) == 0 && !node->isLeaving())
-        out.push_back(node);
-    for (const auto &c : node->children())
-        collect(c.get(), kind, out);
-}
 
 int leavingNodes(const Node *node)
 {
@@ -50,9 +42,7 @@ protected:
     }
     std::vector<const Node *> nodes(const char *kind) const
     {
-        std::vector<const Node *> found;
-        collect(barsTree->root(), kind, found);
-        return found;
+        return test::allOfKind(barsTree->root(), kind);
     }
     std::vector<const Node *> barFills() const { return nodes("Shape"); }
     // The group opacities: the muted dimming, the dots' row, the bars' row.
