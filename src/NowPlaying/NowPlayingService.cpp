@@ -39,6 +39,25 @@ bool NowPlayingService::shouldNotifyObservers(const std::optional<Track> &old, c
     return !(*old == *now);
 }
 
+const char *NowPlayingService::companionStateName(CompanionState state)
+{
+    switch (state) {
+    case CompanionState::notStarted:
+        return "notStarted";
+    case CompanionState::running:
+        return "running";
+    case CompanionState::restarting:
+        return "restarting";
+    case CompanionState::givenUp:
+        return "givenUp";
+    case CompanionState::disabled:
+        return "disabled";
+    case CompanionState::debug:
+        return "debug";
+    }
+    return "none";
+}
+
 double NowPlayingService::now() const { return appClock().wallNow(); }
 
 void NowPlayingService::later(double seconds, std::function<void()> fn)

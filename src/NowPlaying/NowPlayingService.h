@@ -92,6 +92,8 @@ public:
     void removeArtwork();
     enum class CompanionState { notStarted, running, restarting, givenUp, disabled, debug };
     CompanionState companionState() const { return companion_; }
+    // The state's name in the developer tools' output: "notStarted", "running", ...
+    static const char *companionStateName(CompanionState state);
     int restarts() const { return restarts_; }
     std::optional<ScriptedPlayer> pinnedPlayer() const { return pinnedPlayer_; }
     int debugIndex() const { return debugIndex_; }

@@ -38,25 +38,6 @@ int loopMode(const QString &status)
     return status == QStringLiteral("Track") ? 2 : status == QStringLiteral("Playlist") ? 3 : 1;
 }
 
-std::string companionName(NowPlayingService::CompanionState state)
-{
-    switch (state) {
-    case NowPlayingService::CompanionState::notStarted:
-        return "notStarted";
-    case NowPlayingService::CompanionState::running:
-        return "running";
-    case NowPlayingService::CompanionState::restarting:
-        return "restarting";
-    case NowPlayingService::CompanionState::givenUp:
-        return "givenUp";
-    case NowPlayingService::CompanionState::disabled:
-        return "disabled";
-    case NowPlayingService::CompanionState::debug:
-        return "debug";
-    }
-    return "none";
-}
-
 // Bytes given as a JSON string or as "base64:DATA".
 QByteArray bytesArgument(const std::string &line, size_t &pos, const std::string &verb)
 {
@@ -397,14 +378,10 @@ void ScriptNowPlaying::command(const std::string &verb, const std::string &line,
             throw ScriptError("\"" + verb + "\" takes nothing");
     };
     if (verb == "send") {
-        static const std::map<std::string, MediaCommand> names = {
-            {"play", MediaCommand::play},          {"pause", MediaCommand::pause},
-            {"toggle", MediaCommand::togglePlayPause}, {"next", MediaCommand::nextTrack},
-            {"previous", MediaCommand::previousTrack}, {"like", MediaCommand::likeTrack}};
-        auto it = names.find(argument);
-        if (it == names.end())
+        const auto command = mediaCommandNamed(argument);
+        if (!command)
             throw ScriptError("send takes play, pause, toggle, next, previous or like");
-        service.send(it->second);
+        service.send(*command);
     } else if (verb == "playpause") {
         noArgument();
         service.togglePlayPause();
@@ -458,7 +435,7 @@ std::vector<std::pair<std::string, std::string>> ScriptNowPlaying::fields(double
     f.emplace_back("artistVersion", std::to_string(service.artistVersion.peek()));
     f.emplace_back("artworkVersion", std::to_string(service.artworkVersion.peek()));
     f.emplace_back("announced", std::to_string(announced_));
-    f.emplace_back("companion", companionName(service.companionState()));
+    f.emplace_back("companion", NowPlayingService::companionStateName(service.companionState()));
     f.emplace_back("launches", std::to_string(host_.launches().size()));
     f.emplace_back("restarts", std::to_string(service.restarts()));
     f.emplace_back("writes", std::to_string(host_.writes().size()));
