@@ -103,7 +103,12 @@ void NowPlayingService::refreshPinned()
         report.bundleID = scripted::bundleID(player);
         if (state->key() == pinnedTrackKey_) {
             pinnedReadApplied_ = number;
-            report.artworkSame = artwork.peek() != nullptr;
+            // The artwork on show is this track's only once the track itself is: while its switch
+            // settles, the previous track's artwork is still shown.
+            const auto &published = track.peek();
+            const bool showsThisTrack = published && published->title == state->title
+                && published->artist == state->artist && published->album == state->album;
+            report.artworkSame = showsThisTrack && artwork.peek() != nullptr;
             apply(std::move(report), false);
             return;
         }

@@ -186,3 +186,21 @@ TEST_F(SourceTest, ExplicitAnswersAreCachedOnlyWithTheMarker)
     time.flush();
     EXPECT_EQ(web.requests().size(), 5u);
 }
+
+TEST_F(SourceTest, AReadWhileTheNextPinnedTrackSettlesKeepsNoOldArtwork)
+{
+    setPlayer(spotifyBus, QStringLiteral("Old"), QStringLiteral("Playing"), QStringLiteral("https://art.test/old"));
+    web.serve(QStringLiteral("https://art.test/old"), solid(Qt::red));
+    UserDefaults::standard().set("audioSource", "spotify");
+    settle();
+    ASSERT_TRUE(service->artwork.peek());
+    setPlayer(spotifyBus, QStringLiteral("New"));  // without artwork: it waits 0.7 s
+    bus.announce(spotifyBus, {});
+    settle();
+    bus.announce(spotifyBus, {});  // read again while the old artwork is still shown
+    settle();
+    time.advance(0.7);
+    ASSERT_TRUE(service->track.peek());
+    EXPECT_EQ(current().title, "New");
+    EXPECT_FALSE(service->artwork.peek());
+}
