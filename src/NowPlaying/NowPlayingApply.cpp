@@ -86,11 +86,9 @@ void NowPlayingService::apply(NowPlayingPayload payload, bool fromHelper)
     bool hasArtwork = false;
     if (payload.artwork) {
         hasArtwork = true;
-        auto decoded = QByteArray::fromBase64Encoding(QByteArray::fromStdString(*payload.artwork),
-                                                      QByteArray::AbortOnBase64DecodingErrors);
-        if (decoded.decodingStatus == QByteArray::Base64DecodingStatus::Ok
-            && !(artworkData_ && *artworkData_ == decoded.decoded))
-            newArtwork = std::move(decoded.decoded);
+        auto decoded = payload.artworkBytes();
+        if (decoded && !(artworkData_ && *artworkData_ == *decoded))
+            newArtwork = std::move(decoded);
     } else {
         hasArtwork = payload.artworkSame.value_or(false);
     }

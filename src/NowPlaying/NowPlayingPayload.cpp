@@ -2,6 +2,7 @@
 
 #include "Platform/JsonText.h"
 
+#include <array>
 #include <cmath>
 
 namespace vesk {
@@ -74,6 +75,60 @@ std::optional<NowPlayingPayload> NowPlayingPayload::fromJson(const nlohmann::jso
     if (!ok)
         return std::nullopt;
     return p;
+}
+
+std::optional<QByteArray> NowPlayingPayload::artworkBytes() const
+{
+    if (!artwork)
+        return std::nullopt;
+    static const auto values = [] {
+        std::array<unsigned char, 256> table;
+        table.fill(0xFF);
+        const char *alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        for (int i = 0; i < 64; ++i)
+            table[static_cast<unsigned char>(alphabet[i])] = static_cast<unsigned char>(i);
+        return table;
+    }();
+    const std::string &text = *artwork;
+    const size_t n = text.size();
+    size_t padding = 0;
+    while (padding < n && text[n - 1 - padding] == '=')
+        ++padding;
+    if (padding > 0 && (padding > 2 || n % 4 != 0))
+        return std::nullopt;
+    const size_t count = n - padding;
+    const auto *in = reinterpret_cast<const unsigned char *>(text.data());
+    QByteArray bytes(qsizetype(count / 4 * 3 + (count % 4 == 3 ? 2 : count % 4 == 2 ? 1 : 0)), Qt::Uninitialized);
+    auto *out = reinterpret_cast<unsigned char *>(bytes.data());
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const unsigned a = values[in[i]], b = values[in[i + 1]], c = values[in[i + 2]], d = values[in[i + 3]];
+        if ((a | b | c | d) & 0x80)
+            return std::nullopt;
+        const unsigned group = a << 18 | b << 12 | c << 6 | d;
+        *out++ = static_cast<unsigned char>(group >> 16);
+        *out++ = static_cast<unsigned char>(group >> 8);
+        *out++ = static_cast<unsigned char>(group);
+    }
+    unsigned group = 0;
+    for (size_t j = i; j < count; ++j) {
+        const unsigned value = values[in[j]];
+        if (value & 0x80)
+            return std::nullopt;
+        group = group << 6 | value;
+    }
+    switch (count - i) {
+    case 2:
+        *out++ = static_cast<unsigned char>(group >> 4);
+        break;
+    case 3:
+        *out++ = static_cast<unsigned char>(group >> 10);
+        *out++ = static_cast<unsigned char>(group >> 2);
+        break;
+    default:  // 0, or a lone last character that completes no byte
+        break;
+    }
+    return bytes;
 }
 
 }  // namespace vesk

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <nlohmann/json.hpp>
 
 #include <optional>
@@ -31,6 +33,11 @@ struct NowPlayingPayload {
     // Unknown keys are ignored.
     // Lines that are not valid UTF-8 or nest deeper than 64 levels are dropped too.
     static std::optional<NowPlayingPayload> decode(std::string_view line);
+    // The bytes of `artwork` when it is valid Base64: the standard alphabet, unpadded or padded to
+    // a multiple of four with at most two "="; a last lone character adds no byte. Absent without
+    // `artwork` or when it is not valid. (The rules of Qt's strict decoding, in one pass.)
+    std::optional<QByteArray> artworkBytes() const;
+
     // The same rules for one parsed JSON value (an entry of the developer track list).
     static std::optional<NowPlayingPayload> fromJson(const nlohmann::json &value);
 };

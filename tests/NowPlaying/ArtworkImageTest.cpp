@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImageWriter>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -75,4 +76,21 @@ TEST(ArtworkImageTest, AccentRaisesSaturationAndBrightness)
     // A grey stays grey.
     EXPECT_EQ(artwork::accent(filled(4, 4, QColor(128, 128, 128))).saturation(), 0);
     EXPECT_EQ(artwork::accent(QImage()), QColor(Qt::white));
+}
+
+TEST(ArtworkImageTest, EveryPixelFormatGivesTheSameAccent)
+{
+    QImage straight(3, 2, QImage::Format_ARGB32);
+    const QRgb pixels[] = {qRgba(200, 40, 10, 255), qRgba(10, 200, 90, 128), qRgba(0, 0, 255, 0),
+                           qRgba(90, 90, 90, 255), qRgba(255, 255, 0, 60), qRgba(30, 60, 200, 200)};
+    for (int i = 0; i < 6; ++i)
+        straight.setPixel(i % 3, i / 3, pixels[i]);
+    const std::string expected = hex(artwork::accent(straight));
+    EXPECT_EQ(hex(artwork::accent(straight.convertToFormat(QImage::Format_ARGB32_Premultiplied))), expected);
+    EXPECT_EQ(hex(artwork::accent(straight.convertToFormat(QImage::Format_RGBA8888))), expected);
+    // Opaque formats: the same as the image drawn over black.
+    QImage opaque(3, 2, QImage::Format_RGB32);
+    opaque.fill(Qt::black);
+    QPainter(&opaque).drawImage(0, 0, straight);
+    EXPECT_EQ(hex(artwork::accent(opaque)), hex(artwork::accent(opaque.convertToFormat(QImage::Format_RGB888))));
 }

@@ -1,4 +1,5 @@
 #include "NowPlaying/NowPlayingPayload.h"
+#include "Platform/JsonText.h"
 
 #include <gtest/gtest.h>
 
@@ -26,4 +27,51 @@ TEST(CompanionLineLimitsTest, ModeNumbersOutsideTheIntegerRangeAreWrongTypes)
     EXPECT_EQ(edge->shuffle, 2147483647);
     EXPECT_EQ(edge->repeat, -2147483648);
     EXPECT_FALSE(NowPlayingPayload::decode(R"({"title": "a", "repeat": 2.5})").has_value());
+}
+
+TEST(CompanionLineLimitsTest, ArtworkIsValidBase64ByTheStrictRules)
+{
+    auto bytes = [](const char *text) {
+        NowPlayingPayload payload;
+        payload.artwork = text;
+        const auto decoded = payload.artworkBytes();
+        return decoded ? decoded->toHex().toStdString() : std::string("invalid");
+    };
+    EXPECT_EQ(bytes(""), "");
+    EXPECT_EQ(bytes("QUJD"), "414243");
+    EXPECT_EQ(bytes("QUJ"), "4142");
+    EXPECT_EQ(bytes("QUJ="), "4142");
+    EXPECT_EQ(bytes("QQ=="), "41");
+    EXPECT_EQ(bytes("QQ"), "41");
+    EXPECT_EQ(bytes("QUJDQ"), "414243");  // a lone last character adds nothing
+    EXPECT_EQ(bytes("QR=="), "41");       // unused low bits are not checked
+    for (const char *bad : {"QQ=", "QQ===", "QUJD=", "QUJD==", "QQ==QQ", "QQ=Q", " QQ==", "QQ== ", "QU JD", "=", "==",
+                            "====", "Q===", "QUJ-", "QUJ_", "Q\nUJD", "A=B="})
+        EXPECT_EQ(bytes(bad), "invalid") << bad;
+    NowPlayingPayload none;
+    EXPECT_FALSE(none.artworkBytes());
+}
+
+TEST(CompanionLineLimitsTest, LongArtworkLinesDecodeAsShortOnesDo)
+{
+    // Long plain strings take a shorter way through the parse; what comes out is the same.
+    const std::string art(300000, 'A');
+    const std::string line = R"({"title":"T","artwork":")" + art + R"(","album": ")" + std::string(5000, 'b')
+        + R"(","x":{"y":[")" + std::string(2000, 'c') + R"("],"z":")" + std::string(3000, 'd') + R"("}})";
+    const auto decoded = NowPlayingPayload::decode(line);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->artwork, art);
+    EXPECT_EQ(decoded->album, std::string(5000, 'b'));
+    EXPECT_EQ(decoded->title, "T");
+    EXPECT_EQ(parseUntrustedJson(line), nlohmann::json::parse(line));
+    // Escapes, non-ASCII text and a NUL escape anywhere: the ordinary parse, the same values.
+    for (const std::string &text :
+         {R"({"title":")" + std::string(2000, 'x') + R"(\n","artwork":")" + art + R"("})",
+          R"({"title":"\u0000","artwork":")" + art + R"("})", R"({"title":")" + std::string(2000, 'x') + "\xc3\xa9\"}",
+          R"({"artwork":")" + art + R"(","artwork":"B"})", R"({"artwork":"B","artwork":")" + art + R"("})"})
+        EXPECT_EQ(parseUntrustedJson(text), nlohmann::json::parse(text)) << text.substr(0, 40);
+    // Malformed stays malformed.
+    EXPECT_TRUE(parseUntrustedJson(R"({"artwork":")" + art + R"(",})").is_discarded());
+    EXPECT_TRUE(parseUntrustedJson(R"({"artwork":")" + art).is_discarded());
+    EXPECT_FALSE(NowPlayingPayload::decode(R"({"title":")" + art + "\xff\"}"));
 }

@@ -211,7 +211,6 @@ TEST_F(PinnedPlayer, SpotifysExplicitFlagIsLookedUpOnceOnTheWeb)
     UserDefaults::standard().set("audioSource", "spotify");
     service->start();
     ASSERT_TRUE(waitFor([&] { return titleIs("Loud Song"); }));
-    EXPECT_FALSE(service->track.peek()->isExplicit);
 
     // Spotify announces the track: its id and name.
     player->setRawMetadata(metadata);
@@ -227,7 +226,6 @@ TEST_F(PinnedPlayer, SpotifysExplicitFlagIsLookedUpOnceOnTheWeb)
     makeService("http://127.0.0.1:" + std::to_string(server.serverPort()));
     service->start();
     ASSERT_TRUE(waitFor([&] { return titleIs("Loud Song"); }));
-    EXPECT_FALSE(service->track.peek()->isExplicit);
     player->setRawMetadata(metadata);
     ASSERT_TRUE(waitFor([&] { return service->track.peek() && service->track.peek()->isExplicit; }));
     EXPECT_EQ(requests.size(), asked);
