@@ -153,7 +153,8 @@ void DBusMprisBus::sendNext()
         return;
     }
     inFlight_ = true;
-    auto [message, answer] = std::move(queue_.front());
+    QDBusMessage message = std::move(queue_.front().first);
+    Answer answer = std::move(queue_.front().second);
     queue_.pop_front();
     if (!connected_) {
         // No bus: every call fails, on a later turn as an answer would come.
