@@ -9,7 +9,7 @@
 #include "Platform/sim/SimDesktopApps.h"
 #include "Platform/sim/SimMprisBus.h"
 #include "Platform/sim/SimWebFetcher.h"
-#include "Platform/sim/VirtualTime.h"
+#include "Base/VirtualTime.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -7,12 +7,12 @@
 // shuffle, repeat, like, debugtrack N, open, set KEY JSON, print. After each main-loop turn that
 // changed a published field, and on print, one JSON line of the published state. A line that is
 // no command is reported on standard error and skipped. End of input: exit 0.
-#include "App/Defaults.h"
+#include "Model/Defaults.h"
 #include "NowPlaying/MediaCommand.h"
 #include "NowPlaying/NowPlayingService.h"
-#include "Platform/Clock.h"
+#include "Base/Clock.h"
 #include "Platform/JsonText.h"
-#include "Platform/MainQueue.h"
+#include "Base/MainQueue.h"
 #include "Platform/UserDefaults.h"
 
 #include <QGuiApplication>
