@@ -3,6 +3,7 @@
 // artwork; the accent of a 600 x 600 image; and a pinned player left idle, which must not be asked
 // anything.
 #include "NowPlaying/ArtworkImage.h"
+#include "Model/Defaults.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/sim/SimCompanionHost.h"
@@ -82,7 +83,7 @@ struct Service {
         MprisBus::setShared(&bus);
         WebFetcher::setShared(&web);
         DesktopApps::setShared(&apps);
-        service = std::make_unique<NowPlayingService>("http://web.test");
+        service = std::make_unique<NowPlayingService>(settings::audioSource, "http://web.test");
         service->start();
     }
     ~Service()

@@ -3,6 +3,7 @@
 // input), with the virtual clock moving on and playback commands given between them, through
 // consume, decode, apply, commit and the artwork decoder. Besides crashes, undefined behaviour and
 // leaks it checks what the service publishes after every step.
+#include "Model/Defaults.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/sim/SimCompanionHost.h"
@@ -79,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     vesk::UserDefaults::setStandard(std::make_unique<vesk::UserDefaults>());
     vesk::VirtualTime time;
     Platform platform;
-    auto service = std::make_unique<vesk::NowPlayingService>("http://web.test");
+    auto service = std::make_unique<vesk::NowPlayingService>(vesk::settings::audioSource, "http://web.test");
     service->start();
     if (!platform.host.isRunning())
         return 0;

@@ -3,6 +3,7 @@
 // The now-playing service over the real session bus that scripts/run-tests starts, with TrackWatch's
 // test player playing Spotify or the desktop's music player.
 
+#include "Model/Defaults.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/ScriptedPlayer.h"
 #include "Platform/MprisBus.h"
@@ -137,7 +138,7 @@ protected:
 
     void makeService(const std::string &explicitBase = "http://127.0.0.1:9")
     {
-        service = std::make_unique<NowPlayingService>(explicitBase);
+        service = std::make_unique<NowPlayingService>(settings::audioSource, explicitBase);
     }
 
     bool titleIs(const std::string &title) const

@@ -227,7 +227,7 @@ private:
         std::cerr << "now-playing: " << why << ": " << line << std::endl;
     }
 
-    NowPlayingService service_;
+    NowPlayingService service_{vesk::settings::audioSource};
     double started_;
     std::vector<vesk::Connection> observers_;
     std::unique_ptr<QSocketNotifier> input_;
