@@ -52,6 +52,8 @@ private:
     int fd_ = -1;
 };
 
+// The tests take turns on the bus from before they first look at it to after their players have
+// gone: a name that another test's player gives up while this one starts is never in doubt.
 class MprisSessionTest : public ::testing::Test {
 protected:
     MprisSessionTest()
@@ -147,6 +149,7 @@ protected:
         return track && track->title == title;
     }
 
+    SpotifyNameLock turn;  // first made, last gone
     QTemporaryDir root;
     ScopedEnv configHome, configDirs, dataHome, dataDirs, desktop;
     QString artPath = root.filePath("cover.png");

@@ -186,12 +186,16 @@ void DBusMprisBus::readDesktopEntry(const QString &busName)
     });
 }
 
-void DBusMprisBus::nameOwnerChanged(const QString &name, const QString &, const QString &newOwner)
+void DBusMprisBus::nameOwnerChanged(const QString &name, const QString &oldOwner, const QString &newOwner)
 {
     if (!name.startsWith(QLatin1String(MprisBus::prefix)))
         return;
     if (newOwner.isEmpty()) {
-        players_.erase(name);
+        // Only the owner we know of lets the name go: a release older than what the first look at
+        // the bus found must not forget the player that holds the name now.
+        auto it = players_.find(name);
+        if (it != players_.end() && it->second.owner == oldOwner)
+            players_.erase(it);
         return;
     }
     players_[name] = Entry{newOwner, {}};
