@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 #include <cmath>
@@ -21,6 +22,9 @@ void QtWebFetcher::get(const Request &request, Answer answer)
         http.setRawHeader(name, value);
     http.setTransferTimeout(int(std::lround(request.timeout * 1000)));
     QNetworkReply *reply = network_->get(http);
+    // The transfer timeout only notices a stalled transfer; a body that trickles in is cut off
+    // when the whole request has taken its time.
+    QTimer::singleShot(int(std::lround(request.timeout * 1000)), reply, [reply] { reply->abort(); });
     struct State {
         QByteArray body;
         bool tooLarge = false;
