@@ -12,8 +12,12 @@ namespace vesk {
 namespace {
 
 // Set once a player has been read by script, so that its details are read from then on.
-std::string scriptedKey(ScriptedPlayer player) { return std::string("scripted.") + scripted::rawValue(player); }
-Setting<bool> scriptedSetting(const std::string &key) { return {key.c_str(), false}; }
+const Setting<bool> &scriptedSetting(ScriptedPlayer player)
+{
+    static constexpr Setting<bool> spotify{"scripted.spotify", false};
+    static constexpr Setting<bool> music{"scripted.music", false};
+    return player == ScriptedPlayer::spotify ? spotify : music;
+}
 // Set by the earlier product when it had read Spotify by script.
 constexpr Setting<bool> spotifyScriptingUsed{"spotifyScriptingUsed", false};
 
@@ -173,15 +177,14 @@ void NowPlayingService::refreshScriptedDetails()
 void NowPlayingService::noteScripted(ScriptedPlayer player)
 {
     auto &defaults = UserDefaults::standard();
-    const std::string key = scriptedKey(player);
-    if (!defaults.value(scriptedSetting(key)))
-        defaults.set(scriptedSetting(key), true);
+    if (!defaults.value(scriptedSetting(player)))
+        defaults.set(scriptedSetting(player), true);
 }
 
 bool NowPlayingService::hasScripted(ScriptedPlayer player) const
 {
     auto &defaults = UserDefaults::standard();
-    if (defaults.value(scriptedSetting(scriptedKey(player))))
+    if (defaults.value(scriptedSetting(player)))
         return true;
     return player == ScriptedPlayer::spotify && defaults.value(spotifyScriptingUsed);
 }
