@@ -34,25 +34,36 @@ std::vector<XRectangle> rectangles(const QRegion &region)
     return out;
 }
 
-// The opaque part of an image, row by row; used as the window's outline when nothing composites.
-QRegion opaqueRegion(const QImage &image)
+// The opaque runs (start, end) of one row of a premultiplied image.
+void opaqueRuns(const QImage &image, int y, std::vector<std::pair<int, int>> &runs)
 {
-    QRegion region;
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto *row = reinterpret_cast<const quint32 *>(argb.constScanLine(y));
-        int start = -1;
-        for (int x = 0; x <= argb.width(); ++x) {
-            const bool opaque = x < argb.width() && qAlpha(row[x]) >= 128;
-            if (opaque && start < 0)
-                start = x;
-            else if (!opaque && start >= 0) {
-                region += QRect(start, y, x - start, 1);
-                start = -1;
-            }
+    runs.clear();
+    const auto *row = reinterpret_cast<const quint32 *>(image.constScanLine(y));
+    const int width = image.width();
+    int start = -1;
+    for (int x = 0; x <= width; ++x) {
+        const bool opaque = x < width && qAlpha(row[x]) >= 128;
+        if (opaque && start < 0) {
+            start = x;
+        } else if (!opaque && start >= 0) {
+            runs.emplace_back(start, x);
+            start = -1;
         }
     }
-    return region;
+}
+
+// The rows in which two images of one size differ, or all rows when their sizes differ.
+std::pair<int, int> changedRows(const QImage &before, const QImage &after)
+{
+    if (before.size() != after.size() || before.format() != after.format())
+        return {0, after.height()};
+    int first = 0, last = after.height();
+    const size_t bytes = size_t(after.width()) * 4;
+    while (first < last && std::memcmp(before.constScanLine(first), after.constScanLine(first), bytes) == 0)
+        ++first;
+    while (last > first && std::memcmp(before.constScanLine(last - 1), after.constScanLine(last - 1), bytes) == 0)
+        --last;
+    return {first, last};
 }
 
 QImage withOpacity(const QImage &image, double opacity)
@@ -246,10 +257,24 @@ void X11PanelWindow::setFrame(const QRect &frame)
 
 void X11PanelWindow::setContent(const QImage &image)
 {
+    const QImage previous = content_;
     content_ = image.format() == QImage::Format_ARGB32_Premultiplied
         ? image
         : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     shown_ = withOpacity(content_, opacity_);
+    // Most frames change a few rows (the bars, a title): only those rows are read again for the
+    // outline, and the outline is sent only when it changed.
+    const auto [first, last] = changedRows(previous, content_);
+    if (first >= last)
+        return;
+    if (int(rowRuns_.size()) != content_.height()) {
+        rowRuns_.assign(size_t(content_.height()), {});
+        for (int y = 0; y < content_.height(); ++y)
+            opaqueRuns(content_, y, rowRuns_[size_t(y)]);
+    } else {
+        for (int y = first; y < last; ++y)
+            opaqueRuns(content_, y, rowRuns_[size_t(y)]);
+    }
     if (!connection_.compositorRunning())
         applyShape();
     paint();
@@ -301,6 +326,31 @@ void X11PanelWindow::setIgnoresPointer(bool ignores)
     applyShape();
 }
 
+std::vector<XRectangle> X11PanelWindow::outlineRectangles() const
+{
+    // A run that continues the one on the row above exactly grows that rectangle.
+    std::vector<XRectangle> out;
+    std::vector<size_t> above, current;
+    for (size_t y = 0; y < rowRuns_.size(); ++y) {
+        current.clear();
+        size_t next = 0;
+        for (const auto &[start, end] : rowRuns_[y]) {
+            const auto width = (unsigned short)(end - start);
+            while (next < above.size() && out[above[next]].x < start)
+                ++next;
+            if (next < above.size() && out[above[next]].x == start && out[above[next]].width == width) {
+                ++out[above[next]].height;
+                current.push_back(above[next]);
+            } else {
+                out.push_back({short(start), short(y), width, 1});
+                current.push_back(out.size() - 1);
+            }
+        }
+        std::swap(above, current);
+    }
+    return out;
+}
+
 void X11PanelWindow::applyShape()
 {
     // With a compositor the window keeps its whole rectangle (its translucent edges blend) and only
@@ -308,10 +358,18 @@ void X11PanelWindow::applyShape()
     // what it draws opaquely.
     if (connection_.compositorRunning()) {
         XShapeCombineMask(display_, window_, ShapeBounding, 0, 0, None, ShapeSet);
+        outlineSent_ = false;
     } else {
-        auto visible = rectangles(opaqueRegion(content_));
-        XShapeCombineRectangles(display_, window_, ShapeBounding, 0, 0, visible.data(), int(visible.size()), ShapeSet,
-                                Unsorted);
+        auto visible = outlineRectangles();
+        const auto same = [](const XRectangle &l, const XRectangle &r) {
+            return l.x == r.x && l.y == r.y && l.width == r.width && l.height == r.height;
+        };
+        if (!outlineSent_ || !std::equal(visible.begin(), visible.end(), outline_.begin(), outline_.end(), same)) {
+            XShapeCombineRectangles(display_, window_, ShapeBounding, 0, 0, visible.data(), int(visible.size()),
+                                    ShapeSet, Unsorted);
+            outline_ = std::move(visible);
+            outlineSent_ = true;
+        }
     }
     auto input = rectangles(ignoresPointer_ ? QRegion() : shape_);
     XShapeCombineRectangles(display_, window_, ShapeInput, 0, 0, input.data(), int(input.size()), ShapeSet, Unsorted);

@@ -7,6 +7,8 @@
 #undef CursorShape
 
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace vesk {
 
@@ -63,6 +65,7 @@ private:
     DeviceInfo &device(int id);
     void paint();
     void applyShape();
+    std::vector<XRectangle> outlineRectangles() const;
     void setProperties();
 
     X11EventConnection &connection_;
@@ -80,6 +83,10 @@ private:
     bool focused_ = false;
     bool ignoresPointer_ = false;
     QRegion shape_;
+    // The opaque runs of each row of content_, and the outline last sent while nothing composites.
+    std::vector<std::vector<std::pair<int, int>>> rowRuns_;
+    std::vector<XRectangle> outline_;
+    bool outlineSent_ = false;
     Window previousFocus_ = 0;
     Qt::CursorShape cursorShape_ = Qt::ArrowCursor;
     std::map<int, unsigned long> cursors_;  // Qt shape -> X cursor
