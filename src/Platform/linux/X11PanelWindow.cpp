@@ -277,7 +277,7 @@ void X11PanelWindow::setContent(const QImage &image)
     }
     if (!connection_.compositorRunning())
         applyShape();
-    paint();
+    paint(first, last);
 }
 
 void X11PanelWindow::setOpacity(double opacity)
@@ -376,18 +376,23 @@ void X11PanelWindow::applyShape()
     connection_.flush();
 }
 
-void X11PanelWindow::paint()
+void X11PanelWindow::paint() { paint(0, shown_.height()); }
+
+void X11PanelWindow::paint(int firstRow, int endRow)
 {
     if (!visible_ || shown_.isNull())
         return;
     const int width = qMin(shown_.width(), frame_.width());
-    const int height = qMin(shown_.height(), frame_.height());
+    const int top = qMax(firstRow, 0);
+    const int height = qMin(endRow, qMin(shown_.height(), frame_.height())) - top;
+    if (width <= 0 || height <= 0)
+        return;
     XImage *image = XCreateImage(display_, visual_, depth_, ZPixmap, 0,
                                  reinterpret_cast<char *>(const_cast<uchar *>(shown_.constBits())),
                                  shown_.width(), shown_.height(), 32, int(shown_.bytesPerLine()));
     if (!image)
         return;
-    XPutImage(display_, window_, gc_, image, 0, 0, 0, 0, width, height);
+    XPutImage(display_, window_, gc_, image, 0, top, 0, top, width, height);
     image->data = nullptr;  // the pixels belong to the QImage
     XDestroyImage(image);
     connection_.flush();

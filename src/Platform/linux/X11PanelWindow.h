@@ -64,6 +64,8 @@ private:
     void handleInput(int type, void *data);
     DeviceInfo &device(int id);
     void paint();
+    // Sends rows firstRow up to endRow of what is shown.
+    void paint(int firstRow, int endRow);
     void applyShape();
     std::vector<XRectangle> outlineRectangles() const;
     void setProperties();
