@@ -18,9 +18,8 @@ void fillIslandViewSlots(NotchViewSlots &islandSlots)
     islandSlots.sizePreviewLabel = [](const std::optional<NotchViewModel::SizeAdjustment> &adjustment) {
         return view(SizePreviewLabel{adjustment});
     };
-    // The live activity, the update badge and card and the tour draw nothing yet; each is
-    // replaced by its own view when that view exists.
-    islandSlots.liveActivity = [](NotchViewModel &, bool) { return Empty(); };
+    // The update badge and card and the tour draw nothing yet; each is replaced by its own view
+    // when that view exists.
     islandSlots.updateBadge = [](NotchViewModel &) { return Empty(); };
     islandSlots.update = [](NotchViewModel &) { return Empty(); };
     islandSlots.onboarding = [](NotchViewModel &) { return Empty(); };

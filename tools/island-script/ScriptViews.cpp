@@ -30,8 +30,9 @@ void ScriptViews::sync(const std::vector<std::shared_ptr<NotchViewModel>> &islan
 
 std::unique_ptr<kit::Tree> ScriptViews::makeTree(NotchViewModel &island)
 {
-    // The views the application fills the island view with.
-    installStandardViews();
+    // The views the application fills the island view with, given once.
+    static const bool installed = (installStandardViews(), true);
+    (void)installed;
     auto tree = std::make_unique<kit::Tree>(QSizeF(NotchView::panelWidth, NotchView::panelHeight));
     kit::withoutAnimation([&] { tree->setRoot(kit::view(NotchView{&island})); });
     return tree;

@@ -267,16 +267,14 @@ void X11PanelWindow::setContent(const QImage &image)
     const auto [first, last] = changedRows(previous, content_);
     if (first >= last)
         return;
-    if (int(rowRuns_.size()) != content_.height()) {
-        rowRuns_.assign(size_t(content_.height()), {});
-        for (int y = 0; y < content_.height(); ++y)
-            opaqueRuns(content_, y, rowRuns_[size_t(y)]);
+    if (connection_.compositorRunning()) {
+        rowRuns_.clear();  // the outline is not used; read afresh should the compositor go
     } else {
-        for (int y = first; y < last; ++y)
+        for (int y = first; y < last && int(rowRuns_.size()) == content_.height(); ++y)
             opaqueRuns(content_, y, rowRuns_[size_t(y)]);
+        applyOutline();
+        connection_.flush();
     }
-    if (!connection_.compositorRunning())
-        applyShape();
     paint(first, last);
 }
 
@@ -326,8 +324,13 @@ void X11PanelWindow::setIgnoresPointer(bool ignores)
     applyShape();
 }
 
-std::vector<XRectangle> X11PanelWindow::outlineRectangles() const
+std::vector<XRectangle> X11PanelWindow::outlineRectangles()
 {
+    if (int(rowRuns_.size()) != content_.height()) {
+        rowRuns_.assign(size_t(content_.height()), {});
+        for (int y = 0; y < content_.height(); ++y)
+            opaqueRuns(content_, y, rowRuns_[size_t(y)]);
+    }
     // A run that continues the one on the row above exactly grows that rectangle.
     std::vector<XRectangle> out;
     std::vector<size_t> above, current;
@@ -353,27 +356,32 @@ std::vector<XRectangle> X11PanelWindow::outlineRectangles() const
 
 void X11PanelWindow::applyShape()
 {
+    applyOutline();
+    auto input = rectangles(ignoresPointer_ ? QRegion() : shape_);
+    XShapeCombineRectangles(display_, window_, ShapeInput, 0, 0, input.data(), int(input.size()), ShapeSet, Unsorted);
+    connection_.flush();
+}
+
+void X11PanelWindow::applyOutline()
+{
     // With a compositor the window keeps its whole rectangle (its translucent edges blend) and only
     // input follows the shape. Without one, translucency cannot show, so the window is cut to
     // what it draws opaquely.
     if (connection_.compositorRunning()) {
         XShapeCombineMask(display_, window_, ShapeBounding, 0, 0, None, ShapeSet);
         outlineSent_ = false;
-    } else {
-        auto visible = outlineRectangles();
-        const auto same = [](const XRectangle &l, const XRectangle &r) {
-            return l.x == r.x && l.y == r.y && l.width == r.width && l.height == r.height;
-        };
-        if (!outlineSent_ || !std::equal(visible.begin(), visible.end(), outline_.begin(), outline_.end(), same)) {
-            XShapeCombineRectangles(display_, window_, ShapeBounding, 0, 0, visible.data(), int(visible.size()),
-                                    ShapeSet, Unsorted);
-            outline_ = std::move(visible);
-            outlineSent_ = true;
-        }
+        return;
     }
-    auto input = rectangles(ignoresPointer_ ? QRegion() : shape_);
-    XShapeCombineRectangles(display_, window_, ShapeInput, 0, 0, input.data(), int(input.size()), ShapeSet, Unsorted);
-    connection_.flush();
+    auto visible = outlineRectangles();
+    const auto same = [](const XRectangle &l, const XRectangle &r) {
+        return l.x == r.x && l.y == r.y && l.width == r.width && l.height == r.height;
+    };
+    if (outlineSent_ && std::equal(visible.begin(), visible.end(), outline_.begin(), outline_.end(), same))
+        return;
+    XShapeCombineRectangles(display_, window_, ShapeBounding, 0, 0, visible.data(), int(visible.size()), ShapeSet,
+                            Unsorted);
+    outline_ = std::move(visible);
+    outlineSent_ = true;
 }
 
 void X11PanelWindow::paint() { paint(0, shown_.height()); }

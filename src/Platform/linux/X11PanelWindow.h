@@ -66,8 +66,12 @@ private:
     void paint();
     // Sends rows firstRow up to endRow of what is shown.
     void paint(int firstRow, int endRow);
+    // The outline (the window's bounding shape) and the input shape.
     void applyShape();
-    std::vector<XRectangle> outlineRectangles() const;
+    // The outline alone, sent only when it changed.
+    void applyOutline();
+    // The outline from the rows' opaque runs, read afresh when they are missing.
+    std::vector<XRectangle> outlineRectangles();
     void setProperties();
 
     X11EventConnection &connection_;
