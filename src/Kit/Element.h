@@ -75,6 +75,9 @@ public:
     // Texts inside that are offered less than their width first shrink, down to `factor` of their
     // font size, and are cut only below that.
     Element minimumScaleFactor(double factor) const;
+    // For the multi-line texts inside: at most `lines` lines (none: unlimited), aligned so.
+    Element lineLimit(std::optional<int> lines) const;
+    Element multilineTextAlignment(TextAlignment alignment) const { return environment(env::multilineTextAlignment, alignment); }
     // How texts and symbols inside change content in an animated change (a cross-fade by default).
     Element contentTransition(ContentTransition transition) const { return environment(env::contentTransition, transition); }
     template <typename T>
@@ -243,6 +246,11 @@ inline Element Fill(Color color) { return Fill(Rectangle(), color); }
 // offered less than its width.
 Element Text(const QString &text);
 Element Text(const QString &text, const Font &font, std::optional<Color> color = std::nullopt);
+// Text that wraps at word boundaries to the width it is offered, up to `.lineLimit(n)` lines
+// (the last allowed one cut with an ellipsis), its lines aligned by `.multilineTextAlignment`.
+// It takes its widest line and lines × line height (measureText gives the same size).
+Element MultilineText(const QString &text);
+Element MultilineText(const QString &text, const Font &font, std::optional<Color> color = std::nullopt);
 
 // A symbol by its design name (see SymbolTable), `size` points high, in the foreground colour.
 Element Symbol(const QString &name, double size = 13, Weight weight = Weight::regular,

@@ -3,6 +3,7 @@
 #include "Kit/AnyValue.h"
 #include "Kit/Color.h"
 #include "Kit/Font.h"
+#include "Kit/TextWrap.h"
 
 #include <memory>
 
@@ -72,6 +73,9 @@ inline const EnvKey<bool> isEnabled{true};
 inline const EnvKey<bool> glassUsed{false};
 inline const EnvKey<ContentTransition> contentTransition{ContentTransition::opacity};
 inline const EnvKey<double> minimumScaleFactor{1.0};
+// Multi-line text: the most lines it may take (none: as many as it needs) and how they align.
+inline const EnvKey<std::optional<int>> lineLimit{std::nullopt};
+inline const EnvKey<TextAlignment> multilineTextAlignment{TextAlignment::leading};
 }  // namespace env
 
 }  // namespace kit

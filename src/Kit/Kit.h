@@ -16,5 +16,6 @@
 #include "Kit/Transaction.h"
 #include "Kit/Transition.h"
 #include "Kit/TextFormat.h"
+#include "Kit/TextWrap.h"
 #include "Kit/Tree.h"
 #include "Kit/DrawnItems.h"

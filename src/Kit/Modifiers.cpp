@@ -114,6 +114,13 @@ Element Element::minimumScaleFactor(double factor) const
     return withEnvironment(&env::minimumScaleFactor, AnyValue::of(std::clamp(factor, 0.01, 1.0)));
 }
 
+Element Element::lineLimit(std::optional<int> lines) const
+{
+    if (lines)
+        lines = std::max(1, *lines);
+    return withEnvironment(&env::lineLimit, AnyValue::of(lines));
+}
+
 Element Element::withEnvironment(const void *key, AnyValue value) const
 {
     return make<EnvironmentSpec>(*this, key, std::move(value));

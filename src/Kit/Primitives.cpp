@@ -115,6 +115,9 @@ struct TextState {
     Font font;
     double idealWidth = 0;
     double minimumScale = 1;  // how far the font may shrink before the text is cut
+    // Multi-line text: its limit and alignment from the environment.
+    std::optional<int> lineLimit;
+    TextAlignment alignment = TextAlignment::leading;
     // The line as last drawn, shaped, for the width it was laid out at, and the height of the
     // (possibly shrunk) font it was shaped in.
     double shapedWidth = -1;
@@ -157,6 +160,23 @@ bool beginContentTransition(Node &node, const ReconcileContext &ctx)
     return true;
 }
 
+// A multi-line text's lines shaped as one drawing: each line one line height below the last,
+// centred lines placed in `width`.
+ShapedLine shapeBlock(const TextBlock &block, const Font &font, TextAlignment alignment, double width)
+{
+    ShapedLine shaped;
+    const double height = font.lineHeight();
+    for (size_t i = 0; i < block.lines.size(); ++i) {
+        const TextLine &line = block.lines[i];
+        const double x = alignment == TextAlignment::center ? (width - line.width) / 2 : 0;
+        for (ShapedLine::Piece &piece : shapeLine(line, font).pieces) {
+            piece.origin += QPointF(x, double(i) * height);
+            shaped.pieces.push_back(std::move(piece));
+        }
+    }
+    return shaped;
+}
+
 // The font the text is drawn in at `width`: its own, or shrunk (no further than its minimum
 // scale) so that the text fits.
 Font fittedFont(const TextState &state, double width)
@@ -172,13 +192,18 @@ Font fittedFont(const TextState &state, double width)
 bool TextSpec::sameProperties(const Spec &other) const
 {
     const auto &o = static_cast<const TextSpec &>(other);
-    return text == o.text && font == o.font && color == o.color;
+    return text == o.text && font == o.font && color == o.color && multiline == o.multiline;
 }
 
 void TextSpec::apply(Node &node, const Spec *previous, ReconcileContext &ctx) const
 {
     const Font resolved = font ? *font : ctx.env[env::font];
     TextState next{resolved, textWidth(text, resolved), ctx.env[env::minimumScaleFactor]};
+    if (multiline) {
+        next.minimumScale = 1;
+        next.lineLimit = ctx.env[env::lineLimit];
+        next.alignment = ctx.env[env::multilineTextAlignment];
+    }
     const auto *old = static_cast<const TextSpec *>(previous);
     if (old && old->text != text && node.state.has_value() && beginContentTransition(node, ctx)) {
         const auto &was = std::any_cast<const TextState &>(node.state);
@@ -194,6 +219,12 @@ QSizeF TextSpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContex
 {
     const auto &state = std::any_cast<const TextState &>(node.state);
     const double height = state.font.lineHeight();
+    if (multiline) {
+        const bool bounded = proposal.width && std::isfinite(*proposal.width);
+        if (bounded && *proposal.width <= 0)
+            return {0, height};
+        return measureText(text, state.font, bounded ? *proposal.width : -1, state.lineLimit);
+    }
     if (proposal.width && *proposal.width <= 0)
         return {0, height};  // not even an ellipsis fits
     if (proposal.width && std::isfinite(*proposal.width) && *proposal.width < state.idealWidth) {
@@ -208,7 +239,12 @@ void TextSpec::paint(const Node &node, PaintContext &ctx) const
     auto &state = std::any_cast<TextState &>(const_cast<Node &>(node).state);
     // Truncation follows where layout put the text, not the width on screen mid-animation.
     const double width = node.targetFrame().width();
-    if (state.shapedWidth != width) {
+    if (state.shapedWidth != width && multiline) {
+        const TextBlock block = layoutText(text, state.font, width + 1e-6, state.lineLimit);
+        state.shaped = shapeBlock(block, state.font, state.alignment, width);
+        state.shapedWidth = width;
+        state.shapedLineHeight = block.height;
+    } else if (state.shapedWidth != width) {
         const Font drawn = fittedFont(state, width);
         state.shaped = shapeLine(layoutLine(text, drawn, width + 1e-6), drawn);
         state.shapedWidth = width;
@@ -238,6 +274,8 @@ QString TextSpec::shownText(const Node &node) const
     const auto *state = std::any_cast<TextState>(&node.state);
     if (!state)
         return text;
+    if (multiline)
+        return layoutText(text, state->font, node.targetFrame().width() + 1e-6, state->lineLimit).shown;
     return layoutLine(text, state->font, node.targetFrame().width() + 1e-6).shown;
 }
 
@@ -245,6 +283,13 @@ void TextSpec::describe(const Node &node, QString &out) const
 {
     const auto &state = std::any_cast<const TextState &>(node.state);
     out += QStringLiteral(" \"") + text + QStringLiteral("\" ") + state.font.describe();
+    if (multiline) {
+        out += QStringLiteral(" multiline");
+        if (state.lineLimit)
+            out += QStringLiteral(" lineLimit=") + QString::number(*state.lineLimit);
+        if (state.alignment == TextAlignment::center)
+            out += QStringLiteral(" centred");
+    }
     const Color c = presentedColor(node);
     if (c.a != 1)
         out += QStringLiteral(" alpha=") + num(c.a);
@@ -252,6 +297,11 @@ void TextSpec::describe(const Node &node, QString &out) const
 
 Element Text(const QString &text) { return make<TextSpec>(text, std::nullopt, std::nullopt); }
 Element Text(const QString &text, const Font &font, std::optional<Color> color) { return make<TextSpec>(text, font, color); }
+Element MultilineText(const QString &text) { return make<TextSpec>(text, std::nullopt, std::nullopt, true); }
+Element MultilineText(const QString &text, const Font &font, std::optional<Color> color)
+{
+    return make<TextSpec>(text, font, color, true);
+}
 
 // ---- Symbols ------------------------------------------------------------------------------------
 

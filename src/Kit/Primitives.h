@@ -26,8 +26,8 @@ public:
 
 class TextSpec final : public Spec {
 public:
-    TextSpec(QString text, std::optional<Font> font, std::optional<Color> color)
-        : text(std::move(text)), font(font), color(color)
+    TextSpec(QString text, std::optional<Font> font, std::optional<Color> color, bool multiline = false)
+        : text(std::move(text)), font(font), color(color), multiline(multiline)
     {
     }
     const char *kind() const override { return "Text"; }
@@ -43,6 +43,7 @@ public:
     QString text;
     std::optional<Font> font;
     std::optional<Color> color;
+    bool multiline;  // wraps to its width (MultilineText) instead of keeping to one line
 };
 
 class SymbolSpec final : public Spec {

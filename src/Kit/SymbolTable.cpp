@@ -76,6 +76,7 @@ const std::map<QString, char32_t> &glyphTable()
         {QStringLiteral("moon.fill"), 0xF594},             // weather-night
         {QStringLiteral("music.note"), 0xF387},
         {QStringLiteral("navigation"), 0xF390},
+        {QStringLiteral("power"), 0xF425},                 // power
         {QStringLiteral("powerplug.fill"), 0xF427},        // power-socket
         {QStringLiteral("puzzlepiece.extension.fill"), 0xF431},  // puzzle
         {QStringLiteral("repeat"), 0xF456},

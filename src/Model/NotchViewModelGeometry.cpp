@@ -4,6 +4,7 @@
 #include "Model/IslandMetrics.h"
 #include "Model/Motion.h"
 #include "Kit/Font.h"
+#include "Kit/TextWrap.h"
 #include "Kit/Transaction.h"
 #include "Readouts/CountdownTimer.h"
 #include "Updater/Updater.h"
@@ -362,11 +363,9 @@ double NotchViewModel::updatePageHeight() const
     }
     if (text.isEmpty())
         return updateBaseHeight;
-    const kit::Font font = kit::Font::system(12);
-    const QRectF laidOut = font.metrics().boundingRect(QRectF(0, 0, updateNotesWidth, 1e6),
-                                                        Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
+    // Measured as the page's multi-line text draws the notes.
     return updateBaseHeight + updateNotesGap +
-           std::min(updateNotesMaxLines * kit::lineHeight(font), std::ceil(laidOut.height()));
+           kit::measureText(text, kit::Font::system(12), updateNotesWidth, updateNotesMaxLines).height();
 }
 
 }  // namespace vesk
