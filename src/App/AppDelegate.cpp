@@ -42,7 +42,7 @@ AppDelegate::AppDelegate(IslandWindowFactory &windows, QProcessEnvironment envir
     , calendarStore_(installCalendarStore())
     , model_(NotchViewModel::makePrimary())
     , settings_(std::make_unique<SettingsHost>(*model_, environment_))
-    , lockAwareWindows_(windows, isLocked_)
+    , lockAwareWindows_(windows, lockReaction_)
     , layout_(model_, lockAwareWindows_)
     , rules_(*model_, ReadoutSources{battery_, keyTap_, system_, downloads_})
 {
@@ -65,15 +65,6 @@ AppDelegate::~AppDelegate()
 
 AppDelegate *AppDelegate::shared() { return sharedDelegate; }
 
-std::shared_ptr<IslandWindow> AppDelegate::LockAwareWindows::makeIsland(std::shared_ptr<NotchViewModel> model,
-                                                                        uint32_t display, IslandStyle style)
-{
-    auto island = inner.makeIsland(std::move(model), display, style);
-    if (island && locked)
-        island->setHiddenWhileLocked(true);
-    return island;
-}
-
 void AppDelegate::applicationDidFinishLaunching()
 {
     // 1. Settings first, so everything after reads the registered defaults.
@@ -87,7 +78,7 @@ void AppDelegate::applicationDidFinishLaunching()
     screensConnection_ = screens().screensChanged.connect([this] { syncIslands(true); });
     // 7. The lock screen.
     lockScreenController_ = std::make_unique<LockScreenController>(*model_);
-    lockScreenController_->onLockedChange = [this](bool locked) { lockedChanged(locked); };
+    lockScreenController_->onLockedChange = [this](bool locked) { lockReaction_.apply(layout_.islands(), locked); };
     // 8-9. Now playing and the calendar.
     model_->nowPlaying().start();
     model_->calendar().refresh();
@@ -147,19 +138,5 @@ void AppDelegate::quitGracefully()
 void AppDelegate::showSettings() { settings_->showSettings(); }
 
 void AppDelegate::showOnboarding() { settings_->showOnboarding(); }
-
-void AppDelegate::lockedChanged(bool locked)
-{
-    isLocked_ = locked;
-    for (const auto &island : layout_.islands()) {
-        if (locked) {
-            island->model().close(false);
-            island->setHiddenWhileLocked(true);
-        } else {
-            island->reposition();
-            island->setHiddenWhileLocked(false);
-        }
-    }
-}
 
 }  // namespace vesk

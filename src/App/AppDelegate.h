@@ -1,5 +1,6 @@
 #pragma once
 
+#include "App/LockReaction.h"
 #include "Model/IslandLayout.h"
 #include "Model/ReadoutRules.h"
 #include "Platform/CalendarStore.h"
@@ -68,26 +69,16 @@ public:
     std::function<void()> startUpdater;
 
 private:
-    // Hands every island the lock state as it is made, so an island born while locked stays hidden.
-    struct LockAwareWindows final : IslandWindowFactory {
-        LockAwareWindows(IslandWindowFactory &inner, const bool &locked) : inner(inner), locked(locked) {}
-        std::shared_ptr<IslandWindow> makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
-                                                 IslandStyle style) override;
-        IslandWindowFactory &inner;
-        const bool &locked;
-    };
-
-    void lockedChanged(bool locked);
 
     QProcessEnvironment environment_;
     // The user's iCalendar files, unless a test installed another calendar store. Made before the
     // island model, whose calendar service reads it.
     std::unique_ptr<CalendarStore> calendarStore_;
-    bool isLocked_ = false;
+    LockReaction lockReaction_;
     std::shared_ptr<NotchViewModel> model_;
     // After the model: the window's panes read it, so the window goes first.
     std::unique_ptr<SettingsHost> settings_;
-    LockAwareWindows lockAwareWindows_;
+    LockReaction::Windows lockAwareWindows_;
     IslandLayout layout_;
     std::unique_ptr<LockScreenController> lockScreenController_;
     BatteryService battery_;

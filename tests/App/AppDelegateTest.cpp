@@ -4,6 +4,7 @@
 #include "Model/ReadoutRules.h"
 #include "LockScreen/LockScreenController.h"
 #include "Platform/sim/SimPowerSupply.h"
+#include "Platform/sim/SimClipPlayer.h"
 #include "Platform/sim/SimScreenLock.h"
 
 #include "Model/IslandTestSupport.h"
@@ -42,6 +43,7 @@ protected:
     static int tourPage(const AppDelegate &app) { return app.model().onboardingPage().peek().value_or(-1); }
 
     SimScreenLock lock;
+    SimClipPlayer sounds;
     SimPowerSupply power;
     RecordingFactory factory;
     test::CapturedLog log;
@@ -125,7 +127,9 @@ TEST_F(AppDelegateTest, LockingHidesAndClosesEveryIslandAndUnlockingBringsThemBa
     lock.setLocked(true);
     time.flush();
     EXPECT_FALSE(app->model().isOpen.peek());
-    EXPECT_TRUE(app->model().isScreenLocked.peek());
+    EXPECT_EQ(sounds.plays.size(), 1u) << "the lock sound";
+    time.advance(0.15);
+    EXPECT_TRUE(app->model().isScreenLocked.peek()) << "the card is wanted a moment after locking";
     for (auto &w : factory.made)
         EXPECT_TRUE(w->hidden);
 
