@@ -6,6 +6,7 @@
 #include <QtEndian>
 
 #include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
 #include <pulse/thread-mainloop.h>
 
 #include <functional>
@@ -15,6 +16,9 @@
 namespace vesk {
 
 namespace {
+
+// How long after a clip's end its stream is corked: the server's latency, with room to spare.
+constexpr pa_usec_t corkMargin = 500 * PA_USEC_PER_MSEC;
 
 // The PCM part of a 16-bit WAV clip, with its format; empty when it is not one.
 struct Pcm {
@@ -71,7 +75,7 @@ struct PulseClipPlayer::Loop {
         Pcm pcm;
         double gain = 1;
         bool wanted = false;      // play as soon as the stream is ready
-        pa_operation *drain = nullptr;
+        pa_time_event *cork = nullptr;
     };
     std::map<std::string, Clip> clips;
 
@@ -79,6 +83,7 @@ struct PulseClipPlayer::Loop {
         pa_stream *stream = nullptr;
         std::unique_ptr<SoundFileDecoder> decoder;
         bool ended = false;
+        pa_time_event *end = nullptr;  // when the played-out stream goes
     } file;
 
     struct Locker {
@@ -125,6 +130,10 @@ struct PulseClipPlayer::Loop {
 
     void dropFile()
     {
+        if (file.end) {
+            pa_threaded_mainloop_get_api(mainloop)->time_free(file.end);
+            file.end = nullptr;
+        }
         dropStream(file.stream);
         file.decoder.reset();
         file.ended = false;
@@ -132,11 +141,10 @@ struct PulseClipPlayer::Loop {
 
     void dropContext()
     {
+        pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop);
         for (auto &[name, clip] : clips) {
-            if (clip.drain) {
-                pa_operation_cancel(clip.drain);
-                pa_operation_unref(clip.drain);
-            }
+            if (clip.cork)
+                api->time_free(clip.cork);
             dropStream(clip.stream);
         }
         clips.clear();
@@ -270,37 +278,37 @@ struct PulseClipPlayer::Loop {
     void write(Clip &clip)
     {
         clip.wanted = false;
-        if (clip.drain) {
-            pa_operation_cancel(clip.drain);
-            pa_operation_unref(clip.drain);
-            clip.drain = nullptr;
-        }
         // What still sounds is cut off: the clip starts again from the beginning.
         pa_operation_unref_safe(pa_stream_flush(clip.stream, nullptr, nullptr));
         pa_stream_write(clip.stream, clip.pcm.data.constData(), size_t(clip.pcm.data.size()), nullptr, 0,
                         PA_SEEK_RELATIVE);
         pa_operation_unref_safe(pa_stream_cork(clip.stream, 0, nullptr, nullptr));
-        drainThenCork(clip);
+        corkLater(clip);
     }
 
-    // Corks the stream once the clip has played out, so an idle stream keeps no sink awake. Every
-    // write cancels the drain before it, so only the latest play's drain can report.
-    void drainThenCork(Clip &clip)
+    // Corks the stream a moment after the clip has played out, so an idle stream keeps no sink
+    // awake. Every play moves the moment on.
+    void corkLater(Clip &clip)
     {
-        clip.drain = pa_stream_drain(clip.stream, &Loop::drained, this);
+        const auto bytesPerSecond = double(pa_bytes_per_second(&clip.pcm.spec));
+        const auto usec = pa_usec_t(double(clip.pcm.data.size()) / bytesPerSecond * 1e6) + corkMargin;
+        const pa_usec_t when = pa_rtclock_now() + usec;
+        if (clip.cork)
+            pa_context_rttime_restart(ctx, clip.cork, when);
+        else
+            clip.cork = pa_context_rttime_new(ctx, when, &Loop::corkNow, this);
     }
 
-    static void drained(pa_stream *stream, int, void *userdata)
+    static void corkNow(pa_mainloop_api *api, pa_time_event *event, const struct timeval *, void *userdata)
     {
         auto *self = static_cast<Loop *>(userdata);
         for (auto &[name, clip] : self->clips) {
-            if (clip.stream != stream)
+            if (clip.cork != event)
                 continue;
-            if (clip.drain) {
-                pa_operation_unref(clip.drain);
-                clip.drain = nullptr;
-            }
-            pa_operation_unref_safe(pa_stream_cork(stream, 1, nullptr, nullptr));
+            api->time_free(event);
+            clip.cork = nullptr;
+            if (clip.stream && pa_stream_get_state(clip.stream) == PA_STREAM_READY)
+                pa_operation_unref_safe(pa_stream_cork(clip.stream, 1, nullptr, nullptr));
         }
     }
 
@@ -343,8 +351,10 @@ struct PulseClipPlayer::Loop {
             if (frames == 0) {
                 pa_stream_cancel_write(stream);
                 file.ended = true;
-                // Played out, the stream goes; the next file makes its own.
-                pa_operation_unref_safe(pa_stream_drain(stream, &Loop::fileDrained, self));
+                // Once what is buffered has played out the stream goes; the next file makes its own.
+                const pa_buffer_attr *attr = pa_stream_get_buffer_attr(stream);
+                const pa_usec_t buffered = attr ? pa_bytes_to_usec(attr->tlength, pa_stream_get_sample_spec(stream)) : 0;
+                file.end = pa_context_rttime_new(self->ctx, pa_rtclock_now() + buffered + corkMargin, &Loop::fileEnded, self);
                 return;
             }
             pa_stream_write(stream, buffer, frames * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
@@ -352,11 +362,14 @@ struct PulseClipPlayer::Loop {
         }
     }
 
-    static void fileDrained(pa_stream *stream, int, void *userdata)
+    static void fileEnded(pa_mainloop_api *api, pa_time_event *event, const struct timeval *, void *userdata)
     {
         auto *self = static_cast<Loop *>(userdata);
-        if (stream == self->file.stream)
+        api->time_free(event);
+        if (self->file.end == event) {
+            self->file.end = nullptr;
             self->dropFile();
+        }
     }
 };
 
