@@ -5,6 +5,7 @@
 #include "Model/ReadoutRules.h"
 #include "ScriptExtensions.h"
 #include "ScriptIslandWindow.h"
+#include "ScriptModule.h"
 #include "ScriptCalendar.h"
 #include "ScriptPointing.h"
 #include "ScriptReadouts.h"
@@ -95,4 +96,6 @@ private:
     ScriptPointing pointing_;
     ScriptExtensions extensionVerbs_{readouts_.power()};
     std::unique_ptr<ScriptSettings> settings_ = std::make_unique<ScriptSettings>();
+    ScriptWorld world_;
+    std::vector<std::unique_ptr<ScriptModule>> modules_;
 };
