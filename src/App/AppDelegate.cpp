@@ -3,6 +3,7 @@
 #include "Model/Defaults.h"
 #include "Model/NotchViewModel.h"
 #include "App/SettingsHost.h"
+#include "Diagnostics/DebugDiagnostics.h"
 #include "Extensions/ExtensionStore.h"
 #include "App/ViewWiring.h"
 #include "Island/NotchView.h"
@@ -10,7 +11,6 @@
 #include "LockScreen/LockScreenController.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/VolumeService.h"
-#include "Base/Log.h"
 #include "Platform/linux/IcsCalendarStore.h"
 #include "Platform/Screens.h"
 #include "Platform/UserDefaults.h"
@@ -101,7 +101,7 @@ void AppDelegate::applicationDidFinishLaunching()
     });
     // 21. Diagnostics.
     if (environment_.contains(QStringLiteral("VESK_DEBUG_DIR")))
-        log("developer diagnostics are not available in this build");
+        installDebugSignals(environment_.value(QStringLiteral("VESK_DEBUG_DIR")).toStdString());
 }
 
 void AppDelegate::startExtensions()

@@ -20,6 +20,9 @@
 
 namespace vesk {
 
+class DebugBackdrop;
+class DebugDiagnostics;
+struct DiagnosticsHost;
 class LockScreenController;
 class NotchViewModel;
 class SettingsHost;
@@ -50,6 +53,17 @@ public:
     void quitGracefully();
     void showSettings();
     void showOnboarding();
+    // The developer diagnostics (VESK_DEBUG_DIR): switches, signal hooks and snapshots into
+    // `snapshotDirectory` (relative to the working directory; empty is the working directory).
+    void installDebugSignals(const std::string &snapshotDirectory);
+    // Films the primary island along the fixed script into `folder`, then ends the application.
+    void recordFilm(const std::string &folder);
+    // The backdrop the lock screen is shown over, hidden.
+    static std::unique_ptr<DebugBackdrop> makeDebugBackdrop(bool monochrome);
+    // What the diagnostics reach of this application.
+    DiagnosticsHost debugHost();
+    // The diagnostics, once installed or filming.
+    DebugDiagnostics *diagnostics() const { return diagnostics_.get(); }
     // A second start of the application asked this one to come forward.
     void reopen() { showSettings(); }
 
@@ -88,6 +102,7 @@ private:
     ReadoutRules rules_;
 
     Connection screensConnection_;
+    std::unique_ptr<DebugDiagnostics> diagnostics_;
     WorkItem onboardingItem_;
     WorkItem updaterItem_;
     WorkItem quitItem_;

@@ -22,7 +22,7 @@ void WindowSnapshot::setGrabber(Grabber grabber)
     installedGrabber = std::move(grabber);
 }
 
-QImage WindowSnapshot::grabScreen(const QRect &frame, double scale)
+QImage WindowSnapshot::screenImage(const QRect &frame, double scale)
 {
     if (installedGrabber)
         return installedGrabber(frame, scale);
@@ -48,7 +48,7 @@ QImage WindowSnapshot::image(const Window &window, bool withBackground)
     QImage island = window.tree->render(window.scale);
     if (!withBackground)
         return island;
-    QImage composed = grabScreen(window.frame, window.scale);
+    QImage composed = screenImage(window.frame, window.scale);
     if (composed.isNull())
         return {};
     composed = composed.convertToFormat(QImage::Format_ARGB32_Premultiplied)

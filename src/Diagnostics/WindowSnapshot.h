@@ -34,9 +34,7 @@ public:
     // where nothing can be grabbed. Tests install their own.
     using Grabber = std::function<QImage(const QRect &frame, double scale)>;
     static void setGrabber(Grabber grabber);  // empty restores the screen grab
-
-private:
-    static QImage grabScreen(const QRect &frame, double scale);
+    static QImage screenImage(const QRect &frame, double scale);
 };
 
 }  // namespace vesk
