@@ -11,9 +11,6 @@
 #include "Platform/Screens.h"
 #include "Settings/SettingsWindow.h"
 
-#include <QApplication>
-#include <QStyle>
-#include <QStyleFactory>
 
 namespace vesk {
 
@@ -56,14 +53,14 @@ DiagnosticsHost AppDelegate::debugHost()
             window->activateWindow();
         }
     };
-    host.useLightAppearance = [] {
-        if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-            return;
-        QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion"));
-        if (!fusion)
-            return;
-        QApplication::setStyle(fusion);
-        QApplication::setPalette(fusion->standardPalette());
+    host.useLightAppearance = DebugDiagnostics::useLightAppearance;
+    host.setLocked = [this](bool locked) {
+        if (lockScreenController_)
+            lockScreenController_->setLocked(locked, false);
+    };
+    host.writeLockSnapshot = [this](const std::string &path) {
+        if (lockScreenController_)
+            lockScreenController_->writeSnapshot(path);
     };
     host.raisePanels = [this] {
         for (const auto &island : islands()) {

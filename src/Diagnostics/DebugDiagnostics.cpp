@@ -11,7 +11,10 @@
 #include "Platform/UserDefaults.h"
 #include "Readouts/CountdownTimer.h"
 
+#include <QApplication>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QWidget>
 
 #include <csignal>
@@ -99,6 +102,17 @@ std::vector<Peek> DebugDiagnostics::makeSamples(double eventStart)
             Peek(Peek::Event{QStringLiteral("Standup"), 5, eventStart, kit::palette::red.toQColor()}),
             Peek(Peek::TimerDone{}),
             Peek(Peek::Battery{82, true})};
+}
+
+void DebugDiagnostics::useLightAppearance()
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;
+    QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    if (!fusion)
+        return;
+    QApplication::setStyle(fusion);  // the application owns the style from here on
+    QApplication::setPalette(fusion->standardPalette());
 }
 
 DebugDiagnostics::Backdrop DebugDiagnostics::backdrop() const

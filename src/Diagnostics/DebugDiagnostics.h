@@ -54,6 +54,9 @@ public:
     const std::vector<Peek> &samples() const { return samples_; }
     bool isBouncing() const { return bounce_.isRunning(); }
 
+    // The light Fusion style and palette on the whole application (with widgets only).
+    static void useLightAppearance();
+
     // VESK_DEBUG_PLAY's value as a track number: an optional sign and decimal digits, in the
     // 64-bit range, the whole value; none otherwise.
     static std::optional<long long> parsePlay(const QString &value);
