@@ -26,6 +26,8 @@ namespace {
 constexpr Color hudMaterial = Color::rgb(0.11, 0.11, 0.12, 0.86);
 constexpr double windowWidth = 400;
 constexpr double windowHeight = 240;
+constexpr double artworkSize = 52;
+constexpr QSizeF barsSize(22, 16);
 }  // namespace
 
 Element GlassBackground::body(const Env &) const
@@ -59,6 +61,7 @@ Element LockScreenView::card(bool shown) const
     NowPlayingService &service = m.nowPlaying();
     const std::optional<Track> track = service.track.get();
     Element content;
+    Element bars;
     if (track) {
         settingsGeneration().get();
         const bool showAppIcon = UserDefaults::standard().value(settings::lockShowAppIcon);
@@ -66,7 +69,7 @@ Element LockScreenView::card(bool shown) const
         const bool playing = track->isPlaying;
         const double inf = std::numeric_limits<double>::infinity();
 
-        Element artwork = view(ArtworkView{&m, 52, 11, 0});
+        Element artwork = view(ArtworkView{&m, artworkSize, 11, 0});
         const NowPlayingService::Image icon = service.appIcon.get();
         if (showAppIcon && icon && !icon->isNull())
             artwork = artwork.overlay(Image(*icon).frame(17, 17).padding(3), Alignment::bottomLeading());
@@ -82,11 +85,17 @@ Element LockScreenView::card(bool shown) const
                                          .frame(Element::Limits{.maxWidth = inf, .alignment = Alignment::leading()}),
                                      service.trackVersion.get());
 
-        Element bars;
-        if (m.showVisualizer.get())
-            bars = view(AudioBars{Color::white(), playing && locked, 6, false}).frame(22, 16).opacity(locked ? 0.8 : 0);
+        // The bars' place in the row; they are drawn above the card's shadow (see below).
+        Element barsPlace;
+        if (m.showVisualizer.get()) {
+            barsPlace = Fill(Color::clear()).frame(barsSize.width(), barsSize.height()).allowsHitTesting(false);
+            bars = view(AudioBars{Color::white(), playing && locked, 6, false})
+                       .frame(barsSize.width(), barsSize.height())
+                       .opacity(locked ? 0.8 : 0)
+                       .padding(Edges{16 + (artworkSize - barsSize.height()) / 2, 0, 0, 16});
+        }
 
-        Element top = HStack({.alignment = Alignment::center(), .spacing = 11}, artwork, titles, bars);
+        Element top = HStack({.alignment = Alignment::center(), .spacing = 11}, artwork, titles, barsPlace);
 
         NowPlayingService *player = &service;
         Element controls = HStack(
@@ -108,6 +117,9 @@ Element LockScreenView::card(bool shown) const
     return content.padding(Edges{16, 16, 9, 16})
         .frame(cardWidth, std::nullopt)
         .shadow(Color::black(0.25), 3, 0, 1)
+        // The looping bars stay out of the shadow's layer, whose picture is then kept between
+        // frames instead of being blurred again sixty times a second.
+        .overlay(bars, Alignment::topTrailing())
         .background(view(LegacyCardBackground{cornerRadius}))
         .onSizeChange([state, reported](QSizeF size) {
             const QRectF frame = frameInWindow(size, QSizeF(windowWidth, windowHeight));
