@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/IslandLayout.h"
 #include "Model/NotchViewModel.h"
 #include "Base/VirtualTime.h"
 
@@ -37,6 +38,8 @@ struct ScriptWorld {
     // Throws the script errors the runner's own verbs throw.
     std::function<void(const std::string &verb)> requireStarted;
     std::function<void(const std::string &verb)> requireNotStarted;
+    // The islands' windows in layout order (empty before the start).
+    std::function<std::vector<std::shared_ptr<vesk::IslandWindow>>()> islandWindows;
 };
 
 // A group of island-script verbs and `expect` fields that belongs to one subsystem. The runner asks

@@ -1,9 +1,11 @@
 #include "ScriptModule.h"
 
+#include "ScriptLock.h"
+
 // One line per module: a subsystem's verbs join the tool here.
 std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
 {
     std::vector<std::unique_ptr<ScriptModule>> modules;
-    (void)world;
+    modules.push_back(std::make_unique<ScriptLock>(world));
     return modules;
 }

@@ -112,6 +112,23 @@ bool ScriptPointing::handles(const std::string &verb)
     return std::find(pointingVerbs.begin(), pointingVerbs.end(), verb) != pointingVerbs.end();
 }
 
+void ScriptPointing::printItems(std::ostream &out, const kit::Tree &tree, DrawnItem::Kind kind)
+{
+    for (const DrawnItem &item : listed(tree, kind)) {
+        out << rectText(item.rect) << " ";
+        if (kind == DrawnItem::Kind::symbol) {
+            char alpha[32];
+            std::snprintf(alpha, sizeof alpha, "%.2f", item.tintAlpha * item.opacity);
+            out << item.text.toStdString() << " " << alpha;
+        } else {
+            out << quoted(item.text);
+            if (kind == DrawnItem::Kind::control && item.disabled)
+                out << " disabled";
+        }
+        out << "\n";
+    }
+}
+
 void ScriptPointing::execute(const std::string &verb, const std::string &line, size_t &pos, const Context &ctx)
 {
     kit::Tree &tree = ctx.tree;
@@ -128,19 +145,7 @@ void ScriptPointing::execute(const std::string &verb, const std::string &line, s
         const DrawnItem::Kind kind = verb == "texts"     ? DrawnItem::Kind::text
                                      : verb == "symbols" ? DrawnItem::Kind::symbol
                                                          : DrawnItem::Kind::control;
-        for (const DrawnItem &item : listed(tree, kind)) {
-            ctx.out << rectText(item.rect) << " ";
-            if (kind == DrawnItem::Kind::symbol) {
-                char alpha[32];
-                std::snprintf(alpha, sizeof alpha, "%.2f", item.tintAlpha * item.opacity);
-                ctx.out << item.text.toStdString() << " " << alpha;
-            } else {
-                ctx.out << quoted(item.text);
-                if (kind == DrawnItem::Kind::control && item.disabled)
-                    ctx.out << " disabled";
-            }
-            ctx.out << "\n";
-        }
+        printItems(ctx.out, tree, kind);
     } else if (verb == "visible" || verb == "invisible") {
         DrawnItem::Kind kind = DrawnItem::Kind::text;
         std::string name;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/NotchViewModel.h"
+#include "Kit/DrawnItems.h"
 #include "Kit/Tree.h"
 
 #include <functional>
@@ -22,6 +23,9 @@ public:
         std::function<void(const std::string &)> fail;  // a failed expectation
     };
     static bool handles(const std::string &verb);
+    // The visible items of one kind in `tree`, one line each, as "texts", "symbols" and "controls"
+    // print them.
+    static void printItems(std::ostream &out, const kit::Tree &tree, kit::DrawnItem::Kind kind);
     // Runs `verb`; throws ScriptError for bad arguments.
     void execute(const std::string &verb, const std::string &line, size_t &pos, const Context &ctx);
 

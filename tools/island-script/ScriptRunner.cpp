@@ -49,7 +49,8 @@ ScriptRunner::ScriptRunner(std::ostream &out, std::ostream &err)
              [this]() -> kit::Tree & { return views_.treeOf(selected()); },
              [this] { return folder(); },
              [this](const std::string &verb) { requireStarted(verb); },
-             [this](const std::string &verb) { requireNotStarted(verb); }}
+             [this](const std::string &verb) { requireNotStarted(verb); },
+             [this] { return layout_ ? layout_->islands() : std::vector<std::shared_ptr<IslandWindow>>{}; }}
 {
     UserDefaults::setStandard(std::make_unique<UserDefaults>());
     // Runs must not depend on the machine: never import an earlier product's settings file.
