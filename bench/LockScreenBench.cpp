@@ -43,16 +43,7 @@ struct LockIsland : bench::SimIsland {
     }
     void frames(kit::Tree &tree, benchmark::State &state, QSize pixels)
     {
-        QImage target(pixels, QImage::Format_ARGB32_Premultiplied);
-        for (auto _ : state) {
-            time.advance(1.0 / 60);
-            target.fill(Qt::transparent);
-            QPainter painter(&target);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.scale(2, 2);
-            tree.paint(painter, 2);
-            benchmark::DoNotOptimize(target.bits());
-        }
+        bench::paintFrames(tree, state, pixels, [this] { time.advance(1.0 / 60); });
     }
 };
 
