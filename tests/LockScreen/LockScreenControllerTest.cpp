@@ -245,3 +245,24 @@ TEST_F(LockController, SnapshotsWriteOnlyWhatShows)
     controller->writeSnapshot(card);
     EXPECT_EQ(QImage(dir.path() + "/lock.png").size(), QSize(800, 480));
 }
+
+TEST_F(LockController, TheShownCardTakesClicksOnlyOverItself)
+{
+    play();
+    controller->setLocked(true, false);
+    time.advance(1);
+    ASSERT_TRUE(card().isVisible());
+    const QRectF frame = controller->cardFrame();
+    ASSERT_GT(frame.width(), 0) << "the card reported where it is";
+    // The laptop is at scale 2: the window's input area is the card, in device pixels.
+    EXPECT_EQ(card().shapeRegion().boundingRect(), QRectF(frame.topLeft() * 2, frame.size() * 2).toAlignedRect());
+
+    // The play/pause button sits at the middle of the controls row, near the card's bottom.
+    const QPointF button(frame.center().x() * 2, (frame.bottom() - 9 - 21) * 2);
+    card().pointer({PanelPointerEvent::Kind::move, 0, button, 0});
+    card().pointer({PanelPointerEvent::Kind::press, 1, button, 0});
+    card().pointer({PanelPointerEvent::Kind::release, 1, button, 0});
+    time.flush();
+    ASSERT_TRUE(model->nowPlaying().track.peek());
+    EXPECT_FALSE(model->nowPlaying().track.peek()->isPlaying) << "the click paused the track";
+}
