@@ -6,6 +6,7 @@
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QVariantMap>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,18 @@ public:
     bool lockedHint() const { return locked; }
 };
 
+// logind's manager, which names the session's own object for "auto".
+class FakeManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public slots:
+    Q_SCRIPTABLE QDBusObjectPath GetSession(const QString &id)
+    {
+        return QDBusObjectPath(id == QLatin1String("auto") ? QStringLiteral("/org/freedesktop/login1/session/c2")
+                                                           : QStringLiteral("/org/freedesktop/login1/session/") + id);
+    }
+};
+
 class ScreenLockIntegration : public ::testing::Test {
 protected:
     void SetUp() override
@@ -51,9 +64,10 @@ protected:
         signal << active;
         saver.send(signal);
     }
-    void lockedHint(const QVariant &value, const char *interface = "org.freedesktop.login1.Session")
+    void lockedHint(const QVariant &value, const char *interface = "org.freedesktop.login1.Session",
+                    const QString &path = sessionPath)
     {
-        auto signal = QDBusMessage::createSignal(sessionPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        auto signal = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                  QStringLiteral("PropertiesChanged"));
         signal << QString::fromLatin1(interface) << QVariantMap{{QStringLiteral("LockedHint"), value}} << QStringList();
         logind.send(signal);
@@ -171,6 +185,22 @@ TEST_F(ScreenLockIntegration, WithoutBusesNothingEverChanges)
     settle(saver);
     EXPECT_EQ(changes, 0);
     EXPECT_FALSE(lock.isLocked());
+}
+
+TEST_F(ScreenLockIntegration, TheSessionsOwnObjectIsFollowedAsLogindSignalsFromIt)
+{
+    FakeManager manager;
+    logind.registerObject(QStringLiteral("/org/freedesktop/login1"), &manager, QDBusConnection::ExportScriptableSlots);
+    ownLogind();
+    DBusScreenLock lock(sessionBus.connect(), systemBus.connect());
+    std::vector<bool> changes;
+    Connection watch = lock.lockedChanged.connect([&](bool locked) { changes.push_back(locked); });
+    settle(logind);
+    lockedHint(true, "org.freedesktop.login1.Session", QStringLiteral("/org/freedesktop/login1/session/c2"));
+    ASSERT_TRUE(waitFor([&] { return !changes.empty(); }));
+    lockedHint(false, "org.freedesktop.login1.Session", QStringLiteral("/org/freedesktop/login1/session/c9"));
+    settle(logind);
+    EXPECT_EQ(changes, std::vector<bool>{true}) << "another session's hint is not ours";
 }
 
 #include "ScreenLockIntegrationTest.moc"
