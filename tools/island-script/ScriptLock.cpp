@@ -59,6 +59,8 @@ ScriptLock::ScriptLock(ScriptWorld &world) : world_(world)
 {
     setScreenLock(&session_);
     LockSounds::reset();
+    world.lockScreen = [this] { return controller_.get(); };
+    world.islandsLocked = [this] { return reaction_.isLocked(); };
 }
 
 ScriptLock::~ScriptLock()

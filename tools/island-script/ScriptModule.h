@@ -15,6 +15,8 @@ namespace kit {
 class Tree;
 }
 namespace vesk {
+class LockScreenController;
+class SettingsHost;
 class SimScreens;
 class SimSound;
 }
@@ -40,6 +42,14 @@ struct ScriptWorld {
     std::function<void(const std::string &verb)> requireNotStarted;
     // The islands' windows in layout order (empty before the start).
     std::function<std::vector<std::shared_ptr<vesk::IslandWindow>>()> islandWindows;
+    // The view tree of any island (made as `render` makes it).
+    std::function<kit::Tree &(vesk::NotchViewModel &)> treeOf;
+    // The settings window's host, once started.
+    std::function<vesk::SettingsHost *()> settingsHost;
+    // Filled by the lock module: its controller (null before the start) and whether the islands
+    // are hidden for the lock.
+    std::function<vesk::LockScreenController *()> lockScreen;
+    std::function<bool()> islandsLocked;
 };
 
 // A group of island-script verbs and `expect` fields that belongs to one subsystem. The runner asks

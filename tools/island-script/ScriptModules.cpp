@@ -1,5 +1,6 @@
 #include "ScriptModule.h"
 
+#include "ScriptDiagnostics.h"
 #include "ScriptLock.h"
 
 // One line per module: a subsystem's verbs join the tool here.
@@ -7,5 +8,6 @@ std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
 {
     std::vector<std::unique_ptr<ScriptModule>> modules;
     modules.push_back(std::make_unique<ScriptLock>(world));
+    modules.push_back(std::make_unique<ScriptDiagnostics>(world));
     return modules;
 }

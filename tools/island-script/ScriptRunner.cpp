@@ -61,6 +61,8 @@ ScriptRunner::ScriptRunner(std::ostream &out, std::ostream &err)
     setSwipeSource(&swipeSource_);
     SpaceSwipeDetector::setShared(&swipes_);
     swipeSource_.connectDevice(trackpad);
+    world_.treeOf = [this](NotchViewModel &island) -> kit::Tree & { return views_.treeOf(island); };
+    world_.settingsHost = [this] { return settings_->host(); };
     modules_ = makeScriptModules(world_);
     auto &extensions = ExtensionStore::shared();
     extensions.onActivityChange = [this] {
