@@ -59,13 +59,16 @@ void TimerFdDriver::arm()
 {
     if (firing_ || !ensureNotifiers())
         return;
-    const itimerspec off{};
-    const auto mono = queue_.nextMonotonicDeadline();
-    const itimerspec monoSpec = mono ? absolute(*mono) : off;
-    timerfd_settime(monoFd_, TFD_TIMER_ABSTIME, &monoSpec, nullptr);
-    const auto wall = queue_.nextWallDeadline();
-    const itimerspec wallSpec = wall ? absolute(*wall) : off;
-    timerfd_settime(wallFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &wallSpec, nullptr);
+    set(monoFd_, TFD_TIMER_ABSTIME, queue_.nextMonotonicDeadline(), monoArmed_);
+    set(wallFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, queue_.nextWallDeadline(), wallArmed_);
+}
+
+void TimerFdDriver::set(int fd, int flags, const std::optional<double> &at, Armed &armed)
+{
+    if (armed.known && armed.at == at)
+        return;
+    const itimerspec spec = at ? absolute(*at) : itimerspec{};
+    armed = {timerfd_settime(fd, flags, &spec, nullptr) == 0, at};
 }
 
 void TimerFdDriver::fire(int fd)
@@ -74,6 +77,8 @@ void TimerFdDriver::fire(int fd)
     // ECANCELED means the wall clock was set: re-test every wall deadline against the new time.
     while (::read(fd, &expirations, sizeof expirations) < 0 && errno == EINTR) {
     }
+    // It has expired (or its clock was set): whatever comes next must be set again.
+    (fd == monoFd_ ? monoArmed_ : wallArmed_) = {};
     firing_ = true;
     queue_.runDue();
     firing_ = false;

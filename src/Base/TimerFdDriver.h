@@ -3,6 +3,7 @@
 #include "Base/Signal.h"
 
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -20,7 +21,14 @@ public:
     ~TimerFdDriver();
 
 private:
+    // What a timerfd was last set to, so that an unchanged deadline costs no system call.
+    struct Armed {
+        bool known = false;
+        std::optional<double> at;
+    };
+
     void arm();
+    void set(int fd, int flags, const std::optional<double> &at, Armed &armed);
     void fire(int fd);
     bool ensureNotifiers();
 
@@ -30,6 +38,8 @@ private:
     int wallFd_ = -1;
     std::unique_ptr<QSocketNotifier> monoNotifier_;
     std::unique_ptr<QSocketNotifier> wallNotifier_;
+    Armed monoArmed_;
+    Armed wallArmed_;
     bool firing_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #include "Platform/linux/X11EventConnection.h"
+#include "Platform/linux/XlibOutput.h"
 
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/Xfixes.h>
@@ -71,7 +72,8 @@ Atom X11EventConnection::atom(const char *name)
 
 void X11EventConnection::flush()
 {
-    XFlush(display_);
+    if (hasUnsentRequests(display_))
+        XFlush(display_);
     if (XEventsQueued(display_, QueuedAlready) > 0)
         dispatch();
 }

@@ -47,7 +47,7 @@ XcbKeyboard::XcbKeyboard(xcb_connection_t *connection, xcb_window_t root) : conn
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { dispatch(); });
     // Replies read events into xcb's queue, where the socket notifier cannot see them.
     if (auto *dispatcher = QAbstractEventDispatcher::instance())
-        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, notifier_.get(), [this] { dispatch(); });
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, notifier_.get(), [this] { dispatch(true); });
 }
 
 XcbKeyboard::~XcbKeyboard()
@@ -157,10 +157,13 @@ void XcbKeyboard::readGroupName()
         groupName_ = std::move(text);
 }
 
-void XcbKeyboard::dispatch()
+void XcbKeyboard::dispatch(bool queuedOnly)
 {
     xcb_flush(connection_);
-    while (xcb_generic_event_t *event = xcb_poll_for_event(connection_)) {
+    // Before the loop sleeps only what replies already read needs handling; the socket has its
+    // notifier, and reading it there would cost a system call on every wake-up.
+    auto next = [&] { return queuedOnly ? xcb_poll_for_queued_event(connection_) : xcb_poll_for_event(connection_); };
+    while (xcb_generic_event_t *event = next()) {
         handle(event);
         std::free(event);
     }

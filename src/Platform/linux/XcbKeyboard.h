@@ -44,7 +44,7 @@ public:
     Signal<> stateChanged;
 
     // Sends what is buffered and handles what has arrived.
-    void dispatch();
+    void dispatch(bool queuedOnly = false);
 
     // Whether `text` is a usable layout name: not empty, valid UTF-8.
     static bool isUsableName(const std::string &text);
