@@ -5,6 +5,7 @@
 #include "Platform/sim/SimScreenLock.h"
 
 #include "Model/IslandTestSupport.h"
+#include "SignalSupport.h"
 #include "Model/RecordingIslandSupport.h"
 
 #include <QCoreApplication>
@@ -17,18 +18,6 @@ using vesk::test::IslandTest;
 using vesk::test::RecordingFactory;
 
 namespace {
-
-bool caught(int sig)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const auto &line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (sig - 1)) & 1;
-    }
-    return false;
-}
 
 class AppDelegateDiagnosticsTest : public IslandTest {
 protected:
@@ -78,7 +67,7 @@ TEST_F(AppDelegateDiagnosticsTest, TheProcessCatchesTheSixSignalsAndEachDelivery
     env.insert("VESK_DEBUG_DIR", "/nonexistent/snapshots");
     auto app = launch(env);
     for (int sig : DebugDiagnostics::hookedSignals())
-        EXPECT_TRUE(caught(sig)) << "signal " << sig;
+        EXPECT_TRUE(vesk::test::catchesSignal(0, sig)) << "signal " << sig;
     ::raise(SIGUSR1);
     QCoreApplication::processEvents();
     EXPECT_EQ(app->model().stateOverride.peek(), NotchState::live);

@@ -1,5 +1,6 @@
 // The diagnostics of the real program on the test run's X screen: snapshots on SIGUSR2, the state
 // cycle on SIGUSR1, a pill film that ends the program by itself, and no hooks without the folder.
+#include "SignalSupport.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -17,18 +18,6 @@
 #include <csignal>
 
 namespace {
-
-bool catches(qint64 pid, int sig)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const auto &line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (sig - 1)) & 1;
-    }
-    return false;
-}
 
 // The height in pixels of the rows that hold anything drawn (alpha above a trace).
 int drawnHeight(const QImage &image)
@@ -67,7 +56,7 @@ protected:
         vesk.start(QStringLiteral(VESK_BUILD_DIR "/vesk"), {});
         ASSERT_TRUE(vesk.waitForStarted(10000));
         // Signal once the process shows the hook as caught.
-        ASSERT_TRUE(vesk::test::waitFor([&] { return catches(vesk.processId(), waitForSignal); }));
+        ASSERT_TRUE(vesk::test::waitFor([&] { return vesk::test::catchesSignal(vesk.processId(), waitForSignal); }));
     }
     void signal(QProcess &vesk, int sig)
     {
@@ -95,7 +84,7 @@ TEST_F(DiagnosticsE2ETest, Usr2WritesTheSnapshotsAndFourUsr1OpenTheIsland)
     QProcess vesk;
     start(vesk, env, SIGUSR2);
     for (int sig : {SIGUSR1, SIGWINCH, SIGPWR, SIGVTALRM, SIGHUP})
-        EXPECT_TRUE(catches(vesk.processId(), sig)) << "signal " << sig;
+        EXPECT_TRUE(vesk::test::catchesSignal(vesk.processId(), sig)) << "signal " << sig;
     QThread::msleep(1500);  // the island has faded in
     signal(vesk, SIGUSR2);
     ASSERT_TRUE(vesk::test::waitFor([&] {
@@ -167,7 +156,7 @@ TEST_F(DiagnosticsE2ETest, WithoutTheFolderUsr2EndsTheProcess)
 {
     QProcess vesk;
     start(vesk, environment(), SIGTERM);
-    EXPECT_FALSE(catches(vesk.processId(), SIGUSR2));
+    EXPECT_FALSE(vesk::test::catchesSignal(vesk.processId(), SIGUSR2));
     ::kill(vesk.processId(), SIGUSR2);
     ASSERT_TRUE(vesk.waitForFinished(10000));
     EXPECT_EQ(vesk.exitStatus(), QProcess::CrashExit);

@@ -1,3 +1,4 @@
+#include "SignalSupport.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -8,21 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-
-namespace {
-// The process has installed its handler for `sig` once /proc shows the signal as caught.
-bool catches(qint64 pid, int sig)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const auto &line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (sig - 1)) & 1;
-    }
-    return false;
-}
-}  // namespace
 
 // Each test runs its Vesk in a folder of its own, so instances of parallel tests never meet.
 class VeskE2ETest : public ::testing::Test {
@@ -40,7 +26,7 @@ protected:
         vesk.setProcessEnvironment(environment());
         vesk.start(QStringLiteral(VESK_BUILD_DIR "/vesk"), {});
         ASSERT_TRUE(vesk.waitForStarted(10000));
-        ASSERT_TRUE(vesk::test::waitFor([&] { return catches(vesk.processId(), SIGTERM); }));
+        ASSERT_TRUE(vesk::test::waitFor([&] { return vesk::test::catchesSignal(vesk.processId(), SIGTERM); }));
     }
 };
 
