@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run bench fuzz clean
+.PHONY: all deps configure build test run bench fuzz bundle clean
 
 all: build
 
@@ -22,6 +22,10 @@ test: build
 
 run: build
 	scripts/run-vesk $(BUILD)
+
+# The installed tree as a bundle the updater can replace, and its archive (build/bundle/).
+bundle: build
+	cmake --build $(BUILD) --target bundle
 
 bench: build
 	$(BUILD)/bench/vesk_bench $(BENCH_ARGS)

@@ -48,6 +48,10 @@ AppDelegate::AppDelegate(IslandWindowFactory &windows, QProcessEnvironment envir
 {
     terminate = [] { QCoreApplication::exit(0); };
     startUpdater = [] { Updater::shared().start(); };
+    Updater::shared().quitGracefully = [] {
+        if (AppDelegate *delegate = AppDelegate::shared())
+            delegate->quitGracefully();
+    };
     settings_->terminate = [this] {
         if (terminate)
             terminate();

@@ -179,7 +179,7 @@ QMenuBar *SettingsHost::makeMainMenu(SettingsWindow &window)
         auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("About Vesk"), QStringLiteral("Vesk"),
                                     QMessageBox::Ok, w);
         box->setIconPixmap(QPixmap::fromImage(appIconImage(64, w->devicePixelRatioF())));
-        box->setInformativeText(AboutPane::versionLine(QStringLiteral(VESK_VERSION), Updater::currentBuild()));
+        box->setInformativeText(AboutPane::versionLine(QStringLiteral(VESK_VERSION), Updater::shared().currentBuild()));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     });

@@ -92,7 +92,7 @@ TEST_F(IslandSizeTest, EventPreviewIsCappedAt460)
 
 TEST_F(IslandSizeTest, TourAndUpdateCards)
 {
-    Updater::shared().setWantsIsland(true);
+    Updater::shared().showReady("1.1", std::nullopt, false);
     Updater::shared().setNotes({});
     Updater::shared().setWhatsNew(std::nullopt);
     EXPECT_EQ(model->size(), (Size{400, 33 + 106}));
@@ -105,7 +105,7 @@ TEST_F(IslandSizeTest, TourAndUpdateCards)
     EXPECT_EQ(model->size(), (Size{400, 122}));
     model->startOnboarding(0);
     EXPECT_EQ(model->size(), (Size{460, 252}));
-    Updater::shared().setWantsIsland(false);
+    Updater::shared().setPhase(Updater::Phase::idle());
 }
 
 TEST_F(IslandSizeTest, PillAddsTheRimAndHasNoHeightSwell)

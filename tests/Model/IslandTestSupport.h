@@ -65,13 +65,13 @@ protected:
         // Tests must not depend on the machine: never import an earlier product's settings file.
         UserDefaults::standard().set(Defaults::migrationFlagKey, true);
         ExtensionStore::shared().stopAll();
-        Updater::shared().setWantsIsland(false);
+        Updater::shared().setPhase(Updater::Phase::idle());
     }
     ~IslandTest() override
     {
         ExtensionStore::shared().stopAll();
         ExtensionStore::shared().onActivityChange = nullptr;
-        Updater::shared().setWantsIsland(false);
+        Updater::shared().setPhase(Updater::Phase::idle());
         setScreens(nullptr);
         setWorkspace(nullptr);
         setAudioDevices(nullptr);

@@ -22,7 +22,7 @@ TEST_F(NotchStateTest, TourOutranksUpdateWhichOutranksOpen)
     auto model = settledPrimary();
     model->isOpen = true;
     EXPECT_EQ(model->state(), NotchState::open);
-    Updater::shared().setWantsIsland(true);
+    Updater::shared().showReady("1.1", std::nullopt, false);
     EXPECT_EQ(model->state(), NotchState::update);
     model->startOnboarding(2);
     EXPECT_EQ(model->state(), NotchState::onboarding);
@@ -135,9 +135,9 @@ TEST_F(NotchStateTest, StateReadTracksTheFieldsItConsults)
     auto model = settledPrimary();
     int changes = 0;
     auto tracking = trackObservation([&] { (void)model->state(); }, [&] { ++changes; });
-    Updater::shared().setWantsIsland(false);  // unchanged: nobody hears
+    Updater::shared().setPhase(Updater::Phase::idle());  // unchanged: nobody hears
     model->isOpen = false;
     EXPECT_EQ(changes, 0);
-    Updater::shared().setWantsIsland(true);
+    Updater::shared().showReady("1.1", std::nullopt, false);
     EXPECT_EQ(changes, 1);
 }

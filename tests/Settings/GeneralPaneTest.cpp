@@ -6,6 +6,9 @@
 #include "Platform/sim/SimLoginItem.h"
 #include "Base/VirtualTime.h"
 #include "Settings/PaneKit/PaneForm.h"
+#include "Updater/SimUpdater.h"
+
+#include <QTemporaryDir>
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -47,14 +50,20 @@ protected:
         Defaults::registerTable(UserDefaults::standard(), QProcessEnvironment());
         setLoginItem(&item);
         setLogSink([this](std::string_view line) { logged.emplace_back(line); });
-        Updater::shared().setPhase(Phase::idle());
+        // An updater whose server answers nothing: a check fails on the next turn.
+        updater = std::make_unique<Updater>(world.config(cache.path().toStdString()));
+        Updater::setShared(updater.get());
     }
     void TearDown() override
     {
         setLoginItem(nullptr);
         setLogSink(nullptr);
-        Updater::shared().setPhase(Phase::idle());
+        Updater::setShared(nullptr);
+        updater.reset();  // before the virtual clock it scheduled on
     }
+    SimUpdaterWorld world;
+    QTemporaryDir cache;
+    std::unique_ptr<Updater> updater;
     PaneForm::Row &row(GeneralPane &pane, PaneForm::Kind kind, const char *label)
     {
         auto *r = pane.form().find(kind, QString::fromUtf8(label));

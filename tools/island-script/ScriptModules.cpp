@@ -2,6 +2,7 @@
 
 #include "ScriptDiagnostics.h"
 #include "ScriptLock.h"
+#include "ScriptUpdate.h"
 
 // One line per module: a subsystem's verbs join the tool here.
 std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
@@ -9,5 +10,6 @@ std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
     std::vector<std::unique_ptr<ScriptModule>> modules;
     modules.push_back(std::make_unique<ScriptLock>(world));
     modules.push_back(std::make_unique<ScriptDiagnostics>(world));
+    modules.push_back(std::make_unique<ScriptUpdate>(world));
     return modules;
 }

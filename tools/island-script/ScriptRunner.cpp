@@ -12,7 +12,6 @@
 #include "Platform/UserDefaults.h"
 #include "Readouts/CalendarService.h"
 #include "Readouts/CountdownTimer.h"
-#include "Updater/Updater.h"
 
 #include <QFile>
 
@@ -356,12 +355,6 @@ void ScriptRunner::execute(const std::string &line)
             if (downloads)
                 downloads->reportProgress(fraction);
         }
-    } else if (verb == "update") {
-        const std::string what = script::nextWord(line, pos);
-        noMore();
-        if (what != "on" && what != "off")
-            throw ScriptError("update takes \"on\" or \"off\"");
-        Updater::shared().setWantsIsland(what == "on");
     } else if (verb == "tour") {
         requireStarted(verb);
         const std::string what = script::nextWord(line, pos);

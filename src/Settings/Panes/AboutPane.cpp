@@ -15,7 +15,7 @@ namespace vesk {
 
 QUrl AboutPane::website()
 {
-    static const QUrl address(QStringLiteral("https://vesk.example"));
+    static const QUrl address(QStringLiteral(VESK_WEBSITE));
     return address;
 }
 
@@ -41,7 +41,7 @@ AboutPane::AboutPane(const PaneContext &context, QWidget *parent) : PaneScaffold
         column->insertWidget(1, icon, 0, Qt::AlignHCenter);
     }
     f.headerText(QStringLiteral("Vesk"), pane_style::font(TextStyle::largeTitle, QFont::DemiBold), false);
-    f.headerText(versionLine(QStringLiteral(VESK_VERSION), Updater::currentBuild()), pane_style::font(TextStyle::body), true);
+    f.headerText(versionLine(QStringLiteral(VESK_VERSION), Updater::shared().currentBuild()), pane_style::font(TextStyle::body), true);
     f.headerText(QStringLiteral("A dynamic island for the top of your screen."), pane_style::font(TextStyle::body), true)
         ->setContentsMargins(0, 2, 0, 6);
 

@@ -25,7 +25,7 @@ GeneralPane::GeneralPane(QWidget *parent) : PaneScaffold(std::nullopt, {}, paren
 
     f.section(QStringLiteral("Updates"));
     f.addValue(QStringLiteral("Version"), [] {
-        return QStringLiteral("%1 (%2)").arg(QString::fromStdString(Updater::currentVersion())).arg(Updater::currentBuild());
+        return QStringLiteral("%1 (%2)").arg(QString::fromStdString(Updater::shared().currentVersion())).arg(Updater::shared().currentBuild());
     });
     f.addSwitch(QStringLiteral("Check for updates automatically"), settings::automaticUpdates);
     f.addSwitch(QStringLiteral("Install updates automatically"), settings::installUpdatesAutomatically,
