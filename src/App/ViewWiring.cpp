@@ -9,6 +9,7 @@
 #include "NowPlaying/Views/LiveActivityView.h"
 #include "NowPlaying/Views/MediaPlayerView.h"
 #include "Readouts/Views/CalendarPages.h"
+#include "Updater/Views/UpdateBadge.h"
 
 namespace vesk {
 
@@ -19,6 +20,7 @@ void installStandardViews()
         return kit::view(LiveActivityView{&model, showsTitle});
     };
     fillCalendarPageSlots(OpenView::Slots::standard());
+    fillUpdateSlots(NotchViewSlots::standard());
     OpenView::Slots::standard().media = [](NotchViewModel &model) { return kit::view(MediaPlayerView{&model}); };
     SystemStatsExtension::setViews({
         .page = [](std::shared_ptr<SystemStatsExtension> stats) { return kit::view(SystemStatsPage{std::move(stats)}); },

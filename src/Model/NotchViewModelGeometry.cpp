@@ -7,6 +7,7 @@
 #include "Kit/TextWrap.h"
 #include "Kit/Transaction.h"
 #include "Readouts/CountdownTimer.h"
+#include "Updater/UpdateNotes.h"
 #include "Updater/Updater.h"
 
 #include <QDateTime>
@@ -43,9 +44,6 @@ constexpr double onboardingNotchExtra = 236;
 constexpr double updateWidth = IslandMetrics::updateDesignWidth;
 constexpr double updatePillTop = 16;
 constexpr double updateBaseHeight = 106;
-constexpr double updateNotesGap = 10;
-constexpr double updateNotesWidth = 356;
-constexpr int updateNotesMaxLines = 3;
 
 constexpr double openMinimumWidth = 345;
 constexpr double openExtraWidth = 40;
@@ -352,20 +350,12 @@ double NotchViewModel::updatePageHeight() const
     const auto &updater = *services_.updater;
     const auto &record = updater.whatsNew().get();
     const auto &notes = record ? record->notes : updater.notes().get();
-    QString text;
-    for (const auto &note : notes) {
-        QString line = QString::fromStdString(note);
-        if (!line.endsWith(QLatin1Char('.')))
-            line += QLatin1Char('.');
-        if (!text.isEmpty())
-            text += QLatin1Char(' ');
-        text += line;
-    }
+    const QString text = updateNotesParagraph(notes);
     if (text.isEmpty())
         return updateBaseHeight;
     // Measured as the page's multi-line text draws the notes.
     return updateBaseHeight + updateNotesGap +
-           kit::measureText(text, kit::Font::system(12), updateNotesWidth, updateNotesMaxLines).height();
+           kit::measureText(text, updateNotesFont(), updateNotesWidth, updateNotesMaxLines).height();
 }
 
 }  // namespace vesk
