@@ -38,6 +38,18 @@ Element cardButton(const QString &title, const QString &symbol, bool isProminent
     return clickableCursor(Button(label, std::move(action)));
 }
 
+// The application's icon, drawn once at twice the card's size; Kit scales it to the frame, so it
+// carries no pixel ratio of its own.
+const QImage &icon()
+{
+    static const QImage image = [] {
+        QImage i = appIconImage(iconSide, 2);
+        i.setDevicePixelRatio(1);
+        return i;
+    }();
+    return image;
+}
+
 }  // namespace
 
 UpdateIslandView::Texts UpdateIslandView::texts(const Updater &updater)
@@ -91,10 +103,13 @@ Element UpdateIslandView::body(const Env &env) const
                       });
     Element header = HStack(
         {.alignment = Alignment::center(), .spacing = headerSpacing},
-        Image(appIconImage(iconSide, 2)).frame(iconSide, iconSide).shadow(accent.opacity(iconShadowOpacity), iconShadowRadius),
+        Image(icon()).frame(iconSide, iconSide).shadow(accent.opacity(iconShadowOpacity), iconShadowRadius),
         VStack({.alignment = Alignment::leading(), .spacing = titleSpacing},
                Text(t.title, Font::system(titleSize, Weight::bold)),
-               subtitleText.font(Font::system(subtitleSize)).foreground(Color::white().opacity(subtitleOpacity))),
+               // Its own width: the countdown's text is described inside the timeline, later.
+               subtitleText.font(Font::system(subtitleSize))
+                   .foreground(Color::white().opacity(subtitleOpacity))
+                   .fixedSize(true, false)),
         Spacer());
 
     Element notes = paragraph.isEmpty()
