@@ -12,7 +12,17 @@ using Kind = SimUpdateTransport::Reply::Kind;
 
 namespace {
 
-class UpdaterTest : public UpdaterFixture {};
+class UpdaterTest : public UpdaterFixture {
+protected:
+    // Every progress the downloading phase shows, in order.
+    Connection recordProgress(std::vector<double> &progress)
+    {
+        return updater().phase().observe([this, &progress] {
+            if (updater().phase().peek().kind == Phase::Case::downloading)
+                progress.push_back(updater().phase().peek().progress);
+        });
+    }
+};
 
 TEST_F(UpdaterTest, BuildOneNeverChecksWithoutTheDebugSwitch)
 {
@@ -117,10 +127,7 @@ TEST_F(UpdaterTest, AVerifiedArchiveWaitsWithItsNotesAndACountdown)
     updater().showReady("1.1", std::nullopt, true);
     updater().setPhase(Phase::idle());  // an earlier version was postponed
     std::vector<double> progress;
-    auto watch = updater().phase().observe([&] {
-        if (updater().phase().peek().kind == Phase::Case::downloading)
-            progress.push_back(updater().phase().peek().progress);
-    });
+    auto watch = recordProgress(progress);
     updater().check(false);
     time.flush();
     EXPECT_EQ(progress, (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
@@ -142,10 +149,7 @@ TEST_F(UpdaterTest, WithoutALengthProgressStaysAtZero)
     serveManifest(manifestFor(archive, key));
     serveArchive(archive, Kind::noLength);
     std::vector<double> progress;
-    auto watch = updater().phase().observe([&] {
-        if (updater().phase().peek().kind == Phase::Case::downloading)
-            progress.push_back(updater().phase().peek().progress);
-    });
+    auto watch = recordProgress(progress);
     updater().check(false);
     time.flush();
     EXPECT_EQ(progress, std::vector<double>{0});
