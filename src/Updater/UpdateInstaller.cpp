@@ -39,6 +39,19 @@ private:
     std::string path_;
 };
 
+// Removes whatever is at `path`: a link or a file itself (never what a link points to), a folder
+// with everything in it.
+void removeEntry(const std::string &path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return;
+    if (S_ISDIR(info.st_mode))
+        QDir(q(path)).removeRecursively();
+    else
+        ::unlink(path.c_str());
+}
+
 // Runs a tool; a non-zero exit is logged with its output and becomes the download-it-yourself
 // message, a tool that cannot start gives the system's reason.
 std::string runOrThrow(const InstallEnvironment &env, const std::string &path, const std::vector<std::string> &args)
@@ -201,12 +214,11 @@ void replaceBundle(const InstallPlan &plan, const InstallEnvironment &env)
         throw UpdateFailure{update_texts::notVerified};
 
     const std::string staged = stagingPath(plan.bundle);
-    QDir(q(staged)).removeRecursively();
-    QFile::remove(q(staged));  // a file or a link of that name
+    removeEntry(staged);
     if (std::rename(found->first.c_str(), staged.c_str()) != 0)
         throw UpdateFailure{std::strerror(errno)};
     if (auto error = env.startSwap(swapArguments(env.processID, plan.bundle))) {
-        QDir(q(staged)).removeRecursively();
+        removeEntry(staged);
         throw UpdateFailure{*error};
     }
 }

@@ -183,6 +183,15 @@ TEST_F(UpdateInstallerTest, AStaleStagingTreeIsReplaced)
     EXPECT_FALSE(QFileInfo::exists(parent() + "/.Vesk-update/stale-only"));
 }
 
+TEST_F(UpdateInstallerTest, AStagingNameThatIsALinkLosesOnlyTheLink)
+{
+    writeFile(dir.path() + "/precious/keep", "x");
+    ASSERT_TRUE(QFile::link(dir.path() + "/precious", parent() + "/.Vesk-update"));
+    EXPECT_EQ(replace(), "");
+    EXPECT_TRUE(QFileInfo::exists(dir.path() + "/precious/keep"));
+    EXPECT_FALSE(QFileInfo(parent() + "/.Vesk-update").isSymLink());
+}
+
 TEST(UpdatesFolderTest, PrivateAndOurs)
 {
     QTemporaryDir dir;
