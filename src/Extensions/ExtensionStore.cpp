@@ -29,11 +29,22 @@ ExtensionStore &ExtensionStore::shared()
     return store;
 }
 
+namespace {
+std::optional<std::vector<ExtensionStore::Type>> &replacedCatalog()
+{
+    static std::optional<std::vector<ExtensionStore::Type>> types;
+    return types;
+}
+}  // namespace
+
 const std::vector<ExtensionStore::Type> &ExtensionStore::catalog()
 {
     static const std::vector<Type> types = {typeOf<ClaudeCodeExtension>(), typeOf<SystemStatsExtension>()};
-    return types;
+    const auto &replaced = replacedCatalog();
+    return replaced ? *replaced : types;
 }
+
+void ExtensionStore::setCatalog(std::optional<std::vector<Type>> types) { replacedCatalog() = std::move(types); }
 
 std::shared_ptr<IslandExtension> ExtensionStore::make(const std::string &id)
 {

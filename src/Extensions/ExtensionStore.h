@@ -36,6 +36,8 @@ public:
     // The extension types in their one order: of the pages, of pageIDs(), of infos() and of the
     // Extensions pane's sections.
     static const std::vector<Type> &catalog();
+    // Tools and tests: the catalogue becomes `types` until it is set again (none: the built-in one).
+    static void setCatalog(std::optional<std::vector<Type>> types);
     // A new instance of the catalogue type with that id. Only catalogue ids are ever passed: any
     // other is a programming error that ends the process ("Unknown extension <id>").
     static std::shared_ptr<IslandExtension> make(const std::string &id);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace vesk {
 
@@ -13,6 +14,9 @@ public:
     virtual bool isTrusted() const = 0;
     // Asks for the trust; `done` runs later on the main queue with the answer. Never prompts on Linux.
     virtual void request(std::function<void(bool granted)> done) = 0;
+    // Opens the desktop's privacy settings at `anchor` ("Privacy_Accessibility"). Linux has no such
+    // page, so the Linux service does nothing.
+    virtual void openPrivacySettings(const std::string &anchor) { (void)anchor; }
 };
 
 // The installed service: the Linux one unless a test or tool installed another.

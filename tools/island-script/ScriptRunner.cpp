@@ -160,7 +160,7 @@ void ScriptRunner::execute(const std::string &line)
     const ScriptSettings::Context settingsContext{out_, [this] { time_.flush(); }, [this](const std::string &message) {
         err_ << file_ << ":" << lineNumber_ << ": " << message << "\n";
         failed_ = true;
-    }};
+    }, folder()};
     if (settings_->execute(verb, line, pos, settingsContext))
         return;
     for (auto &module : modules_)

@@ -2,9 +2,14 @@
 
 #include "ScriptError.h"
 #include "ScriptValues.h"
+#include "ScriptViews.h"
 
+#include "Extensions/ExtensionStore.h"
 #include "Model/NotchViewModel.h"
 #include "Platform/UserDefaults.h"
+#include "Platform/sim/SimAccessibilityTrust.h"
+#include "Platform/sim/SimCalendarStore.h"
+#include "Platform/sim/SimFocusStatus.h"
 #include "Settings/PaneKit/KitWidget.h"
 #include "Settings/PaneKit/OptionCards.h"
 #include "Settings/PaneKit/PaneForm.h"
@@ -53,6 +58,53 @@ std::string paneList(const std::vector<SettingsView::Pane> &panes)
     return out.empty() ? "none" : out;
 }
 
+// A catalogue entry of a script's: no activity, and as options one switch of its own setting.
+class ScriptedExtension final : public IslandExtension {
+public:
+    ScriptedExtension(ExtensionInfo info, std::shared_ptr<const std::string> key)
+        : info_(std::move(info)), key_(std::move(key))
+    {
+    }
+    const ExtensionInfo &info() const override { return info_; }
+    std::optional<ExtensionActivity> activity() const override { return std::nullopt; }
+    kit::Element page() const override { return kit::Text(QString::fromStdString(info_.name)); }
+    std::unique_ptr<QWidget> makeSettingsView() override
+    {
+        auto form = std::make_unique<PaneForm>(PaneForm::Style::embedded);
+        form->addSwitch(QStringLiteral("Simulated option"), Setting<bool>{key_->c_str(), false});
+        return form;
+    }
+
+private:
+    ExtensionInfo info_;
+    std::shared_ptr<const std::string> key_;  // the setting's key text lives as long as its users
+};
+
+std::vector<ExtensionStore::Type> catalogFromJson(const nlohmann::json &list)
+{
+    if (!list.is_array())
+        throw ScriptError("catalog takes a JSON array of extensions");
+    std::vector<ExtensionStore::Type> types;
+    for (const auto &entry : list) {
+        auto text = [&](const char *field) {
+            if (!entry.is_object() || !entry.contains(field) || !entry[field].is_string())
+                throw ScriptError(std::string("catalog: every entry needs \"") + field + "\" as a string");
+            return entry[field].get<std::string>();
+        };
+        ExtensionInfo info{text("id"), text("name"), text("summary"), text("symbol"), QColor(), text("category")};
+        const QString tint = QString::fromStdString(text("tint"));
+        info.tint = QColor(tint);
+        if (tint.size() != 7 || !tint.startsWith('#') || !info.tint.isValid())
+            throw ScriptError("catalog: \"tint\" is #RRGGBB");
+        for (const auto &type : types)
+            if (type.info.id == info.id)
+                throw ScriptError("catalog: the id \"" + info.id + "\" comes twice");
+        auto key = std::make_shared<const std::string>(info.id + ".option");
+        types.push_back({info, [info, key] { return std::make_shared<ScriptedExtension>(info, key); }});
+    }
+    return types;
+}
+
 Updater::Phase phaseFromJson(const nlohmann::json &v)
 {
     using Phase = Updater::Phase;
@@ -93,12 +145,15 @@ ScriptSettings::ScriptSettings()
 ScriptSettings::~ScriptSettings()
 {
     host_.reset();
+    if (catalogReplaced_)
+        ExtensionStore::setCatalog(std::nullopt);
     PaneForm::setLinkOpener(nullptr);
     setLoginItem(nullptr);
 }
 
 void ScriptSettings::start(NotchViewModel &primary)
 {
+    ScriptViews::installStandardViews();  // the extensions' options among them
     primary_ = &primary;
     host_ = std::make_unique<SettingsHost>(primary, QProcessEnvironment::systemEnvironment());
     host_->terminate = [this] { terminated_ = true; };
@@ -127,6 +182,16 @@ bool ScriptSettings::execute(const std::string &verb, const std::string &line, s
         if (!script::rest(line, pos).empty())
             throw ScriptError("unexpected text after \"update phase\"");
         Updater::shared().setPhase(phaseFromJson(value));
+        return true;
+    }
+    if (verb == "catalog") {
+        if (host_)
+            throw ScriptError("\"catalog\" must come before \"start\"");
+        const auto list = script::nextJson(line, pos);
+        if (!script::rest(line, pos).empty())
+            throw ScriptError("unexpected text after \"catalog\"");
+        ExtensionStore::setCatalog(catalogFromJson(list));
+        catalogReplaced_ = true;
         return true;
     }
     if (verb != "settings")
@@ -203,7 +268,12 @@ void ScriptSettings::settingsVerb(const std::string &line, size_t &pos, const Co
         const std::string label = nextText(line, pos);
         const bool on = onOff(script::nextWord(line, pos));
         noMore();
-        QCheckBox *box = row(Kind::switcher, label, "switch").checkBox;
+        PaneForm::Row *found = form().find(Kind::switcher, qs(label));
+        if (!found)
+            found = form().find(Kind::extension, qs(label));
+        if (!found)
+            throw ScriptError("no switch \"" + label + "\" on this pane");
+        QCheckBox *box = found->checkBox;
         if (box->isChecked() != on)
             box->click();  // a disabled switch ignores it
     } else if (what == "slider") {
@@ -246,10 +316,10 @@ void ScriptSettings::settingsVerb(const std::string &line, size_t &pos, const Co
         const std::string label = nextText(line, pos);
         const std::string title = nextText(line, pos);
         noMore();
-        PaneForm::Row *found = form().findPressable(qs(label));
-        if (!found)
+        if (!form().findPressable(qs(label)))
             throw ScriptError("no button or link \"" + label + "\" on this pane");
-        if (!title.empty() && found->button->text() != qs(title))
+        PaneForm::Row *found = form().findPressable(qs(label), qs(title));
+        if (!found)
             throw ScriptError("the row \"" + label + "\" has no button \"" + title + "\"");
         found->button->click();
     } else if (what == "frost") {
@@ -350,4 +420,13 @@ void ScriptSettings::addFields(std::map<std::string, std::string> &f) const
     f["loginItem"] = loginItem_.status() == LoginItem::Status::enabled ? "enabled" : "disabled";
     f["opened"] = opened_ ? script::jsonString(opened_->toString().toStdString()) : "none";
     f["terminated"] = flag(terminated_);
+    f["chooser"] = chooserTitle_ ? script::jsonString(*chooserTitle_) : "none";
+    // The simulated services the panes ask: requests made (prompts shown) and the privacy page opened.
+    auto *trust = dynamic_cast<SimAccessibilityTrust *>(&accessibilityTrust());
+    auto *focus = dynamic_cast<SimFocusStatus *>(&focusStatus());
+    auto *calendar = dynamic_cast<SimCalendarStore *>(&CalendarStore::shared());
+    f["requests:accessibility"] = trust ? std::to_string(trust->permission.requestCount()) : "none";
+    f["requests:focus"] = focus ? std::to_string(focus->permission.requestCount()) : "none";
+    f["requests:calendar"] = calendar ? std::to_string(calendar->requestCount()) : "none";
+    f["privacyOpened"] = trust && trust->openedAnchor ? script::jsonString(*trust->openedAnchor) : "none";
 }

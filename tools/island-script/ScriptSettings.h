@@ -24,6 +24,7 @@ public:
         std::ostream &out;
         std::function<void()> settle;                         // runs the main queue's work due now
         std::function<void(const std::string &)> fail;        // an expectation failed
+        std::string folder = ".";                             // the script's folder, for paths
     };
 
     ScriptSettings();
@@ -31,7 +32,8 @@ public:
 
     // After `start`: the host over the primary island.
     void start(vesk::NotchViewModel &primary);
-    // Handles `settings ...`, `loginitem ...` and `update phase ...`; false for other verbs.
+    // Handles `settings ...`, `loginitem ...`, `update phase ...` and `catalog JSON` (before
+    // start: the extension catalogue becomes simulated types); false for other verbs.
     bool execute(const std::string &verb, const std::string &line, size_t &pos, const Context &context);
     void addFields(std::map<std::string, std::string> &fields) const;
     // The fields named by key (`setting:KEY`, `stored:KEY`); none for other names.
@@ -48,4 +50,7 @@ private:
     vesk::NotchViewModel *primary_ = nullptr;
     std::optional<QUrl> opened_;
     bool terminated_ = false;
+    bool catalogReplaced_ = false;
+    std::optional<QString> chooserAnswer_;     // what the next sound chooser answers
+    std::optional<std::string> chooserTitle_;  // the last chooser's title
 };

@@ -28,11 +28,15 @@ void ScriptViews::sync(const std::vector<std::shared_ptr<NotchViewModel>> &islan
     trees_ = std::move(kept);
 }
 
+void ScriptViews::installStandardViews()
+{
+    static const bool installed = (vesk::installStandardViews(), true);
+    (void)installed;
+}
+
 std::unique_ptr<kit::Tree> ScriptViews::makeTree(NotchViewModel &island)
 {
-    // The views the application fills the island view with, given once.
-    static const bool installed = (installStandardViews(), true);
-    (void)installed;
+    installStandardViews();
     auto tree = std::make_unique<kit::Tree>(QSizeF(NotchView::panelWidth, NotchView::panelHeight));
     kit::withoutAnimation([&] { tree->setRoot(kit::view(NotchView{&island})); });
     return tree;

@@ -23,6 +23,9 @@ public:
     // The island's view tree, made (as "render" makes it) when it has none yet.
     kit::Tree &treeOf(vesk::NotchViewModel &island);
 
+    // The views the application fills the island view and the extensions' options with, given once.
+    static void installStandardViews();
+
 private:
     static std::unique_ptr<kit::Tree> makeTree(vesk::NotchViewModel &island);
     std::map<const vesk::NotchViewModel *, std::unique_ptr<kit::Tree>> trees_;

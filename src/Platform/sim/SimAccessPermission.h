@@ -15,8 +15,11 @@ public:
     void setState(State state) { state_ = state; }
     State state() const { return state_; }
     bool isGranted() const { return state_ == State::granted; }
+    // Requests made so far (prompts shown, where the real service prompts).
+    int requestCount() const { return requests_; }
     void request(std::function<void(bool)> done)
     {
+        ++requests_;
         if (state_ == State::asks)
             state_ = State::granted;
         mainQueue().post([done = std::move(done), granted = isGranted()] {
@@ -27,6 +30,7 @@ public:
 
 private:
     State state_ = State::granted;
+    int requests_ = 0;
 };
 
 }  // namespace vesk

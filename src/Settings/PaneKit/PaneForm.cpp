@@ -51,9 +51,12 @@ QWidget *labelled(QWidget *parent, QLabel *label, QWidget *control)
 
 }  // namespace
 
-PaneForm::PaneForm(QWidget *parent) : QWidget(parent), layout_(new QVBoxLayout(this))
+PaneForm::PaneForm(Style style, QWidget *parent) : QWidget(parent), style_(style), layout_(new QVBoxLayout(this))
 {
-    layout_->setContentsMargins(20, 14, 20, 20);
+    if (style_ == Style::embedded)
+        layout_->setContentsMargins(0, 0, 0, 0);
+    else
+        layout_->setContentsMargins(20, 14, 20, 20);
     layout_->setSpacing(6);
     layout_->addStretch(1);
     settings_ = UserDefaults::standard().changed.connect([this] { refresh(); });
@@ -84,6 +87,23 @@ void PaneForm::section(std::optional<QString> header)
         label->setFont(pane_style::font(pane_style::TextStyle::body, QFont::DemiBold));
         label->setContentsMargins(4, 10, 0, 0);
     }
+    if (label)
+        layout_->insertWidget(layout_->count() - 1, label);  // before the closing stretch
+    // The rounded group comes with the section's first row: a section of a footnote alone has none.
+    group_ = nullptr;
+    groupFrame_ = nullptr;
+    inSection_ = true;
+    rows_.push_back(std::move(row));
+}
+
+QVBoxLayout *PaneForm::group()
+{
+    if (style_ == Style::embedded)
+        return nullptr;
+    if (!inSection_)
+        section();
+    if (group_)
+        return group_;
     groupFrame_ = new QFrame(this);
     groupFrame_->setObjectName(QStringLiteral("paneGroup"));
     const QColor fill = pane_style::primary();
@@ -95,32 +115,26 @@ void PaneForm::section(std::optional<QString> header)
     group_ = new QVBoxLayout(groupFrame_);
     group_->setContentsMargins(12, 8, 12, 8);
     group_->setSpacing(8);
-    const int at = layout_->count() - 1;  // before the closing stretch
-    if (label)
-        layout_->insertWidget(at, label);
     layout_->insertWidget(layout_->count() - 1, groupFrame_);
-    rows_.push_back(std::move(row));
-}
-
-QVBoxLayout *PaneForm::group()
-{
-    if (!group_)
-        section();
     return group_;
 }
 
-void PaneForm::footnote(const QString &text)
+PaneForm::Row &PaneForm::footnote(const QString &text, std::function<bool()> present)
 {
     auto row = std::make_unique<Row>();
     row->kind = Kind::footnote;
     row->label = [text] { return text; };
+    row->present = std::move(present);
     auto *label = new QLabel(text, this);
     label->setWordWrap(true);
     label->setFont(pane_style::font(pane_style::TextStyle::callout));
     label->setContentsMargins(4, 0, 4, 6);
     setTextColor(label, pane_style::secondary());
     layout_->insertWidget(layout_->count() - 1, label);
+    row->widget = label;
     rows_.push_back(std::move(row));
+    refreshRow(*rows_.back());
+    return *rows_.back();
 }
 
 QLabel *PaneForm::headerText(const QString &text, const QFont &font, bool secondary)
@@ -140,16 +154,29 @@ QLabel *PaneForm::headerText(const QString &text, const QFont &font, bool second
     return label;
 }
 
-PaneForm::Row &PaneForm::add(std::unique_ptr<Row> row, QWidget *widget)
+PaneForm::Row &PaneForm::addRow(std::unique_ptr<Row> row, QWidget *widget)
 {
-    group()->addWidget(widget);
+    if (widget) {
+        if (QVBoxLayout *into = group())
+            into->addWidget(widget);
+        else
+            layout_->insertWidget(layout_->count() - 1, widget);
+        row->widget = widget;
+    }
     rows_.push_back(std::move(row));
     Row &added = *rows_.back();
-    if (added.refresh)
-        added.refresh();
-    if (added.enabled && added.control)
-        added.control->setEnabled(added.enabled());
+    refreshRow(added);
     return added;
+}
+
+void PaneForm::refreshRow(Row &row)
+{
+    if (row.widget && row.present)
+        row.widget->setVisible(row.present());
+    if (row.refresh)
+        row.refresh();
+    if (row.enabled && row.control)
+        row.control->setEnabled(row.enabled());
 }
 
 PaneForm::Row &PaneForm::addSwitch(const QString &label, Binding<bool> binding, SwitchOptions options)
@@ -187,7 +214,7 @@ PaneForm::Row &PaneForm::addSlider(SliderRow *slider)
     row->label = [title] { return title; };
     slider->setParent(this);
     row->slider = slider;
-    row->control = slider->slider();
+    row->control = slider;  // disabling the row disables its reset button too
     row->refresh = [slider] { slider->refresh(); };
     return add(std::move(row), slider);
 }
@@ -260,6 +287,27 @@ PaneForm::Row &PaneForm::addButton(std::function<QString()> label, const QString
     return add(std::move(row), labelled(this, shown, button));
 }
 
+PaneForm::Row &PaneForm::addLabel(const QString &label, const QString &text, const QString &symbol, const QColor &color)
+{
+    auto row = std::make_unique<Row>();
+    row->kind = Kind::label;
+    row->label = [label] { return label; };
+    row->detail = [text] { return text; };
+    auto *state = new QWidget(this);
+    auto *line = new QHBoxLayout(state);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(4);
+    auto *icon = new QLabel(state);
+    const double size = pane_style::font(pane_style::TextStyle::body).pointSizeF();
+    icon->setPixmap(pane_style::symbolPixmap(symbol, size, color, devicePixelRatioF()));
+    auto *shown = new QLabel(text, state);
+    setTextColor(shown, color);
+    line->addWidget(icon);
+    line->addWidget(shown);
+    row->text = shown;
+    return add(std::move(row), labelled(this, new QLabel(label, this), state));
+}
+
 PaneForm::Row &PaneForm::addLink(const QString &label, const QString &text, QUrl address)
 {
     auto row = std::make_unique<Row>();
@@ -279,19 +327,18 @@ PaneForm::Row &PaneForm::addLink(const QString &label, const QString &text, QUrl
 
 void PaneForm::refresh()
 {
-    for (const auto &row : rows_) {
-        if (row->refresh)
-            row->refresh();
-        if (row->enabled && row->control)
-            row->control->setEnabled(row->enabled());
-    }
+    for (const auto &row : rows_)
+        refreshRow(*row);
 }
 
 std::vector<std::string> PaneForm::describe() const
 {
     std::vector<std::string> lines;
     for (const auto &row : rows_) {
+        if (!isPresent(*row))
+            continue;
         const QString label = row->label ? row->label() : QString();
+        const QString detail = row->detail ? row->detail() : QString();
         std::string line;
         switch (row->kind) {
         case Kind::header: line = row->hasTitle ? "header " + quoted(label) : "header"; break;
@@ -314,29 +361,52 @@ std::vector<std::string> PaneForm::describe() const
         }
         case Kind::value: line = "value " + quoted(label) + " " + quoted(row->text->text()); break;
         case Kind::label: line = "label " + quoted(label) + " " + quoted(row->text->text()); break;
-        case Kind::button: line = "button " + quoted(label) + " " + quoted(row->button->text()); break;
+        case Kind::button:
+            line = "button " + quoted(label) + " " + quoted(row->detail ? detail : row->button->text());
+            break;
+        case Kind::sound: line = "sound " + quoted(label) + " " + quoted(detail); break;
+        case Kind::extension:
+            line = "extension " + quoted(label) + (row->checkBox->isChecked() ? " on" : " off");
+            break;
         case Kind::link: line = "link " + quoted(label) + " " + quoted(row->button->text()); break;
         }
         if (row->control && !row->control->isEnabled())
             line += " disabled";
         lines.push_back(std::move(line));
+        if (PaneForm *inner = row->nested ? row->nested() : nullptr)
+            for (auto &nestedLine : inner->describe())
+                lines.push_back(std::move(nestedLine));
     }
     return lines;
 }
 
 PaneForm::Row *PaneForm::find(Kind kind, const QString &label) const
 {
-    for (const auto &row : rows_)
+    for (const auto &row : rows_) {
+        if (!isPresent(*row))
+            continue;
         if (row->kind == kind && row->label && row->label() == label)
             return row.get();
+        if (PaneForm *inner = row->nested ? row->nested() : nullptr)
+            if (Row *found = inner->find(kind, label))
+                return found;
+    }
     return nullptr;
 }
 
-PaneForm::Row *PaneForm::findPressable(const QString &label) const
+PaneForm::Row *PaneForm::findPressable(const QString &label, const QString &title) const
 {
-    for (const auto &row : rows_)
-        if ((row->kind == Kind::button || row->kind == Kind::link) && row->label && row->label() == label)
+    for (const auto &row : rows_) {
+        if (!isPresent(*row))
+            continue;
+        const bool pressable = row->kind == Kind::button || row->kind == Kind::link;
+        if (pressable && row->label && row->label() == label
+            && (title.isEmpty() || (row->detail ? row->detail() : row->button->text()) == title))
             return row.get();
+        if (PaneForm *inner = row->nested ? row->nested() : nullptr)
+            if (Row *found = inner->findPressable(label, title))
+                return found;
+    }
     return nullptr;
 }
 
