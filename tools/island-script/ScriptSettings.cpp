@@ -15,6 +15,7 @@
 #include "Settings/PaneKit/PaneForm.h"
 #include "Settings/PaneKit/PaneScaffold.h"
 #include "Settings/PaneKit/SliderRow.h"
+#include "Settings/Panes/SoundRow.h"
 #include "Settings/SettingsWindow.h"
 #include "Updater/Updater.h"
 
@@ -139,12 +140,21 @@ Updater::Phase phaseFromJson(const nlohmann::json &v)
 ScriptSettings::ScriptSettings()
 {
     setLoginItem(&loginItem_);
+    // A chooser answers what the script's `settings choose` says; one the script did not expect
+    // is cancelled.
+    SoundRow::setChooser([this](QWidget *, const QString &title) -> std::optional<QString> {
+        chooserTitle_ = title.toStdString();
+        auto answer = std::move(chooserAnswer_);
+        chooserAnswer_.reset();
+        return answer;
+    });
     PaneForm::setLinkOpener([this](const QUrl &address) { opened_ = address; });
 }
 
 ScriptSettings::~ScriptSettings()
 {
     host_.reset();
+    SoundRow::setChooser(nullptr);
     if (catalogReplaced_)
         ExtensionStore::setCatalog(std::nullopt);
     PaneForm::setLinkOpener(nullptr);
@@ -322,6 +332,18 @@ void ScriptSettings::settingsVerb(const std::string &line, size_t &pos, const Co
         if (!found)
             throw ScriptError("the row \"" + label + "\" has no button \"" + title + "\"");
         found->button->click();
+    } else if (what == "choose") {
+        const std::string label = nextText(line, pos);
+        const std::string answer = nextText(line, pos);
+        noMore();
+        if (answer.empty())
+            throw ScriptError("settings choose takes a sound row and a path or \"cancel\"");
+        PaneForm::Row &sound = row(Kind::sound, label, "sound row");
+        chooserAnswer_.reset();
+        if (answer != "cancel")
+            chooserAnswer_ = qs(answer.front() == '/' ? answer : context.folder + "/" + answer);
+        static_cast<SoundRow *>(sound.control)->chooseButton()->click();
+        chooserAnswer_.reset();
     } else if (what == "frost") {
         const double value = script::number(script::nextWord(line, pos));
         noMore();

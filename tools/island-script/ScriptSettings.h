@@ -32,7 +32,8 @@ public:
 
     // After `start`: the host over the primary island.
     void start(vesk::NotchViewModel &primary);
-    // Handles `settings ...`, `loginitem ...`, `update phase ...` and `catalog JSON` (before
+    // Handles `settings ...` (also `settings choose`, answering the sound chooser), `loginitem ...`,
+    // `update phase ...` and `catalog JSON` (before
     // start: the extension catalogue becomes simulated types); false for other verbs.
     bool execute(const std::string &verb, const std::string &line, size_t &pos, const Context &context);
     void addFields(std::map<std::string, std::string> &fields) const;

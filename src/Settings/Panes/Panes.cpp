@@ -7,6 +7,7 @@
 #include "Settings/Panes/ExtensionsPane.h"
 #include "Settings/Panes/GeneralPane.h"
 #include "Settings/Panes/HUDsPane.h"
+#include "Settings/Panes/LockScreenPane.h"
 #include "Settings/Panes/NotchPane.h"
 #include "Settings/Panes/NowPlayingPane.h"
 
@@ -22,12 +23,11 @@ PaneScaffold *content(Pane pane, const PaneContext &context)
     case Pane::calendar: return new CalendarPane(calendar);
     case Pane::activities: return new ActivitiesPane(calendar);
     case Pane::huds: return new HUDsPane;
+    case Pane::lockScreen: return new LockScreenPane;
     case Pane::extensions: return new ExtensionsPane(ExtensionStore::shared());
     case Pane::about: return new AboutPane(context);
-    default: break;
     }
-    // The remaining panes are not built yet: an empty form in their place.
-    return new PaneScaffold(std::nullopt, {});
+    return new GeneralPane;
 }
 
 }  // namespace vesk::SettingsView
