@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -82,6 +83,10 @@ inline std::optional<QString> runTool(const QString &program, const QStringList 
         return std::nullopt;
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
+
+// Signals one process of a test's own. An ended QProcess reports the id 0, and kill(0, ...) would
+// signal the whole process group, the test runner included: ids below 1 are refused.
+inline bool signalProcess(qint64 pid, int sig) { return pid > 0 && ::kill(pid_t(pid), sig) == 0; }
 
 // pactl's output, or none when it failed.
 inline std::optional<QString> pactl(const QStringList &args) { return runTool(QStringLiteral("pactl"), args); }

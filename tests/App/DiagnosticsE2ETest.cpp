@@ -60,13 +60,13 @@ protected:
     }
     void signal(QProcess &vesk, int sig)
     {
-        ::kill(vesk.processId(), sig);
+        EXPECT_TRUE(vesk::test::signalProcess(vesk.processId(), sig));
         // Deliveries close together may merge into one: give each its own moment.
         QThread::msleep(150);
     }
     void stop(QProcess &vesk)
     {
-        ::kill(vesk.processId(), SIGTERM);
+        vesk::test::signalProcess(vesk.processId(), SIGTERM);
         ASSERT_TRUE(vesk.waitForFinished(10000));
     }
     QString snapshots() const { return home.path() + "/snapshots"; }
@@ -157,7 +157,7 @@ TEST_F(DiagnosticsE2ETest, WithoutTheFolderUsr2EndsTheProcess)
     QProcess vesk;
     start(vesk, environment(), SIGTERM);
     EXPECT_FALSE(vesk::test::catchesSignal(vesk.processId(), SIGUSR2));
-    ::kill(vesk.processId(), SIGUSR2);
+    ASSERT_TRUE(vesk::test::signalProcess(vesk.processId(), SIGUSR2));
     ASSERT_TRUE(vesk.waitForFinished(10000));
     EXPECT_EQ(vesk.exitStatus(), QProcess::CrashExit);
 }

@@ -45,7 +45,7 @@ protected:
     void TearDown() override
     {
         if (vesk_.state() != QProcess::NotRunning) {
-            ::kill(vesk_.processId(), SIGTERM);
+            vesk::test::signalProcess(vesk_.processId(), SIGTERM);
             vesk_.waitForFinished(10000);
         }
         if (before_)

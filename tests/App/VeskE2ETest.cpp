@@ -36,7 +36,7 @@ TEST_F(VeskE2ETest, RunsUntilSigtermAndExitsZero)
     start(vesk);
     // Still running: it does not quit by itself.
     EXPECT_EQ(vesk.state(), QProcess::Running);
-    ::kill(vesk.processId(), SIGTERM);
+    vesk::test::signalProcess(vesk.processId(), SIGTERM);
     ASSERT_TRUE(vesk.waitForFinished(10000));
     EXPECT_EQ(vesk.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(vesk.exitCode(), 0) << vesk.readAllStandardError().toStdString();
@@ -62,7 +62,7 @@ TEST_F(VeskE2ETest, ASecondStartHandsOverAndExitsZero)
         log += first.readAllStandardError();
         return log.contains("Vesk: asked to reopen by a second start");
     })) << log.toStdString();
-    ::kill(first.processId(), SIGTERM);
+    vesk::test::signalProcess(first.processId(), SIGTERM);
     ASSERT_TRUE(first.waitForFinished(10000));
     EXPECT_EQ(first.exitCode(), 0);
 }

@@ -146,7 +146,7 @@ TEST(LockScreenE2E, ALockPlaysTheClipShowsNothingAndTheUnlockShowsThePadlockBrie
                 static_cast<long long>(unlocked.elapsed()));
     EXPECT_TRUE(played(vesk.processId(), "Vesk unlock sound"));
 
-    ::kill(vesk.processId(), SIGTERM);
+    vesk::test::signalProcess(vesk.processId(), SIGTERM);
     ASSERT_TRUE(vesk.waitForFinished(10000));
     EXPECT_EQ(vesk.exitCode(), 0) << vesk.readAllStandardError().toStdString();
 }

@@ -133,7 +133,7 @@ TEST(VeskCompanion, PerlRunsTheLibraryAndIsStartedAgainTwoSecondsAfterAKill)
     EXPECT_EQ(commandLine(*first), (QStringList{QStringLiteral("/usr/bin/perl"), QStringLiteral("-MDynaLoader"),
                                                 QStringLiteral("-e"), loader, library}));
 
-    ::kill(pid_t(*first), SIGKILL);
+    vesk::test::signalProcess(*first, SIGKILL);
     QElapsedTimer since;
     since.start();
     std::optional<qint64> second;

@@ -158,7 +158,7 @@ TEST_F(SettingsWindowE2ETest, QuittingWithTheWindowOpenKeepsItsFrameForTheNextRu
     ASSERT_TRUE(click(frame.topLeft() + layout.switchLabel));
     ASSERT_TRUE(waitFor([&] { return settingsFile().value("showMenuBarIcon", true) == false; }));
 
-    ::kill(pid_t(first.processId()), SIGTERM);
+    vesk::test::signalProcess(first.processId(), SIGTERM);
     ASSERT_TRUE(first.waitForFinished(10000));
     EXPECT_EQ(first.exitCode(), 0);
     EXPECT_EQ(settingsFile().value(SettingsHost::frameKey, nlohmann::json()),

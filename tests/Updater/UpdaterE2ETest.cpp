@@ -122,7 +122,7 @@ TEST(UpdaterE2ETest, TheBundleReplacesItselfAndComesBack)
     }, 20000));
     for (qint64 pid : again) {
         EXPECT_NE(pid, firstPid);
-        ::kill(pid_t(pid), SIGTERM);
+        vesk::test::signalProcess(pid, SIGTERM);
     }
     waitFor([&] { return processesOf(bundle + "/bin/vesk").empty(); }, 10000);
     if (first.state() != QProcess::NotRunning)
