@@ -1,17 +1,15 @@
 #pragma once
 
-#include "Base/Signal.h"
-
-#include <QWidget>
+#include "Settings/PaneKit/PaneForm.h"
 
 class QCheckBox;
 
 namespace vesk {
 
-// The System Stats options under its switch in the Extensions pane: whether a busy processor and
-// a hot machine show an activity. Both default to true; each switch writes a boolean and follows
-// changes made elsewhere.
-class SystemStatsSettings final : public QWidget {
+// The System Stats options under its switch in the Extensions pane, in the pane's own rows:
+// whether a busy processor and a hot machine show an activity. Both default to true; each switch
+// writes a boolean and follows changes made elsewhere.
+class SystemStatsSettings final : public PaneForm {
 public:
     explicit SystemStatsSettings(QWidget *parent = nullptr);
 
@@ -19,11 +17,8 @@ public:
     QCheckBox *warnHeat() const { return warnHeat_; }
 
 private:
-    void read();
-
     QCheckBox *warnCPU_;
     QCheckBox *warnHeat_;
-    Connection observer_;
 };
 
 }  // namespace vesk
