@@ -1,5 +1,6 @@
 #include "ScriptModule.h"
 
+#include "ScriptClaude.h"
 #include "ScriptDiagnostics.h"
 #include "ScriptLock.h"
 #include "ScriptUpdate.h"
@@ -11,5 +12,6 @@ std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
     modules.push_back(std::make_unique<ScriptLock>(world));
     modules.push_back(std::make_unique<ScriptDiagnostics>(world));
     modules.push_back(std::make_unique<ScriptUpdate>(world));
+    modules.push_back(std::make_unique<ScriptClaude>(world));
     return modules;
 }

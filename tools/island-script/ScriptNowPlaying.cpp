@@ -38,24 +38,6 @@ int loopMode(const QString &status)
     return status == QStringLiteral("Track") ? 2 : status == QStringLiteral("Playlist") ? 3 : 1;
 }
 
-// Bytes given as a JSON string or as "base64:DATA".
-QByteArray bytesArgument(const std::string &line, size_t &pos, const std::string &verb)
-{
-    std::string word = script::rest(line, pos);
-    if (word.rfind("base64:", 0) == 0) {
-        pos = line.size();
-        auto decoded = QByteArray::fromBase64Encoding(QByteArray::fromStdString(word.substr(7)),
-                                                      QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded)
-            throw ScriptError(verb + ": bad Base64");
-        return decoded.decoded;
-    }
-    auto value = script::nextJson(line, pos);
-    if (!value.is_string())
-        throw ScriptError(verb + " takes a JSON string or base64:DATA");
-    return QByteArray::fromStdString(value.get<std::string>());
-}
-
 }  // namespace
 
 ScriptNowPlaying::ScriptNowPlaying()
@@ -278,7 +260,7 @@ bool ScriptNowPlaying::execute(const std::string &verb, const std::string &line,
         }
         QByteArray bytes;
         if (what == "raw") {
-            bytes = bytesArgument(line, pos, "companion raw");
+            bytes = script::bytesArgument(line, pos, "companion raw");
         } else {
             pos -= what.size();  // the word was the start of the JSON object
             auto object = script::nextJson(line, pos);

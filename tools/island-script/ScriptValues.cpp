@@ -359,4 +359,22 @@ std::string jsonString(const std::string &utf8)
     return out + "\"";
 }
 
+// Bytes given as a JSON string or as "base64:DATA".
+QByteArray bytesArgument(const std::string &line, size_t &pos, const std::string &verb)
+{
+    std::string word = script::rest(line, pos);
+    if (word.rfind("base64:", 0) == 0) {
+        pos = line.size();
+        auto decoded = QByteArray::fromBase64Encoding(QByteArray::fromStdString(word.substr(7)),
+                                                      QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            throw ScriptError(verb + ": bad Base64");
+        return decoded.decoded;
+    }
+    auto value = script::nextJson(line, pos);
+    if (!value.is_string())
+        throw ScriptError(verb + " takes a JSON string or base64:DATA");
+    return QByteArray::fromStdString(value.get<std::string>());
+}
+
 }  // namespace script

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <QByteArray>
 #include <QColor>
 
 #include <string>
@@ -41,6 +42,9 @@ struct Output {
 };
 // An array of outputs with distinct ids of 1 or more and at most one default.
 std::vector<Output> outputs(const nlohmann::json &array);
+
+// Bytes given as a JSON string or as "base64:DATA" (the rest of the line).
+QByteArray bytesArgument(const std::string &line, size_t &pos, const std::string &verb);
 
 // A number with at most 3 decimals, without trailing zeros or point: 204, 74.5.
 std::string compact(double value);
