@@ -242,16 +242,15 @@ TEST_F(ClaudeCodeInstallerTest, AnEditMadeDuringTheMergeIsKept)
     std::filesystem::remove(pipe);
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     std::thread editor([&] {
-        for (int round = 0; round < 2; ++round) {
-            const int fd = ::open(pipe.c_str(), O_WRONLY);
-            if (round == 0) {
-                json edited = json::parse(readFile(settings()));
-                edited["theirs"] = true;
-                writeFile(settings(), edited.dump());
-            }
-            (void)!::write(fd, "{}", 2);
-            ::close(fd);
-        }
+        // Open once the merge reads the pipe; the merge's second pass finds a plain file there.
+        const int fd = ::open(pipe.c_str(), O_WRONLY);
+        json edited = json::parse(readFile(settings()));
+        edited["theirs"] = true;
+        writeFile(settings(), edited.dump());
+        writeFile(pipe + ".new", "{}");
+        std::filesystem::rename(pipe + ".new", pipe);
+        (void)!::write(fd, "{}", 2);
+        ::close(fd);
     });
     EXPECT_TRUE(CC::applySettings());
     editor.join();
