@@ -1,6 +1,9 @@
 #include "App/ViewWiring.h"
 
+#include "Extensions/ClaudeCodeExtension.h"
 #include "Extensions/SystemStatsExtension.h"
+#include "Extensions/Views/ClaudeCodePage.h"
+#include "Extensions/Views/ClaudeCodeSettings.h"
 #include "Extensions/Views/SystemStatsPage.h"
 #include "Extensions/Views/SystemStatsSettings.h"
 #include "Island/IslandViews.h"
@@ -22,6 +25,10 @@ void installStandardViews()
     fillCalendarPageSlots(OpenView::Slots::standard());
     fillUpdateSlots(NotchViewSlots::standard());
     OpenView::Slots::standard().media = [](NotchViewModel &model) { return kit::view(MediaPlayerView{&model}); };
+    ClaudeCodeExtension::setViews({
+        .page = [](std::shared_ptr<ClaudeCodeExtension> ext) { return kit::view(ClaudeCodePage{std::move(ext)}); },
+        .settings = [](std::shared_ptr<ClaudeCodeExtension> ext) { return std::make_unique<ClaudeCodeSettings>(std::move(ext)); },
+    });
     SystemStatsExtension::setViews({
         .page = [](std::shared_ptr<SystemStatsExtension> stats) { return kit::view(SystemStatsPage{std::move(stats)}); },
         .settings = [] { return std::make_unique<SystemStatsSettings>(); },

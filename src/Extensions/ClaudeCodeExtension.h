@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -25,7 +26,7 @@ namespace vesk {
 // usage limits. It shows a waiting session as an urgent activity, a working one with a tint that
 // ages, and heads-ups when Claude needs the user, finished a long turn, or a limit comes close.
 // Main thread only.
-class ClaudeCodeExtension final : public IslandExtension {
+class ClaudeCodeExtension final : public IslandExtension, public std::enable_shared_from_this<ClaudeCodeExtension> {
 public:
     // Dates are wall-clock seconds since the epoch on the application clock, so ages count the
     // time the machine slept.
@@ -128,6 +129,22 @@ public:
     // succeeds and throws ConnectError or FileError otherwise.
     void connect();
     void disconnect();
+
+    // The page and the settings view hold the extension itself; they are views, which live above
+    // this layer: the application hands in how to make them once at start-up. Until then the page
+    // is empty and there are no options.
+    kit::Element page() const override;
+    std::unique_ptr<QWidget> makeSettingsView() override;
+    struct Views {
+        std::function<kit::Element(std::shared_ptr<ClaudeCodeExtension>)> page;
+        std::function<std::unique_ptr<QWidget>(std::shared_ptr<ClaudeCodeExtension>)> settings;
+    };
+    static void setViews(Views views);
+
+    // An elapsed time as a clock ("0:59", "1:00:00") and the time until a window resets, from
+    // now ("resets in 1h 59m"); see ClaudeCodeFormat.h.
+    static QString clock(double seconds);
+    static QString until(std::optional<double> date);
 
     Observed<std::optional<Limit>> fiveHour;
     Observed<std::optional<Limit>> weekly;

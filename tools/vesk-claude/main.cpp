@@ -10,13 +10,23 @@
 //       state             prints one JSON line: connected, offset, sessions, fiveHour, weekly,
 //                         activity and the alerts posted since the last state
 //       quit
+//   vesk-claude view                   the extension started as the registry does and its
+//                                      settings view, 480 points wide, in an offscreen
+//                                      QApplication; commands on stdin:
+//       press             clicks the button (its action has run before the next command)
+//       texts             prints one JSON array: the visible texts top to bottom, the error last
+//       png FILE          renders the view
+//       quit
 //
 // Exit status 2 for a bad command line or input line.
+#include "ViewCommand.h"
+
 #include "Extensions/ClaudeCodeExtension.h"
 #include "Extensions/ExtensionStore.h"
 #include "Base/VirtualTime.h"
 #include "Platform/UserDefaults.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 
@@ -24,6 +34,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <limits>
 #include <string>
@@ -37,7 +48,7 @@ namespace {
 
 int usage(const std::string &message)
 {
-    std::fprintf(stderr, "vesk-claude: %s\nusage: vesk-claude connect|disconnect|installed|intake\n", message.c_str());
+    std::fprintf(stderr, "vesk-claude: %s\nusage: vesk-claude connect|disconnect|installed|intake|view\n", message.c_str());
     return 2;
 }
 
@@ -138,6 +149,11 @@ int intake()
 
 int main(int argc, char **argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "view") {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        QApplication app(argc, argv);
+        return viewCommand(usage);
+    }
     QCoreApplication app(argc, argv);
     if (argc != 2)
         return usage("one command");
