@@ -33,17 +33,10 @@ static void BM_ClaudeCodePageSecond(benchmark::State &state)
     time.flush();
     tree.update();
     const uint64_t before = tree.evaluationCount();
-    QImage target(QSize(840, 300), QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
+    bench::paintFrames(tree, state, QSize(840, 300), [&] {
         time.advance(1);
         tree.update();
-        target.fill(Qt::transparent);
-        QPainter painter(&target);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(2, 2);
-        tree.paint(painter, 2);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    });
     // Each second re-describes the rows: a redraw that evaluated nothing measured nothing.
     if (tree.evaluationCount() == before)
         state.SkipWithError("the page was not described again");
