@@ -15,6 +15,8 @@
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/Views/LiveActivityView.h"
 #include "NowPlaying/Views/MediaPlayerView.h"
+#include "NowPlaying/Views/ScrubberView.h"
+#include "Island/IslandHover.h"
 
 #include <benchmark/benchmark.h>
 
@@ -137,3 +139,77 @@ static void BM_LiveActivityPausedAsksForNoFrame(benchmark::State &state)
     state.counters["framesAsked"] = 0;
 }
 BENCHMARK(BM_LiveActivityPausedAsksForNoFrame)->Unit(benchmark::kNanosecond);
+
+// The whole media page as the user sees it with everything on: artwork, bars looping, a title too
+// long for its slot scrolling, the scrubber, the transport, extra and output buttons, and the
+// volume row. One frame per iteration, as above.
+static void BM_MediaPageFullScrollingTitle(benchmark::State &state)
+{
+    MediaIsland island;
+    island.play(true);
+    Track track = *island.model->nowPlaying().track.peek();
+    track.title = "A Title Far Too Long For The Media Page Of The Island, So That It Scrolls Along";
+    island.model->nowPlaying().track = track;
+    island.model->nowPlaying().titleVersion = island.model->nowPlaying().titleVersion.peek() + 1;
+    island.model->showsVolume = true;
+    island.model->open(false);
+    island.time.advance(3);
+    bool scrolls = false;
+    for (const kit::Node *n : test::allOfKind(island.tree.root(), "Loop"))
+        scrolls = scrolls || (n->runningLoops() && n->value(kit::Prop::offsetX, 0) != 0);
+    if (island.model->state() != NotchState::open || !scrolls) {
+        state.SkipWithError("the open media page has no scrolling title");
+        return;
+    }
+    island.frames(state);
+}
+BENCHMARK(BM_MediaPageFullScrollingTitle)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+
+// One tick of the scrubber's timeline: the row is described again for the new time, laid out and
+// painted (the row alone, 300 x 16 points at scale 2).
+static void BM_ScrubberTick(benchmark::State &state)
+{
+    MediaIsland island;
+    island.play(true);
+    kit::Tree row(QSizeF(300, 16));
+    row.setRoot(kit::view(ScrubberView{*island.model->nowPlaying().track.peek(), false, true})
+                    .environment(islandModel, island.model.get()));
+    island.time.advance(0.01);
+    QImage target(QSize(600, 32), QImage::Format_ARGB32_Premultiplied);
+    const uint64_t before = row.evaluationCount();
+    int64_t ticks = 0;
+    for (auto _ : state) {
+        island.time.advance(0.5);
+        target.fill(Qt::transparent);
+        QPainter painter(&target);
+        painter.scale(2, 2);
+        row.paint(painter, 2);
+        benchmark::DoNotOptimize(target.bits());
+        ++ticks;
+    }
+    state.counters["evaluations"] = double(row.evaluationCount() - before) / double(std::max<int64_t>(ticks, 1));
+}
+BENCHMARK(BM_ScrubberTick)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+
+// A paused track on the open page: after the animations settle, nothing is due for an hour.
+static void BM_MediaPagePausedWakesHourly(benchmark::State &state)
+{
+    MediaIsland island;
+    island.play(false);
+    island.model->open(false);
+    island.time.advance(5);
+    const uint64_t before = island.tree.evaluationCount();
+    island.time.advance(3599);
+    const uint64_t during = island.tree.evaluationCount() - before;
+    const bool quiet = !island.tree.isAnimating() && !kit::FrameDriver::shared().isScheduled();
+    island.time.advance(2);
+    const uint64_t after = island.tree.evaluationCount() - before - during;
+    if (!quiet || during != 0 || after == 0) {
+        state.SkipWithError("a paused open media page wakes more than once an hour");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(island.tree.isAnimating());
+    state.counters["descriptionsInAnHour"] = double(during);
+}
+BENCHMARK(BM_MediaPagePausedWakesHourly)->Unit(benchmark::kNanosecond);

@@ -3,12 +3,17 @@
 #include "Model/NotchViewModel.h"
 #include "Diagnostics/LayerDump.h"
 #include "Island/Cursor.h"
+#include "Island/IslandAccessibility.h"
 #include "Island/NotchView.h"
 #include "Island/NotchViewModelBinding.h"
+#include "Island/PeekView.h"
 #include "Kit/Kit.h"
 
 #include <QApplication>
 #include <QMenu>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
 #include <QProcessEnvironment>
 
 namespace vesk {
@@ -24,6 +29,20 @@ Qt::MouseButton qtButton(int button)
     }
 }
 
+// A symbol of the toolkit's table as a menu icon, in the menu's text colour.
+QIcon menuIcon(const QString &symbol)
+{
+    const QPainterPath outline = kit::SymbolTable::outline(symbol).value_or(kit::SymbolTable::fallbackOutline());
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(32, 32);
+    painter.fillPath(outline, QApplication::palette().color(QPalette::Text));
+    painter.end();
+    return QIcon(pixmap);
+}
+
 // A menu of the island at a desktop position; it deletes itself once dismissed.
 void popUpMenu(const std::vector<kit::MenuItem> &items, QPointF at)
 {
@@ -36,7 +55,11 @@ void popUpMenu(const std::vector<kit::MenuItem> &items, QPointF at)
             menu->addSeparator();
             continue;
         }
-        QAction *action = menu->addAction(item.title);
+        // Titles are shown as they are: "&" would otherwise mark a shortcut, and a device or
+        // track name may hold anything.
+        QString title = oneLine(item.title);
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction *action = item.symbol.isEmpty() ? menu->addAction(title) : menu->addAction(menuIcon(item.symbol), title);
         if (item.action)
             QObject::connect(action, &QAction::triggered, menu, item.action);
     }
@@ -88,6 +111,9 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchWindowModel> m
     viewConnections_.push_back(tree_.needsDisplay.connect([this] { needsPaint(); }));
     viewConnections_.push_back(tree_.contextMenuRequested.connect(
         [this](const std::vector<kit::MenuItem> &items, QPointF at) { showMenu(items, at); }));
+
+    accessibility_ = std::make_unique<IslandAccessibility>(
+        QStringLiteral("Vesk"), [this] { return panel_->window().frame(); }, [this] { return accessibleControls(); });
 
     // Loops (the bars' bounce) run only while the panel is up.
     tree_.setShown(false);
@@ -193,6 +219,22 @@ void NotchWindowController::followTooltip(const PanelPointerEvent &e)
         tooltipShown_ = now;
         panel_->window().showTooltip(*now, pixel);
     });
+}
+
+std::vector<IslandAccessibility::Control> NotchWindowController::accessibleControls() const
+{
+    std::vector<IslandAccessibility::Control> controls;
+    if (!panel_->isVisible())
+        return controls;
+    const QPoint origin = panel_->window().frame().topLeft();
+    const double scale = panel_->scale();
+    for (const kit::DrawnItem &item : kit::drawnItems(tree_)) {
+        if (item.kind != kit::DrawnItem::Kind::control || !item.isVisible() || !item.takesHits || item.spokenName.isEmpty())
+            continue;
+        const QRectF r(item.rect.x() * scale, item.rect.y() * scale, item.rect.width() * scale, item.rect.height() * scale);
+        controls.push_back({item.spokenName, r.toAlignedRect().translated(origin)});
+    }
+    return controls;
 }
 
 void NotchWindowController::showMenu(const std::vector<kit::MenuItem> &items, QPointF at)

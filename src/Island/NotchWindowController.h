@@ -2,6 +2,7 @@
 
 #include "Model/IslandLayout.h"
 #include "Diagnostics/WindowSnapshot.h"
+#include "Island/IslandAccessibility.h"
 #include "Island/IslandInput.h"
 #include "Island/NotchPanel.h"
 #include "Island/NotchWindowModel.h"
@@ -93,6 +94,9 @@ public:
     // Times the panel's pixels were painted from the tree.
     uint64_t paintCount() const { return paintCount_; }
 
+    // The visible controls with a spoken name, in desktop pixels, as screen readers get them.
+    std::vector<IslandAccessibility::Control> accessibleControls() const;
+
     // What a snapshot of this island's window needs: its tree, visibility, frame and scale.
     WindowSnapshot::Window snapshotWindow() const;
     void writeSnapshot(const std::string &path, bool withBackground) const;
@@ -122,6 +126,7 @@ private:
     std::shared_ptr<NotchPanel> panel_;  // shared: a closing panel finishes its fade on its own
     std::optional<Screen> screen_;
     kit::Tree tree_;
+    std::unique_ptr<IslandAccessibility> accessibility_;  // after the tree and the panel it reads
     WorkItem paint_;
     uint64_t paintCount_ = 0;
     std::vector<Connection> viewConnections_;

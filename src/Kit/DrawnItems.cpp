@@ -142,20 +142,20 @@ public:
 
         if (control) {
             const Names names = namesOf(node);
-            QString name;
+            QString spoken;
             if (names.hasLabel)
-                name = names.label;
+                spoken = names.label;
             else if (names.hasTooltip)
-                name = names.tooltip;
-            else if (names.hasDebugName)
-                name = names.debugName;
-            else
+                spoken = names.tooltip;
+            else if (!names.hasDebugName)
                 for (size_t i = *control + 1; i < items.size(); ++i)
                     if (items[i].kind == DrawnItem::Kind::text && items[i].isVisible()) {
-                        name = items[i].text;
+                        spoken = items[i].text;
                         break;
                     }
-            items[*control].text = name;
+            const bool developersOnly = !names.hasLabel && !names.hasTooltip && names.hasDebugName;
+            items[*control].text = developersOnly ? names.debugName : spoken;
+            items[*control].spokenName = spoken;
         }
     }
 

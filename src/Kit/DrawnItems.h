@@ -23,6 +23,8 @@ struct DrawnItem {
     // accessibility label, else the tooltip, else the debug name, else the first visible text
     // inside it, else "".
     QString text;
+    // Controls: the name a screen reader hears: as `text`, but never the debug name.
+    QString spokenName;
     double opacity = 1;    // the product of the opacities on its path (transitions included)
     double tintAlpha = 1;  // symbols: the tint's own opacity
     bool hiddenOnPath = false;

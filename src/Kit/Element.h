@@ -112,6 +112,9 @@ public:
     Element onHover(std::function<void(bool inside)> handler) const;
     Element onTap(std::function<void(QPointF location)> handler) const;
     Element onPress(std::function<void(bool pressed, QPointF location)> handler) const;
+    // A drag starts once the pointer moved `minimumDistance` points from the press; with 0 it
+    // starts at the press itself (a click is a drag of no length: one change at the press
+    // location) and its end is reported on every release.
     Element onDrag(std::function<void(const struct DragValue &)> changed, std::function<void(const struct DragValue &)> ended,
                    double minimumDistance = 2) const;
     Element cursor(Qt::CursorShape shape) const;

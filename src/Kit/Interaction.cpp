@@ -233,6 +233,12 @@ bool Tree::handlePointer(const PointerEvent &event)
                 press->fn(true, it->local);
             if (const auto *button = dynamic_cast<const ButtonSpec *>(&spec))
                 button->setPressed(const_cast<Node &>(*it->node), true);
+            // A drag that needs no distance starts at the press: a click is a drag of no length.
+            if (const auto *drag = dynamic_cast<const DragSpec *>(&spec); drag && drag->minimumDistance <= 0) {
+                dragging_ = true;
+                if (drag->changed)
+                    drag->changed({it->local, it->local});
+            }
             return true;
         }
         return false;

@@ -32,12 +32,18 @@ struct DragValue {
     QPointF translation() const { return location - start; }
 };
 
-// One entry of a context menu; a divider has no title.
+// One entry of a context menu; a divider has no title. `symbol` names the item's icon (none when
+// empty). The title is shown literally: a host escapes what its menus would read as markup.
 struct MenuItem {
     QString title;
     std::function<void()> action;
     bool isDivider = false;
-    static MenuItem divider() { return {QString(), nullptr, true}; }
+    QString symbol = QString();
+    static MenuItem withSymbol(QString title, QString symbol, std::function<void()> action)
+    {
+        return {std::move(title), std::move(action), false, std::move(symbol)};
+    }
+    static MenuItem divider() { return {QString(), nullptr, true, QString()}; }
 };
 
 // A node met by a hit test, with the point in its own coordinates.

@@ -65,6 +65,11 @@ public:
     // balance between channels is kept.
     virtual bool setVolume(uint32_t device, float level) = 0;
     virtual bool setMuted(uint32_t device, bool muted) = 0;
+    // Makes `device` the default output (streams that follow the default move with it). Unlike
+    // the other writes, the reads do not change at once: the new default shows, and is announced
+    // once through `defaultOutputChanged`, when the server reports it, on a later turn, as a
+    // change made elsewhere would be. Naming the current default again announces nothing.
+    virtual bool setDefaultOutput(uint32_t device) = 0;
 
     Signal<> outputsChanged;        // an output appeared, left, or changed its name or transport
     Signal<> defaultOutputChanged;  // another output (or none) became the default

@@ -143,6 +143,39 @@ TEST_F(Interaction, PressClickAndDragCarryLocations)
     EXPECT_EQ(ended[0].translation(), QPointF(50, 6));
 }
 
+TEST_F(Interaction, DragWithoutMinimumDistanceActsAtThePressAndAlwaysEnds)
+{
+    std::vector<DragValue> changed, ended;
+    show(Fill(Color::white()).frame(40, 40).onDrag([&](const DragValue &v) { changed.push_back(v); },
+                                                   [&](const DragValue &v) { ended.push_back(v); }, 0));
+    // A click is a drag of no length: one change at the press location, then its end.
+    tree.handlePointer(PointerEvent::press({42, 40}));
+    ASSERT_EQ(changed.size(), 1u);
+    EXPECT_EQ(changed[0].location, QPointF(12, 10));
+    EXPECT_EQ(changed[0].translation(), QPointF(0, 0));
+    EXPECT_TRUE(ended.empty());
+    tree.handlePointer(PointerEvent::release({42, 40}));
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].location, QPointF(12, 10));
+
+    // Moved, then released far outside: every move is a change, and the end still comes.
+    tree.handlePointer(PointerEvent::press({31, 31}));
+    tree.handlePointer(PointerEvent::move({31.5, 31}));
+    tree.handlePointer(PointerEvent::move({200, 31}));
+    tree.handlePointer(PointerEvent::release({200, 31}));
+    ASSERT_EQ(changed.size(), 4u);
+    EXPECT_EQ(changed[2].location, QPointF(1.5, 1));
+    EXPECT_EQ(changed[3].location, QPointF(170, 1));
+    ASSERT_EQ(ended.size(), 2u);
+
+    // A drag that needs distance still reports no end for a click.
+    show(Fill(Color::white()).frame(40, 40).onDrag([&](const DragValue &v) { changed.push_back(v); },
+                                                   [&](const DragValue &v) { ended.push_back(v); }));
+    click({42, 40});
+    EXPECT_EQ(changed.size(), 4u);
+    EXPECT_EQ(ended.size(), 2u);
+}
+
 TEST_F(Interaction, ScaledAndOffsetContentIsHitWhereItIsDrawn)
 {
     int taps = 0;

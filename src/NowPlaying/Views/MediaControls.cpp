@@ -1,21 +1,38 @@
 #include "NowPlaying/Views/MediaControls.h"
 
 #include "Island/PeekView.h"
+#include "NowPlaying/Views/ExtraButton.h"
+#include "NowPlaying/Views/OutputPicker.h"
+#include "NowPlaying/Views/VolumeSlider.h"
+#include "Model/NotchViewModel.h"
+#include "NowPlaying/NowPlayingService.h"
+#include "NowPlaying/Views/MarqueeText.h"
+#include "NowPlaying/Views/ScrubberView.h"
+
+#include <algorithm>
 
 namespace vesk {
 
 using namespace kit;
 
-Element marqueeText(const QString &text, double size, Weight weight, Color color, std::optional<bool>)
+Element marqueeText(const QString &text, double size, Weight weight, Color color, std::optional<bool> isActive)
 {
-    const Font font = Font::system(size, weight);
-    return Text(oneLine(text), font, color).frame(std::nullopt, lineHeight(font), Alignment::leading());
+    return view(MarqueeText{text, size, weight, color, isActive});
 }
 
 Element controlButton(const QString &symbol, double size, double opacity, double diameter, bool bounces,
                       std::optional<SkipGlyph::Direction> skip, std::function<void()> action)
 {
     return view(ControlButton{symbol, size, opacity, diameter, bounces, skip, std::move(action)});
+}
+
+Element capsuleBar(double width, double height, double fraction, bool active)
+{
+    return ZStack({.alignment = Alignment::leading()}, Fill(Capsule(), Color::white(0.16)),
+                  Fill(Capsule(), Color::white(active ? 1 : 0.55)).frame(std::clamp(fraction, 0.0, 1.0) * width, std::nullopt))
+        .clipShape(Capsule())
+        .frame(std::nullopt, active ? 9 : 5)
+        .frame(width, height);
 }
 
 namespace {
@@ -25,9 +42,15 @@ Element reserved(std::optional<double> width, std::optional<double> height)
 }
 }  // namespace
 
-Element scrubber(NotchViewModel &, bool) { return reserved(std::nullopt, 16); }
-Element extraButton(NotchViewModel &) { return reserved(48, 48); }
-Element outputButton(NotchViewModel &) { return reserved(48, 48); }
-Element volumeSlider(NotchViewModel &) { return reserved(std::nullopt, std::nullopt); }
+Element scrubber(NotchViewModel &model, bool isVisible)
+{
+    const std::optional<Track> track = model.nowPlaying().track.get();
+    if (!track)
+        return reserved(std::nullopt, ScrubberView::barHeight);
+    return view(ScrubberView{*track, false, isVisible});
+}
+Element extraButton(NotchViewModel &) { return view(ExtraButton{}); }
+Element outputButton(NotchViewModel &) { return view(OutputPicker{}); }
+Element volumeSlider(NotchViewModel &) { return view(VolumeSlider{}); }
 
 }  // namespace vesk

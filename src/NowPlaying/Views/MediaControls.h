@@ -20,6 +20,11 @@ kit::Element marqueeText(const QString &text, double size, kit::Weight weight, k
 kit::Element controlButton(const QString &symbol, double size, double opacity, double diameter, bool bounces,
                            std::optional<SkipGlyph::Direction> skip, std::function<void()> action);
 
+// The level bar of the scrubber and the volume row for an area `width` wide and `height` high: a
+// faint capsule track with the level (`fraction` of it, clamped) over it, 9 high and bright while
+// `active`, 5 high and dimmer otherwise, centred in the area.
+kit::Element capsuleBar(double width, double height, double fraction, bool active);
+
 class NotchViewModel;
 
 // The rows and buttons of the media page that come with their own behaviour, each as the frame it

@@ -394,4 +394,22 @@ bool PulseAudioOutputs::setMuted(uint32_t device, bool muted)
     return true;
 }
 
+bool PulseAudioOutputs::setDefaultOutput(uint32_t device)
+{
+    const Sink *sink = find(device);
+    if (!ready_ || !sink || sink->serverName.empty())
+        return false;
+    Loop::Locker lock(loop_->mainloop);
+    if (!loop_->isReady())
+        return false;
+    // Our state keeps the old default until the server's report: the read after the write then
+    // announces the change exactly as one made by another program.
+    pa_operation *op = pa_context_set_default_sink(loop_->ctx, sink->serverName.c_str(), &Loop::writeDone, loop_.get());
+    if (!op)
+        return false;
+    pa_operation_unref(op);
+    ++writeSerial_;
+    return true;
+}
+
 }  // namespace vesk

@@ -29,6 +29,7 @@ public:
     std::optional<bool> isMuted(uint32_t device) const override;
     bool setVolume(uint32_t device, float level) override;
     bool setMuted(uint32_t device, bool muted) override;
+    bool setDefaultOutput(uint32_t device) override;
 
     struct Sink {
         AudioDevice device;

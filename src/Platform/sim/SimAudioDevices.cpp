@@ -74,6 +74,16 @@ bool SimAudioDevices::setMuted(uint32_t device, bool muted)
     return true;
 }
 
+bool SimAudioDevices::setDefaultOutput(uint32_t device)
+{
+    if (!find(device) || refuseWrites_)
+        return false;
+    defaultWrites_.push_back(device);
+    // The server takes it on its own time and reports it like any other change of the default.
+    posts_.post([this, device] { systemSetDefault(device); });
+    return true;
+}
+
 void SimAudioDevices::systemSetOutputs(std::vector<Output> outputs)
 {
     const auto before = this->outputs();

@@ -26,6 +26,7 @@ public:
     std::optional<bool> isMuted(uint32_t device) const override;
     bool setVolume(uint32_t device, float level) override;
     bool setMuted(uint32_t device, bool muted) override;
+    bool setDefaultOutput(uint32_t device) override;
 
     // Replaces the output list (volumes of outputs that stay are taken from `outputs`); a default
     // that is no longer listed becomes none.
@@ -46,6 +47,8 @@ public:
         bool operator==(const Write &) const = default;
     };
     const std::vector<Write> &writes() const { return writes_; }
+    // Every accepted default-output write, in order.
+    const std::vector<uint32_t> &defaultWrites() const { return defaultWrites_; }
 
 private:
     Output *find(uint32_t device);
@@ -57,6 +60,7 @@ private:
     bool refuseWrites_ = false;
     bool failMuteReads_ = false;
     std::vector<Write> writes_;
+    std::vector<uint32_t> defaultWrites_;
     OwnedPosts posts_;
 };
 
