@@ -232,7 +232,11 @@ std::vector<IslandAccessibility::Control> NotchWindowController::accessibleContr
         if (item.kind != kit::DrawnItem::Kind::control || !item.isVisible() || !item.takesHits || item.spokenName.isEmpty())
             continue;
         const QRectF r(item.rect.x() * scale, item.rect.y() * scale, item.rect.width() * scale, item.rect.height() * scale);
-        controls.push_back({item.spokenName, r.toAlignedRect().translated(origin)});
+        IslandAccessibility::Control control{item.spokenName, r.toAlignedRect().translated(origin)};
+        // A menu around a button is one control for the listener, not two.
+        if (!controls.empty() && controls.back() == control)
+            continue;
+        controls.push_back(std::move(control));
     }
     return controls;
 }

@@ -56,6 +56,12 @@ const std::map<QString, char32_t> &glyphTable()
         {QStringLiteral("gearshape.fill"), 0xF493},        // settings
         {QStringLiteral("headphones"), 0xF2CB},
         {QStringLiteral("airpodspro"), 0xF2CE},            // headset
+        {QStringLiteral("airpods"), 0xF2CE},
+        {QStringLiteral("airpodsmax"), 0xF2CB},            // headphones
+        {QStringLiteral("airplayaudio"), 0xF118},          // cast
+        {QStringLiteral("macbook"), 0xF322},               // laptop
+        {QStringLiteral("desktopcomputer"), 0xF379},       // monitor
+        {QStringLiteral("display"), 0xF379},
         {QStringLiteral("beats.earphones"), 0xF2CE},       // headset
         {QStringLiteral("beats.fitpro"), 0xF2CE},
         {QStringLiteral("beats.powerbeatspro"), 0xF2CE},
