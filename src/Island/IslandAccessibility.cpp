@@ -18,6 +18,11 @@ public:
         setTitle(title);
         setFlags(Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
     }
+    // What the application's accessible root lists for this window.
+    QAccessibleInterface *accessibleRoot() const override
+    {
+        return QAccessible::queryAccessibleInterface(const_cast<AccessibleIslandWindow *>(this));
+    }
     IslandAccessibility::FrameFn frame;
     IslandAccessibility::ControlsFn controls;
 };

@@ -10,6 +10,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
+
 using namespace vesk;
 using ::testing::Contains;
 using test::FakeWindowModel;
@@ -218,3 +221,44 @@ TEST_F(NotchWindowControllerTest, LockingOrdersThePanelOutAndUnlockingBringsItBa
 }
 
 }  // namespace
+
+TEST_F(NotchWindowControllerTest, ScreenReadersFindOneButtonPerVisibleNamedControl)
+{
+    NotchWindowController::Services services{&screens, test::makingInto(window), test::makingInto(pointer), {}};
+    auto controller = std::make_unique<NotchWindowController>(
+        std::shared_ptr<FakeWindowModel>(modelOwner),
+        [] {
+            using namespace kit;
+            return HStack({.spacing = 0}, Button(Text(QStringLiteral("Play")).frame(40, 30), [] {}).accessibilityLabel(QStringLiteral("Pause")),
+                          Fill(Color::white()).frame(50, 16).onTap([](QPointF) {}).debugName(QStringLiteral("scrubber")),
+                          Button(Text(QStringLiteral("Gone")), [] {}).opacity(0),
+                          Button(Text(QStringLiteral("Output")), [] {}).tooltip(QStringLiteral("Speakers")).contextMenu({}))
+                .frame(760, 300, Alignment::topLeading());
+        },
+        external, IslandStyle::notch, services, false);
+    time.advance(1);
+
+    QAccessibleInterface *app = QAccessible::queryAccessibleInterface(qApp);
+    ASSERT_TRUE(app);
+    QAccessibleInterface *island = nullptr;
+    for (int i = 0; i < app->childCount(); ++i)
+        if (QAccessibleInterface *c = app->child(i); c && c->role() == QAccessible::Window && c->text(QAccessible::Name) == "Vesk")
+            island = c;
+    ASSERT_TRUE(island) << "the island is not among the application's windows";
+    // The debug name is never spoken, the transparent button is not shown, and the menu around a
+    // button is not a second control.
+    ASSERT_EQ(island->childCount(), 2);
+    QAccessibleInterface *pause = island->child(0);
+    EXPECT_EQ(pause->role(), QAccessible::Button);
+    EXPECT_EQ(pause->text(QAccessible::Name), QStringLiteral("Pause"));
+    // The panel is at (1440 + 960 - 380, 0) points on a display of scale 2: desktop pixels.
+    const QRect panel = window->frame();
+    EXPECT_EQ(pause->rect(), QRect(panel.topLeft(), QSize(80, 60)));
+    EXPECT_EQ(island->child(1)->text(QAccessible::Name), QStringLiteral("Speakers"));
+    EXPECT_EQ(island->childAt(panel.left() + 10, panel.top() + 10), pause);
+
+    // Hidden, the island has nothing to offer.
+    controller->close();
+    time.advance(1);
+    EXPECT_EQ(island->childCount(), 0);
+}
