@@ -4,6 +4,7 @@
 #include "ScriptDiagnostics.h"
 #include "ScriptLock.h"
 #include "ScriptUpdate.h"
+#include "ScriptMedia.h"
 
 // One line per module: a subsystem's verbs join the tool here.
 std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
@@ -13,5 +14,6 @@ std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
     modules.push_back(std::make_unique<ScriptDiagnostics>(world));
     modules.push_back(std::make_unique<ScriptUpdate>(world));
     modules.push_back(std::make_unique<ScriptClaude>(world));
+    modules.push_back(std::make_unique<ScriptMedia>(world));
     return modules;
 }
