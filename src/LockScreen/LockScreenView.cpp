@@ -107,7 +107,7 @@ Element LockScreenView::card(bool shown) const
             controlButton(QStringLiteral("forward.fill"), 15.5, 0.9, 40, true, SkipGlyph::Direction::forward,
                           [player] { player->send(MediaCommand::nextTrack); }));
 
-        content = VStack({.alignment = Alignment::center(), .spacing = 8}, top, scrubber(m, locked), controls);
+        content = VStack({.alignment = Alignment::center(), .spacing = 8}, top, scrubber(m, locked, true), controls);
     } else {
         content = VStack({.alignment = Alignment::center(), .spacing = 8}, Empty());
     }

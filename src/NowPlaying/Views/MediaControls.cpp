@@ -42,12 +42,12 @@ Element reserved(std::optional<double> width, std::optional<double> height)
 }
 }  // namespace
 
-Element scrubber(NotchViewModel &model, bool isVisible)
+Element scrubber(NotchViewModel &model, bool isVisible, bool glassKnob)
 {
     const std::optional<Track> track = model.nowPlaying().track.get();
     if (!track)
         return reserved(std::nullopt, ScrubberView::barHeight);
-    return view(ScrubberView{*track, false, isVisible});
+    return view(ScrubberView{*track, glassKnob, isVisible});
 }
 Element extraButton(NotchViewModel &) { return view(ExtraButton{}); }
 Element outputButton(NotchViewModel &) { return view(OutputPicker{}); }

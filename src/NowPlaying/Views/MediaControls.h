@@ -30,7 +30,8 @@ class NotchViewModel;
 // The rows and buttons of the media page that come with their own behaviour, each as the frame it
 // takes: the scrubber 16 high, the extra and output buttons 48 square, the volume row as tall as
 // its caller frames it.
-kit::Element scrubber(NotchViewModel &model, bool isVisible);
+// The scrubber: the media page's without a knob, the lock card's with the glass knob.
+kit::Element scrubber(NotchViewModel &model, bool isVisible, bool glassKnob = false);
 kit::Element extraButton(NotchViewModel &model);
 kit::Element outputButton(NotchViewModel &model);
 kit::Element volumeSlider(NotchViewModel &model);
