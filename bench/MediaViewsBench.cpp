@@ -5,6 +5,7 @@
 // and the panel is painted. Then a check that a paused track asks for no frame at all.
 // Qt's raster engine hands large fills to its thread pool, so the frames count the CPU time of the
 // whole process: on one core that is the frame's cost.
+#include "FramePaint.h"
 #include "KitNodeSupport.h"
 #include "SimIsland.h"
 
@@ -175,18 +176,12 @@ static void BM_ScrubberTick(benchmark::State &state)
     row.setRoot(kit::view(ScrubberView{*island.model->nowPlaying().track.peek(), false, true})
                     .environment(islandModel, island.model.get()));
     island.time.advance(0.01);
-    QImage target(QSize(600, 32), QImage::Format_ARGB32_Premultiplied);
     const uint64_t before = row.evaluationCount();
     int64_t ticks = 0;
-    for (auto _ : state) {
+    bench::paintFrames(row, state, QSize(600, 32), [&] {
         island.time.advance(0.5);
-        target.fill(Qt::transparent);
-        QPainter painter(&target);
-        painter.scale(2, 2);
-        row.paint(painter, 2);
-        benchmark::DoNotOptimize(target.bits());
         ++ticks;
-    }
+    });
     state.counters["evaluations"] = double(row.evaluationCount() - before) / double(std::max<int64_t>(ticks, 1));
 }
 BENCHMARK(BM_ScrubberTick)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();

@@ -36,22 +36,16 @@ protected:
                 return i;
         return std::nullopt;
     }
-    std::vector<QString> visibleTexts() const
+    std::vector<QString> visible(DrawnItem::Kind kind) const
     {
         std::vector<QString> out;
         for (const DrawnItem &i : drawnItems(*tree))
-            if (i.kind == DrawnItem::Kind::text && i.isVisible())
+            if (i.kind == kind && i.isVisible())
                 out.push_back(i.text);
         return out;
     }
-    std::vector<QString> visibleSymbols() const
-    {
-        std::vector<QString> out;
-        for (const DrawnItem &i : drawnItems(*tree))
-            if (i.kind == DrawnItem::Kind::symbol && i.isVisible())
-                out.push_back(i.text);
-        return out;
-    }
+    std::vector<QString> visibleTexts() const { return visible(DrawnItem::Kind::text); }
+    std::vector<QString> visibleSymbols() const { return visible(DrawnItem::Kind::symbol); }
     // The point at `fraction` of a control's width, on its middle line.
     static QPointF at(const DrawnItem &item, double fraction)
     {
