@@ -3,8 +3,8 @@
 #include "ScriptClaude.h"
 #include "ScriptDiagnostics.h"
 #include "ScriptLock.h"
-#include "ScriptUpdate.h"
 #include "ScriptMedia.h"
+#include "ScriptUpdate.h"
 
 // One line per module: a subsystem's verbs join the tool here.
 std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
