@@ -193,6 +193,11 @@ static void BM_MediaPagePausedWakesHourly(benchmark::State &state)
 {
     MediaIsland island;
     island.play(false);
+    // A title that fits its slot: a scrolling one moves on every frame by design.
+    Track track = *island.model->nowPlaying().track.peek();
+    track.title = "Short";
+    island.model->nowPlaying().track = track;
+    island.model->nowPlaying().titleVersion = island.model->nowPlaying().titleVersion.peek() + 1;
     island.model->open(false);
     island.time.advance(5);
     int wakes = 0;
