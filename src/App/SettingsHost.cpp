@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QMetaObject>
 #include <QScreen>
 
@@ -38,7 +39,11 @@ SettingsHost::~SettingsHost()
 
 int SettingsHost::onboardingStartPage(const QProcessEnvironment &environment)
 {
+    // An optional sign and digits, the whole string: Qt's own parse would also take spaces.
     const QString text = environment.value(QStringLiteral("VESK_DEBUG_ONBOARDING"));
+    static const QRegularExpression form(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!form.match(text).hasMatch())
+        return 0;
     bool ok = false;
     const int page = text.toInt(&ok, 10);
     return ok ? page : 0;

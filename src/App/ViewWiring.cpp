@@ -11,6 +11,7 @@
 #include "Island/OpenView.h"
 #include "NowPlaying/Views/LiveActivityView.h"
 #include "NowPlaying/Views/MediaPlayerView.h"
+#include "Onboarding/OnboardingIslandView.h"
 #include "Readouts/Views/CalendarPages.h"
 #include "Updater/Views/UpdateBadge.h"
 
@@ -22,6 +23,7 @@ void installStandardViews()
     NotchViewSlots::standard().liveActivity = [](NotchViewModel &model, bool showsTitle) {
         return kit::view(LiveActivityView{&model, showsTitle});
     };
+    NotchViewSlots::standard().onboarding = [](NotchViewModel &model) { return kit::view(OnboardingIslandView{&model}); };
     fillCalendarPageSlots(OpenView::Slots::standard());
     fillUpdateSlots(NotchViewSlots::standard());
     OpenView::Slots::standard().media = [](NotchViewModel &model) { return kit::view(MediaPlayerView{&model}); };

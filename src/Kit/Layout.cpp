@@ -170,7 +170,9 @@ void StackSpec::placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const
         }
         return;
     }
-    const StackResult r = layoutLinear(node, *this, Proposal::of(size), ctx);
+    // Shared out again by the offer that gave the stack this size: offered its own size, the
+    // first of two flexible children would take half of it even where the second needs less.
+    const StackResult r = layoutLinear(node, *this, ctx.answeredProposal(node, size), ctx);
     const bool horizontal = axis == Axis::horizontal;
     // The stack's content is laid out from its leading (top) edge; when it was given more room
     // than its content needs, the content is centred along the axis.

@@ -131,6 +131,9 @@ struct LayoutContext {
     double now = 0;
 
     QSizeF sizeOf(Node &node, const Proposal &proposal);
+    // The proposal this pass last answered with `size` for `node` (the offer its parent placed it
+    // by), or `size` itself as a proposal when none did.
+    Proposal answeredProposal(const Node &node, QSizeF size) const;
     // Gives `child` its rectangle in its parent's coordinates and lays out its children.
     void place(Node &child, const QRectF &rect);
 };

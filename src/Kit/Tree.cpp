@@ -602,6 +602,15 @@ QSizeF LayoutContext::sizeOf(Node &node, const Proposal &proposal)
     return size;
 }
 
+Proposal LayoutContext::answeredProposal(const Node &node, QSizeF size) const
+{
+    if (node.sizeCacheGeneration_ == generation)
+        for (auto it = node.sizeCache_.rbegin(); it != node.sizeCache_.rend(); ++it)
+            if (std::abs(it->size.width() - size.width()) < 1e-9 && std::abs(it->size.height() - size.height()) < 1e-9)
+                return it->proposal;
+    return Proposal::of(size);
+}
+
 void LayoutContext::place(Node &child, const QRectF &rect)
 {
     const Transaction saved = transaction;

@@ -287,6 +287,8 @@ public:
     Size size() const;
     // The open island's size for the current page.
     Size openSize() const;
+    // The island's size while the tour runs (the tour keeps it while it fades out).
+    Size onboardingSize() const;
     // Width of each side beside the notch in the live and peek states.
     double sideWidth() const;
     // The readout view reports the measured width of a readout's trailing text.

@@ -195,7 +195,7 @@ Size NotchViewModel::size() const
     case NotchState::open:
         return openSize();
     case NotchState::onboarding:
-        return {onboardingWidth, pill ? onboardingPillHeight : h0 + onboardingNotchExtra};
+        return onboardingSize();
     case NotchState::update:
         return {updateWidth, (pill ? updatePillTop : h0) + updatePageHeight()};
     }
@@ -212,6 +212,12 @@ Size NotchViewModel::size() const
     }
     result.height += swellHeight();
     return result;
+}
+
+Size NotchViewModel::onboardingSize() const
+{
+    const bool pill = style.get() == IslandStyle::pill;
+    return {onboardingWidth, pill ? onboardingPillHeight : notchSize().height + onboardingNotchExtra};
 }
 
 Size NotchViewModel::openSize() const

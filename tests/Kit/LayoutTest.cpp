@@ -67,6 +67,22 @@ TEST_F(Layout, FlexibleChildrenShareWhatIsLeft)
     EXPECT_EQ(frameOf("m").left(), 80);
 }
 
+TEST_F(Layout, AStackPlacedInTheSizeItAskedForGivesEachChildWhatItMeasured)
+{
+    // Two texts of different lengths, the longer one the less flexible: measured with room to
+    // spare, each takes its ideal width; placed in exactly that size, neither may be cut.
+    const Font font = Font::system(12, Weight::semibold);
+    show(HStack({.spacing = 20}, HStack({.spacing = 4}, Text(QStringLiteral("Next"), font), box("s", 10, 10)).id(QStringLiteral("a")),
+                Text(QStringLiteral("Back"), font).id(QStringLiteral("b"))),
+         {760, 100});
+    EXPECT_EQ(frameOf("a").width(), textWidth(QStringLiteral("Next"), font) + 4 + 10);
+    EXPECT_EQ(frameOf("b").width(), textWidth(QStringLiteral("Back"), font));
+    const auto items = drawnItems(tree);
+    for (const DrawnItem &i : items)
+        if (i.kind == DrawnItem::Kind::text)
+            EXPECT_FALSE(i.text.endsWith(QChar(0x2026))) << i.text.toStdString();
+}
+
 TEST_F(Layout, EmptyElementTakesNoSpaceNorSpacing)
 {
     show(HStack({.spacing = 10}, box("a", 20, 10), Empty(), box("b", 20, 10)));

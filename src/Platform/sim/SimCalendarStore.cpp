@@ -7,7 +7,7 @@ namespace vesk {
 void SimCalendarStore::requestAccess(std::function<void()> done)
 {
     ++requests_;
-    if (status_ == CalendarAccess::notDetermined)
+    if (status_ == CalendarAccess::notDetermined && grantsRequests_)
         status_ = CalendarAccess::fullAccess;
     mainQueue().post(std::move(done));
 }

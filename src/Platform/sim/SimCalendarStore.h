@@ -17,7 +17,14 @@ public:
     void requestAccess(std::function<void()> done) override;
     std::vector<StoredEvent> events(double from, double to) const override;
 
-    void setStatus(CalendarAccess status) { status_ = status; }
+    // A new status; requests grant again (see setGrantsRequests).
+    void setStatus(CalendarAccess status)
+    {
+        status_ = status;
+        grantsRequests_ = true;
+    }
+    // With false, a request while nothing is decided finds nothing and leaves it undecided.
+    void setGrantsRequests(bool grants) { grantsRequests_ = grants; }
     int requestCount() const { return requests_; }
     void add(StoredEvent event);
     void clear();
@@ -26,6 +33,7 @@ private:
     std::vector<StoredEvent> events_;
     CalendarAccess status_ = CalendarAccess::fullAccess;
     int requests_ = 0;
+    bool grantsRequests_ = true;
 };
 
 }  // namespace vesk
