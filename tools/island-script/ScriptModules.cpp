@@ -4,6 +4,7 @@
 #include "ScriptDiagnostics.h"
 #include "ScriptLock.h"
 #include "ScriptMedia.h"
+#include "ScriptTour.h"
 #include "ScriptUpdate.h"
 
 // One line per module: a subsystem's verbs join the tool here.
@@ -15,5 +16,6 @@ std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
     modules.push_back(std::make_unique<ScriptUpdate>(world));
     modules.push_back(std::make_unique<ScriptClaude>(world));
     modules.push_back(std::make_unique<ScriptMedia>(world));
+    modules.push_back(std::make_unique<ScriptTour>(world));
     return modules;
 }
