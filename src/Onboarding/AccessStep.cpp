@@ -84,7 +84,7 @@ Element rows(const AccessStates &s, NotchViewModel *model)
 
 }  // namespace
 
-void AccessStep::openPrivacy(const QString &anchor) { (void)anchor; }
+void AccessStep::openPrivacy(const QString &anchor) { accessibilityTrust().openPrivacySettings(anchor.toStdString()); }
 
 Element AccessStep::body(const Env &env) const
 {
