@@ -5,6 +5,8 @@
 #include "Model/Motion.h"
 #include "Model/NotchViewModel.h"
 #include "Onboarding/AccessStep.h"
+#include "Onboarding/FeaturesStep.h"
+#include "Onboarding/GesturesStep.h"
 #include "Onboarding/Steps.h"
 #include "Onboarding/TourKit.h"
 
@@ -62,8 +64,8 @@ Element OnboardingIslandView::content(Page page) const
 {
     switch (page) {
     case Page::welcome: return view(WelcomeStep{});
-    case Page::features:
-    case Page::gestures: return Empty();  // their steps come with the gesture demonstration
+    case Page::features: return view(FeaturesStep{});
+    case Page::gestures: return view(GesturesStep{});
     case Page::music: return view(MusicStep{});
     case Page::activities: return view(ActivitiesStep{});
     case Page::access: return view(AccessStep{model});

@@ -6,6 +6,7 @@
 #include "ScriptMedia.h"
 #include "ScriptTour.h"
 #include "ScriptUpdate.h"
+#include "ScriptTourDemo.h"
 
 // One line per module: a subsystem's verbs join the tool here.
 std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
@@ -16,6 +17,7 @@ std::vector<std::unique_ptr<ScriptModule>> makeScriptModules(ScriptWorld &world)
     modules.push_back(std::make_unique<ScriptUpdate>(world));
     modules.push_back(std::make_unique<ScriptClaude>(world));
     modules.push_back(std::make_unique<ScriptMedia>(world));
+    modules.push_back(std::make_unique<ScriptTourDemo>(world));  // before the tour: its gesture rows
     modules.push_back(std::make_unique<ScriptTour>(world));
     return modules;
 }
