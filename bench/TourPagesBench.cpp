@@ -1,0 +1,111 @@
+// The tour's features and gestures pages in the island at scale 2: the gestures page in the middle
+// of the click demonstration (the miniature opening) and the features page in the middle of its
+// reveal (all eight rows blurred), each drawn as a frame moves the clock on; then both at rest, and
+// what the hidden gestures page schedules (nothing).
+#include "FramePaint.h"
+#include "SimIsland.h"
+
+#include "App/ViewWiring.h"
+#include "Island/NotchView.h"
+#include "Kit/Kit.h"
+#include "Onboarding/OnboardingIslandView.h"
+#include "Platform/sim/SimAccessibilityTrust.h"
+#include "Platform/sim/SimLoginItem.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace vesk;
+
+namespace {
+
+struct TourPages : bench::SimIsland {
+    explicit TourPages(int page)
+    {
+        setLoginItem(&login);
+        setAccessibilityTrust(&trust);
+        islandSlots.onboarding = [](NotchViewModel &m) { return kit::view(OnboardingIslandView{&m}); };
+        model->startOnboarding(page);
+        kit::withoutAnimation([&] { tree.setRoot(kit::view(NotchView{model.get(), &islandSlots})); });
+    }
+    ~TourPages()
+    {
+        setLoginItem(nullptr);
+        setAccessibilityTrust(nullptr);
+    }
+    SimLoginItem login;
+    SimAccessibilityTrust trust;
+    NotchViewSlots islandSlots;
+    kit::Tree tree{QSizeF(NotchView::panelWidth, NotchView::panelHeight)};
+};
+
+// Frames of 1/60 s from `from` seconds after the page turned, wrapping back every `span` seconds.
+void paintMoving(TourPages &tour, benchmark::State &state, double span)
+{
+    double moved = 0;
+    bench::paintFrames(tour.tree, state, QSize(1520, 600), [&] {
+        tour.time.advance(1.0 / 60);
+        tour.tree.update();
+        moved += 1.0 / 60;
+        if (moved > span) {
+            state.PauseTiming();
+            moved = 0;
+            state.ResumeTiming();
+        }
+    });
+}
+
+void BM_GesturesPageMidClick(benchmark::State &state)
+{
+    TourPages tour(2);
+    tour.time.advance(2.4 + 0.95);  // the walk is on "click": pressed, the island about to open
+    paintMoving(tour, state, 0.5);
+}
+BENCHMARK(BM_GesturesPageMidClick)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+void BM_FeaturesPageMidReveal(benchmark::State &state)
+{
+    TourPages tour(0);
+    tour.time.advance(2);
+    tour.model->setOnboardingPage(1);
+    tour.time.advance(0.05);  // every row still blurred
+    int frames = 0;
+    bench::paintFrames(tour.tree, state, QSize(1520, 600), [&] {
+        // Hold the reveal in its blurred middle: turn away and back every 12 frames.
+        if (++frames % 12 == 0) {
+            tour.model->setOnboardingPage(0);
+            tour.time.advance(0.5);
+            tour.model->setOnboardingPage(1);
+            tour.time.advance(0.05);
+        }
+        tour.time.advance(1.0 / 60);
+        tour.tree.update();
+    });
+}
+BENCHMARK(BM_FeaturesPageMidReveal)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+void BM_TourPagesAtRest(benchmark::State &state)
+{
+    TourPages tour(int(state.range(0)));
+    tour.time.advance(3);
+    bench::paintFrames(tour.tree, state);
+    state.SetLabel(state.range(0) == 1 ? "features" : "gestures");
+}
+BENCHMARK(BM_TourPagesAtRest)->Arg(1)->Arg(2)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// The gestures page hidden behind the music page: what stays scheduled on the main queue.
+void BM_HiddenGesturesPageSchedules(benchmark::State &state)
+{
+    TourPages tour(2);
+    tour.time.advance(1);
+    tour.model->setOnboardingPage(3);
+    tour.time.advance(3);
+    const size_t pending = tour.time.queue().pendingCount();
+    tour.time.advance(20);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tour.time.queue().pendingCount());
+    state.counters["pendingBefore"] = double(pending);
+    state.counters["pendingAfter20s"] = double(tour.time.queue().pendingCount());
+}
+BENCHMARK(BM_HiddenGesturesPageSchedules);
+
+}  // namespace
