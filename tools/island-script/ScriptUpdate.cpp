@@ -3,6 +3,7 @@
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
+#include "App/SettingsHost.h"
 #include "Model/Defaults.h"
 #include "Platform/BundleInfo.h"
 #include "Updater/UpdateInstaller.h"
@@ -84,7 +85,15 @@ void ScriptUpdate::makeUpdater()
     config.debugSwitch = live.debugSwitch;
     updater_ = std::make_unique<Updater>(std::move(config));
     updater_->useSettings({settings::automaticUpdates, settings::installUpdatesAutomatically});
-    updater_->quitGracefully = [this] { quit_ = true; };
+    // As the application does: the islands close, and 0.4 s later it asks to terminate.
+    updater_->quitGracefully = [this] {
+        quit_ = true;
+        quitItem_ = vesk::mainQueue().after(0.4, [this] {
+            vesk::SettingsHost *host = world_.settingsHost ? world_.settingsHost() : nullptr;
+            if (host && host->terminate)
+                host->terminate();
+        });
+    };
     Updater::setShared(updater_.get());
 }
 

@@ -40,4 +40,5 @@ private:
     bool hasVersion_ = true, hasBuild_ = true;
     long long manifestBuild_ = 0;  // the build of the last manifest served
     bool quit_ = false;
+    vesk::WorkItem quitItem_;
 };

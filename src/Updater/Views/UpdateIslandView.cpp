@@ -4,6 +4,7 @@
 #include "Island/NotchView.h"
 #include "Model/Motion.h"
 #include "Model/NotchViewModel.h"
+#include "Onboarding/TourKit.h"
 #include "Platform/AppIcon.h"
 #include "Settings/PaneKit/PaneForm.h"
 #include "Updater/UpdateNotes.h"
@@ -25,17 +26,11 @@ namespace {
 
 QString q(const std::string &s) { return QString::fromStdString(s); }
 
-// A capsule button of the card: prominent ones filled with the accent colour.
+// The card's buttons are the tour's: the same capsule, press spring and hand pointer.
 Element cardButton(const QString &title, const QString &symbol, bool isProminent, std::function<void()> action)
 {
-    Element label = HStack({.alignment = Alignment::center(), .spacing = 5},
-                           symbol.isEmpty() ? Empty() : Symbol(symbol, 11, Weight::semibold),
-                           Text(title, Font::system(12, Weight::semibold)))
-                        .padding(Edges::horizontal(14))
-                        .frame(std::nullopt, buttonRowHeight)
-                        .background(Fill(Capsule(), isProminent ? accent : Color::white().opacity(0.12)))
-                        .contentShape(Capsule());
-    return clickableCursor(Button(label, std::move(action)));
+    return view(TourButton{title, symbol.isEmpty() ? std::nullopt : std::optional<QString>(symbol), isProminent,
+                           std::move(action)});
 }
 
 // The application's icon, drawn once at twice the card's size; Kit scales it to the frame, so it
