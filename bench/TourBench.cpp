@@ -3,14 +3,11 @@
 // Then what a resting tour costs: an unchanged description asks for no frame, and a hidden access
 // page reads nothing.
 #include "FramePaint.h"
-#include "SimIsland.h"
+#include "TourIsland.h"
 
-#include "App/ViewWiring.h"
 #include "Island/NotchView.h"
 #include "Kit/Kit.h"
 #include "Onboarding/OnboardingIslandView.h"
-#include "Platform/sim/SimAccessibilityTrust.h"
-#include "Platform/sim/SimLoginItem.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,25 +15,8 @@ using namespace vesk;
 
 namespace {
 
-struct Tour : bench::SimIsland {
-    explicit Tour(int page)
-    {
-        setLoginItem(&login);
-        setAccessibilityTrust(&trust);
-        islandSlots.onboarding = [](NotchViewModel &m) { return kit::view(OnboardingIslandView{&m}); };
-        model->startOnboarding(page);
-        kit::withoutAnimation([&] { tree.setRoot(kit::view(NotchView{model.get(), &islandSlots})); });
-        time.advance(3);
-    }
-    ~Tour()
-    {
-        setLoginItem(nullptr);
-        setAccessibilityTrust(nullptr);
-    }
-    SimLoginItem login;
-    SimAccessibilityTrust trust;
-    NotchViewSlots islandSlots;
-    kit::Tree tree{QSizeF(NotchView::panelWidth, NotchView::panelHeight)};
+struct Tour : bench::TourIsland {
+    explicit Tour(int page) : TourIsland(page) { time.advance(3); }
 };
 
 void BM_TourPageAtRest(benchmark::State &state)

@@ -3,14 +3,11 @@
 // reveal (all eight rows blurred), each drawn as a frame moves the clock on; then both at rest, and
 // what the hidden gestures page schedules (nothing).
 #include "FramePaint.h"
-#include "SimIsland.h"
+#include "TourIsland.h"
 
-#include "App/ViewWiring.h"
 #include "Island/NotchView.h"
 #include "Kit/Kit.h"
 #include "Onboarding/OnboardingIslandView.h"
-#include "Platform/sim/SimAccessibilityTrust.h"
-#include "Platform/sim/SimLoginItem.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,25 +15,7 @@ using namespace vesk;
 
 namespace {
 
-struct TourPages : bench::SimIsland {
-    explicit TourPages(int page)
-    {
-        setLoginItem(&login);
-        setAccessibilityTrust(&trust);
-        islandSlots.onboarding = [](NotchViewModel &m) { return kit::view(OnboardingIslandView{&m}); };
-        model->startOnboarding(page);
-        kit::withoutAnimation([&] { tree.setRoot(kit::view(NotchView{model.get(), &islandSlots})); });
-    }
-    ~TourPages()
-    {
-        setLoginItem(nullptr);
-        setAccessibilityTrust(nullptr);
-    }
-    SimLoginItem login;
-    SimAccessibilityTrust trust;
-    NotchViewSlots islandSlots;
-    kit::Tree tree{QSizeF(NotchView::panelWidth, NotchView::panelHeight)};
-};
+using TourPages = bench::TourIsland;
 
 // Frames of 1/60 s from `from` seconds after the page turned, wrapping back every `span` seconds.
 void paintMoving(TourPages &tour, benchmark::State &state, double span)

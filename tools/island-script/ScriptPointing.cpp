@@ -228,3 +228,12 @@ void ScriptPointing::execute(const std::string &verb, const std::string &line, s
         }
     }
 }
+
+void ScriptPointing::clickAt(kit::Tree &tree, QPointF point, const std::function<void()> &runDue)
+{
+    tree.handlePointer(kit::PointerEvent::move(point));
+    tree.handlePointer(kit::PointerEvent::press(point));
+    tree.handlePointer(kit::PointerEvent::release(point));
+    tree.update();
+    runDue();
+}

@@ -26,6 +26,8 @@ public:
     // The visible items of one kind in `tree`, one line each, as "texts", "symbols" and "controls"
     // print them.
     static void printItems(std::ostream &out, const kit::Tree &tree, kit::DrawnItem::Kind kind);
+    // A left click at `point` of `tree` (move, press, release), then what it made due runs.
+    static void clickAt(kit::Tree &tree, QPointF point, const std::function<void()> &runDue);
     // Runs `verb`; throws ScriptError for bad arguments.
     void execute(const std::string &verb, const std::string &line, size_t &pos, const Context &ctx);
 

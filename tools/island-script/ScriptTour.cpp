@@ -5,6 +5,7 @@
 #include "Onboarding/TourRows.h"
 #include "Platform/sim/SimCalendarStore.h"
 #include "ScriptError.h"
+#include "ScriptPointing.h"
 #include "ScriptValues.h"
 
 #include <QProcessEnvironment>
@@ -92,11 +93,7 @@ bool ScriptTour::execute(const std::string &verb, const std::string &line, size_
             return true;
         }
         const QPointF p = row->accessory ? row->accessory->center() : QPointF(row->rect.right() - 4, row->rect.center().y());
-        tree.handlePointer(kit::PointerEvent::move(p));
-        tree.handlePointer(kit::PointerEvent::press(p));
-        tree.handlePointer(kit::PointerEvent::release(p));
-        tree.update();
-        world_.time.flush();
+        ScriptPointing::clickAt(tree, p, [this] { world_.time.flush(); });
         return true;
     }
     const std::string expected = script::rest(line, pos);

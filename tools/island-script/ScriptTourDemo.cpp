@@ -4,6 +4,7 @@
 #include "Onboarding/GestureDemo.h"
 #include "Onboarding/GesturesStep.h"
 #include "ScriptError.h"
+#include "ScriptPointing.h"
 #include "ScriptValues.h"
 
 #include <optional>
@@ -57,11 +58,7 @@ bool ScriptTourDemo::execute(const std::string &verb, const std::string &line, s
             throw ScriptError("unexpected text after \"click row\": " + script::rest(line, pos));
         // The row's empty right-hand part.
         const QPointF p(row->rect.right() - 4, row->rect.center().y());
-        tree.handlePointer(kit::PointerEvent::move(p));
-        tree.handlePointer(kit::PointerEvent::press(p));
-        tree.handlePointer(kit::PointerEvent::release(p));
-        tree.update();
-        world_.time.flush();
+        ScriptPointing::clickAt(tree, p, [this] { world_.time.flush(); });
         return true;
     }
     const std::string expected = script::rest(line, pos);
