@@ -1,4 +1,5 @@
 #include "Base/VirtualTime.h"
+#include "Onboarding/GestureDemo.h"
 #include "Onboarding/GestureDemoScript.h"
 
 #include <gtest/gtest.h>
@@ -163,4 +164,16 @@ TEST_F(DemoRunner, IdleUntilStartedAndRestartsFromAReset)
     time.advance(0.51);
     EXPECT_TRUE(state->swollen.peek()) << "a new cycle from its first step";
     EXPECT_FALSE(state->menu.peek());
+}
+
+TEST(GestureDemoSizes, ClosedSwollenPressedPulledAndOpen)
+{
+    EXPECT_EQ(GestureDemo::islandSize(false, false, false, 0), QSizeF(138, 17.5));
+    EXPECT_EQ(GestureDemo::islandSize(false, true, false, 0), QSizeF(144, 20.5));
+    EXPECT_EQ(GestureDemo::islandSize(false, true, true, 0), QSizeF(140, 18.5));
+    EXPECT_EQ(GestureDemo::islandSize(false, true, false, 1), QSizeF(162, 20.5));
+    EXPECT_EQ(GestureDemo::islandSize(false, true, false, 0.5), QSizeF(153, 20.5)) << "the pull widens in proportion";
+    for (bool swollen : {false, true})
+        for (double pull : {0.0, 1.0})
+            EXPECT_EQ(GestureDemo::islandSize(true, swollen, swollen, pull), QSizeF(184, 93)) << "open ignores the rest";
 }
