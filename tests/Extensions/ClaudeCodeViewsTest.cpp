@@ -238,6 +238,22 @@ TEST_F(ClaudeCodeSettingsTest, AFailedConnectShowsWhyThenASuccessClearsIt)
     EXPECT_EQ(shownTexts().back(), "Connect to Claude Code");
 }
 
+TEST_F(ClaudeCodeSettingsTest, AFileErrorShowsThePathAndTheSystemsReasonInRed)
+{
+    const std::string local = home.path().toStdString() + "/.local";
+    writeFile(local, "a file where a folder belongs");
+    view->button()->click();
+    EXPECT_FALSE(ext->isConnected.peek());
+    EXPECT_EQ(shownTexts().front(), "Not connected");
+    EXPECT_EQ(shownTexts().back(), local + "/share/vesk/ClaudeCode: Not a directory");
+    EXPECT_EQ(view->errorLine()->palette().color(QPalette::WindowText), kit::palette::red.toQColor());
+
+    std::filesystem::remove(local);
+    view->button()->click();
+    EXPECT_TRUE(ext->isConnected.peek());
+    EXPECT_EQ(shownTexts().size(), 3u) << "the error line is gone";
+}
+
 TEST_F(ClaudeCodeSettingsTest, AFailedDisconnectKeepsTheStateWithTheError)
 {
     writeSettings("{}");
