@@ -12,6 +12,12 @@ namespace vesk {
 
 using namespace kit;
 
+namespace {
+// Below this the glare's brightest colour (white at half of it, the sweep's middle) has an alpha
+// that rounds to 0 of 255: drawing it changes no pixel.
+constexpr double minimumGlare = 1e-3;
+}  // namespace
+
 double ArtworkFlip::glare(double p)
 {
     return p <= 0 ? 0 : std::sin(std::min(p, 1.0) * std::numbers::pi);
@@ -27,10 +33,14 @@ Element ArtworkFlip::body(const Env &) const
     layers.push_back(Symbol(SymbolName("music.note"), 0.4 * size, Weight::medium, Color::white(0.45)));
     if (image && !image->isNull())
         layers.push_back(Image(*image, {.resizable = true, .mode = ContentMode::fill}).frame(size, size).clipped());
-    layers.push_back(Fill(Rectangle(), LinearGradient{{{Color::white(0), 0}, {Color::white(s * 0.5), 0.5}, {Color::white(0), 1}},
-                                                      UnitPoint{2 * p - 1, 0},
-                                                      UnitPoint{2 * p, 1}}));
-    layers.push_back(Fill(Color::white(s * 0.12)));
+    // At rest the glare is nothing at all (not one level of alpha): the card showing still, as it
+    // does nearly always, is spared two fills across its whole square on every frame.
+    if (s >= minimumGlare) {
+        layers.push_back(Fill(Rectangle(), LinearGradient{{{Color::white(0), 0}, {Color::white(s * 0.5), 0.5}, {Color::white(0), 1}},
+                                                          UnitPoint{2 * p - 1, 0},
+                                                          UnitPoint{2 * p, 1}}));
+        layers.push_back(Fill(Color::white(s * 0.12)));
+    }
     return ZStack({}, std::move(layers))
         .frame(size, size)
         .blur(s * 1.5 * size / 55)
