@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace vesk {
@@ -80,6 +81,53 @@ public:
 
 private:
     std::shared_ptr<const void> lifetime_ = std::make_shared<int>(0);
+};
+
+// The reads of a service that keeps its outputs as a list of records, each with `device`, `volume`
+// and `muted`: the real service's and the simulated one's lists answer alike.
+template <typename Record>
+class ListedAudioDevices : public AudioDevices {
+public:
+    std::vector<AudioDevice> outputs() const override
+    {
+        std::vector<AudioDevice> list;
+        if (!reachable())
+            return list;
+        list.reserve(records_.size());
+        for (auto &r : records_)
+            list.push_back(r.device);
+        return list;
+    }
+    std::optional<uint32_t> defaultOutput() const override { return reachable() ? default_ : std::nullopt; }
+    std::optional<float> volume(uint32_t device) const override
+    {
+        const Record *r = find(device);
+        return r ? std::optional<float>(r->volume) : std::nullopt;
+    }
+    std::optional<bool> isMuted(uint32_t device) const override
+    {
+        const Record *r = find(device);
+        return r ? std::optional<bool>(r->muted) : std::nullopt;
+    }
+
+protected:
+    // Whether the list is what the reads answer from; while false the service reads as empty.
+    virtual bool reachable() const { return true; }
+    // The listed output with this identity; none when unknown or while unreachable.
+    const Record *find(uint32_t device) const
+    {
+        if (!reachable())
+            return nullptr;
+        for (auto &r : records_) {
+            if (r.device.id == device)
+                return &r;
+        }
+        return nullptr;
+    }
+    Record *find(uint32_t device) { return const_cast<Record *>(std::as_const(*this).find(device)); }
+
+    std::vector<Record> records_;
+    std::optional<uint32_t> default_;
 };
 
 // The installed service: the PulseAudio one (which also serves PipeWire's pulse server) unless a

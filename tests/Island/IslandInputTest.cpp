@@ -58,13 +58,13 @@ protected:
 TEST_F(IslandInputTest, IslandRectCoversTheIslandAndRisesAboveTheDisplay)
 {
     EXPECT_EQ(input.islandRect(), QRectF(720 - 100 - 2, -10, 204, 2 + 32 + 10));
-    model.open_ = true;
-    model.islandSize = QSizeF(600, 200);
+    model.read.isOpen = true;
+    model.read.size = QSizeF(600, 200);
     EXPECT_EQ(input.islandRect(), QRectF(720 - 300 - 12, -10, 624, 12 + 200 + 10));
 
-    model.open_ = false;
-    model.islandSize = QSizeF(200, 32);
-    model.state_ = NotchState::onboarding;
+    model.read.isOpen = false;
+    model.read.size = QSizeF(200, 32);
+    model.read.state = NotchState::onboarding;
     EXPECT_EQ(input.islandRect().width(), 224) << "the tour gets the open island's padding";
 
     input.setScreen(std::nullopt);
@@ -73,22 +73,22 @@ TEST_F(IslandInputTest, IslandRectCoversTheIslandAndRisesAboveTheDisplay)
 
 TEST_F(IslandInputTest, IslandRectGrowsRightForTheBubbleAndDownForPageDots)
 {
-    model.style_ = IslandStyle::pill;
-    model.pillTopInset_ = 6;
-    model.bubble_ = Peek::timer();
-    model.bubbleWidth_ = 50;
+    model.read.style = IslandStyle::pill;
+    model.read.pillTopInset = 6;
+    model.read.bubble = Peek::timer();
+    model.read.bubbleWidth = 50;
     EXPECT_EQ(input.islandRect(), QRectF(618, -10, 204 + 56, 2 + 32 + 6 + 10));
 
-    model.bubble_.reset();
-    model.style_ = IslandStyle::notch;
-    model.open_ = true;
-    model.state_ = NotchState::open;
-    model.showPageDots_ = true;
-    model.pageCount_ = 1;
+    model.read.bubble.reset();
+    model.read.style = IslandStyle::notch;
+    model.read.isOpen = true;
+    model.read.state = NotchState::open;
+    model.read.showPageDots = true;
+    model.read.pageCount = 1;
     EXPECT_EQ(input.islandRect().height(), 12 + 32 + 10) << "one page shows no dots";
-    model.pageCount_ = 2;
+    model.read.pageCount = 2;
     EXPECT_EQ(input.islandRect().height(), 12 + 32 + 10 + 24);
-    model.showPageDots_ = false;
+    model.read.showPageDots = false;
     EXPECT_EQ(input.islandRect().height(), 12 + 32 + 10);
 }
 
@@ -124,10 +124,10 @@ TEST_F(IslandInputTest, ClickOutsideClosesAndDragsChangeNothing)
 TEST_F(IslandInputTest, QuickClickOpensAfterHoldingThePressedLook)
 {
     input.pressOnPanel();
-    EXPECT_TRUE(model.pressed);
+    EXPECT_TRUE(model.read.isPressed);
     time.advance(0.3);
     input.leftReleased();
-    EXPECT_TRUE(model.pressed) << "held until the island opens";
+    EXPECT_TRUE(model.read.isPressed) << "held until the island opens";
     time.advance(0.044);
     EXPECT_THAT(model.take(), ElementsAre("hover", "island cursor", "pressed"));
     time.advance(0.002);
@@ -152,15 +152,15 @@ TEST_F(IslandInputTest, LongPressOrReleaseOutsideOpensNothing)
 
 TEST_F(IslandInputTest, ClickOnTheBubbleOpensItsPage)
 {
-    model.style_ = IslandStyle::pill;
-    model.bubble_ = Peek::timer();
-    model.bubbleWidth_ = 50;
+    model.read.style = IslandStyle::pill;
+    model.read.bubble = Peek::timer();
+    model.read.bubbleWidth = 50;
     mouse = QPointF(720 + 100 + 4, 10);  // right of the island's edge + 3
     click();
     time.advance(0.1);
     EXPECT_EQ(model.take().back(), "open timer");
 
-    model.bubble_ = Peek::custom(ExtensionActivity{"com.example.cook", "flame", QColor(Qt::red), QStringLiteral("Pasta"), false});
+    model.read.bubble = Peek::custom(ExtensionActivity{"com.example.cook", "flame", QColor(Qt::red), QStringLiteral("Pasta"), false});
     click();
     time.advance(0.1);
     EXPECT_EQ(model.take().back(), "open ext:com.example.cook");
@@ -174,16 +174,16 @@ TEST_F(IslandInputTest, ClickOnTheBubbleOpensItsPage)
 TEST_F(IslandInputTest, NoPressWhileOpenOrDuringTheTourOrAnUpdate)
 {
     for (auto setUp : std::vector<std::function<void()>>{
-             [&] { model.open_ = true; }, [&] { model.state_ = NotchState::onboarding; },
-             [&] { model.state_ = NotchState::update; }}) {
-        model.open_ = false;
-        model.state_ = NotchState::closed;
+             [&] { model.read.isOpen = true; }, [&] { model.read.state = NotchState::onboarding; },
+             [&] { model.read.state = NotchState::update; }}) {
+        model.read.isOpen = false;
+        model.read.state = NotchState::closed;
         setUp();
         click();
         time.advance(1);
         for (const auto &call : model.take())
             EXPECT_EQ(call.find("open"), std::string::npos) << call;
-        EXPECT_FALSE(model.pressed);
+        EXPECT_FALSE(model.read.isPressed);
     }
 }
 
@@ -220,12 +220,12 @@ TEST_F(IslandInputTest, WheelFollowsTheDevicesDirection)
 
 TEST_F(IslandInputTest, SidewaysWheelTurnsPagesOrSkipsTracks)
 {
-    model.open_ = true;
+    model.read.isOpen = true;
     wheel(10, -1, 0);
     wheel(11, 1, 0.5);
     EXPECT_THAT(model.take(), ElementsAre("turnPage 1", "turnPage -1"));
 
-    model.open_ = false;
+    model.read.isOpen = false;
     wheel(12, -1, 0);
     wheel(13, 1, 0);
     EXPECT_THAT(model.take(), ElementsAre("next track", "previous track"));
@@ -233,7 +233,7 @@ TEST_F(IslandInputTest, SidewaysWheelTurnsPagesOrSkipsTracks)
 
     UserDefaults::standard().set("swipeToSkip", false);
     wheel(14, -1, 0);
-    model.track = false;
+    model.read.hasTrack = false;
     UserDefaults::standard().set("swipeToSkip", true);
     wheel(15, -1, 0);
     EXPECT_TRUE(model.take().empty());
@@ -241,7 +241,7 @@ TEST_F(IslandInputTest, SidewaysWheelTurnsPagesOrSkipsTracks)
 
 TEST_F(IslandInputTest, AxisLocksAboveHalfAPointAndATieGoesVertical)
 {
-    model.open_ = true;
+    model.read.isOpen = true;
     gesture(Phase::began);
     gesture(Phase::changed, 1, 0.5, 0.3);  // too small: no axis
     gesture(Phase::changed, 1.01, 5, 5);   // a tie: vertical
@@ -283,7 +283,7 @@ TEST_F(IslandInputTest, MomentumEventsAreIgnored)
 
 TEST_F(IslandInputTest, PageDragFollowsTheFingersAndSettlesWithTheLastDelta)
 {
-    model.open_ = true;
+    model.read.isOpen = true;
     gesture(Phase::began, 10);
     gesture(Phase::changed, 10.01, -10, 1);
     gesture(Phase::changed, 10.02, -16, 0);
@@ -300,13 +300,13 @@ TEST_F(IslandInputTest, SwipeToSkipTicksOnEachCrossingAndSkipsWhenTheGestureEnds
 {
     gesture(Phase::began, 10);
     gesture(Phase::changed, 10.01, -60, 0);  // 60 of 70 points
-    EXPECT_DOUBLE_EQ(model.drag, 60.0 / 70);
+    EXPECT_DOUBLE_EQ(model.read.skipDrag, 60.0 / 70);
     EXPECT_TRUE(haptics.empty());
     gesture(Phase::changed, 10.02, -10, 0);  // exactly 70: crossed
-    EXPECT_DOUBLE_EQ(model.drag, 1.0);
+    EXPECT_DOUBLE_EQ(model.read.skipDrag, 1.0);
     EXPECT_THAT(haptics, ElementsAre(HapticPattern::alignment));
     gesture(Phase::changed, 10.03, -200, 0);
-    EXPECT_DOUBLE_EQ(model.drag, 2.5) << "clamped";
+    EXPECT_DOUBLE_EQ(model.read.skipDrag, 2.5) << "clamped";
     gesture(Phase::changed, 10.04, 200, 0);  // the travel (270) is not clamped: 70 is still 1.0
     EXPECT_EQ(haptics.size(), 1u);
     gesture(Phase::changed, 10.05, 10, 0);  // back below the threshold
@@ -316,7 +316,7 @@ TEST_F(IslandInputTest, SwipeToSkipTicksOnEachCrossingAndSkipsWhenTheGestureEnds
     EXPECT_EQ(model.dragAnimations.back(), IslandInput::skipDragAnimation);
     gesture(Phase::ended, 10.2);
     EXPECT_THAT(model.take(), ElementsAre("next track"));
-    EXPECT_EQ(model.drag, 0.0);
+    EXPECT_EQ(model.read.skipDrag, 0.0);
     EXPECT_EQ(model.dragAnimations.back(), Motion::close);
     EXPECT_EQ(haptics.back(), HapticPattern::levelChange);
 }
@@ -325,16 +325,16 @@ TEST_F(IslandInputTest, CancelledOrShortSwipeSpringsBackWithoutSkipping)
 {
     gesture(Phase::began, 10);
     gesture(Phase::changed, 10.01, 80, 0);
-    EXPECT_DOUBLE_EQ(model.drag, -80.0 / 70);
+    EXPECT_DOUBLE_EQ(model.read.skipDrag, -80.0 / 70);
     gesture(Phase::cancelled, 10.1);
     EXPECT_TRUE(model.take().empty());
-    EXPECT_EQ(model.drag, 0.0);
+    EXPECT_EQ(model.read.skipDrag, 0.0);
 
     gesture(Phase::began, 11);
     gesture(Phase::changed, 11.01, 69, 0);
     gesture(Phase::ended, 11.1);
     EXPECT_TRUE(model.take().empty());
-    EXPECT_EQ(model.drag, 0.0);
+    EXPECT_EQ(model.read.skipDrag, 0.0);
 }
 
 // The island may open under a sideways swipe (the pointer rests on it with open-on-hover): the
@@ -343,22 +343,22 @@ TEST_F(IslandInputTest, IslandOpeningMidSwipeStillSpringsTheOffsetBack)
 {
     gesture(Phase::began, 10);
     gesture(Phase::changed, 10.01, -100, 0);
-    EXPECT_GE(model.drag, 1.0);
-    model.open_ = true;
+    EXPECT_GE(model.read.skipDrag, 1.0);
+    model.read.isOpen = true;
     gesture(Phase::changed, 10.02, -5, 0);
     gesture(Phase::ended, 10.2);
     EXPECT_THAT(model.take(), ElementsAre("dragPages -5", "endPageDrag -5"));
-    EXPECT_EQ(model.drag, 0.0);
+    EXPECT_EQ(model.read.skipDrag, 0.0);
     EXPECT_EQ(model.dragAnimations.back(), Motion::close);
 }
 
 TEST_F(IslandInputTest, SwipeDoesNothingWithoutATrack)
 {
-    model.track = false;
+    model.read.hasTrack = false;
     gesture(Phase::began, 10);
     gesture(Phase::changed, 10.01, -100, 0);
     gesture(Phase::ended, 10.2);
-    EXPECT_EQ(model.drag, 0.0);
+    EXPECT_EQ(model.read.skipDrag, 0.0);
     EXPECT_TRUE(model.dragAnimations.empty());
     EXPECT_TRUE(model.take().empty());
 }

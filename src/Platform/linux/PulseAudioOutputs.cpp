@@ -264,10 +264,10 @@ void PulseAudioOutputs::connectionLost(uint64_t generation)
 {
     if (generation != loop_->generation)
         return;
-    const bool hadOutputs = !sinks_.empty();
+    const bool hadOutputs = !records_.empty();
     const bool hadDefault = default_.has_value();
     ready_ = false;
-    sinks_.clear();
+    records_.clear();
     default_.reset();
     if (!retry_.isPending()) {
         retry_ = mainQueue().after(retryDelay_, [this] { reconnect(); });
@@ -289,15 +289,15 @@ void PulseAudioOutputs::apply(Snapshot snapshot)
     retryDelay_ = 1;
     const auto oldOutputs = outputs();
     const auto oldDefault = default_;
-    auto oldSinks = std::move(sinks_);
-    sinks_ = std::move(snapshot.sinks);
+    auto oldSinks = std::move(records_);
+    records_ = std::move(snapshot.sinks);
     default_.reset();
-    for (auto &s : sinks_) {
+    for (auto &s : records_) {
         if (s.serverName == snapshot.defaultName)
             default_ = s.device.id;
     }
     std::vector<uint32_t> changedVolumes;
-    for (auto &s : sinks_) {
+    for (auto &s : records_) {
         for (auto &old : oldSinks) {
             if (old.device.id == s.device.id && (old.volume != s.volume || old.muted != s.muted))
                 changedVolumes.push_back(s.device.id);
@@ -309,45 +309,6 @@ void PulseAudioOutputs::apply(Snapshot snapshot)
         defaultOutputChanged();
     for (auto id : changedVolumes)
         volumeChanged(id);
-}
-
-std::vector<AudioDevice> PulseAudioOutputs::outputs() const
-{
-    std::vector<AudioDevice> list;
-    list.reserve(sinks_.size());
-    for (auto &s : sinks_)
-        list.push_back(s.device);
-    return list;
-}
-
-std::optional<uint32_t> PulseAudioOutputs::defaultOutput() const { return default_; }
-
-const PulseAudioOutputs::Sink *PulseAudioOutputs::find(uint32_t device) const
-{
-    for (auto &s : sinks_) {
-        if (s.device.id == device)
-            return &s;
-    }
-    return nullptr;
-}
-
-PulseAudioOutputs::Sink *PulseAudioOutputs::find(uint32_t device)
-{
-    return const_cast<Sink *>(std::as_const(*this).find(device));
-}
-
-std::optional<float> PulseAudioOutputs::volume(uint32_t device) const
-{
-    if (auto *s = find(device))
-        return s->volume;
-    return std::nullopt;
-}
-
-std::optional<bool> PulseAudioOutputs::isMuted(uint32_t device) const
-{
-    if (auto *s = find(device))
-        return s->muted;
-    return std::nullopt;
 }
 
 bool PulseAudioOutputs::setVolume(uint32_t device, float level)

@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <memory>
+#include <string>
 
 namespace vesk {
 
@@ -17,27 +18,25 @@ namespace vesk {
 // Connecting happens on the loop's thread and never blocks the caller. When there is no server, or
 // the connection is lost, the service empties itself (reporting that once as a change) and tries
 // again after 1 s, then at doubling intervals up to a minute.
-class PulseAudioOutputs final : public AudioDevices {
+struct PulseAudioSink {
+    AudioDevice device;
+    std::string serverName;          // the sink's name, which the server's default refers to
+    std::vector<uint32_t> channels;  // per-channel volume in the server's units
+    float volume = 0;
+    bool muted = false;
+};
+
+class PulseAudioOutputs final : public ListedAudioDevices<PulseAudioSink> {
 public:
     PulseAudioOutputs();
     ~PulseAudioOutputs() override;
 
     bool isAvailable() const override { return ready_; }
-    std::vector<AudioDevice> outputs() const override;
-    std::optional<uint32_t> defaultOutput() const override;
-    std::optional<float> volume(uint32_t device) const override;
-    std::optional<bool> isMuted(uint32_t device) const override;
     bool setVolume(uint32_t device, float level) override;
     bool setMuted(uint32_t device, bool muted) override;
     bool setDefaultOutput(uint32_t device) override;
 
-    struct Sink {
-        AudioDevice device;
-        std::string serverName;          // the sink's name, which the server's default refers to
-        std::vector<uint32_t> channels;  // per-channel volume in the server's units
-        float volume = 0;
-        bool muted = false;
-    };
+    using Sink = PulseAudioSink;
     struct Snapshot {
         uint64_t generation = 0;  // which connection it came from
         uint64_t writeSerial = 0; // writes sent before the read began
@@ -57,14 +56,10 @@ private:
     void apply(Snapshot snapshot);
     void connectionLost(uint64_t generation);
     void reconnect();
-    Sink *find(uint32_t device);
-    const Sink *find(uint32_t device) const;
 
     std::unique_ptr<QObject> context_;  // main-thread receiver of the loop's reports
     std::unique_ptr<Loop> loop_;
     bool ready_ = false;
-    std::vector<Sink> sinks_;
-    std::optional<uint32_t> default_;
     uint64_t writeSerial_ = 0;
     double retryDelay_ = 1;
     WorkItem retry_;

@@ -7,51 +7,9 @@
 
 namespace vesk {
 
-std::vector<AudioDevice> SimAudioDevices::outputs() const
-{
-    std::vector<AudioDevice> list;
-    if (!available_)
-        return list;
-    for (auto &o : outputs_)
-        list.push_back(o.device);
-    return list;
-}
-
-std::optional<uint32_t> SimAudioDevices::defaultOutput() const
-{
-    return available_ ? default_ : std::nullopt;
-}
-
-const SimAudioDevices::Output *SimAudioDevices::find(uint32_t device) const
-{
-    if (!available_)
-        return nullptr;
-    for (auto &o : outputs_) {
-        if (o.device.id == device)
-            return &o;
-    }
-    return nullptr;
-}
-
-SimAudioDevices::Output *SimAudioDevices::find(uint32_t device)
-{
-    return const_cast<Output *>(std::as_const(*this).find(device));
-}
-
-std::optional<float> SimAudioDevices::volume(uint32_t device) const
-{
-    if (auto *o = find(device))
-        return o->volume;
-    return std::nullopt;
-}
-
 std::optional<bool> SimAudioDevices::isMuted(uint32_t device) const
 {
-    if (failMuteReads_)
-        return std::nullopt;
-    if (auto *o = find(device))
-        return o->muted;
-    return std::nullopt;
+    return failMuteReads_ ? std::nullopt : ListedAudioDevices::isMuted(device);
 }
 
 bool SimAudioDevices::setVolume(uint32_t device, float level)
@@ -93,8 +51,8 @@ void SimAudioDevices::systemSetOutputs(std::vector<Output> outputs)
         if (const Output *old = find(o.device.id); old && (old->volume != o.volume || old->muted != o.muted))
             changed.push_back(o.device.id);
     }
-    outputs_ = std::move(outputs);
-    if (default_ && !std::any_of(outputs_.begin(), outputs_.end(), [&](auto &o) { return o.device.id == *default_; }))
+    records_ = std::move(outputs);
+    if (default_ && !std::any_of(records_.begin(), records_.end(), [&](auto &o) { return o.device.id == *default_; }))
         default_.reset();
     const bool listChanged = this->outputs() != before;
     const bool defaultChanged = defaultOutput() != defaultBefore;
@@ -110,7 +68,7 @@ void SimAudioDevices::systemSetOutputs(std::vector<Output> outputs)
 
 void SimAudioDevices::systemSetDefault(std::optional<uint32_t> device)
 {
-    if (device && !std::any_of(outputs_.begin(), outputs_.end(), [&](auto &o) { return o.device.id == *device; }))
+    if (device && !std::any_of(records_.begin(), records_.end(), [&](auto &o) { return o.device.id == *device; }))
         device.reset();
     if (device == default_)
         return;
@@ -134,7 +92,7 @@ void SimAudioDevices::systemSetAvailable(bool available)
 {
     if (available == available_)
         return;
-    const bool hadOutputs = !outputs_.empty();
+    const bool hadOutputs = !records_.empty();
     const bool hadDefault = default_.has_value();
     available_ = available;
     posts_.post([this, hadOutputs, hadDefault] {

@@ -11,18 +11,18 @@ namespace vesk {
 // system (another program or a key changing the volume, a headset connecting); their notifications
 // arrive on a later main-queue turn, only when something changed, as from the real service. Writes
 // through the interface follow the real service's rules and are recorded.
-class SimAudioDevices final : public AudioDevices {
+struct SimAudioOutput {
+    AudioDevice device;
+    float volume = 0.5f;
+    bool muted = false;
+};
+
+class SimAudioDevices final : public ListedAudioDevices<SimAudioOutput> {
 public:
-    struct Output {
-        AudioDevice device;
-        float volume = 0.5f;
-        bool muted = false;
-    };
+    using Output = SimAudioOutput;
+
 
     bool isAvailable() const override { return available_; }
-    std::vector<AudioDevice> outputs() const override;
-    std::optional<uint32_t> defaultOutput() const override;
-    std::optional<float> volume(uint32_t device) const override;
     std::optional<bool> isMuted(uint32_t device) const override;
     bool setVolume(uint32_t device, float level) override;
     bool setMuted(uint32_t device, bool muted) override;
@@ -51,11 +51,8 @@ public:
     const std::vector<uint32_t> &defaultWrites() const { return defaultWrites_; }
 
 private:
-    Output *find(uint32_t device);
-    const Output *find(uint32_t device) const;
+    bool reachable() const override { return available_; }
 
-    std::vector<Output> outputs_;
-    std::optional<uint32_t> default_;
     bool available_ = true;
     bool refuseWrites_ = false;
     bool failMuteReads_ = false;
