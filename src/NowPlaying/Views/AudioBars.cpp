@@ -1,6 +1,7 @@
 #include "NowPlaying/Views/AudioBars.h"
 
 #include "Base/MainQueue.h"
+#include "NowPlaying/Views/ViewState.h"
 #include "Kit/Node.h"
 #include "Kit/Tree.h"
 
@@ -82,7 +83,7 @@ Element AudioBars::body(const Env &) const { return Element(std::make_shared<con
 Element AudioBars::rows(bool bounce) const
 {
     const int n = std::max(0, barCount);
-    return GeometryReader([*this, n, bounce](QSizeF size) {
+    return sizedReader([*this, n, bounce](QSizeF size) {
         const double w = size.width(), h = size.height();
         const double b = barWidth(w, n);
         const double radius = cornerRadius(b);

@@ -74,7 +74,15 @@ QString ScrubberView::format(double seconds)
 double ScrubberView::labelWidth(double shownElapsed, double duration)
 {
     const QString widest = QStringLiteral("-") + format(std::max(shownElapsed, duration));
-    return std::max(minimumLabelWidth, std::ceil(labelFont().advance(widest)) + 1);
+    // Asked on every tick, and the answer only changes with the track: the last one is kept
+    // rather than shaping the same text again (the labels are described on the main thread only).
+    static QString measured;
+    static double width = 0;
+    if (widest != measured) {
+        width = std::max(minimumLabelWidth, std::ceil(labelFont().advance(widest)) + 1);
+        measured = widest;
+    }
+    return width;
 }
 
 QString ScrubberView::remainingText(double shownElapsed, double duration)
@@ -100,7 +108,7 @@ Element ScrubberView::body(const Env &env) const
             const double width = labelWidth(shown, duration);
             const Color tint = Color::white(0.5);
 
-            Element area = GeometryReader([=](QSizeF size) {
+            Element area = sizedReader([=](QSizeF size) {
                 const double w = size.width();
                 auto changed = [weak, model, duration, w](const DragValue &v) {
                     const auto s = weak.lock();

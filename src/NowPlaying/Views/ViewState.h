@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace vesk {
@@ -37,6 +38,26 @@ kit::Element withViewState(const char *kind, std::function<kit::Element(const st
         std::function<kit::Element(const std::shared_ptr<State> &)> describe_;
     };
     return kit::Element(std::make_shared<const StateSpec>(kind, std::move(describe)));
+}
+
+// A GeometryReader that describes its content once per size. Every layout of the island runs a
+// reader's content again (a scrubber tick lays out the whole page); offered the size it was given
+// last, this one hands back the very description it made then, which the tree neither reconciles
+// nor repaints. `content` must depend on nothing but the size and what it captured.
+inline kit::Element sizedReader(std::function<kit::Element(QSizeF)> content)
+{
+    struct Last {
+        std::optional<QSizeF> size;
+        kit::Element element;
+    };
+    auto last = std::make_shared<Last>();
+    return kit::GeometryReader([content = std::move(content), last](QSizeF size) {
+        if (!last->size || last->size->width() != size.width() || last->size->height() != size.height()) {
+            last->element = content(size);
+            last->size = size;
+        }
+        return last->element;
+    });
 }
 
 }  // namespace vesk

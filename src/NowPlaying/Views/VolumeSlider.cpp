@@ -27,7 +27,7 @@ Element VolumeSlider::body(const Env &env) const
     return withViewState<SliderState>("VolumeSlider", [model, shown](const std::shared_ptr<SliderState> &state) {
         const bool active = state->dragging.get() || state->hovering.get();
         const std::weak_ptr<SliderState> weak = state;
-        Element area = GeometryReader([=](QSizeF size) {
+        Element area = sizedReader([=](QSizeF size) {
             const double w = size.width();
             auto changed = [weak, model, w](const DragValue &v) {
                 const auto s = weak.lock();
