@@ -98,7 +98,7 @@ Element MarqueeText::body(const Env &env) const
     const Weight w = weight;
 
     return withViewState<MarqueeState>("MarqueeText", [=](const std::shared_ptr<MarqueeState> &state) {
-        return GeometryReader([=](QSizeF offered) {
+        return sizedReader([=](QSizeF offered) {
             const double bw = offered.width();
             const Layout l = layout(measured, bw, wants);
             const LaidOut now{line, size, w, wants, bw, shown};
@@ -108,7 +108,9 @@ Element MarqueeText::body(const Env &env) const
             }
             const bool moves = l.scrolls && shown && bw > 0;
             auto copy = [&] { return Text(line, font, tint).frame(l.copyWidth, height, Alignment::leading()); };
-            Element content = ZStack({.alignment = Alignment::leading()}, copy(), copy().offset(l.period, 0).hidden(!l.scrolls))
+            // The copy that follows the text round exists only while it scrolls: a line cut to its
+            // slot would otherwise be measured, and cut, twice on every layout.
+            Element content = ZStack({.alignment = Alignment::leading()}, copy(), l.scrolls ? copy().offset(l.period, 0) : Element())
                                   .loop(LoopTarget::offsetX(), moves ? std::optional(offsetLoop(l.period, state->phase)) : std::nullopt)
                                   .frame(bw, height, Alignment::leading())
                                   .clipped();
