@@ -90,6 +90,8 @@ WorkItem MainQueue::after(double seconds, std::function<void()> fn)
 
 WorkItem MainQueue::at(double wallSeconds, std::function<void()> fn) { return enqueue(true, wallSeconds, std::move(fn)); }
 
+WorkItem MainQueue::atMonotonic(double seconds, std::function<void()> fn) { return enqueue(false, seconds, std::move(fn)); }
+
 void MainQueue::post(std::function<void()> fn) { after(0, std::move(fn)).detach(); }
 
 std::optional<double> MainQueue::nextMonotonicDeadline() const
@@ -97,6 +99,20 @@ std::optional<double> MainQueue::nextMonotonicDeadline() const
     if (impl_->monotonic.empty())
         return std::nullopt;
     return impl_->monotonic.begin()->first.first;
+}
+
+std::optional<double> MainQueue::lastMonotonicDeadlineWithin(double slack) const
+{
+    if (impl_->monotonic.empty())
+        return std::nullopt;
+    const double first = impl_->monotonic.begin()->first.first;
+    double last = first;
+    for (const auto &[key, state] : impl_->monotonic) {
+        if (key.first > first + slack)
+            break;
+        last = key.first;
+    }
+    return last;
 }
 
 std::optional<double> MainQueue::nextWallDeadline() const

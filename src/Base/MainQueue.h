@@ -48,6 +48,8 @@ public:
 
     [[nodiscard]] WorkItem after(double seconds, std::function<void()> fn);
     [[nodiscard]] WorkItem at(double wallSeconds, std::function<void()> fn);
+    // Due at a monotonic time of this queue's clock (at once when it has passed).
+    [[nodiscard]] WorkItem atMonotonic(double seconds, std::function<void()> fn);
     // Runs on a later turn of the main loop; cannot be cancelled.
     void post(std::function<void()> fn);
 
@@ -57,6 +59,9 @@ public:
     // offset between the two clocks), if any item is scheduled.
     std::optional<double> nextDue() const;
     std::optional<double> nextMonotonicDeadline() const;
+    // The last monotonic deadline at most `slack` seconds after the next one: a timer set to it
+    // runs every item due in that span on one wake-up, none early and none more than `slack` late.
+    std::optional<double> lastMonotonicDeadlineWithin(double slack) const;
     std::optional<double> nextWallDeadline() const;
     size_t pendingCount() const;
 

@@ -7,7 +7,10 @@
 namespace vesk {
 
 // A closure run every `interval` seconds on the installed main queue until stopped or destroyed.
-// Each run schedules the next one first, so a closure may stop or restart its own timer.
+// Each run schedules the next one first, so a closure may stop or restart its own timer. A run is
+// due one interval after the previous one was due, not after it ran, so late wake-ups do not add
+// up: timers of related intervals keep their phase and can share wake-ups. A run more than half an
+// interval late (the process stalled, the machine slept) counts the next interval from now.
 class RepeatingItem {
 public:
     RepeatingItem() = default;
@@ -16,9 +19,9 @@ public:
 
     void start(double interval, std::function<void()> fn)
     {
-        interval_ = interval;
+        interval_ = interval > 0 ? interval : 0;
         fn_ = std::move(fn);
-        schedule();
+        schedule(mainQueue().clock().now() + interval_);
     }
     void stop()
     {
@@ -28,10 +31,13 @@ public:
     bool isRunning() const { return item_.isPending(); }
 
 private:
-    void schedule()
+    void schedule(double due)
     {
-        item_ = mainQueue().after(interval_, [this] {
-            schedule();
+        due_ = due;
+        item_ = mainQueue().atMonotonic(due, [this] {
+            const double now = mainQueue().clock().now();
+            const double next = due_ + interval_;
+            schedule(next >= now + interval_ / 2 ? next : now + interval_);
             auto fn = fn_;  // the closure may stop this timer and drop fn_
             if (fn)
                 fn();
@@ -39,6 +45,7 @@ private:
     }
 
     double interval_ = 0;
+    double due_ = 0;
     std::function<void()> fn_;
     WorkItem item_;
 };

@@ -59,7 +59,10 @@ void TimerFdDriver::arm()
 {
     if (firing_ || !ensureNotifiers())
         return;
-    set(monoFd_, TFD_TIMER_ABSTIME, queue_.nextMonotonicDeadline(), monoArmed_);
+    auto mono = queue_.nextMonotonicDeadline();
+    if (mono && *mono > queue_.clock().now())
+        mono = queue_.lastMonotonicDeadlineWithin(slack);
+    set(monoFd_, TFD_TIMER_ABSTIME, mono, monoArmed_);
     set(wallFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, queue_.nextWallDeadline(), wallArmed_);
 }
 

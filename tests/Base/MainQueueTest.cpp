@@ -1,4 +1,5 @@
 #include "Base/MainQueue.h"
+#include "Base/RepeatingItem.h"
 #include "Base/VirtualTime.h"
 
 #include <gtest/gtest.h>
@@ -107,4 +108,43 @@ TEST_F(MainQueueTest, ManySmallStepsKeepTheWallClockInStep)
     for (int i = 0; i < 6000; ++i)
         time.advance(1.0 / 60.0);
     EXPECT_NEAR(time.wallNow() - wallStart, time.now(), 1e-5);
+}
+
+TEST_F(MainQueueTest, TheSharedWakeUpReachesTheLastDeadlineWithinTheSlackOfTheFirst)
+{
+    EXPECT_FALSE(mainQueue().lastMonotonicDeadlineWithin(0.001));
+    auto first = mainQueue().after(1.0, [] {});
+    EXPECT_EQ(mainQueue().lastMonotonicDeadlineWithin(0.001), 1.0);
+    auto close = mainQueue().after(1.0008, [] {});
+    auto closer = mainQueue().after(1.0004, [] {});
+    auto beyond = mainQueue().after(1.0015, [] {});  // within the slack of `close`, not of the first
+    EXPECT_EQ(mainQueue().lastMonotonicDeadlineWithin(0.001), 1.0008);
+    first.cancel();
+    closer.cancel();
+    EXPECT_EQ(mainQueue().lastMonotonicDeadlineWithin(0.001), 1.0015);
+    auto wall = mainQueue().at(time.wallNow() + 1.0009, [] {});
+    EXPECT_EQ(mainQueue().lastMonotonicDeadlineWithin(0.0001), 1.0008) << "wall deadlines have a timer of their own";
+}
+
+TEST_F(MainQueueTest, ARepeatingItemKeepsItsPhaseThroughLateRunsAndStartsAfreshAfterAStall)
+{
+    std::vector<double> runs;
+    RepeatingItem tick;
+    tick.start(0.1, [&] { runs.push_back(time.now()); });
+    // Items that hold the main thread up just before the tick is due, as a busy process would.
+    auto stall = [&](double at, double seconds) {
+        return mainQueue().after(at - time.now() - 0.0001, [this, seconds] {
+            time.clock().setMonotonic(time.now() + 0.0001 + seconds);
+        });
+    };
+    auto late = stall(0.2, 0.03);
+    time.advance(0.35);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_NEAR(runs[1], 0.23, 1e-9) << "ran late";
+    EXPECT_NEAR(runs[2], 0.3, 1e-9) << "the next one is due on its own time, not 0.1 s after the late run";
+    auto stalled = stall(0.4, 0.07);
+    time.advance(0.3);
+    ASSERT_EQ(runs.size(), 5u);
+    EXPECT_NEAR(runs[3], 0.47, 1e-9);
+    EXPECT_NEAR(runs[4], 0.57, 1e-9) << "more than half an interval late: the interval counts from the run";
 }
