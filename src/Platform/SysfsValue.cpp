@@ -31,10 +31,10 @@ int openRegular(const std::string &path)
 std::optional<std::string> readFrom(int fd)
 {
     // One byte more than the cap tells an oversized file from one that just fits.
-    std::string text(maxSysfsValue + 1, '\0');
+    char buffer[maxSysfsValue + 1];
     size_t used = 0;
-    while (used < text.size()) {
-        const ssize_t got = ::pread(fd, text.data() + used, text.size() - used, off_t(used));
+    while (used < sizeof buffer) {
+        const ssize_t got = ::pread(fd, buffer + used, sizeof buffer - used, off_t(used));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -44,12 +44,12 @@ std::optional<std::string> readFrom(int fd)
         used += size_t(got);
         // sysfs hands over a whole value in one read, and a shorter read of a regular file means
         // its end: no second call to learn what the first already told.
-        if (used < text.size())
+        if (used < sizeof buffer)
             break;
     }
     if (used > maxSysfsValue)
         return std::nullopt;
-    text.resize(used);
+    std::string text(buffer, used);
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
         text.pop_back();
     return text;

@@ -61,9 +61,12 @@ SysfsBacklight::SysfsBacklight(std::string sysRoot, bool useLogind)
 
 std::optional<int64_t> SysfsBacklight::maximum() const
 {
+    if (knownMax_)
+        return knownMax_;
     const auto max = max_.readInteger();
     if (!max || *max <= 0)
         return std::nullopt;
+    knownMax_ = max;
     return max;
 }
 

@@ -43,6 +43,8 @@ private:
     bool useLogind_;
     mutable SysfsAttribute actual_;
     mutable SysfsAttribute max_;
+    // A driver's maximum does not change: once read as a usable value it is not read again.
+    mutable std::optional<int64_t> knownMax_;
 };
 
 // Chooses the device folder under `<sysRoot>/class/backlight` as above; empty when none has a
