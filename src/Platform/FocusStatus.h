@@ -16,6 +16,9 @@ public:
     virtual bool isAuthorised() const = 0;
     // Focus now; none when unknown.
     virtual std::optional<bool> isFocused() const = 0;
+    // Focus now when authorised, else none: what a poll asks every few seconds, in one query
+    // where the source is its own authority.
+    virtual std::optional<bool> focusIfAuthorised() const { return isAuthorised() ? isFocused() : std::nullopt; }
     // Answers isAuthorised() later on the main queue; nothing prompts on Linux.
     virtual void request(std::function<void(bool granted)> done) = 0;
 };

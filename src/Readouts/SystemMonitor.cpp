@@ -41,9 +41,7 @@ void SystemMonitor::poll()
     checkCapsLock();
     if (++ticks_ % focusEvery != 0)
         return;
-    if (!focus_.isAuthorised())
-        return;
-    const auto focused = focus_.isFocused();
+    const auto focused = focus_.focusIfAuthorised();
     if (!focused)
         return;
     const auto previous = isFocused_;

@@ -8,7 +8,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QProcessEnvironment>
 
 namespace vesk {
 
@@ -40,13 +39,14 @@ std::optional<bool> inhibited()
 
 bool underGnome()
 {
-    const auto desktops = QProcessEnvironment::systemEnvironment().value(QStringLiteral("XDG_CURRENT_DESKTOP"));
+    const auto desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
     return desktops.split(QLatin1Char(':')).contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
 }
 
 class DesktopFocusStatus final : public FocusStatus {
 public:
     bool isAuthorised() const override { return isFocused().has_value(); }
+    std::optional<bool> focusIfAuthorised() const override { return isFocused(); }
     std::optional<bool> isFocused() const override
     {
         if (auto value = inhibited())

@@ -74,7 +74,9 @@ void X11EventConnection::flush()
 {
     if (hasUnsentRequests(display_))
         XFlush(display_);
-    if (XEventsQueued(display_, QueuedAlready) > 0)
+    // Xlib's queue length as XEventsQueued(QueuedAlready) gives it, without taking the display's
+    // lock on every turn of the loop: this connection is the main thread's alone.
+    if (QLength(display_) > 0)
         dispatch();
 }
 
