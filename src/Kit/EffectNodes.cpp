@@ -40,7 +40,7 @@ void BlurSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
 void BlurSpec::paint(const Node &node, PaintContext &ctx) const
 {
     const double r = std::max(0.0, node.value(Prop::blur, 0));
-    paintFaded(node, 1, r, ctx, [&node](PaintContext &c) { c.paintChildren(node); });
+    paintFaded(node, 1, r, ctx, [&node](PaintContext &c) { c.paintChildren(node); }, true);
 }
 
 void BlurSpec::describe(const Node &node, QString &out) const
@@ -66,6 +66,8 @@ void ShadowSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
 
 void ShadowSpec::paint(const Node &node, PaintContext &ctx) const
 {
+    if (paintsNothing(node))
+        return;
     const double alpha = std::clamp(node.value(Prop::shadowOpacity, color.a), 0.0, 1.0);
     if (alpha <= 0.001) {
         ctx.paintChildren(node);
@@ -288,7 +290,7 @@ void keepUnderMask(QImage &layer, const QImage &mask, const QRect &rect)
 void MaskSpec::paint(const Node &node, PaintContext &ctx) const
 {
     Node *content = node.firstLiveChild();
-    if (!content)
+    if (!content || paintsNothing(*content))
         return;
     std::vector<const Node *> masks;
     for (const auto &k : node.children())
@@ -337,7 +339,8 @@ void MaskSpec::paint(const Node &node, PaintContext &ctx) const
             }
             for (const QRect &piece : pieces)
                 keepUnderMask(layer, mask, piece);
-        });
+        },
+        1, nullptr, &node);
 }
 
 // ---- Alpha threshold ----------------------------------------------------------------------------
@@ -353,7 +356,8 @@ void ThresholdSpec::paint(const Node &node, PaintContext &ctx) const
     const double margin = 40;  // blurred content inside reaches beyond the node
     const QRectF bounds = subtreeBounds(node).adjusted(-margin, -margin, margin, margin);
     paintLayer(ctx, bounds, 1, [&node](PaintContext &c) { c.paintChildren(node); },
-               [this](QImage &layer, double) { alphaThreshold(layer, min, max, color.toQColor()); });
+               [this](QImage &layer, double) { alphaThreshold(layer, min, max, color.toQColor()); }, 1, nullptr,
+               &node);
 }
 
 void ThresholdSpec::describe(const Node &, QString &out) const

@@ -1,5 +1,7 @@
 #include "Kit/Effects.h"
 
+#include "Kit/Tree.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -199,9 +201,95 @@ QRectF subtreeBounds(const Node &node)
     return bounds;
 }
 
+namespace {
+
+// The tiles of `layer` holding any pixel, joined along each row of tiles (at most `limit` pieces;
+// beyond that their bounding rectangle).
+std::vector<QRect> coveredPieces(const QImage &layer, size_t limit)
+{
+    constexpr int tile = 32;
+    const int w = layer.width(), h = layer.height();
+    const int columns = (w + tile - 1) / tile;
+    std::vector<uint32_t> seen(static_cast<size_t>(columns));
+    std::vector<QRect> pieces;
+    for (int ty = 0; ty < h; ty += tile) {
+        std::fill(seen.begin(), seen.end(), 0u);
+        const int rows = std::min(tile, h - ty);
+        for (int y = ty; y < ty + rows; ++y) {
+            const auto *row = reinterpret_cast<const uint32_t *>(layer.constScanLine(y));
+            for (int c = 0; c < columns; ++c) {
+                const int end = std::min(w, (c + 1) * tile);
+                uint32_t any = 0;
+                for (int x = c * tile; x < end; ++x)
+                    any |= row[x];
+                seen[size_t(c)] |= any;
+            }
+        }
+        for (int c = 0; c < columns;) {
+            if (!seen[size_t(c)]) {
+                ++c;
+                continue;
+            }
+            const int first = c;
+            while (c < columns && seen[size_t(c)])
+                ++c;
+            const QRect piece(first * tile, ty, std::min(w, c * tile) - first * tile, rows);
+            // A piece directly under one of the same columns continues it.
+            if (!pieces.empty() && pieces.back().left() == piece.left() && pieces.back().width() == piece.width()
+                && pieces.back().bottom() + 1 == piece.top())
+                pieces.back().setBottom(piece.bottom());
+            else
+                pieces.push_back(piece);
+        }
+    }
+    if (pieces.size() > limit) {
+        QRect all;
+        for (const QRect &p : pieces)
+            all |= p;
+        pieces = {all};
+    }
+    return pieces;
+}
+
+void compositeLayer(QPainter &painter, const QImage &layer, const QRect &pixels, int r, double opacity,
+                    const std::vector<QRect> *pieces)
+{
+    painter.save();
+    painter.resetTransform();
+    painter.setOpacity(painter.opacity() * std::clamp(opacity, 0.0, 1.0));
+    if (layer.size() == pixels.size()) {
+        if (pieces) {
+            // Only where the layer holds anything: the transparent rest would change nothing.
+            for (const QRect &piece : *pieces)
+                painter.drawImage(pixels.topLeft() + piece.topLeft(), layer, piece);
+        } else {
+            painter.drawImage(pixels.topLeft(), layer);
+        }
+    } else {
+        // A reduced layer (a wide blur) is scaled back up as it is drawn.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(pixels.topLeft(), QSizeF(layer.size() * r)), layer);
+    }
+    painter.restore();
+}
+
+}  // namespace
+
+bool paintsNothing(const Node &node)
+{
+    for (const Node *n = &node;;) {
+        if (n->spec().drawsNothing(*n))
+            return true;
+        if (n->children().size() != 1)
+            return false;
+        n = n->children().front().get();
+    }
+}
+
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 const std::function<void(PaintContext &)> &content,
-                const std::function<void(QImage &, double)> &process, int reduction, QRectF *drawnAt)
+                const std::function<void(QImage &, double)> &process, int reduction, QRectF *drawnAt,
+                const Node *keeper, std::vector<double> params)
 {
     QPainter &painter = ctx.painter;
     const QTransform world = painter.worldTransform();
@@ -218,7 +306,48 @@ void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
         return;
     // A reduced layer is drawn at 1/reduction of the device resolution.
     const int r = std::max(1, reduction);
-    QImage layer((pixels.size() + QSize(r - 1, r - 1)) / r, QImage::Format_ARGB32_Premultiplied);
+    const QSize size = (pixels.size() + QSize(r - 1, r - 1)) / r;
+    if (drawnAt)
+        *drawnAt = QRectF(pixels.topLeft(), QSizeF(size * r));
+
+    LayerCache *cache = nullptr;
+    bool still = false;
+    if (keeper) {
+        if (!keeper->layerCache)
+            keeper->layerCache = std::make_unique<LayerCache>();
+        cache = keeper->layerCache.get();
+        still = !subtreeAnimating(*keeper);
+        const uint64_t version = keeper->tree().contentVersion();
+        const int hints = int(painter.renderHints());
+        if (still && cache->valid && cache->version == version && cache->world == world && cache->pixels == pixels
+            && cache->reduction == r && cache->scale == ctx.scale && cache->hints == hints && cache->params == params) {
+            if (!cache->piecesKnown) {
+                cache->pieces = coveredPieces(cache->picture, 64);
+                cache->piecesKnown = true;
+            }
+            if (!cache->pieces.empty())
+                compositeLayer(painter, cache->picture, pixels, r, opacity, &cache->pieces);
+            return;
+        }
+        cache->valid = still;
+        cache->version = version;
+        cache->world = world;
+        cache->pixels = pixels;
+        cache->reduction = r;
+        cache->scale = ctx.scale;
+        cache->hints = hints;
+        cache->params = std::move(params);
+        cache->piecesKnown = false;
+    }
+
+    QImage layer;
+    // The last layer's allocation serves again when nothing else holds it.
+    if (cache && cache->picture.size() == size && cache->picture.format() == QImage::Format_ARGB32_Premultiplied) {
+        layer = std::move(cache->picture);
+        cache->picture = QImage();
+    }
+    if (layer.isNull() || !layer.isDetached())
+        layer = QImage(size, QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     {
         QPainter inner(&layer);
@@ -232,26 +361,21 @@ void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
         process(layer, deviceScale);
     if (drawnAt)
         *drawnAt = QRectF(pixels.topLeft(), QSizeF(layer.size() * r));
-    painter.save();
-    painter.resetTransform();
-    painter.setOpacity(painter.opacity() * std::clamp(opacity, 0.0, 1.0));
-    if (layer.size() == pixels.size()) {
-        painter.drawImage(pixels.topLeft(), layer);
-    } else {
-        // A reduced layer (a wide blur) is scaled back up as it is drawn.
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(pixels.topLeft(), QSizeF(layer.size() * r)), layer);
-    }
-    painter.restore();
+    compositeLayer(painter, layer, pixels, r, opacity, nullptr);
+    if (cache)
+        cache->picture = std::move(layer);
 }
 
 void paintFaded(const Node &node, double opacity, double blur, PaintContext &ctx,
-                const std::function<void(PaintContext &)> &paint)
+                const std::function<void(PaintContext &)> &paint, bool keep)
 {
-    if (opacity <= 0.0005)
-        return;
-    if (blur < 0.05 && opacity >= 0.9995) {
-        paint(ctx);
+    const bool hidden = opacity <= 0.0005 || paintsNothing(node);
+    if (hidden || (blur < 0.05 && opacity >= 0.9995)) {
+        // A look without a layer keeps none.
+        if (keep)
+            node.layerCache.reset();
+        if (!hidden)
+            paint(ctx);
         return;
     }
     const double margin = 3 * blur;
@@ -265,7 +389,7 @@ void paintFaded(const Node &node, double opacity, double blur, PaintContext &ctx
     paintLayer(ctx, bounds, opacity, paint, [blur](QImage &image, double deviceScale) {
         if (blur >= 0.05)
             gaussianBlur(image, blur * deviceScale);
-    }, reduction);
+    }, reduction, nullptr, keep ? &node : nullptr, {blur});
 }
 
 void paintWithEffect(const Node &node, const TransitionEffect &e, PaintContext &ctx)

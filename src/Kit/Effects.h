@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include <functional>
+#include <vector>
 
 namespace kit {
 
@@ -23,15 +24,40 @@ void alphaThreshold(QImage &image, double min, double max, const QColor &color);
 // (before its own effects' margins).
 QRectF subtreeBounds(const Node &node);
 
+// A finished layer kept on the node of the effect that drew it. It is shown again as it is while
+// nothing inside the node has changed (Tree::contentVersion) or moves, the painter maps it onto the
+// same device pixels, and the effect's own numbers (`params`) are the same; its allocation is reused
+// when the layer must be drawn again at the same size.
+struct LayerCache {
+    bool valid = false;
+    uint64_t version = 0;
+    QTransform world;
+    QRect pixels;
+    int reduction = 1;
+    double scale = 1;
+    int hints = 0;
+    std::vector<double> params;
+    QImage picture;  // processed, before the opacity it is composited with
+    // The parts of `picture` holding any pixel, found when it is first shown again.
+    bool piecesKnown = false;
+    std::vector<QRect> pieces;
+};
+
 // Paints `content` into an offscreen layer covering `bounds` (node coordinates) at the device
 // resolution of the painter, lets `process` work on the pixels, then composites the layer with
 // `opacity`. With `reduction` above 1 the layer is drawn at that fraction of the device
 // resolution and scaled back up as it is composited (for wide blurs). This is how a
-// subtree fades as one (no brighter overlaps) and how it blurs.
+// subtree fades as one (no brighter overlaps) and how it blurs. With a `keeper`, the finished
+// layer is kept on it (LayerCache) and shown again while still right; `params` are the numbers
+// besides the keeper's subtree that the picture depends on.
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 const std::function<void(PaintContext &)> &content,
                 const std::function<void(QImage &, double deviceScale)> &process = {}, int reduction = 1,
-                QRectF *drawnAt = nullptr);
+                QRectF *drawnAt = nullptr, const Node *keeper = nullptr, std::vector<double> params = {});
+
+// Whether `node` draws nothing now: it, or a node down its chain of single children, is faded out
+// or hidden.
+bool paintsNothing(const Node &node);
 
 // Whether anything in the node's subtree is moving now.
 bool subtreeAnimating(const Node &node);
@@ -40,8 +66,9 @@ bool subtreeAnimating(const Node &node);
 // group opacity).
 void paintWithEffect(const Node &node, const TransitionEffect &effect, PaintContext &ctx);
 
-// Paints `paint` with group opacity `opacity` and a Gaussian blur of `blur` points.
+// Paints `paint` with group opacity `opacity` and a Gaussian blur of `blur` points. With `keep`,
+// the layer is kept on `node` while it stays right (`paint` must then draw `node`'s subtree).
 void paintFaded(const Node &node, double opacity, double blur, PaintContext &ctx,
-                const std::function<void(PaintContext &)> &paint);
+                const std::function<void(PaintContext &)> &paint, bool keep = false);
 
 }  // namespace kit

@@ -370,6 +370,10 @@ public:
     // with its description.
     virtual bool reconcilesChildrenInLayout() const { return false; }
 
+    // Whether the node draws nothing at all now (its content faded out or hidden), so that effects
+    // around it need no layer.
+    virtual bool drawsNothing(const Node &node) const { return false; }
+
     // Whether paint() leaves the painter's state (clip, opacity, transform) changed, so that the
     // caller must save and restore around it. Containers and most leaves do not.
     virtual bool changesPainterState() const { return true; }

@@ -269,15 +269,19 @@ bool drawsSinglePrimitive(const Node &node)
 void OpacitySpec::paint(const Node &node, PaintContext &ctx) const
 {
     const double o = std::clamp(node.value(Prop::opacity, 1), 0.0, 1.0);
-    if (o <= 0.0005)
+    if (o <= 0.0005) {
+        node.layerCache.reset();
         return;
+    }
     if (o < 1 && drawsSinglePrimitive(node)) {
         ctx.painter.setOpacity(ctx.painter.opacity() * o);
         ctx.paintChildren(node);
         return;
     }
-    paintFaded(node, o, 0, ctx, [&node](PaintContext &c) { c.paintChildren(node); });
+    paintFaded(node, o, 0, ctx, [&node](PaintContext &c) { c.paintChildren(node); }, true);
 }
+
+bool OpacitySpec::drawsNothing(const Node &node) const { return node.value(Prop::opacity, 1) <= 0.0005; }
 
 void OpacitySpec::describe(const Node &node, QString &out) const
 {

@@ -157,6 +157,7 @@ public:
     void paint(const Node &node, PaintContext &ctx) const override;
     void describe(const Node &node, QString &out) const override;
     bool allowsHits(const Node &node) const override;
+    bool drawsNothing(const Node &node) const override;
     std::shared_ptr<Spec> withOwnAnimation(std::optional<Animation> animation) const override
     {
         auto copy = std::make_shared<OpacitySpec>(*this);
@@ -188,6 +189,7 @@ public:
     bool isTransparent() const override { return true; }
     void paint(const Node &node, PaintContext &ctx) const override;
     bool allowsHits(const Node &) const override { return !hidden; }
+    bool drawsNothing(const Node &) const override { return hidden; }
     void describe(const Node &, QString &out) const override;
     bool hidden;
 };

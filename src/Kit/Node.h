@@ -13,6 +13,7 @@
 namespace kit {
 
 class Tree;
+struct LayerCache;
 
 // Keys of a node's animated properties. Each kind uses the ones it needs; the frame is every node's.
 enum class Prop : int {
@@ -74,6 +75,9 @@ public:
 
     // Spec-specific retained state.
     std::any state;
+    // The offscreen layer this node's effect drew last, kept while it can be shown again
+    // (Effects.h); null until an effect keeps one.
+    mutable std::unique_ptr<LayerCache> layerCache;
 
 private:
     friend class Tree;
