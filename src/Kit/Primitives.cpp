@@ -5,6 +5,7 @@
 #include "Kit/SymbolTable.h"
 #include "Kit/Tree.h"
 
+#include <array>
 #include <cmath>
 #include <unordered_map>
 
@@ -127,6 +128,31 @@ struct TextState {
     ShapedLine previous;
     double previousHeight = 0;
     ContentTransition transition = ContentTransition::identity;
+    // The last few sizes measured, by the width offered (-1 for none): layout asks again on every
+    // frame that moves anything, and measuring means shaping the text. A new description or
+    // environment makes a new state, so they never outlive what they measured.
+    struct Measured {
+        double offered = 0;
+        QSizeF size;
+    };
+    std::array<Measured, 4> measured;
+    int measuredCount = 0;
+    int measuredNext = 0;
+
+    const QSizeF *measuredAt(double offered) const
+    {
+        for (int i = 0; i < measuredCount; ++i)
+            if (measured[size_t(i)].offered == offered)
+                return &measured[size_t(i)].size;
+        return nullptr;
+    }
+    QSizeF remember(double offered, QSizeF size)
+    {
+        measured[size_t(measuredNext)] = {offered, size};
+        measuredNext = (measuredNext + 1) % int(measured.size());
+        measuredCount = std::min(measuredCount + 1, int(measured.size()));
+        return size;
+    }
 };
 
 // The look of the leaving (old) or arriving content at progress p of a content transition.
@@ -217,19 +243,25 @@ void TextSpec::apply(Node &node, const Spec *previous, ReconcileContext &ctx) co
 
 QSizeF TextSpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &) const
 {
-    const auto &state = std::any_cast<const TextState &>(node.state);
+    auto &state = std::any_cast<TextState &>(node.state);
     const double height = state.font.lineHeight();
     if (multiline) {
         const bool bounded = proposal.width && std::isfinite(*proposal.width);
         if (bounded && *proposal.width <= 0)
             return {0, height};
-        return measureText(text, state.font, bounded ? *proposal.width : -1, state.lineLimit);
+        const double width = bounded ? *proposal.width : -1;
+        if (const QSizeF *size = state.measuredAt(width))
+            return *size;
+        return state.remember(width, measureText(text, state.font, width, state.lineLimit));
     }
     if (proposal.width && *proposal.width <= 0)
         return {0, height};  // not even an ellipsis fits
     if (proposal.width && std::isfinite(*proposal.width) && *proposal.width < state.idealWidth) {
-        const TextLine line = layoutLine(text, fittedFont(state, *proposal.width), std::max(0.0, *proposal.width));
-        return {std::ceil(line.width - 1e-9), height};
+        const double width = *proposal.width;
+        if (const QSizeF *size = state.measuredAt(width))
+            return *size;
+        const TextLine line = layoutLine(text, fittedFont(state, width), std::max(0.0, width));
+        return state.remember(width, {std::ceil(line.width - 1e-9), height});
     }
     return {state.idealWidth, height};
 }
