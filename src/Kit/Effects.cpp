@@ -56,6 +56,49 @@ void boxPass(QImage &image, int r, bool vertical)
     }
 }
 
+// The same pass down the columns, worked a row at a time so that memory is read in order: the
+// running sums of every column advance together, from an unchanged copy of the image.
+void boxPassDown(QImage &image, int r)
+{
+    if (r <= 0)
+        return;
+    const int w = image.width(), h = image.height();
+    const int stride = image.bytesPerLine() / 4;
+    auto *bits = reinterpret_cast<uint32_t *>(image.bits());
+    std::vector<uint32_t> source(size_t(h) * size_t(w));
+    for (int y = 0; y < h; ++y)
+        std::copy_n(bits + size_t(y) * stride, w, source.begin() + std::ptrdiff_t(y) * w);
+    // Row `i` of the column as the horizontal pass pads it: edges extended.
+    auto row = [&](int i) { return source.data() + size_t(std::clamp(i - r, 0, h - 1)) * size_t(w); };
+    const int window = 2 * r + 1;
+    const uint32_t scale = (1u << 24) / uint32_t(window);
+    std::vector<uint32_t> s0(size_t(w), 0), s1(size_t(w), 0), s2(size_t(w), 0), s3(size_t(w), 0);
+    for (int i = 0; i < window; ++i) {
+        const uint32_t *p = row(i);
+        for (int x = 0; x < w; ++x) {
+            s0[size_t(x)] += p[x] & 0xff;
+            s1[size_t(x)] += (p[x] >> 8) & 0xff;
+            s2[size_t(x)] += (p[x] >> 16) & 0xff;
+            s3[size_t(x)] += p[x] >> 24;
+        }
+    }
+    for (int i = 0; i < h; ++i) {
+        uint32_t *line = bits + size_t(i) * stride;
+        for (int x = 0; x < w; ++x)
+            line[x] = ((uint64_t(s0[size_t(x)]) * scale + (1u << 23)) >> 24)
+                      | (((uint64_t(s1[size_t(x)]) * scale + (1u << 23)) >> 24) << 8)
+                      | (((uint64_t(s2[size_t(x)]) * scale + (1u << 23)) >> 24) << 16)
+                      | (((uint64_t(s3[size_t(x)]) * scale + (1u << 23)) >> 24) << 24);
+        const uint32_t *add = row(i + window), *sub = row(i);
+        for (int x = 0; x < w; ++x) {
+            s0[size_t(x)] += (add[x] & 0xff) - (sub[x] & 0xff);
+            s1[size_t(x)] += ((add[x] >> 8) & 0xff) - ((sub[x] >> 8) & 0xff);
+            s2[size_t(x)] += ((add[x] >> 16) & 0xff) - ((sub[x] >> 16) & 0xff);
+            s3[size_t(x)] += (add[x] >> 24) - (sub[x] >> 24);
+        }
+    }
+}
+
 void boxBlur(QImage &image, double sigma)
 {
     // Three boxes whose variances add up to sigma² (the usual ideal-width construction).
@@ -70,7 +113,7 @@ void boxBlur(QImage &image, double sigma)
         const int width = i < m ? wl : wu;
         const int r = (width - 1) / 2;
         boxPass(image, r, false);
-        boxPass(image, r, true);
+        boxPassDown(image, r);
     }
 }
 
@@ -185,6 +228,16 @@ bool subtreeAnimating(const Node &node)
         if (subtreeAnimating(*c))
             return true;
     return false;
+}
+
+bool subtreeSettledSince(const Node &node, uint64_t stamp)
+{
+    if (node.changedAt() > stamp || node.isAnimating())
+        return false;
+    for (const auto &c : node.children())
+        if (!subtreeSettledSince(*c, stamp))
+            return false;
+    return true;
 }
 
 QRectF subtreeBounds(const Node &node)
@@ -316,11 +369,10 @@ void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
         if (!keeper->layerCache)
             keeper->layerCache = std::make_unique<LayerCache>();
         cache = keeper->layerCache.get();
-        still = !subtreeAnimating(*keeper);
-        const uint64_t version = keeper->tree().contentVersion();
         const int hints = int(painter.renderHints());
-        if (still && cache->valid && cache->version == version && cache->world == world && cache->pixels == pixels
-            && cache->reduction == r && cache->scale == ctx.scale && cache->hints == hints && cache->params == params) {
+        if (cache->valid && cache->world == world && cache->pixels == pixels && cache->reduction == r
+            && cache->scale == ctx.scale && cache->hints == hints && cache->params == params
+            && subtreeSettledSince(*keeper, cache->version)) {
             if (!cache->piecesKnown) {
                 cache->pieces = coveredPieces(cache->picture, 64);
                 cache->piecesKnown = true;
@@ -329,8 +381,9 @@ void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 compositeLayer(painter, cache->picture, pixels, r, opacity, &cache->pieces);
             return;
         }
+        still = !subtreeAnimating(*keeper);
         cache->valid = still;
-        cache->version = version;
+        cache->version = keeper->tree().changeStamp();
         cache->world = world;
         cache->pixels = pixels;
         cache->reduction = r;

@@ -25,7 +25,7 @@ void alphaThreshold(QImage &image, double min, double max, const QColor &color);
 QRectF subtreeBounds(const Node &node);
 
 // A finished layer kept on the node of the effect that drew it. It is shown again as it is while
-// nothing inside the node has changed (Tree::contentVersion) or moves, the painter maps it onto the
+// nothing inside the node has changed (subtreeSettledSince) or moves, the painter maps it onto the
 // same device pixels, and the effect's own numbers (`params`) are the same; its allocation is reused
 // when the layer must be drawn again at the same size.
 struct LayerCache {
@@ -61,6 +61,9 @@ bool paintsNothing(const Node &node);
 
 // Whether anything in the node's subtree is moving now.
 bool subtreeAnimating(const Node &node);
+// Whether nothing in the node's subtree moves now or has changed since the tree's change stamp
+// `stamp` (Tree::changeStamp): a picture of it drawn at that stamp is still right.
+bool subtreeSettledSince(const Node &node, uint64_t stamp);
 
 // Paints a node's content through a transition effect (offset, scale about its anchor, blur,
 // group opacity).

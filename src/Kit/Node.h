@@ -57,6 +57,11 @@ public:
     QRectF frameInTree() const;
     bool isAnimating() const;
     bool isLeaving() const { return leaving_; }
+    // The tree's change stamp (Tree::changeStamp) when the node last changed in itself: its
+    // description's properties, its children, or a property's target or value set from outside
+    // an animation's own motion.
+    uint64_t changedAt() const { return changedAt_; }
+    void noteChanged();
     const Env &environment() const { return env_; }
 
     // Sets an animated property: with the context's animation (or the modifier's own curve) when the
@@ -101,6 +106,7 @@ private:
     std::shared_ptr<void> firedCompletion_;
     vesk::ObservationTracking observation_;
     bool dirty_ = false;
+    uint64_t changedAt_ = 0;
     struct SizeCache {
         Proposal proposal;
         QSizeF size;

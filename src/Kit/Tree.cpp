@@ -12,9 +12,11 @@ namespace kit {
 // ---- Node ---------------------------------------------------------------------------------------
 
 Node::Node(Tree &tree, Node *parent, std::shared_ptr<const Spec> spec)
-    : tree_(tree), parent_(parent), spec_(std::move(spec))
+    : tree_(tree), parent_(parent), spec_(std::move(spec)), changedAt_(tree.nextChangeStamp())
 {
 }
+
+void Node::noteChanged() { changedAt_ = tree_.nextChangeStamp(); }
 
 Node::~Node()
 {
@@ -101,8 +103,10 @@ bool Node::isAnimating() const
 Animator &Node::animator(Prop prop, double initial)
 {
     auto it = props_.find(int(prop));
-    if (it == props_.end())
+    if (it == props_.end()) {
         it = props_.emplace(int(prop), Animator(initial)).first;
+        noteChanged();
+    }
     return it->second;
 }
 
@@ -127,9 +131,16 @@ void Node::setPropWith(Prop prop, double value, const std::optional<Animation> &
     if (a.target() == value)
         return;
     a.set(value, animation, tree_.now(), std::move(completion));
+    noteChanged();
 }
 
-void Node::jumpProp(Prop prop, double value) { animator(prop, value).jump(value); }
+void Node::jumpProp(Prop prop, double value)
+{
+    Animator &a = animator(prop, value);
+    if (a.target() != value || a.isActive())
+        noteChanged();
+    a.jump(value);
+}
 
 bool Node::stepAnimations(double now)
 {
@@ -239,8 +250,10 @@ void Tree::reconcile(Node &node, const Element &element, ReconcileContext &ctx, 
     ReconcileContext inner = ctx;
     inner.env = spec->childEnvironment(ctx.env);
     // Equal properties in an unchanged environment leave the node as it is.
-    if (!same || ctx.forceEvaluate)
+    if (!same || ctx.forceEvaluate) {
+        node.noteChanged();
         spec->apply(node, previous.get(), inner);
+    }
 
     if (spec->isComponent()) {
         if (created || !same || node.dirty_ || ctx.forceEvaluate)
@@ -302,8 +315,10 @@ void Tree::reconcileChildren(Node &node, const Elements &children, ReconcileCont
             match = &old[i];
         }
         if (match) {
-            if (i >= old.size() || match != &old[i])
+            if (i >= old.size() || match != &old[i]) {
                 noteChange();  // moved among its siblings
+                node.noteChanged();
+            }
             std::unique_ptr<Node> n = std::move(*match);
             reconcile(*n, element, ctx, false);
             result.push_back(std::move(n));
@@ -311,6 +326,7 @@ void Tree::reconcileChildren(Node &node, const Elements &children, ReconcileCont
         }
         std::unique_ptr<Node> n = makeNode(&node, element, ctx);
         noteChange();
+        node.noteChanged();
         // Only the topmost inserted node transitions; what comes with it arrives inside it.
         const Transition *transition = transitionOf(*n);
         const auto animation = ctx.animation();
@@ -327,6 +343,7 @@ void Tree::reconcileChildren(Node &node, const Elements &children, ReconcileCont
     for (size_t i = 0; i < old.size(); ++i)
         if (old[i]) {
             noteChange();
+            node.noteChanged();
             beginRemoval(std::move(old[i]), node, i, ctx);
         }
     for (auto &[index, n] : leaving)
@@ -488,6 +505,7 @@ bool Tree::stepAll(Node &node, double now)
         const bool childMoving = stepAll(child, now);
         if (child.leaving_ && !child.props_.at(int(Prop::appear)).isActive()) {
             it = children.erase(it);
+            node.noteChanged();
             continue;
         }
         moving = childMoving || moving;

@@ -92,6 +92,10 @@ public:
     // Grows with every change of description or layout: a picture of a subtree drawn at one
     // version, with nothing inside moving, is still right at the same version.
     uint64_t contentVersion() const { return changes_ + layouts_; }
+    // Grows with every change to any node (Node::changedAt): a picture of a subtree drawn at one
+    // stamp, none of whose nodes changed after it or moves, is still right.
+    uint64_t changeStamp() const { return stamp_; }
+    uint64_t nextChangeStamp() { return ++stamp_; }
     void forgetNode(Node &node);
     // Runs `fn` once the current update (reconcile and layout) has finished.
     void afterCommit(std::function<void()> fn) { afterCommit_.push_back(std::move(fn)); }
@@ -120,6 +124,7 @@ private:
 
     uint64_t changes_ = 0;
     uint64_t layouts_ = 0;
+    uint64_t stamp_ = 0;
     bool tearingDown_ = false;
     std::unique_ptr<Node> root_;
     QSizeF size_;
