@@ -233,35 +233,9 @@ namespace {
 // them is transparent.
 QRegion coveredTiles(const QImage &layer)
 {
-    constexpr int tile = 32;
-    const int w = layer.width(), h = layer.height();
-    const int columns = (w + tile - 1) / tile;
-    std::vector<uint32_t> seen(static_cast<size_t>(columns));
     QRegion region;
-    for (int ty = 0; ty < h; ty += tile) {
-        std::fill(seen.begin(), seen.end(), 0u);
-        const int rows = std::min(tile, h - ty);
-        for (int y = ty; y < ty + rows; ++y) {
-            const auto *row = reinterpret_cast<const uint32_t *>(layer.constScanLine(y));
-            for (int c = 0; c < columns; ++c) {
-                const int end = std::min(w, (c + 1) * tile);
-                uint32_t any = 0;
-                for (int x = c * tile; x < end; ++x)
-                    any |= row[x];
-                seen[size_t(c)] |= any & 0xff000000u;
-            }
-        }
-        for (int c = 0; c < columns;) {
-            if (!seen[size_t(c)]) {
-                ++c;
-                continue;
-            }
-            const int start = c;
-            while (c < columns && seen[size_t(c)])
-                ++c;
-            region += QRect(start * tile, ty, std::min(w, c * tile) - start * tile, rows);
-        }
-    }
+    for (const QRect &run : coveredRuns(layer, 0xff000000u))
+        region += run;
     return region;
 }
 

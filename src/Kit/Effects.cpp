@@ -254,17 +254,13 @@ QRectF subtreeBounds(const Node &node)
     return bounds;
 }
 
-namespace {
-
-// The tiles of `layer` holding any pixel, joined along each row of tiles (at most `limit` pieces;
-// beyond that their bounding rectangle).
-std::vector<QRect> coveredPieces(const QImage &layer, size_t limit)
+std::vector<QRect> coveredRuns(const QImage &layer, uint32_t bits)
 {
     constexpr int tile = 32;
     const int w = layer.width(), h = layer.height();
     const int columns = (w + tile - 1) / tile;
     std::vector<uint32_t> seen(static_cast<size_t>(columns));
-    std::vector<QRect> pieces;
+    std::vector<QRect> runs;
     for (int ty = 0; ty < h; ty += tile) {
         std::fill(seen.begin(), seen.end(), 0u);
         const int rows = std::min(tile, h - ty);
@@ -275,7 +271,7 @@ std::vector<QRect> coveredPieces(const QImage &layer, size_t limit)
                 uint32_t any = 0;
                 for (int x = c * tile; x < end; ++x)
                     any |= row[x];
-                seen[size_t(c)] |= any;
+                seen[size_t(c)] |= any & bits;
             }
         }
         for (int c = 0; c < columns;) {
@@ -286,14 +282,26 @@ std::vector<QRect> coveredPieces(const QImage &layer, size_t limit)
             const int first = c;
             while (c < columns && seen[size_t(c)])
                 ++c;
-            const QRect piece(first * tile, ty, std::min(w, c * tile) - first * tile, rows);
-            // A piece directly under one of the same columns continues it.
-            if (!pieces.empty() && pieces.back().left() == piece.left() && pieces.back().width() == piece.width()
-                && pieces.back().bottom() + 1 == piece.top())
-                pieces.back().setBottom(piece.bottom());
-            else
-                pieces.push_back(piece);
+            runs.emplace_back(first * tile, ty, std::min(w, c * tile) - first * tile, rows);
         }
+    }
+    return runs;
+}
+
+namespace {
+
+// The tiles of `layer` holding any pixel, joined along each row of tiles (at most `limit` pieces;
+// beyond that their bounding rectangle).
+std::vector<QRect> coveredPieces(const QImage &layer, size_t limit)
+{
+    std::vector<QRect> pieces;
+    for (const QRect &piece : coveredRuns(layer, ~0u)) {
+        // A piece directly under one of the same columns continues it.
+        if (!pieces.empty() && pieces.back().left() == piece.left() && pieces.back().width() == piece.width()
+            && pieces.back().bottom() + 1 == piece.top())
+            pieces.back().setBottom(piece.bottom());
+        else
+            pieces.push_back(piece);
     }
     if (pieces.size() > limit) {
         QRect all;

@@ -61,6 +61,9 @@ bool paintsNothing(const Node &node);
 
 // Whether anything in the node's subtree is moving now.
 bool subtreeAnimating(const Node &node);
+// The runs of 32-pixel tiles of `layer` holding a pixel with any of `bits` set, a run per row of
+// tiles and stretch of neighbouring tiles, top to bottom and left to right.
+std::vector<QRect> coveredRuns(const QImage &layer, uint32_t bits);
 // Whether nothing in the node's subtree moves now or has changed since the tree's change stamp
 // `stamp` (Tree::changeStamp): a picture of it drawn at that stamp is still right.
 bool subtreeSettledSince(const Node &node, uint64_t stamp);
