@@ -420,8 +420,6 @@ void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
     const double deviceScale = std::sqrt(std::abs(world.determinant())) / r;
     if (process)
         process(layer, deviceScale);
-    if (drawnAt)
-        *drawnAt = QRectF(pixels.topLeft(), QSizeF(layer.size() * r));
     compositeLayer(painter, layer, pixels, r, opacity, nullptr);
     if (cache)
         cache->picture = std::move(layer);

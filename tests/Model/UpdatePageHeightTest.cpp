@@ -2,6 +2,7 @@
 // from the notes paragraph measured as Kit's multi-line text, and the card laid out at that size
 // needs exactly that room: for notes of one, two and three lines, for longer notes cut at three
 // and for a line that just fits the paragraph's width.
+#include "Island/KitNodeSupport.h"
 #include "IslandTestSupport.h"
 
 #include "Kit/Kit.h"
@@ -44,7 +45,7 @@ protected:
         tree.setSize(QSizeF(card.island.width, card.island.height));
         tree.setRoot(kit::view(UpdateIslandView{model.get(), &Updater::shared()}));
         time.advance(0.5);
-        for (const kit::Node *text : allOfKind(tree.root(), "Text")) {
+        for (const kit::Node *text : test::allOfKind(tree.root(), "Text")) {
             const auto &spec = static_cast<const kit::TextSpec &>(text->spec());
             if (spec.multiline) {
                 card.notes = text;
@@ -52,7 +53,7 @@ protected:
             }
         }
         // The card's stack: header, notes, the gap and the buttons, side by side in one parent.
-        for (const kit::Node *spacer : allOfKind(tree.root(), "Spacer")) {
+        for (const kit::Node *spacer : test::allOfKind(tree.root(), "Spacer")) {
             const kit::Node *stack = spacer->parent();
             if (std::strcmp(stack->spec().kind(), "VStack") != 0)
                 continue;
@@ -63,21 +64,6 @@ protected:
             }
         }
         return card;
-    }
-
-    static void collect(const kit::Node *node, const char *kind, std::vector<const kit::Node *> &out)
-    {
-        if (std::strcmp(node->spec().kind(), kind) == 0 && !node->isLeaving())
-            out.push_back(node);
-        for (const auto &c : node->children())
-            collect(c.get(), kind, out);
-    }
-    static std::vector<const kit::Node *> allOfKind(const kit::Node *root, const char *kind)
-    {
-        std::vector<const kit::Node *> out;
-        if (root)
-            collect(root, kind, out);
-        return out;
     }
 
     // The card fills the island exactly: the gap above the buttons at its minimum, the buttons on
