@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
+
 using namespace kit;
 
 namespace {
@@ -64,6 +68,139 @@ TEST_F(Effects, GaussianBlurKeepsTheTotalAndSpreadsLikeAGaussian)
     }
     EXPECT_NEAR(total, 255, 255 * 0.05);
     EXPECT_NEAR(std::sqrt(variance / total), 6, 0.6);
+}
+
+namespace {
+
+// A premultiplied image of random pixels (every colour channel at most the alpha).
+QImage randomImage(int w, int h, uint32_t seed)
+{
+    std::mt19937 random(seed);
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            // A quarter of the pixels transparent and a quarter opaque, as drawn layers have.
+            const int pick = int(random() % 4);
+            const int a = pick == 0 ? 0 : pick == 1 ? 255 : int(random() % 256);
+            const auto channel = [&] { return int(random() % uint32_t(a + 1)); };
+            const int r = channel(), g = channel(), b = channel();
+            image.setPixel(x, y, qRgba(r, g, b, a));
+        }
+    return image;
+}
+
+// The blur written out plainly: three boxes whose variances add up to sigma², each run along the
+// rows and then down the columns as a mean over its whole window, the image's edge pixels repeated
+// beyond it, every pass rounded to 8 bits.
+QImage referenceBlur(const QImage &source, double sigma)
+{
+    const double ideal = std::sqrt(12 * sigma * sigma / 3 + 1);
+    int narrow = int(std::floor(ideal));
+    if (narrow % 2 == 0)
+        --narrow;
+    const int narrowCount = int(std::round((12 * sigma * sigma - 3 * narrow * narrow - 12 * narrow - 9) / (-4.0 * narrow - 4)));
+    QImage image = source;
+    const int w = image.width(), h = image.height();
+    const auto pass = [&](int width, bool down) {
+        const int r = width / 2;
+        QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                int sum[4] = {};
+                for (int d = -r; d <= r; ++d) {
+                    const QRgb p = down ? image.pixel(x, std::clamp(y + d, 0, h - 1)) : image.pixel(std::clamp(x + d, 0, w - 1), y);
+                    sum[0] += qRed(p);
+                    sum[1] += qGreen(p);
+                    sum[2] += qBlue(p);
+                    sum[3] += qAlpha(p);
+                }
+                const auto mean = [&](int s) { return (2 * s + width) / (2 * width); };
+                out.setPixel(x, y, qRgba(mean(sum[0]), mean(sum[1]), mean(sum[2]), mean(sum[3])));
+            }
+        image = out;
+    };
+    for (int i = 0; i < 3; ++i) {
+        const int width = i < narrowCount ? narrow : narrow + 2;
+        pass(width, false);
+        pass(width, true);
+    }
+    return image;
+}
+
+// Every channel of every pixel of `blurred` within 1 of `reference`, and every pixel still a valid
+// premultiplied colour; the first failure is reported with its position.
+::testing::AssertionResult closeAndPremultiplied(const QImage &blurred, const QImage &reference)
+{
+    if (blurred.size() != reference.size())
+        return ::testing::AssertionFailure() << "size " << blurred.width() << "x" << blurred.height();
+    for (int y = 0; y < blurred.height(); ++y)
+        for (int x = 0; x < blurred.width(); ++x) {
+            const QRgb b = blurred.pixel(x, y), r = reference.pixel(x, y);
+            for (int shift = 0; shift < 32; shift += 8)
+                if (std::abs(int((b >> shift) & 0xff) - int((r >> shift) & 0xff)) > 1)
+                    return ::testing::AssertionFailure() << "at " << x << "," << y << ": " << Qt::hex << b << " against " << r;
+            if (qRed(b) > qAlpha(b) || qGreen(b) > qAlpha(b) || qBlue(b) > qAlpha(b))
+                return ::testing::AssertionFailure() << "at " << x << "," << y << ": " << Qt::hex << b << " is not premultiplied";
+        }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+TEST_F(Effects, GaussianBlurMatchesThreeBoxesWrittenOutPlainly)
+{
+    // Odd sizes, narrow and wide; sigmas below the size at which the image would be reduced first.
+    const QSize sizes[] = {{37, 23}, {101, 9}, {13, 61}, {64, 64}, {3, 5}};
+    const double sigmas[] = {0.6, 1.5, 3, 4.5, 7.9};
+    uint32_t seed = 1;
+    for (const QSize size : sizes)
+        for (const double sigma : sigmas) {
+            const QImage source = randomImage(size.width(), size.height(), seed++);
+            QImage blurred = source;
+            gaussianBlur(blurred, sigma);
+            EXPECT_TRUE(closeAndPremultiplied(blurred, referenceBlur(source, sigma))) << size.width() << "x" << size.height() << " sigma " << sigma;
+            EXPECT_TRUE(closeAndPremultiplied(blurredReduced(source, sigma), referenceBlur(source, sigma)));
+        }
+}
+
+TEST_F(Effects, GaussianBlurOfTinyImagesAndWindowsWiderThanTheImage)
+{
+    // Single pixels, single rows and columns, and boxes many times the image's size: the edges are
+    // repeated however far the window reaches.
+    const QSize sizes[] = {{1, 1}, {1, 17}, {17, 1}, {2, 3}, {5, 2}, {1, 2}};
+    const double sigmas[] = {1, 5, 12, 40};
+    uint32_t seed = 100;
+    for (const QSize size : sizes)
+        for (const double sigma : sigmas) {
+            const QImage source = randomImage(size.width(), size.height(), seed++);
+            QImage blurred = source;
+            gaussianBlur(blurred, sigma);
+            EXPECT_TRUE(closeAndPremultiplied(blurred, referenceBlur(source, sigma))) << size.width() << "x" << size.height() << " sigma " << sigma;
+        }
+    // One pixel blurs to itself.
+    QImage one(1, 1, QImage::Format_ARGB32_Premultiplied);
+    one.setPixel(0, 0, qRgba(10, 200, 30, 220));
+    gaussianBlur(one, 12);
+    EXPECT_EQ(one.pixel(0, 0), qRgba(10, 200, 30, 220));
+}
+
+TEST_F(Effects, GaussianBlurLeavesAUniformImageUniform)
+{
+    const QRgb colours[] = {qRgba(0, 0, 0, 0), qRgba(255, 255, 255, 255), qRgba(17, 130, 201, 201), qRgba(1, 0, 1, 3)};
+    const QSize sizes[] = {{440, 114}, {9, 31}, {1, 7}};
+    for (const QRgb colour : colours)
+        for (const QSize size : sizes)
+            for (const double sigma : {0.8, 4.0, 8.0, 30.0}) {
+                QImage image(size, QImage::Format_ARGB32_Premultiplied);
+                image.fill(colour);
+                gaussianBlur(image, sigma);
+                ASSERT_EQ(image.size(), size);
+                int changed = 0;
+                for (int y = 0; y < size.height(); ++y)
+                    for (int x = 0; x < size.width(); ++x)
+                        changed += image.pixel(x, y) != colour;
+                EXPECT_EQ(changed, 0) << Qt::hex << colour << Qt::dec << " " << size.width() << "x" << size.height() << " sigma " << sigma;
+            }
 }
 
 TEST_F(Effects, ShadowFallsOffsetBelowTheContent)
