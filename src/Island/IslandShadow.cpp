@@ -8,6 +8,7 @@
 #include <cmath>
 #include <deque>
 #include <tuple>
+#include <vector>
 
 namespace vesk {
 
@@ -62,10 +63,98 @@ QImage islandShadowImage(const IslandShape &outline, QSizeF size, double opacity
     return image;
 }
 
+namespace {
+
+// Shadows as they landed on the device. While an island rests, each frame shows the same picture,
+// and a plain copy of it costs a fraction of stretching the low-resolution image again. One entry
+// per island on screen.
+struct DevicePicture {
+    qint64 sourceKey = 0;
+    QTransform subPixel;  // the world transform with only the fraction of a pixel left of its translation
+    QRectF rect;
+    int hints = 0;
+    QImage picture;  // made the second time the same shadow is drawn
+    QPoint at;
+};
+constexpr size_t devicePictures = 4;
+
+// The transform with its translation cut to the fraction of a pixel, and the whole pixels cut off.
+std::pair<QTransform, QPoint> splitTranslation(const QTransform &t)
+{
+    const double fx = std::floor(t.dx()), fy = std::floor(t.dy());
+    return {QTransform(t.m11(), t.m12(), t.m13(), t.m21(), t.m22(), t.m23(), t.dx() - fx, t.dy() - fy, t.m33()),
+            QPoint(int(fx), int(fy))};
+}
+
+// The whole device pixels of `inside` (in the painter's coordinates) under `painter`'s transform.
+QRect wholePixelsWithin(const QPainter &painter, const QRectF &inside)
+{
+    const QRectF device = painter.worldTransform().mapRect(inside);
+    return QRect(QPoint(int(std::ceil(device.left())), int(std::ceil(device.top()))),
+                 QPoint(int(std::floor(device.right())) - 1, int(std::floor(device.bottom())) - 1));
+}
+
+// `shown` with `hole` cut out: up to four bands around it.
+std::vector<QRect> around(const QRect &shown, const QRect &hole)
+{
+    const QRect cut = shown & hole;
+    if (cut.isEmpty())
+        return {shown};
+    std::vector<QRect> bands{QRect(QPoint(shown.left(), shown.top()), QPoint(shown.right(), cut.top() - 1)),
+                             QRect(QPoint(shown.left(), cut.bottom() + 1), QPoint(shown.right(), shown.bottom())),
+                             QRect(QPoint(shown.left(), cut.top()), QPoint(cut.left() - 1, cut.bottom())),
+                             QRect(QPoint(cut.right() + 1, cut.top()), QPoint(shown.right(), cut.bottom()))};
+    std::erase_if(bands, [](const QRect &b) { return b.isEmpty(); });
+    return bands;
+}
+
+void drawShadow(QPainter &painter, const QImage &image, const QRectF &target, const QRectF &covered)
+{
+    static std::deque<DevicePicture> drawn;
+    const auto [subPixel, whole] = splitTranslation(painter.worldTransform());
+    const int hints = int(painter.renderHints() | QPainter::SmoothPixmapTransform);
+    const auto found = std::find_if(drawn.begin(), drawn.end(), [&](const DevicePicture &d) {
+        return d.sourceKey == image.cacheKey() && d.subPixel == subPixel && d.rect == target && d.hints == hints;
+    });
+    if (found == drawn.end()) {
+        // A shadow seen once may be a frame of a moving island: it is stretched as it is drawn.
+        drawn.push_front({image.cacheKey(), subPixel, target, hints, {}, {}});
+        if (drawn.size() > devicePictures)
+            drawn.pop_back();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, image);
+        return;
+    }
+    DevicePicture &d = *found;
+    if (d.picture.isNull()) {
+        // Stretched exactly as above, into a picture of the pixels it touches: copied back at a
+        // whole-pixel offset, it gives the same pixels.
+        const QRect pixels = subPixel.mapRect(target).toAlignedRect();
+        d.picture = QImage(pixels.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        d.picture.fill(Qt::transparent);
+        d.at = pixels.topLeft();
+        QPainter p(&d.picture);
+        p.setRenderHints(QPainter::RenderHints(hints));
+        p.setWorldTransform(subPixel * QTransform::fromTranslate(-pixels.x(), -pixels.y()));
+        p.drawImage(target, image);
+    }
+    // Where the island's opaque body will cover the shadow, copying it would change no pixel.
+    const QRect hole = covered.isEmpty() ? QRect() : wholePixelsWithin(painter, covered);
+    const QPoint at = d.at + whole;
+    painter.save();
+    painter.resetTransform();
+    for (const QRect &band : around(QRect(at, d.picture.size()), hole))
+        painter.drawImage(band.topLeft(), d.picture, band.translated(-at));
+    painter.restore();
+}
+
+}  // namespace
+
 Element IslandShadow(const IslandShape &outline, const IslandShadowPlan &shadow)
 {
-    const std::vector<double> values{shadow.opacity, shadow.radius, shadow.y, outline.topRadius, outline.topCorner,
-                                     outline.bottomRadius};
+    const std::vector<double> values{shadow.opacity,     shadow.radius,      shadow.y,
+                                     outline.topRadius,  outline.topCorner,  outline.bottomRadius,
+                                     shadow.coveredInside ? 1.0 : 0.0};
     return Painter(AnyValue::of(QStringLiteral("islandShadow")), values,
                    [](QPainter &painter, const QRectF &rect, const std::vector<double> &v) {
                        const double opacity = v[0], radius = std::max(0.0, v[1]), y = v[2];
@@ -78,10 +167,16 @@ Element IslandShadow(const IslandShape &outline, const IslandShadowPlan &shadow)
                        const QImage image = islandShadowImage(shape, QSizeF(round(rect.width()), round(rect.height())),
                                                               round(opacity), round(radius), deviceScale);
                        const double margin = marginFor(round(radius));
-                       painter.setRenderHint(QPainter::SmoothPixmapTransform);
-                       painter.drawImage(QRectF(rect.x() - margin, rect.y() - margin + y,
-                                                round(rect.width()) + 2 * margin, round(rect.height()) + 2 * margin),
-                                         image);
+                       // Between the side walls, below the top corners and above the bottom ones,
+                       // the outline is solid.
+                       const double t = std::min(shape.topRadius, rect.width() / 4);
+                       const QRectF inside = v[6] > 0.999 ? rect.adjusted(t, t + std::min(shape.topCorner, rect.height() / 2), -t,
+                                                                      -std::min(shape.bottomRadius, rect.height() / 2))
+                                                      : QRectF();
+                       drawShadow(painter, image,
+                                  QRectF(rect.x() - margin, rect.y() - margin + y, round(rect.width()) + 2 * margin,
+                                         round(rect.height()) + 2 * margin),
+                                  inside);
                    })
         .allowsHitTesting(false);
 }

@@ -221,6 +221,7 @@ NotchViewPlan planNotchView(const NotchViewInput &in, const NotchViewMemory &mem
         p.shadow = {in.isHovering ? 0.3 : 0, 9, 4};
     if (!in.showShadow || p.glassCondition)
         p.shadow.opacity = 0;
+    p.shadow.coveredInside = !p.fill.usesGlass;
 
     p.showsBubble = pill;
     p.bubbleProgress = in.hasBubble ? 1 : 0;

@@ -75,6 +75,8 @@ struct IslandShadowPlan {
     double opacity = 0;
     double radius = 9;
     double y = 4;
+    // The island's body is opaque black (no glass), so the shadow under its inside never shows.
+    bool coveredInside = false;
     friend bool operator==(const IslandShadowPlan &, const IslandShadowPlan &) = default;
 };
 

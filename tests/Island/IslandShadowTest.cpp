@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 using namespace kit;
 using namespace vesk;
 
@@ -42,4 +44,63 @@ TEST(IslandShadowView, DrawsBelowAndNothingAtZeroOpacity)
                                                                                                      Alignment::top()));
     image = tree.render(2);
     EXPECT_EQ(image.pixelColor(300, 40).alpha(), 0);
+}
+
+namespace {
+
+// The shadow of a 200 x 38 island placed `dx` points from the left, as the tree draws it at scale 2.
+QImage shadowFrame(Tree &tree, double dx)
+{
+    QImage image(QSize(600, 400), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(2, 2);
+    painter.translate(dx, 0);
+    tree.paint(painter, 2);
+    return image;
+}
+
+}  // namespace
+
+TEST(IslandShadowView, ARestingShadowIsCopiedAsItWasDrawnAndSkipsOnlyTheCoveredInside)
+{
+    VirtualTime time;
+    const IslandShape outline{6, 0, 14};
+    for (const double dx : {0.0, 0.25, 10.3}) {
+        SCOPED_TRACE(dx);
+        Tree open(QSizeF(300, 200));
+        open.setRoot(IslandShadow(outline, IslandShadowPlan{0.45, 20, 10, false}).frame(200, 38).frame(300, 200, Alignment::top()));
+        // The first frame stretches the small image; the next ones copy a picture of what it gave,
+        // which may round a channel the other way.
+        const QImage first = shadowFrame(open, dx);
+        const QImage second = shadowFrame(open, dx);
+        EXPECT_EQ(shadowFrame(open, dx), second);
+        int largest = 0;
+        for (int y = 0; y < first.height(); ++y)
+            for (int x = 0; x < first.width(); ++x) {
+                const QRgb a = first.pixel(x, y), b = second.pixel(x, y);
+                largest = std::max({largest, std::abs(qAlpha(a) - qAlpha(b)), std::abs(qRed(a) - qRed(b))});
+            }
+        EXPECT_LE(largest, 1);
+
+        // Under an opaque body: inside the walls (the island is centred, 50 points in: x 56...244,
+        // y 6...24) nothing is drawn, everywhere else the same copy.
+        Tree covered(QSizeF(300, 200));
+        covered.setRoot(IslandShadow(outline, IslandShadowPlan{0.45, 20, 10, true}).frame(200, 38).frame(300, 200, Alignment::top()));
+        shadowFrame(covered, dx);
+        const QImage copied = shadowFrame(covered, dx);
+        const QRectF inside(QPointF(2 * (dx + 56), 2 * 6), QPointF(2 * (dx + 244), 2 * 24));
+        int skipped = 0, differing = 0;
+        for (int y = 0; y < copied.height(); ++y)
+            for (int x = 0; x < copied.width(); ++x) {
+                const QRgb c = copied.pixel(x, y);
+                if (inside.contains(QRectF(x, y, 1, 1)))
+                    skipped += c == 0 && second.pixel(x, y) != 0;
+                else if (!inside.adjusted(-1, -1, 1, 1).contains(QPointF(x + 0.5, y + 0.5)))
+                    differing += c != second.pixel(x, y);
+            }
+        EXPECT_GT(skipped, 370 * 30);
+        EXPECT_EQ(differing, 0);
+    }
 }

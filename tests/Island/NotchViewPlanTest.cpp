@@ -336,14 +336,27 @@ TEST(NotchViewSurface, ShimmerNeverOnTheClosedIsland)
 TEST(NotchViewSurface, ShadowFollowsExpansionHoverAndSetting)
 {
     NotchViewPlan p = planSteady(in(NotchState::open));
-    EXPECT_EQ(p.shadow, (IslandShadowPlan{0.45, 20, 10}));
+    EXPECT_EQ(p.shadow, (IslandShadowPlan{0.45, 20, 10, true}));
     p = planSteady(in(NotchState::live));
-    EXPECT_EQ(p.shadow, (IslandShadowPlan{0, 9, 4}));
+    EXPECT_EQ(p.shadow, (IslandShadowPlan{0, 9, 4, true}));
     NotchViewInput hovering = in(NotchState::live);
     hovering.isHovering = true;
-    EXPECT_EQ(planSteady(hovering).shadow, (IslandShadowPlan{0.3, 9, 4}));
+    EXPECT_EQ(planSteady(hovering).shadow, (IslandShadowPlan{0.3, 9, 4, true}));
     hovering.showShadow = false;
     EXPECT_DOUBLE_EQ(planSteady(hovering).shadow.opacity, 0);
+}
+
+TEST(NotchViewSurface, ShadowUnderTheBodyIsCoveredOnlyWithoutGlass)
+{
+    // Glass that may show through the body keeps the whole shadow, even while the island is
+    // closed and the glass is not showing yet.
+    NotchViewInput glass = in(NotchState::live);
+    glass.isHovering = true;
+    glass.fadesToGlassSetting = true;
+    glass.hasGlassMaterial = true;
+    EXPECT_FALSE(planSteady(glass).shadow.coveredInside);
+    glass.hasGlassMaterial = false;
+    EXPECT_TRUE(planSteady(glass).shadow.coveredInside);
 }
 
 TEST(NotchViewSurface, FillKeepsTheTopSolidPerState)
