@@ -8,93 +8,132 @@
 #include <cmath>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kit {
 
 namespace {
 
-// One box pass of width 2r+1 along rows (or columns when `vertical`), edges extended.
-void boxPass(QImage &image, int r, bool vertical)
+// The four 8-bit channels of a pixel, summed over a box window in 32-bit lanes (enough for any
+// window), and the rounded mean of such sums as a pixel again. Each channel's mean is a monotonic
+// function of its sum, so premultiplied pixels stay premultiplied.
+#if defined(__SSE2__)
+struct Sums {
+    __m128i v;
+};
+
+inline Sums noSums() { return {_mm_setzero_si128()}; }
+
+inline Sums channels(uint32_t p)
 {
-    if (r <= 0)
-        return;
-    const int w = image.width(), h = image.height();
-    const int lines = vertical ? w : h;
-    const int length = vertical ? h : w;
-    const int stride = image.bytesPerLine() / 4;
-    const int step = vertical ? stride : 1;
-    auto *bits = reinterpret_cast<uint32_t *>(image.bits());
-    std::vector<uint32_t> padded(static_cast<size_t>(length + 2 * r + 1));
-    const int window = 2 * r + 1;
-    // Fixed-point reciprocal of the window, so each output is a multiply and a shift.
-    const uint32_t scale = (1u << 24) / uint32_t(window);
-    for (int l = 0; l < lines; ++l) {
-        uint32_t *line = bits + (vertical ? l : size_t(l) * stride);
-        for (int i = 0; i < r; ++i)
-            padded[size_t(i)] = line[0];
-        for (int i = 0; i < length; ++i)
-            padded[size_t(i + r)] = line[size_t(i) * step];
-        for (int i = length + r; i < length + 2 * r + 1; ++i)
-            padded[size_t(i)] = line[size_t(length - 1) * step];
-        uint32_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-        for (int i = 0; i < window; ++i) {
-            const uint32_t p = padded[size_t(i)];
-            s0 += p & 0xff;
-            s1 += (p >> 8) & 0xff;
-            s2 += (p >> 16) & 0xff;
-            s3 += p >> 24;
-        }
-        for (int i = 0; i < length; ++i) {
-            line[size_t(i) * step] = ((uint64_t(s0) * scale + (1u << 23)) >> 24) | (((uint64_t(s1) * scale + (1u << 23)) >> 24) << 8)
-                                     | (((uint64_t(s2) * scale + (1u << 23)) >> 24) << 16)
-                                     | (((uint64_t(s3) * scale + (1u << 23)) >> 24) << 24);
-            const uint32_t add = padded[size_t(i + window)], sub = padded[size_t(i)];
-            s0 += (add & 0xff) - (sub & 0xff);
-            s1 += ((add >> 8) & 0xff) - ((sub >> 8) & 0xff);
-            s2 += ((add >> 16) & 0xff) - ((sub >> 16) & 0xff);
-            s3 += (add >> 24) - (sub >> 24);
-        }
+    const __m128i zero = _mm_setzero_si128();
+    return {_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(p)), zero), zero)};
+}
+
+inline Sums plus(Sums s, Sums a) { return {_mm_add_epi32(s.v, a.v)}; }
+
+// The window moved on by one: `in` enters it, `out` leaves it.
+inline Sums slide(Sums s, Sums in, Sums out) { return {_mm_add_epi32(s.v, _mm_sub_epi32(in.v, out.v))}; }
+
+// In single precision the rounded mean is exact for any window below 10000: a sum over an odd
+// window is never a half away from a multiple of it, and the float error stays well below that.
+struct Mean {
+    explicit Mean(int window) : inverse(_mm_set1_ps(1.0f / float(window))) {}
+    uint32_t operator()(Sums s) const
+    {
+        const __m128i q = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(s.v), inverse), _mm_set1_ps(0.5f)));
+        const __m128i words = _mm_packs_epi32(q, q);
+        return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+    }
+    __m128 inverse;
+};
+#else
+// Channels 0 and 2 in the two 32-bit lanes of `even`, 1 and 3 in those of `odd`: one add updates
+// two channels.
+struct Sums {
+    uint64_t even = 0, odd = 0;
+};
+
+inline Sums noSums() { return {}; }
+
+inline Sums channels(uint32_t p)
+{
+    return {(p & 0xff) | (uint64_t(p & 0xff0000) << 16), ((p >> 8) & 0xff) | (uint64_t(p >> 24) << 32)};
+}
+
+inline Sums plus(Sums s, Sums a) { return {s.even + a.even, s.odd + a.odd}; }
+
+// Added before subtracting: `out` is part of the sum, so no lane ever borrows from its neighbour.
+inline Sums slide(Sums s, Sums in, Sums out) { return {s.even + in.even - out.even, s.odd + in.odd - out.odd}; }
+
+// A fixed-point reciprocal of the window; a lane's sum times it stays below 2^32, so one 64-bit
+// multiply divides both lanes.
+struct Mean {
+    explicit Mean(int window) : scale((1u << 24) / uint32_t(window)) {}
+    uint32_t operator()(Sums s) const
+    {
+        constexpr uint64_t half = (uint64_t(1) << 55) | (1u << 23), mask = 0x000000ff000000ffull;
+        const uint64_t even = ((s.even * scale + half) >> 24) & mask, odd = ((s.odd * scale + half) >> 24) & mask;
+        return uint32_t(even | (even >> 16) | (odd << 8) | (odd >> 8));
+    }
+    uint64_t scale;
+};
+#endif
+
+// One box of width 2r+1 along a row of `w` pixels, edges extended, into `to`.
+void boxAlong(const uint32_t *from, uint32_t *to, int w, int r, const Mean &mean)
+{
+    Sums s = noSums();
+    for (int i = -r; i <= r; ++i)
+        s = plus(s, channels(from[std::clamp(i, 0, w - 1)]));
+    for (int x = 0; x < w; ++x) {
+        to[x] = mean(s);
+        s = slide(s, channels(from[std::min(x + r + 1, w - 1)]), channels(from[std::max(x - r, 0)]));
     }
 }
 
-// The same pass down the columns, worked a row at a time so that memory is read in order: the
-// running sums of every column advance together, from an unchanged copy of the image.
-void boxPassDown(QImage &image, int r)
+// One box pass of width 2r+1 along the rows and then down the columns, edges extended. The column
+// sums advance a row at a time so that memory is read in order; the rows they take in are passed
+// along first into a ring of the last 2r+2, which is all the column pass needs, so the image can be
+// written in place.
+void boxPass(QImage &image, int r)
 {
     if (r <= 0)
         return;
     const int w = image.width(), h = image.height();
-    const int stride = image.bytesPerLine() / 4;
+    const size_t stride = size_t(image.bytesPerLine() / 4);
     auto *bits = reinterpret_cast<uint32_t *>(image.bits());
-    std::vector<uint32_t> source(size_t(h) * size_t(w));
-    for (int y = 0; y < h; ++y)
-        std::copy_n(bits + size_t(y) * stride, w, source.begin() + std::ptrdiff_t(y) * w);
-    // Row `i` of the column as the horizontal pass pads it: edges extended.
-    auto row = [&](int i) { return source.data() + size_t(std::clamp(i - r, 0, h - 1)) * size_t(w); };
-    const int window = 2 * r + 1;
-    const uint32_t scale = (1u << 24) / uint32_t(window);
-    std::vector<uint32_t> s0(size_t(w), 0), s1(size_t(w), 0), s2(size_t(w), 0), s3(size_t(w), 0);
-    for (int i = 0; i < window; ++i) {
-        const uint32_t *p = row(i);
-        for (int x = 0; x < w; ++x) {
-            s0[size_t(x)] += p[x] & 0xff;
-            s1[size_t(x)] += (p[x] >> 8) & 0xff;
-            s2[size_t(x)] += (p[x] >> 16) & 0xff;
-            s3[size_t(x)] += p[x] >> 24;
-        }
-    }
-    for (int i = 0; i < h; ++i) {
-        uint32_t *line = bits + size_t(i) * stride;
+    const Mean mean(2 * r + 1);
+    const int ringRows = std::min(2 * r + 2, h);
+    std::vector<uint32_t> ring(size_t(ringRows) * size_t(w));
+    int passed = 0;  // rows [0, passed) have been passed along
+    // Row `y` passed along, edges extended; rows are asked for in increasing order.
+    auto along = [&](int y) -> const uint32_t * {
+        y = std::clamp(y, 0, h - 1);
+        for (; passed <= y; ++passed)
+            boxAlong(bits + size_t(passed) * stride, ring.data() + size_t(passed % ringRows) * size_t(w), w, r, mean);
+        return ring.data() + size_t(y % ringRows) * size_t(w);
+    };
+    std::vector<Sums> sums(size_t(w), noSums());
+    for (int i = -r; i <= r; ++i) {
+        const uint32_t *row = along(i);
         for (int x = 0; x < w; ++x)
-            line[x] = ((uint64_t(s0[size_t(x)]) * scale + (1u << 23)) >> 24)
-                      | (((uint64_t(s1[size_t(x)]) * scale + (1u << 23)) >> 24) << 8)
-                      | (((uint64_t(s2[size_t(x)]) * scale + (1u << 23)) >> 24) << 16)
-                      | (((uint64_t(s3[size_t(x)]) * scale + (1u << 23)) >> 24) << 24);
-        const uint32_t *add = row(i + window), *sub = row(i);
+            sums[size_t(x)] = plus(sums[size_t(x)], channels(row[x]));
+    }
+    for (int y = 0; y < h; ++y) {
+        uint32_t *line = bits + size_t(y) * stride;
+        if (y + 1 == h) {
+            for (int x = 0; x < w; ++x)
+                line[x] = mean(sums[size_t(x)]);
+            break;
+        }
+        // Row y + r + 1 is passed along before row y is written: it is below it, or already kept.
+        const uint32_t *in = along(y + r + 1), *out = along(y - r);
         for (int x = 0; x < w; ++x) {
-            s0[size_t(x)] += (add[x] & 0xff) - (sub[x] & 0xff);
-            s1[size_t(x)] += ((add[x] >> 8) & 0xff) - ((sub[x] >> 8) & 0xff);
-            s2[size_t(x)] += ((add[x] >> 16) & 0xff) - ((sub[x] >> 16) & 0xff);
-            s3[size_t(x)] += (add[x] >> 24) - (sub[x] >> 24);
+            line[x] = mean(sums[size_t(x)]);
+            sums[size_t(x)] = slide(sums[size_t(x)], channels(in[x]), channels(out[x]));
         }
     }
 }
@@ -112,8 +151,7 @@ void boxBlur(QImage &image, double sigma)
     for (int i = 0; i < n; ++i) {
         const int width = i < m ? wl : wu;
         const int r = (width - 1) / 2;
-        boxPass(image, r, false);
-        boxPassDown(image, r);
+        boxPass(image, r);
     }
 }
 
