@@ -41,14 +41,36 @@ inline Sums slide(Sums s, Sums in, Sums out) { return {_mm_add_epi32(s.v, _mm_su
 // window is never a half away from a multiple of it, and the float error stays well below that.
 struct Mean {
     explicit Mean(int window) : inverse(_mm_set1_ps(1.0f / float(window))) {}
+    __m128i lanes(__m128i s) const { return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(s), inverse), _mm_set1_ps(0.5f))); }
     uint32_t operator()(Sums s) const
     {
-        const __m128i q = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(s.v), inverse), _mm_set1_ps(0.5f)));
-        const __m128i words = _mm_packs_epi32(q, q);
+        const __m128i words = _mm_packs_epi32(lanes(s.v), lanes(s.v));
         return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+    }
+    // Four pixels at once, packed together.
+    __m128i four(__m128i a, __m128i b, __m128i c, __m128i d) const
+    {
+        return _mm_packus_epi16(_mm_packs_epi32(lanes(a), lanes(b)), _mm_packs_epi32(lanes(c), lanes(d)));
     }
     __m128 inverse;
 };
+
+// Four pixels entering the window and four leaving it, as the four pixels' changes to their sums
+// (differences taken in 16 bits, then widened with their sign).
+struct Changes {
+    __m128i d0, d1, d2, d3;
+};
+
+inline Changes changes(const uint32_t *in, const uint32_t *out)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(out));
+    const __m128i low = _mm_sub_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
+    const __m128i high = _mm_sub_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero));
+    return {_mm_srai_epi32(_mm_unpacklo_epi16(low, low), 16), _mm_srai_epi32(_mm_unpackhi_epi16(low, low), 16),
+            _mm_srai_epi32(_mm_unpacklo_epi16(high, high), 16), _mm_srai_epi32(_mm_unpackhi_epi16(high, high), 16)};
+}
 #else
 // Channels 0 and 2 in the two 32-bit lanes of `even`, 1 and 3 in those of `odd`: one add updates
 // two channels.
@@ -82,15 +104,51 @@ struct Mean {
 };
 #endif
 
-// One box of width 2r+1 along a row of `w` pixels, edges extended, into `to`.
-void boxAlong(const uint32_t *from, uint32_t *to, int w, int r, const Mean &mean)
+// One box of width 2r+1 along a row of `w` pixels, edges extended, into `to`. `padded` has room
+// for the row with its edge pixel repeated r times before it and r + 1 times after it.
+void boxAlong(const uint32_t *from, uint32_t *to, int w, int r, const Mean &mean, uint32_t *padded)
 {
+    const int window = 2 * r + 1;
+    std::fill_n(padded, r, from[0]);
+    std::copy_n(from, w, padded + r);
+    std::fill_n(padded + r + w, r + 1, from[w - 1]);
     Sums s = noSums();
-    for (int i = -r; i <= r; ++i)
-        s = plus(s, channels(from[std::clamp(i, 0, w - 1)]));
-    for (int x = 0; x < w; ++x) {
+    for (int i = 0; i < window; ++i)
+        s = plus(s, channels(padded[i]));
+    int x = 0;
+#if defined(__SSE2__)
+    for (; x + 4 <= w; x += 4) {
+        const Changes d = changes(padded + x + window, padded + x);
+        const __m128i s0 = s.v, s1 = _mm_add_epi32(s0, d.d0), s2 = _mm_add_epi32(s1, d.d1), s3 = _mm_add_epi32(s2, d.d2);
+        s.v = _mm_add_epi32(s3, d.d3);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(to + x), mean.four(s0, s1, s2, s3));
+    }
+#endif
+    for (; x < w; ++x) {
         to[x] = mean(s);
-        s = slide(s, channels(from[std::min(x + r + 1, w - 1)]), channels(from[std::max(x - r, 0)]));
+        s = slide(s, channels(padded[x + window]), channels(padded[x]));
+    }
+}
+
+// One step down the columns: row `to` from the column sums, which then take in row `in` and let
+// row `out` go.
+void boxDown(Sums *sums, const uint32_t *in, const uint32_t *out, uint32_t *to, int w, const Mean &mean)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    for (; x + 4 <= w; x += 4) {
+        const Changes d = changes(in + x, out + x);
+        Sums *s = sums + x;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(to + x), mean.four(s[0].v, s[1].v, s[2].v, s[3].v));
+        s[0].v = _mm_add_epi32(s[0].v, d.d0);
+        s[1].v = _mm_add_epi32(s[1].v, d.d1);
+        s[2].v = _mm_add_epi32(s[2].v, d.d2);
+        s[3].v = _mm_add_epi32(s[3].v, d.d3);
+    }
+#endif
+    for (; x < w; ++x) {
+        to[x] = mean(sums[x]);
+        sums[x] = slide(sums[x], channels(in[x]), channels(out[x]));
     }
 }
 
@@ -107,13 +165,13 @@ void boxPass(QImage &image, int r)
     auto *bits = reinterpret_cast<uint32_t *>(image.bits());
     const Mean mean(2 * r + 1);
     const int ringRows = std::min(2 * r + 2, h);
-    std::vector<uint32_t> ring(size_t(ringRows) * size_t(w));
+    std::vector<uint32_t> ring(size_t(ringRows) * size_t(w)), padded(size_t(w + 2 * r + 1));
     int passed = 0;  // rows [0, passed) have been passed along
     // Row `y` passed along, edges extended; rows are asked for in increasing order.
     auto along = [&](int y) -> const uint32_t * {
         y = std::clamp(y, 0, h - 1);
         for (; passed <= y; ++passed)
-            boxAlong(bits + size_t(passed) * stride, ring.data() + size_t(passed % ringRows) * size_t(w), w, r, mean);
+            boxAlong(bits + size_t(passed) * stride, ring.data() + size_t(passed % ringRows) * size_t(w), w, r, mean, padded.data());
         return ring.data() + size_t(y % ringRows) * size_t(w);
     };
     std::vector<Sums> sums(size_t(w), noSums());
@@ -122,20 +180,9 @@ void boxPass(QImage &image, int r)
         for (int x = 0; x < w; ++x)
             sums[size_t(x)] = plus(sums[size_t(x)], channels(row[x]));
     }
-    for (int y = 0; y < h; ++y) {
-        uint32_t *line = bits + size_t(y) * stride;
-        if (y + 1 == h) {
-            for (int x = 0; x < w; ++x)
-                line[x] = mean(sums[size_t(x)]);
-            break;
-        }
-        // Row y + r + 1 is passed along before row y is written: it is below it, or already kept.
-        const uint32_t *in = along(y + r + 1), *out = along(y - r);
-        for (int x = 0; x < w; ++x) {
-            line[x] = mean(sums[size_t(x)]);
-            sums[size_t(x)] = slide(sums[size_t(x)], channels(in[x]), channels(out[x]));
-        }
-    }
+    // Row y + r + 1 is passed along before row y is written: it is below it, or already kept.
+    for (int y = 0; y < h; ++y)
+        boxDown(sums.data(), along(y + r + 1), along(y - r), bits + size_t(y) * stride, w, mean);
 }
 
 void boxBlur(QImage &image, double sigma)
