@@ -63,6 +63,23 @@ void BM_TourCurrentPageAlone(benchmark::State &state)
 }
 BENCHMARK(BM_TourCurrentPageAlone)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
+// The island holding a tour of the music page only (its one layer, framed as the tour frames its
+// stack): the same island and page as the tour's, without the seven hidden pages. The tour on the
+// music page, against this, is what its hidden pages cost.
+void BM_TourCurrentPageOnlyInIsland(benchmark::State &state)
+{
+    Tour tour(3);
+    tour.islandSlots.onboarding = [](NotchViewModel &m) {
+        const OnboardingIslandView view{&m};
+        const auto page = OnboardingIslandView::Page::music;
+        return view.framed({view.pageLayer(page, true, true)}, page);
+    };
+    kit::withoutAnimation([&] { tour.tree.setRoot(kit::view(NotchView{tour.model.get(), &tour.islandSlots})); });
+    tour.time.advance(3);
+    bench::paintFrames(tour.tree, state);
+}
+BENCHMARK(BM_TourCurrentPageOnlyInIsland)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
 // Describing the same tour again changes nothing on screen: no frame is asked for.
 void BM_TourUnchangedReconcile(benchmark::State &state)
 {

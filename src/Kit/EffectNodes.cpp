@@ -126,7 +126,7 @@ void ShadowSpec::paint(const Node &node, PaintContext &ctx) const
                    gaussianBlur(layer, r * deviceScale);
                    cache->picture = layer;
                },
-               reduction, &cache->target);
+               reduction, &cache->target, nullptr, {}, 3 * sigma);
     cache->version = version;
     cache->world = world;
     cache->r = r;
@@ -314,7 +314,7 @@ void MaskSpec::paint(const Node &node, PaintContext &ctx) const
             for (const QRect &piece : pieces)
                 keepUnderMask(layer, mask, piece);
         },
-        1, nullptr, &node);
+        1, nullptr, &node, {}, 0);
 }
 
 // ---- Alpha threshold ----------------------------------------------------------------------------
@@ -331,12 +331,48 @@ void ThresholdSpec::paint(const Node &node, PaintContext &ctx) const
     const QRectF bounds = subtreeBounds(node).adjusted(-margin, -margin, margin, margin);
     paintLayer(ctx, bounds, 1, [&node](PaintContext &c) { c.paintChildren(node); },
                [this](QImage &layer, double) { alphaThreshold(layer, min, max, color.toQColor()); }, 1, nullptr,
-               &node);
+               &node, {}, 0);
 }
 
 void ThresholdSpec::describe(const Node &, QString &out) const
 {
     out += QStringLiteral(" threshold=(%1,%2)").arg(num(min), num(max));
+}
+
+// ---- Kept ---------------------------------------------------------------------------------------
+
+bool KeptSpec::sameProperties(const Spec &other) const { return enabled == static_cast<const KeptSpec &>(other).enabled; }
+
+void KeptSpec::apply(Node &node, const Spec *, ReconcileContext &) const
+{
+    // A subtree no longer kept may not be drawn again for a long time (a hidden page): its picture
+    // goes now rather than at its next frame.
+    if (!enabled)
+        node.layerCache.reset();
+}
+
+void KeptSpec::paint(const Node &node, PaintContext &ctx) const
+{
+    struct Seen {
+        bool painted = false;
+        uint64_t stamp = 0;
+    };
+    auto &state = const_cast<Node &>(node).state;
+    if (!std::any_cast<std::shared_ptr<Seen>>(&state))
+        state = std::make_shared<Seen>();
+    Seen &seen = *std::any_cast<std::shared_ptr<Seen>>(state);
+    // Content that changed since the last frame may change again at the next: a picture of it is
+    // made only once it has held still for a frame.
+    const bool still = enabled && seen.painted && subtreeSettledSince(node, seen.stamp);
+    seen.painted = true;
+    seen.stamp = node.tree().changeStamp();
+    if (!still) {
+        node.layerCache.reset();
+        ctx.paintChildren(node);
+        return;
+    }
+    paintLayer(ctx, subtreeBounds(node), 1, [&node](PaintContext &c) { c.paintChildren(node); }, {}, 1, nullptr, &node, {},
+               0);
 }
 
 // ---- Element API --------------------------------------------------------------------------------
@@ -353,6 +389,8 @@ Element Element::rotation3D(double degrees, UnitPoint anchor, double perspective
     return make<Rotation3DSpec>(*this, degrees, anchor, perspective);
 }
 Element Element::mask(Element mask, Alignment alignment) const { return make<MaskSpec>(*this, std::move(mask), alignment); }
+Element Element::keptWhileStill(bool enabled) const { return make<KeptSpec>(*this, enabled); }
+
 Element Element::alphaThreshold(double min, double max, Color color) const
 {
     return make<ThresholdSpec>(*this, min, max, color);

@@ -122,4 +122,18 @@ public:
     Color color;
 };
 
+// Draws its subtree into a kept layer once the subtree has held still for a frame, and shows that
+// picture again for as long as nothing inside changes or moves; while something does (and while
+// not `enabled`), the subtree is drawn as usual. For content that mostly rests while other parts of
+// its window move.
+class KeptSpec final : public Spec {
+public:
+    KeptSpec(Element child, bool enabled) : enabled(enabled) { children = {std::move(child)}; }
+    const char *kind() const override { return "Kept"; }
+    bool sameProperties(const Spec &other) const override;
+    void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
+    void paint(const Node &node, PaintContext &ctx) const override;
+    bool enabled;
+};
+
 }  // namespace kit

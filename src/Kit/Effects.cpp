@@ -435,11 +435,15 @@ bool paintsNothing(const Node &node)
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 const std::function<void(PaintContext &)> &content,
                 const std::function<void(QImage &, double)> &process, int reduction, QRectF *drawnAt,
-                const Node *keeper, std::vector<double> params)
+                const Node *keeper, std::vector<double> params, std::optional<double> reach)
 {
     QPainter &painter = ctx.painter;
     const QTransform world = painter.worldTransform();
     QRectF device = world.mapRect(bounds);
+    if (reach && painter.hasClipping()) {
+        const double pad = std::ceil(*reach) + 1;
+        device = device.intersected(world.mapRect(painter.clipBoundingRect()).adjusted(-pad, -pad, pad, pad));
+    }
     // Nothing outside the target can show, so the layer stops at its edges (with room for a blur
     // to pull in what lies just outside).
     if (painter.device()) {
@@ -533,7 +537,7 @@ void paintFaded(const Node &node, double opacity, double blur, PaintContext &ctx
     paintLayer(ctx, bounds, opacity, paint, [blur](QImage &image, double deviceScale) {
         if (blur >= 0.05)
             gaussianBlur(image, blur * deviceScale);
-    }, reduction, nullptr, keep ? &node : nullptr, {blur});
+    }, reduction, nullptr, keep ? &node : nullptr, {blur}, blur >= 0.05 ? 3 * sigma : 0);
 }
 
 void paintWithEffect(const Node &node, const TransitionEffect &e, PaintContext &ctx)

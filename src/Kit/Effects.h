@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace kit {
@@ -49,11 +50,14 @@ struct LayerCache {
 // resolution and scaled back up as it is composited (for wide blurs). This is how a
 // subtree fades as one (no brighter overlaps) and how it blurs. With a `keeper`, the finished
 // layer is kept on it (LayerCache) and shown again while still right; `params` are the numbers
-// besides the keeper's subtree that the picture depends on.
+// besides the keeper's subtree that the picture depends on. `reach` is how many device pixels
+// `process` moves colour by (a blur's spread; 0 for work pixel by pixel): the layer then stops that
+// far outside the painter's clip, as nothing beyond could show.
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
                 const std::function<void(PaintContext &)> &content,
                 const std::function<void(QImage &, double deviceScale)> &process = {}, int reduction = 1,
-                QRectF *drawnAt = nullptr, const Node *keeper = nullptr, std::vector<double> params = {});
+                QRectF *drawnAt = nullptr, const Node *keeper = nullptr, std::vector<double> params = {},
+                std::optional<double> reach = std::nullopt);
 
 // Whether `node` draws nothing now: it, or a node down its chain of single children, is faded out
 // or hidden.

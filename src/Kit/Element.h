@@ -169,6 +169,8 @@ public:
     // Keeps pixels whose alpha lies in [min, max] as solid `color`, drops the rest: blurred shapes
     // drawn through it merge like liquid.
     Element alphaThreshold(double min, double max, Color color) const;
+    // Shows a kept picture of the subtree while it rests (see KeptSpec); costs a layer's memory.
+    Element keptWhileStill(bool enabled = true) const;
     // The symbol bounce: each change of `trigger` squeezes the content and springs it back about
     // its centre (downwards first when `downward`).
     template <typename T>

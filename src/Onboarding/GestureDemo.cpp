@@ -184,9 +184,12 @@ Element GestureDemo::scene(const GestureDemoState &state)
                       centredAt(glyph, x + 4, y + 7))
             .frame(area.width(), area.height(), Alignment::topLeading());
     });
-    return ZStack({.alignment = Alignment::top()}, Painter(AnyValue::of(QStringLiteral("gesture demo backdrop")), {}, paintBackdrop),
-                  Fill(Color::black(0.25)).frame(std::nullopt, menuBarHeight), island(state).scaleEffect(islandScale, UnitPoint::top()),
-                  overlayLayer)
+    // The desktop and its menu bar never move: their picture is kept while the island acts.
+    const Element desktop = ZStack({.alignment = Alignment::top()},
+                                   Painter(AnyValue::of(QStringLiteral("gesture demo backdrop")), {}, paintBackdrop),
+                                   Fill(Color::black(0.25)).frame(std::nullopt, menuBarHeight))
+                                .keptWhileStill();
+    return ZStack({.alignment = Alignment::top()}, desktop, island(state).scaleEffect(islandScale, UnitPoint::top()), overlayLayer)
         .clipped();
 }
 

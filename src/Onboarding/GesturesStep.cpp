@@ -82,11 +82,14 @@ public:
                                                s->picked = s->picked.peek() + 1;
                                            }}));
         }
+        // The rows and the header rest while the demonstration beside them moves.
         const Element list = VStack({.alignment = Alignment::leading(), .spacing = 2}, std::move(rows))
+                                 .keptWhileStill()
                                  .frame({.maxWidth = kit::infinity, .alignment = Alignment::leading()});
         const Element row = HStack({.alignment = Alignment::center(), .spacing = 12}, demo, list).frame(std::nullopt, contentHeight);
         return VStack({.alignment = Alignment::center(), .spacing = 0},
-                      view(StepHeader{QStringLiteral("Here's how to handle me."), QStringLiteral("Try these on me once the tour is over.")}),
+                      view(StepHeader{QStringLiteral("Here's how to handle me."), QStringLiteral("Try these on me once the tour is over.")})
+                          .keptWhileStill(),
                       row)
             .animation(Motion::small, int(current))
             .task(GesturesStep::walkKey(isVisible, picked), [weak, isVisible](Task &task) {

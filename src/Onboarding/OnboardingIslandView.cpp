@@ -106,27 +106,23 @@ Element OnboardingIslandView::footer(Page page) const
         .frame(std::nullopt, footerHeight);
 }
 
-Element OnboardingIslandView::body(const Env &env) const
+Element OnboardingIslandView::pageLayer(Page page, bool isCurrent, bool isVisible) const
 {
-    Q_ASSERT(model);
-    const bool isVisible = env[isIslandLayerVisible];
-    const Page current = currentPage(model->onboardingPage().get());
+    return content(page)
+        .keptWhileStill(isCurrent)
+        .maxFrame(Alignment::top())
+        .environment(isIslandLayerVisible, isVisible && isCurrent)
+        .allowsHitTesting(isCurrent)
+        .scaleEffect(isCurrent ? 1 : hiddenPageScale)
+        .opacity(isCurrent ? 1 : 0)
+        .id(int(page));
+}
+
+Element OnboardingIslandView::framed(Elements layers, Page current) const
+{
     // The tour keeps its layout while it fades out with the island closing around it.
     const Size size = model->onboardingSize();
     const bool isPill = model->style.get() == IslandStyle::pill;
-
-    Elements layers;
-    for (int raw = 0; raw < pageCount; ++raw) {
-        const Page page = Page(raw);
-        const bool isCurrent = page == current;
-        layers.push_back(content(page)
-                             .maxFrame(Alignment::top())
-                             .environment(isIslandLayerVisible, isVisible && isCurrent)
-                             .allowsHitTesting(isCurrent)
-                             .scaleEffect(isCurrent ? 1 : hiddenPageScale)
-                             .opacity(isCurrent ? 1 : 0)
-                             .id(raw));
-    }
     const Element pages = ZStack({.alignment = Alignment::center()}, std::move(layers))
                               .animation(Motion::page, int(current))
                               .frame(std::nullopt, pageAreaHeight, Alignment::top())
@@ -137,6 +133,17 @@ Element OnboardingIslandView::body(const Env &env) const
         .padding(Edges{top, sidePadding, bottomPadding, sidePadding})
         .foreground(Color::white())
         .frame(size.width, size.height);
+}
+
+Element OnboardingIslandView::body(const Env &env) const
+{
+    Q_ASSERT(model);
+    const bool isVisible = env[isIslandLayerVisible];
+    const Page current = currentPage(model->onboardingPage().get());
+    Elements layers;
+    for (int raw = 0; raw < pageCount; ++raw)
+        layers.push_back(pageLayer(Page(raw), Page(raw) == current, isVisible));
+    return framed(std::move(layers), current);
 }
 
 }  // namespace vesk

@@ -34,6 +34,11 @@ struct OnboardingIslandView {
     kit::Element content(Page page) const;
     // A page's footer row: its buttons, and the dots on the middle pages.
     kit::Element footer(Page page) const;
+    // A page as the stack holds it: shown or hidden, and while current and resting drawn from a
+    // kept picture (most frames of a resting page are drawn for something else that moves).
+    kit::Element pageLayer(Page page, bool isCurrent, bool isVisible) const;
+    // The stack of `layers` in its clipped area over `current`'s footer, in the tour's frame.
+    kit::Element framed(kit::Elements layers, Page current) const;
 };
 
 namespace TourFrameMetrics {

@@ -390,3 +390,88 @@ TEST_F(Effects, ShadowFollowsItsContentWhenItChangesOrMoves)
     EXPECT_GT(qAlpha(mid.pixel(40 + 10, 30)), 60);
     EXPECT_EQ(qAlpha(mid.pixel(40 + 16, 30)), 0);
 }
+
+TEST_F(Effects, AKeptSubtreeIsDrawnAgainOnlyWhenItChangesOrMoves)
+{
+    vesk::Observed<double> width{20};
+    vesk::Observed<bool> enabled{true};
+    int drawn = 0;
+    tree.setSize({60, 40});
+    tree.setRoot(Observe([&](const Env &) {
+        return ZStack({},
+                      Painter(AnyValue::of(1), {width.get()},
+                              [&](QPainter &p, const QRectF &r, const std::vector<double> &v) {
+                                  ++drawn;
+                                  p.fillRect(QRectF(r.topLeft(), QSizeF(v[0], r.height())), QColor(255, 255, 255, 128));
+                              }),
+                      Fill(Color::white(0.3)).frame(10, 10))
+            .frame(50, 20)
+            .keptWhileStill(enabled.get());
+    }));
+    const QImage first = tree.render(2);
+    EXPECT_EQ(drawn, 1);
+    // The second frame makes the picture (drawing once more), the next ones only show it.
+    EXPECT_EQ(tree.render(2), first);
+    EXPECT_EQ(tree.render(2), first);
+    EXPECT_EQ(tree.render(2), first);
+    EXPECT_EQ(drawn, 2);
+
+    // A change is drawn at once, and kept again after a frame at rest.
+    width = 40;
+    time.flush();
+    const QImage wider = tree.render(2);
+    EXPECT_EQ(drawn, 3);
+    EXPECT_NE(wider, first);
+    EXPECT_EQ(qAlpha(wider.pixel(2 * 40, 2 * 12)), 128);  // 35 points into the 40-wide fill
+    EXPECT_EQ(qAlpha(first.pixel(2 * 40, 2 * 12)), 0);
+    tree.render(2);
+    EXPECT_EQ(tree.render(2), wider);
+    EXPECT_EQ(drawn, 4);
+
+    // While it moves it is drawn every frame, from its moving values.
+    withAnimation(Animation::linear(1), [&] { width = 10; });
+    time.flush();
+    for (int frame = 0; frame < 3; ++frame) {
+        time.advance(0.25);
+        tree.render(2);
+    }
+    EXPECT_EQ(drawn, 7);
+
+    // Not enabled, nothing is kept and every frame draws.
+    time.advance(1);
+    enabled = false;
+    time.flush();
+    const int before = drawn;
+    tree.render(2);
+    tree.render(2);
+    tree.render(2);
+    EXPECT_EQ(drawn, before + 3);
+    const Node *kept = nullptr;
+    std::function<void(const Node &)> find = [&](const Node &n) {
+        if (std::string_view(n.spec().kind()) == "Kept")
+            kept = &n;
+        for (const auto &c : n.children())
+            find(*c);
+    };
+    find(*tree.root());
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->layerCache, nullptr);
+}
+
+TEST_F(Effects, AKeptPictureIsShownUnderTheClipAndTheFadeOfWhatHoldsIt)
+{
+    // A kept picture is cut and faded as the subtree itself would be.
+    const Element content = ZStack({}, square(-6), Fill(Color::white(0.5)).frame(30, 8)).keptWhileStill();
+    tree.setSize({60, 40});
+    tree.setRoot(content.frame(24, 24).clipped().opacity(0.5));
+    const QImage direct = tree.render(2);
+    tree.render(2);
+    const QImage kept = tree.render(2);
+    int largest = 0;
+    for (int y = 0; y < direct.height(); ++y)
+        for (int x = 0; x < direct.width(); ++x)
+            largest = std::max(largest, std::abs(qAlpha(direct.pixel(x, y)) - qAlpha(kept.pixel(x, y))));
+    EXPECT_LE(largest, 1);
+    EXPECT_EQ(qAlpha(kept.pixel(2 * 30 + 26, 2 * 20)), 0);  // beyond the 24-point clip
+    EXPECT_NEAR(qAlpha(kept.pixel(2 * 30 - 2 * 6, 2 * 20)), 128, 2);
+}
