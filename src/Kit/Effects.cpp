@@ -152,37 +152,174 @@ void boxDown(Sums *sums, const uint32_t *in, const uint32_t *out, uint32_t *to, 
     }
 }
 
+// The sums of a box pass kept in 32-bit lanes, for a window of any width.
+struct WideBox {
+    WideBox(int w, int r) : w(w), r(r), mean(2 * r + 1), padded(size_t(w + 2 * r + 1)), sums(size_t(w), noSums()) {}
+    void along(const uint32_t *from, uint32_t *to) { boxAlong(from, to, w, r, mean, padded.data()); }
+    void take(const uint32_t *row)
+    {
+        for (int x = 0; x < w; ++x)
+            sums[size_t(x)] = plus(sums[size_t(x)], channels(row[x]));
+    }
+    void down(const uint32_t *in, const uint32_t *out, uint32_t *to) { boxDown(sums.data(), in, out, to, w, mean); }
+    int w, r;
+    Mean mean;
+    std::vector<uint32_t> padded;
+    std::vector<Sums> sums;
+};
+
+#if defined(__SSE2__)
+// For all but very wide windows the sums fit 16-bit lanes, eight channels a register, and the
+// rounded mean is a 16-bit multiply-high and a shift: with t = s + (window - 1) / 2 it is
+// floor(t / window), which floor(t * m / 2^(16 + shift)) equals for every t up to the largest when
+// that t times m's excess (m * window - 2^(16 + shift)) stays below 2^(16 + shift).
+struct NarrowMean {
+    explicit NarrowMean(int window) : half((window - 1) / 2)
+    {
+        const uint64_t most = 255 * uint64_t(window) + half;
+        for (int j = 15; j >= 0 && !exact && most < 65536; --j) {
+            const uint64_t k = uint64_t(1) << (16 + j), m = (k + uint64_t(window) - 1) / uint64_t(window);
+            if (m <= 65535) {
+                exact = most * (m * uint64_t(window) - k) < k;
+                multiplier = uint32_t(m);
+                shift = j;
+            }
+        }
+    }
+    uint32_t operator()(uint32_t s) const { return ((s + half) * multiplier) >> (16 + shift); }
+    __m128i lanes(__m128i s) const
+    {
+        const __m128i t = _mm_add_epi16(s, _mm_set1_epi16(short(half)));
+        return _mm_srl_epi16(_mm_mulhi_epu16(t, _mm_set1_epi16(short(multiplier))), _mm_cvtsi32_si128(shift));
+    }
+    uint32_t half, multiplier = 0;
+    int shift = 0;
+    bool exact = false;
+};
+
+// The sums of a box pass in 16-bit lanes (wrapping is harmless: every window's true sum fits).
+// Along a row the window sums are differences of running totals, which keeps the serial part to
+// one add a pixel.
+struct NarrowBox {
+    NarrowBox(int w, int r, const NarrowMean &mean)
+        : w(w), r(r), mean(mean), padded(size_t(w + 2 * r + 1)), totals(4 * size_t(w + 2 * r + 2)), sums(4 * size_t(w))
+    {
+    }
+    static __m128i load(const void *p) { return _mm_loadu_si128(static_cast<const __m128i *>(p)); }
+    static void store(void *p, __m128i v) { _mm_storeu_si128(static_cast<__m128i *>(p), v); }
+    void along(const uint32_t *from, uint32_t *to)
+    {
+        const int window = 2 * r + 1, n = w + 2 * r + 1;
+        std::fill_n(padded.data(), r, from[0]);
+        std::copy_n(from, w, padded.data() + r);
+        std::fill_n(padded.data() + r + w, r + 1, from[w - 1]);
+        // totals[4i + c]: channel c summed over padded[0, i).
+        const __m128i zero = _mm_setzero_si128();
+        uint16_t *t = totals.data();
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(t), zero);
+        __m128i carry = zero;  // the total so far, in both halves
+        int i = 0;
+        for (; i + 4 <= n; i += 4) {
+            const __m128i v = load(padded.data() + i);
+            __m128i low = _mm_unpacklo_epi8(v, zero), high = _mm_unpackhi_epi8(v, zero);
+            low = _mm_add_epi16(_mm_add_epi16(low, _mm_slli_si128(low, 8)), carry);
+            high = _mm_add_epi16(_mm_add_epi16(high, _mm_slli_si128(high, 8)), _mm_unpackhi_epi64(low, low));
+            carry = _mm_unpackhi_epi64(high, high);
+            store(t + 4 * (i + 1), low);
+            store(t + 4 * (i + 3), high);
+        }
+        const auto *bytes = reinterpret_cast<const uint8_t *>(padded.data());
+        for (; i < n; ++i)
+            for (int c = 0; c < 4; ++c)
+                t[4 * (i + 1) + c] = uint16_t(t[4 * i + c] + bytes[4 * i + c]);
+        int x = 0;
+        for (; x + 4 <= w; x += 4) {
+            const uint16_t *a = t + 4 * (x + window), *b = t + 4 * x;
+            const __m128i s0 = _mm_sub_epi16(load(a), load(b)), s1 = _mm_sub_epi16(load(a + 8), load(b + 8));
+            store(to + x, _mm_packus_epi16(mean.lanes(s0), mean.lanes(s1)));
+        }
+        for (; x < w; ++x) {
+            uint32_t v = 0;
+            for (int c = 0; c < 4; ++c)
+                v |= mean(uint16_t(t[4 * (x + window) + c] - t[4 * x + c])) << (8 * c);
+            to[x] = v;
+        }
+    }
+    void take(const uint32_t *row)
+    {
+        const auto *bytes = reinterpret_cast<const uint8_t *>(row);
+        for (size_t k = 0; k < sums.size(); ++k)
+            sums[k] = uint16_t(sums[k] + bytes[k]);
+    }
+    void down(const uint32_t *in, const uint32_t *out, uint32_t *to)
+    {
+        const auto *a = reinterpret_cast<const uint8_t *>(in), *b = reinterpret_cast<const uint8_t *>(out);
+        auto *o = reinterpret_cast<uint8_t *>(to);
+        uint16_t *s = sums.data();
+        const __m128i zero = _mm_setzero_si128();
+        const int n = 4 * w;
+        int k = 0;
+        for (; k + 16 <= n; k += 16) {
+            __m128i s0 = load(s + k), s1 = load(s + k + 8);
+            store(o + k, _mm_packus_epi16(mean.lanes(s0), mean.lanes(s1)));
+            const __m128i va = load(a + k), vb = load(b + k);
+            s0 = _mm_sub_epi16(_mm_add_epi16(s0, _mm_unpacklo_epi8(va, zero)), _mm_unpacklo_epi8(vb, zero));
+            s1 = _mm_sub_epi16(_mm_add_epi16(s1, _mm_unpackhi_epi8(va, zero)), _mm_unpackhi_epi8(vb, zero));
+            store(s + k, s0);
+            store(s + k + 8, s1);
+        }
+        for (; k < n; ++k) {
+            o[k] = uint8_t(mean(s[k]));
+            s[k] = uint16_t(s[k] + a[k] - b[k]);
+        }
+    }
+    int w, r;
+    NarrowMean mean;
+    std::vector<uint32_t> padded;
+    std::vector<uint16_t> totals, sums;
+};
+#endif
+
 // One box pass of width 2r+1 along the rows and then down the columns, edges extended. The column
 // sums advance a row at a time so that memory is read in order; the rows they take in are passed
 // along first into a ring of the last 2r+2, which is all the column pass needs, so the image can be
 // written in place.
-void boxPass(QImage &image, int r)
+template <class Box>
+void sweep(QImage &image, int r, Box &box)
 {
-    if (r <= 0)
-        return;
     const int w = image.width(), h = image.height();
     const size_t stride = size_t(image.bytesPerLine() / 4);
     auto *bits = reinterpret_cast<uint32_t *>(image.bits());
-    const Mean mean(2 * r + 1);
     const int ringRows = std::min(2 * r + 2, h);
-    std::vector<uint32_t> ring(size_t(ringRows) * size_t(w)), padded(size_t(w + 2 * r + 1));
+    std::vector<uint32_t> ring(size_t(ringRows) * size_t(w));
     int passed = 0;  // rows [0, passed) have been passed along
     // Row `y` passed along, edges extended; rows are asked for in increasing order.
     auto along = [&](int y) -> const uint32_t * {
         y = std::clamp(y, 0, h - 1);
         for (; passed <= y; ++passed)
-            boxAlong(bits + size_t(passed) * stride, ring.data() + size_t(passed % ringRows) * size_t(w), w, r, mean, padded.data());
+            box.along(bits + size_t(passed) * stride, ring.data() + size_t(passed % ringRows) * size_t(w));
         return ring.data() + size_t(y % ringRows) * size_t(w);
     };
-    std::vector<Sums> sums(size_t(w), noSums());
-    for (int i = -r; i <= r; ++i) {
-        const uint32_t *row = along(i);
-        for (int x = 0; x < w; ++x)
-            sums[size_t(x)] = plus(sums[size_t(x)], channels(row[x]));
-    }
+    for (int i = -r; i <= r; ++i)
+        box.take(along(i));
     // Row y + r + 1 is passed along before row y is written: it is below it, or already kept.
     for (int y = 0; y < h; ++y)
-        boxDown(sums.data(), along(y + r + 1), along(y - r), bits + size_t(y) * stride, w, mean);
+        box.down(along(y + r + 1), along(y - r), bits + size_t(y) * stride);
+}
+
+void boxPass(QImage &image, int r)
+{
+    if (r <= 0)
+        return;
+#if defined(__SSE2__)
+    if (const NarrowMean mean(2 * r + 1); mean.exact) {
+        NarrowBox box(image.width(), r, mean);
+        sweep(image, r, box);
+        return;
+    }
+#endif
+    WideBox box(image.width(), r);
+    sweep(image, r, box);
 }
 
 void boxBlur(QImage &image, double sigma)

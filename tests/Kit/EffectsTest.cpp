@@ -165,10 +165,11 @@ TEST_F(Effects, GaussianBlurMatchesThreeBoxesWrittenOutPlainly)
 
 TEST_F(Effects, GaussianBlurOfTinyImagesAndWindowsWiderThanTheImage)
 {
-    // Single pixels, single rows and columns, and boxes many times the image's size: the edges are
-    // repeated however far the window reaches.
+    // Single pixels, single rows and columns, and boxes many times the image's size (up to windows
+    // of some 300 pixels, whose sums no longer fit 16 bits): the edges are repeated however far the
+    // window reaches.
     const QSize sizes[] = {{1, 1}, {1, 17}, {17, 1}, {2, 3}, {5, 2}, {1, 2}};
-    const double sigmas[] = {1, 5, 12, 40};
+    const double sigmas[] = {1, 5, 12, 40, 150};
     uint32_t seed = 100;
     for (const QSize size : sizes)
         for (const double sigma : sigmas) {
