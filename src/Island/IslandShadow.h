@@ -16,7 +16,9 @@ kit::Element IslandShadow(const IslandShape &outline, const IslandShadowPlan &sh
 
 // The shadow image for an island of `size` points at `deviceScale`: black at `opacity` blurred by
 // `radius` points, covering the island's rectangle grown by 3 radii (and the offset) on each side.
-// Recent images are kept, so an unchanged shadow costs one scaled image draw.
+// Recent images are kept. Drawn at a new size or place, the shadow is one scaled draw of its image;
+// drawn again unchanged, it is copied from a picture of what that draw gave, except where the
+// opaque body covers it.
 QImage islandShadowImage(const IslandShape &outline, QSizeF size, double opacity, double radius, double deviceScale);
 
 }  // namespace vesk
