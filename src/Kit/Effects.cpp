@@ -185,16 +185,16 @@ struct NarrowMean {
                 shift = j;
             }
         }
+        halves = _mm_set1_epi16(short(half));
+        multipliers = _mm_set1_epi16(short(multiplier));
+        shiftCount = _mm_cvtsi32_si128(shift);
     }
     uint32_t operator()(uint32_t s) const { return ((s + half) * multiplier) >> (16 + shift); }
-    __m128i lanes(__m128i s) const
-    {
-        const __m128i t = _mm_add_epi16(s, _mm_set1_epi16(short(half)));
-        return _mm_srl_epi16(_mm_mulhi_epu16(t, _mm_set1_epi16(short(multiplier))), _mm_cvtsi32_si128(shift));
-    }
+    __m128i lanes(__m128i s) const { return _mm_srl_epi16(_mm_mulhi_epu16(_mm_add_epi16(s, halves), multipliers), shiftCount); }
     uint32_t half, multiplier = 0;
     int shift = 0;
     bool exact = false;
+    __m128i halves, multipliers, shiftCount;
 };
 
 // The sums of a box pass in 16-bit lanes (wrapping is harmless: every window's true sum fits).
@@ -209,6 +209,7 @@ struct NarrowBox {
     static void store(void *p, __m128i v) { _mm_storeu_si128(static_cast<__m128i *>(p), v); }
     void along(const uint32_t *from, uint32_t *to)
     {
+        const NarrowMean mean = this->mean;  // a local copy, which the stores below cannot alias
         const int window = 2 * r + 1, n = w + 2 * r + 1;
         std::fill_n(padded.data(), r, from[0]);
         std::copy_n(from, w, padded.data() + r);
@@ -248,11 +249,21 @@ struct NarrowBox {
     void take(const uint32_t *row)
     {
         const auto *bytes = reinterpret_cast<const uint8_t *>(row);
-        for (size_t k = 0; k < sums.size(); ++k)
-            sums[k] = uint16_t(sums[k] + bytes[k]);
+        uint16_t *s = sums.data();
+        const __m128i zero = _mm_setzero_si128();
+        const int n = 4 * w;
+        int k = 0;
+        for (; k + 16 <= n; k += 16) {
+            const __m128i v = load(bytes + k);
+            store(s + k, _mm_add_epi16(load(s + k), _mm_unpacklo_epi8(v, zero)));
+            store(s + k + 8, _mm_add_epi16(load(s + k + 8), _mm_unpackhi_epi8(v, zero)));
+        }
+        for (; k < n; ++k)
+            s[k] = uint16_t(s[k] + bytes[k]);
     }
     void down(const uint32_t *in, const uint32_t *out, uint32_t *to)
     {
+        const NarrowMean mean = this->mean;
         const auto *a = reinterpret_cast<const uint8_t *>(in), *b = reinterpret_cast<const uint8_t *>(out);
         auto *o = reinterpret_cast<uint8_t *>(to);
         uint16_t *s = sums.data();
