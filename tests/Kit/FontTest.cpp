@@ -141,3 +141,44 @@ TEST(Font, DrawnTextStaysWithinItsMeasuredWidth)
     EXPECT_LE(maxX, 10 + kit::textWidth(text, font) + 1);
     EXPECT_GT(maxX - minX, kit::textWidth(text, font) * 0.8);
 }
+
+TEST(Font, TextUnderAnInBetweenScaleKeepsItsPlaceAndSize)
+{
+    // Under a scale between the usual ones (a page growing into place) each glyph still lands
+    // where that scale puts it, and the ink spans the scaled width.
+    const Font font = Font::system(13, Weight::semibold);
+    const QString text = QStringLiteral("Volume & Brightness, Lock Screen");
+    const kit::TextLine line = kit::layoutLine(text, font);
+    auto inkAt = [&](double scale) {
+        QImage image(900, 80, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setPen(Qt::white);
+            painter.translate(7.3, 5);
+            painter.scale(scale, scale);
+            kit::drawLine(painter, line, font, QPointF(10, 10));
+        }
+        int minX = image.width(), maxX = -1, minY = image.height(), maxY = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 40) {
+                    minX = std::min(minX, x);
+                    maxX = std::max(maxX, x);
+                    minY = std::min(minY, y);
+                    maxY = std::max(maxY, y);
+                }
+        return QRect(QPoint(minX, minY), QPoint(maxX, maxY));
+    };
+    const QRect whole = inkAt(2);
+    ASSERT_TRUE(whole.isValid());
+    for (const double scale : {1.88, 1.905, 1.97, 2.013}) {
+        SCOPED_TRACE(scale);
+        const QRect ink = inkAt(scale);
+        // Where the true scale maps the ink seen at 2, within a pixel and a half.
+        auto mapped = [&](double x) { return 7.3 + (x - 7.3) * scale / 2; };
+        EXPECT_NEAR(ink.left(), mapped(whole.left()), 1.5);
+        EXPECT_NEAR(ink.right(), mapped(whole.right()), 1.5);
+        EXPECT_NEAR(ink.height(), whole.height() * scale / 2, 1.5);
+    }
+}
