@@ -167,12 +167,7 @@ Element IslandShadow(const IslandShape &outline, const IslandShadowPlan &shadow)
                        const QImage image = islandShadowImage(shape, QSizeF(round(rect.width()), round(rect.height())),
                                                               round(opacity), round(radius), deviceScale);
                        const double margin = marginFor(round(radius));
-                       // Between the side walls, below the top corners and above the bottom ones,
-                       // the outline is solid.
-                       const double t = std::min(shape.topRadius, rect.width() / 4);
-                       const QRectF inside = v[6] > 0.999 ? rect.adjusted(t, t + std::min(shape.topCorner, rect.height() / 2), -t,
-                                                                      -std::min(shape.bottomRadius, rect.height() / 2))
-                                                      : QRectF();
+                       const QRectF inside = v[6] > 0.999 ? shape.solidPart(rect) : QRectF();
                        drawShadow(painter, image,
                                   QRectF(rect.x() - margin, rect.y() - margin + y, round(rect.width()) + 2 * margin,
                                          round(rect.height()) + 2 * margin),

@@ -14,13 +14,31 @@ void addIslandCorner(QPainterPath &path, QPointF end, QPointF corner)
     path.cubicTo(start + (corner - start) * kCornerFactor, end + (corner - end) * kCornerFactor, end);
 }
 
-QPainterPath IslandShape::path(const QRectF &r) const
+namespace {
+
+struct Radii {
+    double t, b, c;
+};
+
+// Radii are capped so that a very small island never turns inside out.
+Radii capped(const IslandShape &s, const QRectF &r)
 {
     const double w = r.width(), h = r.height();
-    // Radii are capped so that a very small island never turns inside out.
-    const double t = std::max(0.0, std::min(topRadius, w / 4));
-    const double b = std::max(0.0, std::min({bottomRadius, h / 2, w / 4}));
-    const double c = std::max(0.0, std::min({topCorner, h / 2, w / 4}));
+    return {std::max(0.0, std::min(s.topRadius, w / 4)), std::max(0.0, std::min({s.bottomRadius, h / 2, w / 4})),
+            std::max(0.0, std::min({s.topCorner, h / 2, w / 4}))};
+}
+
+}  // namespace
+
+QRectF IslandShape::solidPart(const QRectF &r) const
+{
+    const auto [t, b, c] = capped(*this, r);
+    return r.adjusted(t, t + c, -t, -b);
+}
+
+QPainterPath IslandShape::path(const QRectF &r) const
+{
+    const auto [t, b, c] = capped(*this, r);
     const double minX = r.left(), maxX = r.right(), minY = r.top(), maxY = r.bottom();
 
     QPainterPath p;

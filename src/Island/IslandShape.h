@@ -17,6 +17,9 @@ struct IslandShape {
     double bottomRadius = 0;
 
     QPainterPath path(const QRectF &rect) const;
+    // The part of `rect` the outline fills entirely: between its side walls, below its top corners
+    // and above its bottom ones.
+    QRectF solidPart(const QRectF &rect) const;
     // As a Kit shape whose animatable data are the three radii.
     kit::AnyShape shape() const;
     operator kit::AnyShape() const { return shape(); }

@@ -232,9 +232,9 @@ void drawShaped(QPainter &painter, const ShapedLine &shaped, QPointF topLeft)
     const QTransform world = painter.worldTransform();
     const double scale = world.m11();
     // Glyphs are rasterised once per scale they are drawn at, so under a scale that moves (a page
-    // growing into place) every frame would rasterise the text anew. Such text is drawn at the
-    // nearest 1/32 of the scale (its glyphs at most 1.6 % off in size, which no eye sees while
-    // the scale moves), each glyph still placed where the true scale puts it.
+    // growing into place) every frame would rasterise the text anew. Text under a scale between
+    // whole 1/32 steps is drawn at the nearest step (its glyphs at most 1.6 % off in size, too
+    // little to see), each glyph still placed where the true scale puts it.
     const double step = std::round(scale * 32) / 32;
     if (world.type() != QTransform::TxScale || world.m22() != scale || step == scale || step <= 0) {
         for (const ShapedLine::Piece &piece : shaped.pieces)
