@@ -91,12 +91,12 @@ void ShadowSpec::paint(const Node &node, PaintContext &ctx) const
         state = std::make_shared<Cache>();
     auto cache = std::any_cast<std::shared_ptr<Cache>>(state);
     const QTransform world = ctx.painter.worldTransform();
-    const uint64_t version = node.tree().contentVersion();
-    if (!cache->picture.isNull() && cache->version == version && cache->world == world && cache->r == r
-        && cache->alpha == alpha && cache->shift == shift && !subtreeAnimating(node)) {
-        // Kept at device resolution, so showing it again is a plain copy.
+    if (!cache->picture.isNull() && cache->world == world && cache->r == r && cache->alpha == alpha
+        && cache->shift == shift && subtreeSettledSince(node, cache->version)) {
+        // Kept at device resolution, stretched as its first frame was, so showing it again is a
+        // plain copy of the same pixels.
         if (cache->picture.size() != cache->target.size().toSize())
-            cache->picture = cache->picture.scaled(cache->target.size().toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            cache->picture = enlarged(cache->picture, cache->target.size().toSize());
         ctx.painter.save();
         ctx.painter.resetTransform();
         ctx.painter.drawImage(cache->target.topLeft(), cache->picture);
@@ -107,10 +107,8 @@ void ShadowSpec::paint(const Node &node, PaintContext &ctx) const
     // The shadow is the content's alpha in the shadow colour, shifted and blurred, drawn under the
     // content. Only its silhouette matters, so it is drawn at a resolution the blur allows; the
     // content itself is then painted as usual on top.
-    const double sigma = r * std::sqrt(std::abs(ctx.painter.worldTransform().determinant()));
-    int reduction = 1;
-    while (sigma / (reduction * 2) >= 4 && reduction < 8)
-        reduction *= 2;
+    const double sigma = r * std::sqrt(std::abs(world.determinant()));
+    const int reduction = blurReduction(sigma);
     cache->picture = QImage();
     paintLayer(ctx, bounds, 1,
                [&](PaintContext &c) {
@@ -127,7 +125,7 @@ void ShadowSpec::paint(const Node &node, PaintContext &ctx) const
                    cache->picture = layer;
                },
                reduction, &cache->target, nullptr, {}, 3 * sigma);
-    cache->version = version;
+    cache->version = node.tree().changeStamp();
     cache->world = world;
     cache->r = r;
     cache->alpha = alpha;

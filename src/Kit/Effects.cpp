@@ -373,42 +373,116 @@ QImage halve(const QImage &src)
     return out;
 }
 
-// Scales `src` up to `size` with bilinear filtering (pixel centres aligned).
-QImage enlarge(const QImage &src, QSize size)
+// Where output pixel `i` of `outLength` samples a source of `inLength`, pixel centres aligned and
+// edge pixels repeated: the two source pixels around it and the second one's weight out of 256.
+struct Taps {
+    int first, second;
+    uint16_t weight;
+};
+
+std::vector<Taps> tapsFor(int inLength, int outLength)
 {
-    QImage out(size, QImage::Format_ARGB32_Premultiplied);
-    const double fx = double(src.width()) / size.width(), fy = double(src.height()) / size.height();
-    std::vector<int> x0s(size_t(size.width())), x1s(size_t(size.width()));
-    std::vector<uint32_t> wxs(size_t(size.width()));
-    for (int x = 0; x < size.width(); ++x) {
-        const double sx = std::clamp((x + 0.5) * fx - 0.5, 0.0, double(src.width() - 1));
-        x0s[size_t(x)] = int(sx);
-        x1s[size_t(x)] = std::min(int(sx) + 1, src.width() - 1);
-        wxs[size_t(x)] = uint32_t((sx - int(sx)) * 256);
+    std::vector<Taps> taps(size_t(std::max(0, outLength)));
+    const double f = double(inLength) / outLength;
+    for (int i = 0; i < outLength; ++i) {
+        const double at = std::clamp((i + 0.5) * f - 0.5, 0.0, double(inLength - 1));
+        const int first = int(at);
+        taps[size_t(i)] = {first, std::min(first + 1, inLength - 1), uint16_t(std::lround((at - first) * 256))};
     }
-    for (int y = 0; y < size.height(); ++y) {
-        const double sy = std::clamp((y + 0.5) * fy - 0.5, 0.0, double(src.height() - 1));
-        const int y0 = int(sy), y1 = std::min(y0 + 1, src.height() - 1);
-        const uint32_t wy = uint32_t((sy - y0) * 256);
-        const auto *r0 = reinterpret_cast<const uint32_t *>(src.constScanLine(y0));
-        const auto *r1 = reinterpret_cast<const uint32_t *>(src.constScanLine(y1));
-        auto *o = reinterpret_cast<uint32_t *>(out.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            const uint32_t wx = wxs[size_t(x)];
-            const uint32_t a = r0[x0s[size_t(x)]], b = r0[x1s[size_t(x)]], c = r1[x0s[size_t(x)]], d = r1[x1s[size_t(x)]];
-            uint32_t v = 0;
-            for (int sh = 0; sh < 32; sh += 8) {
-                const uint32_t top = ((a >> sh) & 0xff) * (256 - wx) + ((b >> sh) & 0xff) * wx;
-                const uint32_t bottom = ((c >> sh) & 0xff) * (256 - wx) + ((d >> sh) & 0xff) * wx;
-                v |= (((top * (256 - wy) + bottom * wy) + (1u << 15)) >> 16) << sh;
-            }
-            o[x] = v;
+    return taps;
+}
+
+// Each channel of `count` pixels mixed as (a·(256 − w) + b·w + 128) / 256, w from `weight(i)`. Both
+// terms fit 16 bits, and a premultiplied pair mixes to a premultiplied pixel.
+template <typename A, typename B, typename W>
+void mixPixels(uint32_t *out, int count, A a, B b, W weight)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128), whole = _mm_set1_epi16(256);
+    for (; i + 2 <= count; i += 2) {
+        const __m128i pa = _mm_unpacklo_epi8(_mm_set_epi32(0, 0, int(a(i + 1)), int(a(i))), zero);
+        const __m128i pb = _mm_unpacklo_epi8(_mm_set_epi32(0, 0, int(b(i + 1)), int(b(i))), zero);
+        const short w0 = short(weight(i)), w1 = short(weight(i + 1));
+        const __m128i w = _mm_set_epi16(w1, w1, w1, w1, w0, w0, w0, w0);
+        const __m128i sum = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(pa, _mm_sub_epi16(whole, w)), _mm_mullo_epi16(pb, w)), half);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(_mm_srli_epi16(sum, 8), zero));
+    }
+#endif
+    for (; i < count; ++i) {
+        const uint32_t pa = a(i), pb = b(i), w = weight(i);
+        uint32_t v = 0;
+        for (int shift = 0; shift < 32; shift += 8)
+            v |= ((((pa >> shift) & 0xff) * (256 - w) + ((pb >> shift) & 0xff) * w + 128) >> 8) << shift;
+        out[i] = v;
+    }
+}
+
+// Two rows mixed with one weight for the whole row.
+void mixRows(const uint32_t *top, const uint32_t *bottom, uint32_t *out, int count, uint16_t weight)
+{
+    if (weight == 0) {
+        std::copy_n(top, count, out);
+        return;
+    }
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+    const __m128i w = _mm_set1_epi16(short(weight)), rest = _mm_set1_epi16(short(256 - weight));
+    for (; i + 4 <= count; i += 4) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i *>(top + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bottom + i));
+        const auto mix = [&](__m128i tt, __m128i bb) {
+            return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(tt, rest), _mm_mullo_epi16(bb, w)), half), 8);
+        };
+        const __m128i low = mix(_mm_unpacklo_epi8(t, zero), _mm_unpacklo_epi8(b, zero));
+        const __m128i high = mix(_mm_unpackhi_epi8(t, zero), _mm_unpackhi_epi8(b, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(low, high));
+    }
+#endif
+    mixPixels(out + i, count - i, [&](int k) { return top[i + k]; }, [&](int k) { return bottom[i + k]; },
+              [&](int) { return weight; });
+}
+
+// Scales `src` up into `out` (already `out`'s size) with bilinear filtering, pixel centres
+// aligned. Each source row is stretched along once, into a ring of two, and every output row mixes
+// the two stretched rows about it.
+void enlargeInto(const QImage &src, QImage &out)
+{
+    const int w = out.width(), h = out.height();
+    const std::vector<Taps> across = tapsFor(src.width(), w), down = tapsFor(src.height(), h);
+    std::vector<uint32_t> stretched(2 * size_t(w));
+    int held[2] = {-1, -1};
+    const auto row = [&](int y) -> const uint32_t * {
+        uint32_t *slot = stretched.data() + size_t(y % 2) * size_t(w);
+        if (held[y % 2] != y) {
+            const auto *from = reinterpret_cast<const uint32_t *>(src.constScanLine(y));
+            mixPixels(slot, w, [&](int x) { return from[across[size_t(x)].first]; },
+                      [&](int x) { return from[across[size_t(x)].second]; }, [&](int x) { return across[size_t(x)].weight; });
+            held[y % 2] = y;
         }
+        return slot;
+    };
+    for (int y = 0; y < h; ++y) {
+        const Taps &t = down[size_t(y)];
+        const uint32_t *top = row(t.first);
+        const uint32_t *bottom = t.second == t.first ? top : row(t.second);
+        mixRows(top, bottom, reinterpret_cast<uint32_t *>(out.scanLine(y)), w, t.weight);
     }
-    return out;
 }
 
 }  // namespace
+
+QImage enlarged(const QImage &image, QSize size)
+{
+    const QImage source = image.format() == QImage::Format_ARGB32_Premultiplied
+                              ? image
+                              : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
+    if (!source.isNull() && !out.isNull())
+        enlargeInto(source, out);
+    return out;
+}
 
 QImage blurredReduced(const QImage &source, double sigma)
 {
@@ -434,7 +508,7 @@ void gaussianBlur(QImage &image, double sigma)
         return;
     const QSize full = image.size();
     QImage blurred = blurredReduced(image, sigma);
-    image = blurred.size() == full ? blurred : enlarge(blurred, full);
+    image = blurred.size() == full ? blurred : enlarged(blurred, full);
 }
 
 void alphaThreshold(QImage &image, double min, double max, const QColor &color)
@@ -560,9 +634,19 @@ void compositeLayer(QPainter &painter, const QImage &layer, const QRect &pixels,
             painter.drawImage(pixels.topLeft(), layer);
         }
     } else {
-        // A reduced layer (a wide blur) is scaled back up as it is drawn.
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(pixels.topLeft(), QSizeF(layer.size() * r)), layer);
+        // A reduced layer (a wide blur) is scaled back up, then drawn pixel for pixel: the painter's
+        // own smooth scaling costs several times more. The pixels go through one buffer kept for
+        // the purpose, as these layers come every frame while something blurs.
+        static std::vector<uint32_t> buffer;
+        const QSize size = layer.size() * r;
+        buffer.resize(size_t(size.width()) * size_t(size.height()));
+        QImage enlarged(reinterpret_cast<uchar *>(buffer.data()), size.width(), size.height(), size.width() * 4,
+                        QImage::Format_ARGB32_Premultiplied);
+        enlargeInto(layer, enlarged);
+        painter.drawImage(pixels.topLeft(), enlarged);
+        // A rare very large layer does not hold its memory for good.
+        if (buffer.size() > (size_t(1) << 20))
+            std::vector<uint32_t>().swap(buffer);
     }
     painter.restore();
 }
@@ -578,6 +662,14 @@ bool paintsNothing(const Node &node)
             return false;
         n = n->children().front().get();
     }
+}
+
+int blurReduction(double sigma)
+{
+    int reduction = 1;
+    while (sigma / (reduction * 2) >= 2 && reduction < 8)
+        reduction *= 2;
+    return reduction;
 }
 
 void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
@@ -676,12 +768,8 @@ void paintFaded(const Node &node, double opacity, double blur, PaintContext &ctx
     }
     const double margin = 3 * blur;
     const QRectF bounds = subtreeBounds(node).adjusted(-margin, -margin, margin, margin);
-    // A wide blur loses nothing visible at a lower resolution: the layer is drawn reduced by a
-    // power of two (keeping at least 4 pixels of sigma), blurred there and scaled back up.
     const double sigma = blur * std::sqrt(std::abs(ctx.painter.worldTransform().determinant()));
-    int reduction = 1;
-    while (blur >= 0.05 && sigma / (reduction * 2) >= 4 && reduction < 8)
-        reduction *= 2;
+    const int reduction = blur >= 0.05 ? blurReduction(sigma) : 1;
     paintLayer(ctx, bounds, opacity, paint, [blur](QImage &image, double deviceScale) {
         if (blur >= 0.05)
             gaussianBlur(image, blur * deviceScale);

@@ -18,6 +18,10 @@ void gaussianBlur(QImage &image, double sigma);
 // The same blur, left at the reduced size it was computed at (for drawing scaled back up).
 QImage blurredReduced(const QImage &image, double sigma);
 
+// The image stretched to `size` (larger) with bilinear filtering, pixel centres aligned and edge
+// pixels repeated, as premultiplied ARGB32: how a reduced layer is scaled back up.
+QImage enlarged(const QImage &image, QSize size);
+
 // Keeps pixels whose alpha is within [min, max] as solid `color`, the others transparent.
 void alphaThreshold(QImage &image, double min, double max, const QColor &color);
 
@@ -43,6 +47,11 @@ struct LayerCache {
     bool piecesKnown = false;
     std::vector<QRect> pieces;
 };
+
+// The power of two (up to 8) by which a layer blurred by `sigma` device pixels is drawn reduced: a
+// blur loses nothing visible at a lower resolution while at least 2 pixels of sigma remain there,
+// and the layer is scaled back up smoothly as it is composited.
+int blurReduction(double sigma);
 
 // Paints `content` into an offscreen layer covering `bounds` (node coordinates) at the device
 // resolution of the painter, lets `process` work on the pixels, then composites the layer with

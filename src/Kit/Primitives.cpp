@@ -469,10 +469,16 @@ Element Symbol(const QString &name, double size, Weight weight, std::optional<Co
 // ---- Images -------------------------------------------------------------------------------------
 
 namespace {
+// The image scaled to the device sizes it was last drawn at, newest first. Two, because a picture
+// under a shadow is drawn twice a frame: once for the shadow's silhouette at the shadow's reduced
+// resolution, once itself.
 struct ImageCache {
-    QSize device;
-    QRectF target;
-    QImage scaled;
+    struct Scaled {
+        QSize device;
+        QRectF target;
+        QImage image;
+    };
+    std::array<Scaled, 2> sizes;
 };
 }  // namespace
 
@@ -523,18 +529,21 @@ void ImageSpec::paint(const Node &node, PaintContext &ctx) const
         auto &c = std::any_cast<ImageCache &>(cache);
         const QRectF deviceRect = world.mapRect(target);
         const QSize device = deviceRect.size().toSize();
-        if (c.device != device || c.target != target) {
-            c.device = device;
-            c.target = target;
-            c.scaled = image.copy(source.toAlignedRect())
-                           .scaled(device, Qt::IgnoreAspectRatio,
-                                   options.smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+        if (c.sizes[1].device == device && c.sizes[1].target == target)
+            std::swap(c.sizes[0], c.sizes[1]);
+        if (c.sizes[0].device != device || c.sizes[0].target != target) {
+            c.sizes[1] = std::move(c.sizes[0]);
+            c.sizes[0] = {device, target,
+                          image.copy(source.toAlignedRect())
+                              .scaled(device, Qt::IgnoreAspectRatio,
+                                      options.smooth ? Qt::SmoothTransformation : Qt::FastTransformation)};
         }
+        const QImage &scaled = c.sizes[0].image;
         ctx.painter.save();
         ctx.painter.setClipRect(bounds, Qt::IntersectClip);
         const QPointF topLeft = world.map(target.topLeft());
         ctx.painter.resetTransform();
-        ctx.painter.drawImage(QPointF(std::round(topLeft.x()), std::round(topLeft.y())), c.scaled);
+        ctx.painter.drawImage(QPointF(std::round(topLeft.x()), std::round(topLeft.y())), scaled);
         ctx.painter.restore();
         return;
     }

@@ -466,7 +466,6 @@ void Tree::layout(const Transaction &transaction)
 {
     if (!root_)
         return;
-    ++layouts_;
     LayoutContext ctx{*this, transaction, generation_, now()};
     const QSizeF fitted = ctx.sizeOf(*root_, Proposal::of(size_));
     // The root sits centred in the tree's rectangle, as content sits in a window.

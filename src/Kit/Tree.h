@@ -89,9 +89,6 @@ public:
     void invalidate(Node &node);
     void reconcileChild(Node &parent, ReconcileContext &ctx, const Elements &children);
     uint64_t generation() const { return generation_; }
-    // Grows with every change of description or layout: a picture of a subtree drawn at one
-    // version, with nothing inside moving, is still right at the same version.
-    uint64_t contentVersion() const { return changes_ + layouts_; }
     // Grows with every change to any node (Node::changedAt): a picture of a subtree drawn at one
     // stamp, none of whose nodes changed after it or moves, is still right.
     uint64_t changeStamp() const { return stamp_; }
@@ -123,7 +120,6 @@ private:
     void layout(const Transaction &transaction);
 
     uint64_t changes_ = 0;
-    uint64_t layouts_ = 0;
     uint64_t stamp_ = 0;
     bool tearingDown_ = false;
     std::unique_ptr<Node> root_;

@@ -127,9 +127,9 @@ QImage referenceBlur(const QImage &source, double sigma)
     return image;
 }
 
-// Every channel of every pixel of `blurred` within 1 of `reference`, and every pixel still a valid
-// premultiplied colour; the first failure is reported with its position.
-::testing::AssertionResult closeAndPremultiplied(const QImage &blurred, const QImage &reference)
+// Every channel of every pixel of `blurred` within `tolerance` of `reference`, and every pixel still
+// a valid premultiplied colour; the first failure is reported with its position.
+::testing::AssertionResult closeAndPremultiplied(const QImage &blurred, const QImage &reference, int tolerance = 1)
 {
     if (blurred.size() != reference.size())
         return ::testing::AssertionFailure() << "size " << blurred.width() << "x" << blurred.height();
@@ -137,7 +137,7 @@ QImage referenceBlur(const QImage &source, double sigma)
         for (int x = 0; x < blurred.width(); ++x) {
             const QRgb b = blurred.pixel(x, y), r = reference.pixel(x, y);
             for (int shift = 0; shift < 32; shift += 8)
-                if (std::abs(int((b >> shift) & 0xff) - int((r >> shift) & 0xff)) > 1)
+                if (std::abs(int((b >> shift) & 0xff) - int((r >> shift) & 0xff)) > tolerance)
                     return ::testing::AssertionFailure() << "at " << x << "," << y << ": " << Qt::hex << b << " against " << r;
             if (qRed(b) > qAlpha(b) || qGreen(b) > qAlpha(b) || qBlue(b) > qAlpha(b))
                 return ::testing::AssertionFailure() << "at " << x << "," << y << ": " << Qt::hex << b << " is not premultiplied";
@@ -163,6 +163,74 @@ void expectBlurMatchesReference(std::initializer_list<QSize> sizes, std::initial
 }
 
 }  // namespace
+
+namespace {
+
+// `source` stretched to `size` by bilinear filtering written out plainly: pixel centres aligned,
+// the edge pixels repeated, each channel mixed in floating point.
+QImage referenceEnlarge(const QImage &source, QSize size)
+{
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
+    const auto at = [](int i, int from, int to) {
+        return std::clamp((i + 0.5) * from / to - 0.5, 0.0, double(from - 1));
+    };
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const double sx = at(x, source.width(), size.width()), sy = at(y, source.height(), size.height());
+            const int x0 = int(sx), y0 = int(sy);
+            const int x1 = std::min(x0 + 1, source.width() - 1), y1 = std::min(y0 + 1, source.height() - 1);
+            const double fx = sx - x0, fy = sy - y0;
+            const auto channel = [&](int shift) {
+                const auto c = [&](int px, int py) { return double((source.pixel(px, py) >> shift) & 0xff); };
+                const double top = c(x0, y0) * (1 - fx) + c(x1, y0) * fx, bottom = c(x0, y1) * (1 - fx) + c(x1, y1) * fx;
+                return uint32_t(std::lround(top * (1 - fy) + bottom * fy)) << shift;
+            };
+            out.setPixel(x, y, channel(0) | channel(8) | channel(16) | channel(24));
+        }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Effects, EnlargingMatchesBilinearFilteringWrittenOutPlainly)
+{
+    // Whole factors as reduced layers come back (2, 4, 8), stretches that are no whole factor (a
+    // blurred image whose size was odd), and sources of a single pixel, row or column.
+    const std::pair<QSize, QSize> cases[] = {{{18, 11}, {37, 23}}, {{32, 24}, {64, 48}}, {{16, 2}, {129, 17}},
+                                             {{45, 45}, {360, 360}}, {{7, 5}, {56, 40}},  {{1, 1}, {5, 3}},
+                                             {{1, 9}, {4, 36}},      {{9, 1}, {36, 4}},   {{3, 3}, {3, 3}}};
+    uint32_t seed = 500;
+    for (const auto &[from, to] : cases) {
+        const QImage source = randomImage(from.width(), from.height(), seed++);
+        EXPECT_TRUE(closeAndPremultiplied(enlarged(source, to), referenceEnlarge(source, to)))
+            << from.width() << "x" << from.height() << " to " << to.width() << "x" << to.height();
+    }
+}
+
+TEST_F(Effects, ABlurDrawnReducedLandsWhereTheFullBlurWould)
+{
+    // At scale 2 a blur of 4 points is 8 pixels of sigma: its layer is drawn at a quarter of the
+    // resolution, blurred there and stretched back up as it is composited. Off the pixel grid too,
+    // it must look like the whole picture blurred at full resolution.
+    const Element content = ZStack({}, Fill(Circle(), Color::rgb(1, 0.5, 0)).frame(22, 22).offset(-12, 0),
+                                   Text(QStringLiteral("Ab"), Font::system(15, Weight::bold), Color::white()).offset(12, 0))
+                                .offset(0.3, 0.7);
+    const QSizeF size(90, 60);
+    const QImage reference = referenceBlur(render(content, size, 2), 8);
+    const QImage drawn = render(content.blur(4), size, 2);
+    ASSERT_EQ(drawn.size(), reference.size());
+    int largest = 0;
+    double total = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            for (int shift = 0; shift < 32; shift += 8) {
+                const int d = std::abs(int((drawn.pixel(x, y) >> shift) & 0xff) - int((reference.pixel(x, y) >> shift) & 0xff));
+                largest = std::max(largest, d);
+                total += d;
+            }
+    EXPECT_LE(largest, 11);
+    EXPECT_LT(total / (4.0 * drawn.width() * drawn.height()), 0.85);  // a shift by one pixel gives more
+}
 
 TEST_F(Effects, GaussianBlurMatchesThreeBoxesWrittenOutPlainly)
 {
@@ -388,6 +456,40 @@ TEST_F(Effects, ShadowFollowsItsContentWhenItChangesOrMoves)
     const QImage mid = tree.render(1);
     EXPECT_GT(qAlpha(mid.pixel(40 + 10, 30)), 60);
     EXPECT_EQ(qAlpha(mid.pixel(40 + 16, 30)), 0);
+}
+
+TEST_F(Effects, AShadowKeepsItsPictureWhileOnlyWhatIsBesideItChanges)
+{
+    // The shadow's silhouette is its content drawn once more. While its picture is kept the content
+    // is drawn once a frame, however often the rest of the tree changes; a change inside it draws
+    // the silhouette again.
+    vesk::Observed<int> count{0};
+    vesk::Observed<double> width{20};
+    int drawn = 0;
+    tree.setSize({80, 40});
+    tree.setRoot(Observe([&](const Env &) {
+        return HStack({},
+                      Painter(AnyValue::of(1), {width.get()},
+                              [&](QPainter &p, const QRectF &r, const std::vector<double> &v) {
+                                  ++drawn;
+                                  p.fillRect(QRectF(r.topLeft(), QSizeF(v[0], r.height())), Qt::white);
+                              })
+                          .frame(30, 10)
+                          .shadow(Color::black(0.5), 2, 0, 4),
+                      Text(QString::number(count.get()), Font::system(11), Color::white()).frame(20, 12));
+    }));
+    tree.render(2);
+    EXPECT_EQ(drawn, 2);
+    for (int frame = 1; frame <= 3; ++frame) {
+        count = frame;
+        time.flush();
+        tree.render(2);
+        EXPECT_EQ(drawn, 2 + frame);
+    }
+    width = 25;
+    time.flush();
+    tree.render(2);
+    EXPECT_EQ(drawn, 7);
 }
 
 TEST_F(Effects, AKeptSubtreeIsDrawnAgainOnlyWhenItChangesOrMoves)
