@@ -2,6 +2,7 @@
 
 #include "Kit/Effects.h"
 #include "Kit/Layout.h"
+#include "Kit/Modifiers.h"
 #include "Kit/Tree.h"
 
 #include <QPainter>
@@ -40,6 +41,29 @@ void BlurSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
 void BlurSpec::paint(const Node &node, PaintContext &ctx) const
 {
     const double r = std::max(0.0, node.value(Prop::blur, 0));
+    // Blurring is linear, so a fade right inside the blur (past offsets only) fades the blurred
+    // layer alike: it is applied as that layer is composited instead of in a layer of its own.
+    QPointF shift;
+    for (const Node *n = &node; r >= 0.05 && n->children().size() == 1;) {
+        n = n->children().front().get();
+        if (n->hasProp(Prop::appear))
+            break;
+        shift += n->frame().topLeft();
+        if (dynamic_cast<const OffsetSpec *>(&n->spec())) {
+            shift += QPointF(n->value(Prop::offsetX, 0), n->value(Prop::offsetY, 0));
+            continue;
+        }
+        if (dynamic_cast<const OpacitySpec *>(&n->spec())) {
+            n->layerCache.reset();
+            const double fade = std::clamp(n->value(Prop::opacity, 1), 0.0, 1.0);
+            paintFaded(node, fade, r, ctx, [n, shift](PaintContext &c) {
+                c.painter.translate(shift);
+                c.paintChildren(*n);
+            }, true);
+            return;
+        }
+        break;
+    }
     paintFaded(node, 1, r, ctx, [&node](PaintContext &c) { c.paintChildren(node); }, true);
 }
 

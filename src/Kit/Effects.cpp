@@ -549,14 +549,24 @@ bool subtreeSettledSince(const Node &node, uint64_t stamp)
 
 QRectF subtreeBounds(const Node &node)
 {
-    QRectF bounds(QPointF(0, 0), node.size());
+    // Only leaves draw. A container's own frame can hold much empty room (a row's spacer and
+    // padding, a page around a few lines), which a layer of it would clear, process and composite
+    // for nothing. A leaf's ink may stray a little past its frame (glyph overhangs, half a stroke).
+    if (node.children().empty())
+        return node.spec().drawsNothing(node) ? QRectF() : QRectF(QPointF(0, 0), node.size()).adjusted(-1, -1, 1, 1);
+    QRectF bounds;
     for (const auto &c : node.children()) {
+        if (c->spec().drawsNothing(*c))
+            continue;
         QRectF child = subtreeBounds(*c);
+        if (child.isNull())
+            continue;
         const QRectF f = c->frame();
         child.translate(f.topLeft() + QPointF(c->value(Prop::offsetX, 0), c->value(Prop::offsetY, 0)));
         const double margin = 3 * c->value(Prop::blur, 0) + 2 * c->value(Prop::shadowRadius, 0)
                               + std::abs(c->value(Prop::shadowX, 0)) + std::abs(c->value(Prop::shadowY, 0));
-        bounds = bounds.united(child.adjusted(-margin, -margin, margin, margin));
+        child.adjust(-margin, -margin, margin, margin);
+        bounds = bounds.isNull() ? child : bounds.united(child);
     }
     return bounds;
 }

@@ -25,8 +25,9 @@ QImage enlarged(const QImage &image, QSize size);
 // Keeps pixels whose alpha is within [min, max] as solid `color`, the others transparent.
 void alphaThreshold(QImage &image, double min, double max, const QColor &color);
 
-// The rectangle the node and everything inside it may draw into, in its own coordinates
-// (before its own effects' margins).
+// The rectangle the node's subtree may draw into, in its own coordinates (before its own effects'
+// margins): its drawing leaves' frames, widened by a point, with the offsets and the effect margins
+// of the nodes on their way. Null where nothing inside draws.
 QRectF subtreeBounds(const Node &node);
 
 // A finished layer kept on the node of the effect that drew it. It is shown again as it is while

@@ -33,6 +33,7 @@ public:
     explicit SpacerSpec(double minLength) : minLength(minLength) {}
     const char *kind() const override { return "Spacer"; }
     bool changesPainterState() const override { return false; }
+    bool drawsNothing(const Node &) const override { return true; }
     bool sameProperties(const Spec &other) const override
     {
         return minLength == static_cast<const SpacerSpec &>(other).minLength;

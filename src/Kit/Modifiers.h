@@ -11,6 +11,7 @@ class EmptySpec final : public Spec {
 public:
     const char *kind() const override { return "Empty"; }
     bool changesPainterState() const override { return false; }
+    bool drawsNothing(const Node &) const override { return true; }
     bool sameProperties(const Spec &) const override { return true; }
     bool isEmptyKind() const override { return true; }
     QSizeF sizeThatFits(Node &, const Proposal &, LayoutContext &) const override { return {}; }
