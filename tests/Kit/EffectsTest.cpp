@@ -237,6 +237,31 @@ TEST_F(Effects, ABlurDrawnReducedLandsWhereTheFullBlurWould)
     EXPECT_LT(total / (4.0 * drawn.width() * drawn.height()), 0.8);
 }
 
+TEST_F(Effects, ABlurDrawnReducedSpreadsAsTheBlurAtFullResolution)
+{
+    // A line one pixel wide, blurred by sigmas from just below the first reduction to well above it:
+    // drawn at a lower resolution, blurred there and stretched back, it spreads as the same blur of
+    // the line drawn at full resolution does, within 8 % (both are three boxes of whole widths).
+    const auto spread = [](const QImage &image) {
+        const int y = image.height() / 2;
+        double total = 0, mean = 0, variance = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            total += qAlpha(image.pixel(x, y));
+            mean += qAlpha(image.pixel(x, y)) * x;
+        }
+        mean /= total;
+        for (int x = 0; x < image.width(); ++x)
+            variance += qAlpha(image.pixel(x, y)) * (x - mean) * (x - mean);
+        return std::sqrt(variance / total);
+    };
+    const Element line = Fill(Color::white()).frame(0.5, 40);
+    for (const double radius : {1.4, 1.6, 2.5, 3.2, 5.0}) {
+        const double drawn = spread(render(line.blur(radius), {80, 40}, 2));
+        const double full = spread(referenceBlur(render(line, {80, 40}, 2), 2 * radius));
+        EXPECT_NEAR(drawn / full, 1, 0.08) << "radius " << radius << ": " << drawn << " against " << full;
+    }
+}
+
 TEST_F(Effects, AFadeJustInsideABlurFadesTheBlurredPicture)
 {
     // The fade is applied as the blurred layer is composited: the picture must be the blur of the
