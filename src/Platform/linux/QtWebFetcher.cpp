@@ -1,22 +1,62 @@
 #include "Platform/linux/QtWebFetcher.h"
 
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace vesk {
 
-QtWebFetcher::QtWebFetcher() : network_(std::make_unique<QNetworkAccessManager>()) {}
+namespace {
 
-QtWebFetcher::~QtWebFetcher() = default;
+// The managers still alive. The shared fetcher lives until the exit handlers, after the
+// application has gone; a manager torn down then still has its worker thread running and can
+// crash the process on its way out. The application's end takes them down first instead.
+std::vector<QNetworkAccessManager *> &liveManagers()
+{
+    static std::vector<QNetworkAccessManager *> managers;
+    return managers;
+}
+
+void endManagers()
+{
+    for (QNetworkAccessManager *manager : std::exchange(liveManagers(), {}))
+        delete manager;
+}
+
+}  // namespace
+
+QtWebFetcher::QtWebFetcher() : network_(new QNetworkAccessManager)
+{
+    static const bool registered = (qAddPostRoutine(endManagers), true);
+    (void)registered;
+    liveManagers().push_back(network_);
+}
+
+QtWebFetcher::~QtWebFetcher()
+{
+    auto &managers = liveManagers();
+    if (auto at = std::find(managers.begin(), managers.end(), network_.data()); at != managers.end()) {
+        managers.erase(at);
+        delete network_.data();
+    }
+}
 
 void QtWebFetcher::get(const Request &request, Answer answer)
 {
+    if (!network_) {  // the application has ended
+        if (answer)
+            answer(std::nullopt);
+        return;
+    }
     QNetworkRequest http{QUrl(request.url)};
     for (const auto &[name, value] : request.headers)
         http.setRawHeader(name, value);
@@ -42,7 +82,7 @@ void QtWebFetcher::get(const Request &request, Answer answer)
     });
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, state, cap] {
         reply->deleteLater();
-        if (!state->tooLarge)
+        if (!state->tooLarge && reply->isOpen())  // an aborted reply is closed and has nothing left
             state->body += reply->readAll();
         const bool failed = state->tooLarge || reply->error() != QNetworkReply::NoError || state->body.size() > cap;
         if (state->answer)

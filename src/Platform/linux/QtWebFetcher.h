@@ -2,9 +2,8 @@
 
 #include "Platform/WebFetcher.h"
 
-#include <memory>
-
-class QNetworkAccessManager;
+#include <QNetworkAccessManager>
+#include <QPointer>
 
 namespace vesk {
 
@@ -16,7 +15,7 @@ public:
     void get(const Request &request, Answer answer) override;
 
 private:
-    std::unique_ptr<QNetworkAccessManager> network_;
+    QPointer<QNetworkAccessManager> network_;  // gone once the application has ended
 };
 
 }  // namespace vesk
