@@ -4,6 +4,7 @@
 #include "Kit/Node.h"
 #include "Model/Motion.h"
 #include "Onboarding/MiniPages.h"
+#include "Onboarding/TourKit.h"
 #include "Settings/Previews/Miniatures.h"
 
 #include <QPainter>
@@ -19,9 +20,6 @@ using namespace GestureDemoMetrics;
 namespace {
 
 constexpr const char *specKind = "GestureDemo";
-
-// Content that fades and blurs out as its replacement fades and sharpens in.
-Transition fadeBlur() { return Transition::opacity().combined(Transition::blurReplace()); }
 
 // The state and its player, kept in the demonstration's node for as long as it is shown.
 struct DemoHolder {

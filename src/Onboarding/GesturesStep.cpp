@@ -45,8 +45,6 @@ void walk(Task &task, std::weak_ptr<StepState> weak)
     });
 }
 
-Transition fadeBlur() { return Transition::opacity().combined(Transition::blurReplace()); }
-
 class GesturesStepSpec final : public Spec {
 public:
     const char *kind() const override { return specKind; }

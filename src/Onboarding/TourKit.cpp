@@ -123,6 +123,8 @@ Element StepHeader::body(const Env &) const
         .padding(Edges::bottomOnly(12));
 }
 
+Transition fadeBlur() { return Transition::opacity().combined(Transition::blurReplace()); }
+
 Element StepPage(const QString &title, const QString &text, Element card)
 {
     return VStack({.alignment = Alignment::center(), .spacing = 0}, view(StepHeader{title, text}), std::move(card))

@@ -74,6 +74,9 @@ struct StepHeader {
     kit::Element body(const kit::Env &env) const;
 };
 
+// Content that fades and blurs out as its replacement fades and sharpens in.
+kit::Transition fadeBlur();
+
 // A page of a header over a card, at the top of the page area.
 kit::Element StepPage(const QString &title, const QString &text, kit::Element card);
 
