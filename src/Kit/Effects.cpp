@@ -650,10 +650,10 @@ void compositeLayer(QPainter &painter, const QImage &layer, const QRect &pixels,
         static std::vector<uint32_t> buffer;
         const QSize size = layer.size() * r;
         buffer.resize(size_t(size.width()) * size_t(size.height()));
-        QImage enlarged(reinterpret_cast<uchar *>(buffer.data()), size.width(), size.height(), size.width() * 4,
-                        QImage::Format_ARGB32_Premultiplied);
-        enlargeInto(layer, enlarged);
-        painter.drawImage(pixels.topLeft(), enlarged);
+        QImage stretched(reinterpret_cast<uchar *>(buffer.data()), size.width(), size.height(), size.width() * 4,
+                         QImage::Format_ARGB32_Premultiplied);
+        enlargeInto(layer, stretched);
+        painter.drawImage(pixels.topLeft(), stretched);
         // A rare very large layer does not hold its memory for good.
         if (buffer.size() > (size_t(1) << 20))
             std::vector<uint32_t>().swap(buffer);

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -43,11 +42,8 @@ QtWebFetcher::QtWebFetcher() : network_(new QNetworkAccessManager)
 
 QtWebFetcher::~QtWebFetcher()
 {
-    auto &managers = liveManagers();
-    if (auto at = std::find(managers.begin(), managers.end(), network_.data()); at != managers.end()) {
-        managers.erase(at);
-        delete network_.data();
-    }
+    std::erase(liveManagers(), network_.data());
+    delete network_.data();  // null once the application's end took it
 }
 
 void QtWebFetcher::get(const Request &request, Answer answer)
