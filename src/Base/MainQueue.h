@@ -81,20 +81,4 @@ private:
 MainQueue &mainQueue();
 void setMainQueue(MainQueue *queue);  // nullptr restores the real one
 
-// Posts on the installed queue for an object that may be gone before they run: a post runs only
-// while the OwnedPosts (a member of that object) that made it still exists.
-class OwnedPosts {
-public:
-    void post(std::function<void()> fn)
-    {
-        mainQueue().post([alive = std::weak_ptr<bool>(alive_), fn = std::move(fn)] {
-            if (!alive.expired())
-                fn();
-        });
-    }
-
-private:
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-};
-
 }  // namespace vesk

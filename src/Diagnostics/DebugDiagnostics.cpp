@@ -128,10 +128,7 @@ void DebugDiagnostics::hook(int signal, void (DebugDiagnostics::*handler)())
 {
     if (!on_)
         return;
-    on_(signal, [this, alive = std::weak_ptr<bool>(alive_), handler] {
-        if (!alive.expired())
-            (this->*handler)();
-    });
+    on_(signal, lifetime_.guard([this, handler] { (this->*handler)(); }));
 }
 
 void DebugDiagnostics::later(double seconds, std::function<void(NotchViewModel &)> step)

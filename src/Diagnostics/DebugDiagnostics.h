@@ -3,6 +3,7 @@
 #include "Diagnostics/DebugBackdrop.h"
 #include "Diagnostics/DiagnosticsHost.h"
 #include "Diagnostics/FilmRecorder.h"
+#include "Base/Lifetime.h"
 #include "Base/MainQueue.h"
 #include "Base/RepeatingItem.h"
 #include "Model/Peek.h"
@@ -94,7 +95,7 @@ private:
     std::vector<WorkItem> delayed_;
     WorkItem settingsShot_;
     // Hooks outlive these diagnostics in the signal table; they do nothing once it is gone.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    Lifetime lifetime_;
 };
 
 }  // namespace vesk

@@ -246,7 +246,7 @@ void FilmRecorder::end()
     debugfiles::replace(debugfiles::join(folder_, "meta.json"), QJsonDocument(meta).toJson(QJsonDocument::Indented));
     ended_ = true;
     recording_ = false;
-    posts_.post([this] {
+    lifetime_.post([this] {
         if (host_.terminate)
             host_.terminate();
     });

@@ -2,6 +2,7 @@
 
 #include "Diagnostics/DebugBackdrop.h"
 #include "Diagnostics/DiagnosticsHost.h"
+#include "Base/Lifetime.h"
 #include "Base/MainQueue.h"
 #include "Model/Peek.h"
 
@@ -82,7 +83,7 @@ private:
     std::unique_ptr<QThreadPool> writers_;
     std::shared_ptr<std::atomic<int>> pending_ = std::make_shared<std::atomic<int>>(0);
     WorkItem tick_;
-    OwnedPosts posts_;
+    Lifetime lifetime_;
     std::vector<WorkItem> steps_;
 };
 

@@ -11,67 +11,48 @@
 
 namespace vesk {
 
-namespace {
-bool setting(const Setting<bool> &setting) { return UserDefaults::standard().value(setting); }
-double hudDuration() { return UserDefaults::standard().value(settings::hudDuration); }
-}  // namespace
-
-template <typename F>
-auto ReadoutRules::guarded(F fn)
-{
-    return [alive = std::weak_ptr<int>(alive_), fn = std::move(fn)](auto &&...args) {
-        using Result = decltype(fn(std::forward<decltype(args)>(args)...));
-        if (alive.expired()) {
-            if constexpr (!std::is_void_v<Result>)
-                return Result{};
-            else
-                return;
-        }
-        return fn(std::forward<decltype(args)>(args)...);
-    };
-}
-
 void ReadoutRules::wire()
 {
     if (!sources_)
         return;
     auto &sources = *sources_;
-    sources.battery.onChange = guarded([this](const BatteryService::Event &event) { battery(event); });
+    sources.battery.onChange = lifetime_.guard([this](const BatteryService::Event &event) { battery(event); });
     sources.battery.start();
-    sources.system.onCapsLock = guarded([this](bool on) { capsLock(on); });
-    sources.system.onInputSource = guarded([this](const std::string &name) { inputSource(QString::fromStdString(name)); });
-    sources.system.onFocus = guarded([this](bool on) { focus(on); });
+    sources.system.onCapsLock = lifetime_.guard([this](bool on) { capsLock(on); });
+    sources.system.onInputSource = lifetime_.guard([this](const std::string &name) { inputSource(QString::fromStdString(name)); });
+    sources.system.onFocus = lifetime_.guard([this](bool on) { focus(on); });
     sources.system.start();
-    sources.downloads.onProgress = guarded([this](std::optional<double> fraction) { downloadProgress(fraction); });
-    sources.downloads.onEnd = guarded([this](bool finished) { downloadEnded(finished); });
-    sources.keyTap.handler = guarded([this](MediaKeyTap::Key key, bool fine) { return handle(key, fine); });
-    defaultsConnection_ = UserDefaults::standard().changed.connect(guarded([this] { syncKeyTap(); }));
+    sources.downloads.onProgress = lifetime_.guard([this](std::optional<double> fraction) { downloadProgress(fraction); });
+    sources.downloads.onEnd = lifetime_.guard([this](bool finished) { downloadEnded(finished); });
+    sources.keyTap.handler = lifetime_.guard([this](MediaKeyTap::Key key, bool fine) { return handle(key, fine); });
+    defaultsConnection_ = UserDefaults::standard().changed.connect(lifetime_.guard([this] { syncKeyTap(); }));
     syncKeyTap();
     watchBrightness();
 }
 
 void ReadoutRules::battery(const BatteryService::Event &event)
 {
-    if (!setting(event.isLowWarning ? settings::showLowBatteryPeek : settings::showChargingPeek))
+    if (!UserDefaults::standard().value(event.isLowWarning ? settings::showLowBatteryPeek : settings::showChargingPeek))
         return;
-    primary_.show(Peek::battery(event.percent, event.pluggedIn), std::max(hudDuration(), minimumBatteryDuration));
+    const double duration = std::max(UserDefaults::standard().value(settings::hudDuration), minimumBatteryDuration);
+    primary_.show(Peek::battery(event.percent, event.pluggedIn), duration);
 }
 
 void ReadoutRules::capsLock(bool on)
 {
-    if (setting(settings::showCapsLockActivity))
+    if (UserDefaults::standard().value(settings::showCapsLockActivity))
         primary_.show(Peek::capsLock(on));
 }
 
 void ReadoutRules::inputSource(const QString &name)
 {
-    if (setting(settings::showInputSourceActivity))
+    if (UserDefaults::standard().value(settings::showInputSourceActivity))
         primary_.show(Peek::inputSource(shortInputSourceName(name)));
 }
 
 void ReadoutRules::focus(bool on)
 {
-    if (setting(settings::showFocusActivity))
+    if (UserDefaults::standard().value(settings::showFocusActivity))
         primary_.show(Peek::focus(on), focusDuration);
 }
 
@@ -94,7 +75,7 @@ void ReadoutRules::clearDownloads()
 void ReadoutRules::downloadEnded(bool completed)
 {
     clearDownloads();
-    if (completed && setting(settings::showDownloadActivity))
+    if (completed && UserDefaults::standard().value(settings::showDownloadActivity))
         primary_.show(Peek::downloadDone(), downloadDoneDuration);
 }
 
@@ -105,7 +86,7 @@ void ReadoutRules::extensionAlert(const ExtensionActivity &activity, double seco
 
 void ReadoutRules::showVolume(float level, bool muted)
 {
-    if (setting(settings::showVolumeHUD))
+    if (UserDefaults::standard().value(settings::showVolumeHUD))
         primary_.show(Peek::volume(level, muted));
 }
 
@@ -115,9 +96,9 @@ bool ReadoutRules::handle(MediaKeyTap::Key key, bool fine)
     switch (key) {
     case MediaKeyTap::Key::volumeUp:
     case MediaKeyTap::Key::volumeDown:
-        return setting(settings::showVolumeHUD) && handleVolume(key, delta);
+        return UserDefaults::standard().value(settings::showVolumeHUD) && handleVolume(key, delta);
     case MediaKeyTap::Key::mute:
-        return setting(settings::showVolumeHUD) && handleMute();
+        return UserDefaults::standard().value(settings::showVolumeHUD) && handleMute();
     case MediaKeyTap::Key::brightnessUp:
     case MediaKeyTap::Key::brightnessDown:
         return handleBrightness(key, delta);
@@ -163,7 +144,7 @@ bool ReadoutRules::handleMute()
 
 bool ReadoutRules::handleBrightness(MediaKeyTap::Key key, float delta)
 {
-    if (!setting(settings::showBrightnessHUD) || !backlight_ || !backlight_->canRead())
+    if (!UserDefaults::standard().value(settings::showBrightnessHUD) || !backlight_ || !backlight_->canRead())
         return false;
     const auto current = backlight_->level();
     if (!current)
@@ -192,14 +173,14 @@ void ReadoutRules::syncKeyTap()
     if (!sources_)
         return;
     auto &downloads = sources_->downloads;
-    if (setting(settings::showDownloadActivity)) {
+    if (UserDefaults::standard().value(settings::showDownloadActivity)) {
         downloads.start();
     } else if (downloads.isSubscribed()) {
         downloads.stop();
         clearDownloads();
     }
     primary_.refreshOngoing();
-    const bool wanted = (setting(settings::showVolumeHUD) || setting(settings::showBrightnessHUD)) && setting(settings::replaceSystemHUD);
+    const bool wanted = (UserDefaults::standard().value(settings::showVolumeHUD) || UserDefaults::standard().value(settings::showBrightnessHUD)) && UserDefaults::standard().value(settings::replaceSystemHUD);
     if (wanted)
         sources_->keyTap.start(wantedKeys());
     else
@@ -209,9 +190,9 @@ void ReadoutRules::syncKeyTap()
 MediaKeyTap::Keys ReadoutRules::wantedKeys() const
 {
     MediaKeyTap::Keys keys;
-    if (setting(settings::showVolumeHUD))
+    if (UserDefaults::standard().value(settings::showVolumeHUD))
         keys.insert({MediaKeyTap::Key::volumeUp, MediaKeyTap::Key::volumeDown, MediaKeyTap::Key::mute});
-    if (setting(settings::showBrightnessHUD) && backlight_ && backlight_->canRead())
+    if (UserDefaults::standard().value(settings::showBrightnessHUD) && backlight_ && backlight_->canRead())
         keys.insert({MediaKeyTap::Key::brightnessUp, MediaKeyTap::Key::brightnessDown});
     return keys;
 }
@@ -223,12 +204,12 @@ void ReadoutRules::watchBrightness()
         return;  // nothing to watch: no wake-ups for the life of the process
     }
     lastBrightness_ = backlight_->level();
-    brightnessWatch_.start(brightnessInterval, guarded([this] { brightnessTick(); }));
+    brightnessWatch_.start(brightnessInterval, lifetime_.guard([this] { brightnessTick(); }));
 }
 
 void ReadoutRules::brightnessTick()
 {
-    if (!setting(settings::showBrightnessHUD)) {
+    if (!UserDefaults::standard().value(settings::showBrightnessHUD)) {
         lastBrightness_ = std::nullopt;
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "Extensions/ExtensionActivity.h"
 #include "Platform/Backlight.h"
+#include "Base/Lifetime.h"
 #include "Base/RepeatingItem.h"
 #include "Base/Signal.h"
 #include "Readouts/BatteryService.h"
@@ -90,9 +91,6 @@ private:
     bool handleMute();
     bool handleBrightness(MediaKeyTap::Key key, float delta);
     void clearDownloads();
-    // Runs `fn` on these rules only while they exist.
-    template <typename F>
-    auto guarded(F fn);
 
     NotchViewModel &primary_;
     std::optional<ReadoutSources> sources_;
@@ -100,7 +98,7 @@ private:
     std::optional<float> lastBrightness_;
     RepeatingItem brightnessWatch_;
     Connection defaultsConnection_;
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    Lifetime lifetime_;
 };
 
 }  // namespace vesk

@@ -95,7 +95,7 @@ void SpaceSwipeDetector::process(const std::vector<TouchContact> &contacts)
 
 void SpaceSwipeDetector::report(std::function<void()> SpaceSwipeDetector::*callback)
 {
-    posts_.post([this, callback] {
+    lifetime_.post([this, callback] {
         if (this->*callback)
             (this->*callback)();
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Base/Lifetime.h"
 #include "Base/MainQueue.h"
 #include "Base/Signal.h"
 #include "Platform/SwipeSource.h"
@@ -54,7 +55,7 @@ private:
     Connection wakes_;
     WorkItem wakeAttach_;
     WorkItem periodicAttach_;
-    OwnedPosts posts_;
+    Lifetime lifetime_;
 };
 
 }  // namespace vesk

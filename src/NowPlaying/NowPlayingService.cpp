@@ -62,13 +62,7 @@ double NowPlayingService::now() const { return appClock().wallNow(); }
 
 void NowPlayingService::later(double seconds, std::function<void()> fn)
 {
-    mainQueue()
-        .after(seconds,
-               [alive = token(), fn = std::move(fn)] {
-                   if (!alive.expired())
-                       fn();
-               })
-        .detach();
+    mainQueue().after(seconds, lifetime_.guard(std::move(fn))).detach();
 }
 
 std::string NowPlayingService::formatPosition(double seconds)
@@ -128,14 +122,8 @@ void NowPlayingService::start()
         return;
     }
     process_ = std::move(launch.process);
-    process_->onOutput = [alive = token(), this](const QByteArray &chunk) {
-        if (!alive.expired())
-            consume(chunk);
-    };
-    process_->onExit = [alive = token(), this] {
-        if (!alive.expired())
-            helperExited();
-    };
+    process_->onOutput = lifetime_.guard([this](const QByteArray &chunk) { consume(chunk); });
+    process_->onExit = lifetime_.guard([this] { helperExited(); });
     companion_ = CompanionState::running;
 }
 

@@ -4,6 +4,7 @@
 #include "NowPlaying/NowPlayingPayload.h"
 #include "NowPlaying/ScriptedPlayer.h"
 #include "NowPlaying/Track.h"
+#include "Base/Lifetime.h"
 #include "Base/MainQueue.h"
 #include "Base/Observed.h"
 #include "Platform/UserDefaults.h"
@@ -135,12 +136,11 @@ private:
     std::optional<ScriptedPlayer> commandPlayer() const;
     // A delay that nothing cancels but that does nothing once the service is gone.
     void later(double seconds, std::function<void()> fn);
-    std::weak_ptr<bool> token() const { return alive_; }
     double now() const;
 
     Setting<std::string> sourceSetting_;
     std::string explicitBase_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    Lifetime lifetime_;
 
     bool hasReceivedState_ = false;
     std::optional<QByteArray> artworkData_;

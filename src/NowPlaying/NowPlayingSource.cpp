@@ -82,8 +82,8 @@ void NowPlayingService::refreshPinned()
     const unsigned long long number = ++pinnedReadsIssued_;
     // Only the newest read may publish: an older one finishing late (a slow artwork fetch) is stale.
     auto current = [this, player, number] { return pinnedPlayer_ == player && number >= pinnedReadApplied_; };
-    scripted::fetchState(player, [this, alive = token(), player, number, current](std::optional<ScriptedState> state) {
-        if (alive.expired() || !current())
+    scripted::fetchState(player, lifetime_.guard([this, player, number, current](std::optional<ScriptedState> state) {
+        if (!current())
             return;
         if (!state) {
             pinnedReadApplied_ = number;
@@ -117,17 +117,17 @@ void NowPlayingService::refreshPinned()
             return;
         }
         scripted::fetchArtwork(player, *state,
-                               [this, alive, number, current, key = state->key(),
-                                report = std::move(report)](std::optional<QByteArray> bytes) mutable {
-                                   if (alive.expired() || !current())
+                               lifetime_.guard([this, number, current, key = state->key(),
+                                                report = std::move(report)](std::optional<QByteArray> bytes) mutable {
+                                   if (!current())
                                        return;
                                    pinnedReadApplied_ = number;
                                    pinnedTrackKey_ = key;
                                    if (bytes)
                                        report.artwork = bytes->toBase64().toStdString();
                                    apply(std::move(report), false);
-                               });
-    });
+                               }));
+    }));
 }
 
 void NowPlayingService::playerChanged(ScriptedPlayer player,
@@ -159,8 +159,8 @@ void NowPlayingService::refreshScriptedDetails()
     const auto player = scripted::fromBundleID(published->bundleID);
     if (!player || !hasScripted(*player))
         return;
-    scripted::fetchState(*player, [this, alive = token(), player = *player](std::optional<ScriptedState> state) {
-        if (alive.expired() || !state || pinnedPlayer_)
+    scripted::fetchState(*player, lifetime_.guard([this, player = *player](std::optional<ScriptedState> state) {
+        if (!state || pinnedPlayer_)
             return;
         const auto &current = track.peek();
         if (!current || scripted::fromBundleID(current->bundleID) != player || current->title != state->title)
@@ -171,7 +171,7 @@ void NowPlayingService::refreshScriptedDetails()
         if (state->isLiked)
             next.isLiked = state->isLiked;
         publish(std::move(next));
-    });
+    }));
 }
 
 void NowPlayingService::noteScripted(ScriptedPlayer player)
@@ -198,8 +198,8 @@ void NowPlayingService::lookUpExplicit()
         || published->title != spotifyAnnounced_->second || published->isExplicit)
         return;
     const std::string title = spotifyAnnounced_->second;
-    scripted::isExplicit(explicitBase_, spotifyAnnounced_->first, [this, alive = token(), title](bool isExplicit) {
-        if (alive.expired() || !isExplicit)
+    scripted::isExplicit(explicitBase_, spotifyAnnounced_->first, lifetime_.guard([this, title](bool isExplicit) {
+        if (!isExplicit)
             return;
         const auto &current = track.peek();
         if (!current || current->title != title)
@@ -207,7 +207,7 @@ void NowPlayingService::lookUpExplicit()
         Track next = *current;
         next.isExplicit = true;
         publish(std::move(next));
-    });
+    }));
 }
 
 }  // namespace vesk

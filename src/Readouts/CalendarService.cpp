@@ -42,10 +42,7 @@ CalendarService::CalendarService(CalendarStore &store) : store_(store)
 void CalendarService::requestAccess()
 {
     // The store answers on the main queue.
-    store_.requestAccess([alive = std::weak_ptr<bool>(alive_), this] {
-        if (!alive.expired())
-            refresh();
-    });
+    store_.requestAccess(lifetime_.guard([this] { refresh(); }));
 }
 
 void CalendarService::refresh()

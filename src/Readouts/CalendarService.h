@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/CalendarStore.h"
+#include "Base/Lifetime.h"
 #include "Base/MainQueue.h"
 #include "Base/Observed.h"
 #include "Readouts/CalendarEvent.h"
@@ -42,7 +43,7 @@ private:
     Observed<DayDots> dots_;
     Observed<bool> isAuthorized_{false};
     Connection storeObserver_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for answers that outlive the service
+    Lifetime lifetime_;  // for answers that outlive the service
 };
 
 // The occurrence's identity: the identifier, "@", and the start as the shortest decimal that reads

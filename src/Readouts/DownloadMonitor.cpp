@@ -16,10 +16,10 @@ void DownloadMonitor::start()
     subscription_ = source_.subscribe(
         *folder,
         [this](std::shared_ptr<const FileProgress> progress) {
-            posts_.post([this, progress = std::move(progress)] { began(progress); });
+            lifetime_.post([this, progress = std::move(progress)] { began(progress); });
         },
         [this](std::shared_ptr<const FileProgress> progress) {
-            posts_.post([this, progress = std::move(progress)] { ended(progress); });
+            lifetime_.post([this, progress = std::move(progress)] { ended(progress); });
         });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Base/Lifetime.h"
 #include "Base/MainQueue.h"
 #include "Base/RepeatingItem.h"
 #include "Platform/FileProgress.h"
@@ -66,7 +67,7 @@ private:
     Connection subscription_;
     std::vector<std::shared_ptr<const FileProgress>> active_;
     RepeatingItem poll_;
-    OwnedPosts posts_;
+    Lifetime lifetime_;
 };
 
 }  // namespace vesk

@@ -1,6 +1,6 @@
 #include "Updater/SimUpdateTransport.h"
 
-#include "Base/MainQueue.h"
+#include "Base/Lifetime.h"
 
 namespace vesk {
 
@@ -15,10 +15,10 @@ public:
         if (reply_.kind == Kind::stall)
             return;  // the updater's own timeout ends it
         if (reply_.kind == Kind::error) {
-            posts_.post([this] { end(true); });
+            lifetime_.post([this] { end(true); });
             return;
         }
-        posts_.post([this] { next(); });
+        lifetime_.post([this] { next(); });
     }
 
 private:
@@ -31,7 +31,7 @@ private:
             const qint64 n = std::min<qint64>(std::max<qint64>(reply_.chunk, 1), total - offset_);
             const QByteArray piece = reply_.bytes.mid(offset_, n);
             offset_ += n;
-            posts_.post([this] { next(); });
+            lifetime_.post([this] { next(); });
             if (events_.onData)
                 events_.onData(piece, announced);
             return;
@@ -48,7 +48,7 @@ private:
     SimUpdateTransport::Reply reply_;
     UpdateTransport::Events events_;
     qint64 offset_ = 0;
-    OwnedPosts posts_;  // nothing arrives once the transfer is dropped
+    Lifetime lifetime_;  // nothing arrives once the transfer is dropped
 };
 
 }  // namespace

@@ -71,7 +71,7 @@ Updater::Updater(Config config) : config_(std::move(config))
     applyDebugSwitch();
 }
 
-Updater::~Updater() { *alive_ = false; }
+Updater::~Updater() = default;
 
 std::string Updater::currentVersion() const { return bundleVersion(config_.bundle->version()); }
 
@@ -332,9 +332,12 @@ void Updater::downloadEnded(bool failed)
     const std::string key = config_.publicKey;
     const std::string part = partPath.toStdString();
     const std::string final = part.substr(0, part.size() - std::string(".part").size());
-    std::weak_ptr<bool> alive = alive_;
     const int serial = downloadSerial_;
-    config_.background([this, alive, serial, manifest, key, part, final]() -> std::function<void()> {
+    auto done = lifetime_.guard([this, serial, final](bool ok, const std::optional<std::string> &readError) {
+        if (serial == downloadSerial_)
+            verified(ok, readError, final);
+    });
+    config_.background([done, manifest, key, part, final]() -> std::function<void()> {
         const ArchiveVerdict verdict =
             verifyArchiveFile(part, manifest.sha256, manifest.signature, key, manifest.size);
         const std::optional<std::string> readError = verdict.readError;
@@ -342,10 +345,7 @@ void Updater::downloadEnded(bool failed)
         const bool ok = verdict.ok && std::rename(part.c_str(), final.c_str()) == 0;
         if (!ok)
             QFile::remove(QString::fromStdString(part));
-        return [this, alive, serial, ok, readError, final] {
-            if (!alive.expired() && serial == downloadSerial_)
-                verified(ok, readError, final);
-        };
+        return [done, ok, readError]() mutable { done(ok, readError); };
     });
 }
 
@@ -402,23 +402,21 @@ void Updater::install()
     const InstallPlan plan{config_.bundle->bundlePath().value_or(std::string()), *downloadedImage_.peek(),
                            readyManifest_->sha256, readyManifest_->build, currentBuild()};
     installDelay_ = mainQueue().after(kInstallWait, [this, plan] {
-        std::weak_ptr<bool> alive = alive_;
         const InstallEnvironment environment = config_.install;
-        config_.background([this, alive, plan, environment]() -> std::function<void()> {
+        auto done = lifetime_.guard([this](const std::optional<std::string> &failure) {
+            if (failure)
+                return setPhase(Phase::failed(*failure));
+            if (quitGracefully)
+                quitGracefully();
+        });
+        config_.background([done, plan, environment]() -> std::function<void()> {
             std::optional<std::string> failure;
             try {
                 replaceBundle(plan, environment);
             } catch (const UpdateFailure &f) {
                 failure = f.message;
             }
-            return [this, alive, failure] {
-                if (alive.expired())
-                    return;
-                if (failure)
-                    return setPhase(Phase::failed(*failure));
-                if (quitGracefully)
-                    quitGracefully();
-            };
+            return [done, failure]() mutable { done(failure); };
         });
     });
 }

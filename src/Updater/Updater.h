@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Base/Lifetime.h"
 #include "Base/MainQueue.h"
 #include "Base/Observed.h"
 #include "Base/RepeatingItem.h"
@@ -213,8 +214,7 @@ private:
     WorkItem whatsNewItem_;
     WorkItem installTask_;
     WorkItem installDelay_;
-    OwnedPosts posts_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    Lifetime lifetime_;
 };
 
 }  // namespace vesk

@@ -105,7 +105,7 @@ void XInputPointerMonitor::handle(XEvent &e)
         if (movePending_)
             return;
         movePending_ = true;
-        posts_.post([this] {
+        lifetime_.post([this] {
             movePending_ = false;
             const Query now = query();
             report({PointerActivity::Kind::move, 0, now.position, lastMoveTime_, false}, now);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Base/MainQueue.h"
+#include "Base/Lifetime.h"
 #include "Platform/PointerMonitor.h"
 
 #include <X11/Xlib.h>
@@ -39,7 +39,7 @@ private:
     bool movePending_ = false;
     const Query *reporting_ = nullptr;
     double lastMoveTime_ = 0;
-    OwnedPosts posts_;
+    Lifetime lifetime_;
     Connection eventConnection_;
 };
 

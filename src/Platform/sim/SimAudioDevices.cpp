@@ -38,7 +38,7 @@ bool SimAudioDevices::setDefaultOutput(uint32_t device)
         return false;
     defaultWrites_.push_back(device);
     // The server takes it on its own time and reports it like any other change of the default.
-    posts_.post([this, device] { systemSetDefault(device); });
+    lifetime_.post([this, device] { systemSetDefault(device); });
     return true;
 }
 
@@ -56,7 +56,7 @@ void SimAudioDevices::systemSetOutputs(std::vector<Output> outputs)
         default_.reset();
     const bool listChanged = this->outputs() != before;
     const bool defaultChanged = defaultOutput() != defaultBefore;
-    posts_.post([this, listChanged, defaultChanged, changed] {
+    lifetime_.post([this, listChanged, defaultChanged, changed] {
         if (listChanged)
             outputsChanged();
         if (defaultChanged)
@@ -74,7 +74,7 @@ void SimAudioDevices::systemSetDefault(std::optional<uint32_t> device)
         return;
     default_ = device;
     if (available_)
-        posts_.post([this] { defaultOutputChanged(); });
+        lifetime_.post([this] { defaultOutputChanged(); });
 }
 
 void SimAudioDevices::systemSetVolume(uint32_t device, float level, bool muted)
@@ -85,7 +85,7 @@ void SimAudioDevices::systemSetVolume(uint32_t device, float level, bool muted)
         return;
     o->volume = level;
     o->muted = muted;
-    posts_.post([this, device] { volumeChanged(device); });
+    lifetime_.post([this, device] { volumeChanged(device); });
 }
 
 void SimAudioDevices::systemSetAvailable(bool available)
@@ -95,7 +95,7 @@ void SimAudioDevices::systemSetAvailable(bool available)
     const bool hadOutputs = !records_.empty();
     const bool hadDefault = default_.has_value();
     available_ = available;
-    posts_.post([this, hadOutputs, hadDefault] {
+    lifetime_.post([this, hadOutputs, hadDefault] {
         if (hadOutputs)
             outputsChanged();
         if (hadDefault)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Platform/AudioDevices.h"
-#include "Base/MainQueue.h"
+#include "Base/Lifetime.h"
 
 #include <memory>
 
@@ -58,7 +58,7 @@ private:
     bool failMuteReads_ = false;
     std::vector<Write> writes_;
     std::vector<uint32_t> defaultWrites_;
-    OwnedPosts posts_;
+    Lifetime lifetime_;
 };
 
 }  // namespace vesk

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Base/MainQueue.h"
+#include "Base/Lifetime.h"
 #include "Platform/ScreenLock.h"
 
 namespace vesk {
@@ -14,12 +14,12 @@ public:
         if (locked == locked_)
             return;
         locked_ = locked;
-        posts_.post([this, locked] { lockedChanged(locked); });
+        lifetime_.post([this, locked] { lockedChanged(locked); });
     }
 
 private:
     bool locked_ = false;
-    OwnedPosts posts_;  // a change still on its way is dropped when the lock goes away
+    Lifetime lifetime_;  // a change still on its way is dropped when the lock goes away
 };
 
 }  // namespace vesk

@@ -78,7 +78,7 @@ bool SimScreens::makePrimary(const QString &name)
 
 void SimScreens::post(Signal<const Screen &> Screens::*signal, const Screen &screen)
 {
-    posts_.post([this, signal, screen] {
+    lifetime_.post([this, signal, screen] {
         (this->*signal)(screen);
         screensChanged();
     });

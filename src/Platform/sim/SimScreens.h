@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Base/MainQueue.h"
+#include "Base/Lifetime.h"
 #include "Platform/Screens.h"
 
 #include <QSizeF>
@@ -35,7 +35,7 @@ private:
 
     std::vector<Screen> screens_;
     DisplayNumbers numbers_;
-    OwnedPosts posts_;
+    Lifetime lifetime_;
 };
 
 }  // namespace vesk

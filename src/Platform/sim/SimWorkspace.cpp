@@ -13,7 +13,7 @@ bool SimWorkspace::isFullscreen(const QRectF &displayPixels) const
 
 void SimWorkspace::switchSpace()
 {
-    posts_.post([this] { activeSpaceChanged(); });
+    lifetime_.post([this] { activeSpaceChanged(); });
 }
 
 void SimWorkspace::setFullscreen(const QRectF &displayPixels, bool fullscreen)
@@ -24,7 +24,7 @@ void SimWorkspace::setFullscreen(const QRectF &displayPixels, bool fullscreen)
         fullscreen_.push_back(displayPixels);
     else
         fullscreen_.erase(std::find(fullscreen_.begin(), fullscreen_.end(), displayPixels));
-    posts_.post([this] { windowsChanged(); });
+    lifetime_.post([this] { windowsChanged(); });
 }
 
 void SimWorkspace::setFrontmost(std::optional<QString> applicationID)
@@ -34,7 +34,7 @@ void SimWorkspace::setFrontmost(std::optional<QString> applicationID)
     if (applicationID == frontmost_)
         return;
     frontmost_ = applicationID;
-    posts_.post([this, applicationID] {
+    lifetime_.post([this, applicationID] {
         windowsChanged();
         frontmostApplicationChanged(applicationID);
     });

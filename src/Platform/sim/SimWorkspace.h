@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Base/MainQueue.h"
+#include "Base/Lifetime.h"
 #include "Platform/Workspace.h"
 
 #include <memory>
@@ -27,7 +27,7 @@ private:
 
     std::vector<QRectF> fullscreen_;
     std::optional<QString> frontmost_;
-    OwnedPosts posts_;
+    Lifetime lifetime_;
 };
 
 }  // namespace vesk

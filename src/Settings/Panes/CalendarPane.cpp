@@ -136,12 +136,10 @@ void ActivitiesPane::settingsChanged()
     showFocus_ = on;
     if (!turnedOn)
         return;
-    SystemMonitor::requestFocusAccess([this, alive = std::weak_ptr<bool>(alive_)](bool granted) {
-        if (alive.expired())
-            return;
+    SystemMonitor::requestFocusAccess(lifetime_.guard([this](bool granted) {
         hasFocusAccess_ = granted;
         form().refresh();
-    });
+    }));
 }
 
 }  // namespace vesk

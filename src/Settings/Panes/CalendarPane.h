@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Base/Lifetime.h"
 #include "Base/Signal.h"
 #include "Settings/PaneKit/PaneScaffold.h"
 
@@ -43,7 +44,7 @@ private:
     bool showFocus_;
     Connection authorized_;
     Connection settings_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // expires with the pane, for late answers
+    Lifetime lifetime_;  // ends with the pane, for late answers
 };
 
 
