@@ -1,6 +1,7 @@
 #include "App/ViewWiring.h"
 
 #include "Extensions/ClaudeCodeExtension.h"
+#include "Extensions/ExtensionStore.h"
 #include "Extensions/SystemStatsExtension.h"
 #include "Extensions/Views/ClaudeCodePage.h"
 #include "Extensions/Views/ClaudeCodeSettings.h"
@@ -27,14 +28,13 @@ void installStandardViews()
     fillCalendarPageSlots(OpenView::Slots::standard());
     fillUpdateSlots(NotchViewSlots::standard());
     OpenView::Slots::standard().media = [](NotchViewModel &model) { return kit::view(MediaPlayerView{&model}); };
-    ClaudeCodeExtension::setViews({
-        .page = [](std::shared_ptr<ClaudeCodeExtension> ext) { return kit::view(ClaudeCodePage{std::move(ext)}); },
-        .settings = [](std::shared_ptr<ClaudeCodeExtension> ext) { return std::make_unique<ClaudeCodeSettings>(std::move(ext)); },
-    });
-    SystemStatsExtension::setViews({
-        .page = [](std::shared_ptr<SystemStatsExtension> stats) { return kit::view(SystemStatsPage{std::move(stats)}); },
-        .settings = [] { return std::make_unique<SystemStatsSettings>(); },
-    });
+    ExtensionStore::setViews<ClaudeCodeExtension>(
+        [](std::shared_ptr<ClaudeCodeExtension> ext) { return kit::view(ClaudeCodePage{std::move(ext)}); },
+        [](std::shared_ptr<ClaudeCodeExtension> ext) { return std::make_unique<ClaudeCodeSettings>(std::move(ext)); });
+    // The page holds the extension itself: its appearing switches the sampling cadence.
+    ExtensionStore::setViews<SystemStatsExtension>(
+        [](std::shared_ptr<SystemStatsExtension> stats) { return kit::view(SystemStatsPage{std::move(stats)}); },
+        [](std::shared_ptr<SystemStatsExtension>) { return std::make_unique<SystemStatsSettings>(); });
 }
 
 }  // namespace vesk

@@ -104,28 +104,6 @@ const ExtensionInfo &ClaudeCodeExtension::typeInfo()
 
 ClaudeCodeExtension::~ClaudeCodeExtension() = default;
 
-namespace {
-ClaudeCodeExtension::Views &installedViews()
-{
-    static ClaudeCodeExtension::Views views;
-    return views;
-}
-}  // namespace
-
-void ClaudeCodeExtension::setViews(Views views) { installedViews() = std::move(views); }
-
-kit::Element ClaudeCodeExtension::page() const
-{
-    const auto &make = installedViews().page;
-    return make ? make(std::const_pointer_cast<ClaudeCodeExtension>(shared_from_this())) : kit::Empty();
-}
-
-std::unique_ptr<QWidget> ClaudeCodeExtension::makeSettingsView()
-{
-    const auto &make = installedViews().settings;
-    return make ? make(shared_from_this()) : IslandExtension::makeSettingsView();
-}
-
 QString ClaudeCodeExtension::clock(double seconds) { return claude_code::clock(seconds); }
 
 QString ClaudeCodeExtension::until(std::optional<double> date) { return claude_code::until(date, wallNow()); }

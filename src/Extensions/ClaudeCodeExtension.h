@@ -130,17 +130,6 @@ public:
     void connect();
     void disconnect();
 
-    // The page and the settings view hold the extension itself; they are views, which live above
-    // this layer: the application hands in how to make them once at start-up. Until then the page
-    // is empty and there are no options.
-    kit::Element page() const override;
-    std::unique_ptr<QWidget> makeSettingsView() override;
-    struct Views {
-        std::function<kit::Element(std::shared_ptr<ClaudeCodeExtension>)> page;
-        std::function<std::unique_ptr<QWidget>(std::shared_ptr<ClaudeCodeExtension>)> settings;
-    };
-    static void setViews(Views views);
-
     // An elapsed time as a clock ("0:59", "1:00:00") and the time until a window resets, from
     // now ("resets in 1h 59m"); see ClaudeCodeFormat.h.
     static QString clock(double seconds);

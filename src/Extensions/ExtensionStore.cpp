@@ -35,22 +35,43 @@ std::optional<std::vector<ExtensionStore::Type>> &replacedCatalog()
     static std::optional<std::vector<ExtensionStore::Type>> types;
     return types;
 }
+
+std::vector<ExtensionStore::Type> &builtInCatalog()
+{
+    static std::vector<ExtensionStore::Type> types = {typeOf<ClaudeCodeExtension>(), typeOf<SystemStatsExtension>()};
+    return types;
+}
 }  // namespace
 
 const std::vector<ExtensionStore::Type> &ExtensionStore::catalog()
 {
-    static const std::vector<Type> types = {typeOf<ClaudeCodeExtension>(), typeOf<SystemStatsExtension>()};
     const auto &replaced = replacedCatalog();
-    return replaced ? *replaced : types;
+    return replaced ? *replaced : builtInCatalog();
 }
 
 void ExtensionStore::setCatalog(std::optional<std::vector<Type>> types) { replacedCatalog() = std::move(types); }
 
-std::shared_ptr<IslandExtension> ExtensionStore::make(const std::string &id)
+const ExtensionStore::Type *ExtensionStore::type(const std::string &id)
 {
     for (const auto &type : catalog())
         if (type.info.id == id)
-            return type.make();
+            return &type;
+    return nullptr;
+}
+
+ExtensionStore::Type &ExtensionStore::builtInType(const std::string &id)
+{
+    for (auto &type : builtInCatalog())
+        if (type.info.id == id)
+            return type;
+    std::fprintf(stderr, "Unknown extension %s\n", id.c_str());
+    std::abort();
+}
+
+std::shared_ptr<IslandExtension> ExtensionStore::make(const std::string &id)
+{
+    if (const Type *found = type(id))
+        return found->make();
     std::fprintf(stderr, "Unknown extension %s\n", id.c_str());
     std::abort();
 }
@@ -73,9 +94,8 @@ void ExtensionStore::startEnabled()
 
 void ExtensionStore::setEnabled(const std::string &id, bool on)
 {
-    const auto &types = catalog();
-    const auto type = std::find_if(types.begin(), types.end(), [&](const Type &t) { return t.info.id == id; });
-    if (type == types.end())
+    const Type *type = ExtensionStore::type(id);
+    if (!type)
         return;
     const bool isRunning = running_.peek().count(id) > 0;
     if (on && !isRunning)

@@ -22,6 +22,12 @@ public:
     struct Type {
         ExtensionInfo info;
         std::function<std::shared_ptr<IslandExtension>()> make;
+        // An instance's page in the open island and its options under its switch in the
+        // Extensions pane (IslandExtension's page() and makeSettingsView() call them). They are
+        // views, which live above this layer: installStandardViews() fills them with setViews().
+        // Until then the page is empty and there are no options.
+        std::function<kit::Element(const IslandExtension &)> page;
+        std::function<std::unique_ptr<QWidget>(IslandExtension &)> settings;
     };
     using Running = std::map<std::string, std::shared_ptr<IslandExtension>>;
 
@@ -38,6 +44,13 @@ public:
     static const std::vector<Type> &catalog();
     // Tools and tests: the catalogue becomes `types` until it is set again (none: the built-in one).
     static void setCatalog(std::optional<std::vector<Type>> types);
+    // The catalogue type with that id, if any.
+    static const Type *type(const std::string &id);
+    // Gives the built-in type of T (made by T, which shares itself with enable_shared_from_this)
+    // how to make its page and its options, each from the instance; empty makers make nothing.
+    template <typename T>
+    static void setViews(std::function<kit::Element(std::shared_ptr<T>)> page,
+                         std::function<std::unique_ptr<QWidget>(std::shared_ptr<T>)> settings);
     // A new instance of the catalogue type with that id. Only catalogue ids are ever passed: any
     // other is a programming error that ends the process ("Unknown extension <id>").
     static std::shared_ptr<IslandExtension> make(const std::string &id);
@@ -76,6 +89,7 @@ public:
     std::shared_ptr<IslandExtension> instance(const std::string &id) const;
 
 private:
+    static Type &builtInType(const std::string &id);
     void callActivityChange();
     void insert(const std::string &id, std::shared_ptr<IslandExtension> extension);
     void remove(const std::string &id);
@@ -83,5 +97,24 @@ private:
     Observed<Running> running_;
     std::vector<std::string> startOrder_;
 };
+
+template <typename T>
+void ExtensionStore::setViews(std::function<kit::Element(std::shared_ptr<T>)> page,
+                              std::function<std::unique_ptr<QWidget>(std::shared_ptr<T>)> settings)
+{
+    Type &type = builtInType(T::typeInfo().id);
+    type.page = nullptr;
+    type.settings = nullptr;
+    if (page) {
+        type.page = [page = std::move(page)](const IslandExtension &extension) {
+            return page(std::const_pointer_cast<T>(static_cast<const T &>(extension).shared_from_this()));
+        };
+    }
+    if (settings) {
+        type.settings = [settings = std::move(settings)](IslandExtension &extension) {
+            return settings(static_cast<T &>(extension).shared_from_this());
+        };
+    }
+}
 
 }  // namespace vesk

@@ -28,10 +28,12 @@ public:
     virtual void start() {}
     virtual void stop() {}
 
-    // The content of the extension's page in the open island.
-    virtual kit::Element page() const { return kit::Empty(); }
-    // A new view of the extension's options, shown under its switch in the Extensions pane.
-    virtual std::unique_ptr<QWidget> makeSettingsView() { return std::make_unique<QWidget>(); }
+    // The content of the extension's page in the open island: what its catalogue type's page maker
+    // makes of it, else nothing.
+    virtual kit::Element page() const;
+    // A new view of the extension's options, shown under its switch in the Extensions pane: what
+    // its catalogue type's settings maker makes of it, else an empty view.
+    virtual std::unique_ptr<QWidget> makeSettingsView();
 };
 
 }  // namespace vesk

@@ -203,28 +203,4 @@ QString SystemStatsExtension::bytes(double value, bool perSecond)
     return text + QStringLiteral("/s");
 }
 
-namespace {
-SystemStatsExtension::Views &installedViews()
-{
-    static SystemStatsExtension::Views views;
-    return views;
-}
-}  // namespace
-
-void SystemStatsExtension::setViews(Views views) { installedViews() = std::move(views); }
-
-kit::Element SystemStatsExtension::page() const
-{
-    // Building the page changes nothing; the page's appearing later switches the cadence, which
-    // is why it holds the extension itself.
-    const auto &make = installedViews().page;
-    return make ? make(std::const_pointer_cast<SystemStatsExtension>(shared_from_this())) : kit::Empty();
-}
-
-std::unique_ptr<QWidget> SystemStatsExtension::makeSettingsView()
-{
-    const auto &make = installedViews().settings;
-    return make ? make() : IslandExtension::makeSettingsView();
-}
-
 }  // namespace vesk

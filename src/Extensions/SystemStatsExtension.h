@@ -36,16 +36,6 @@ public:
     std::optional<ExtensionActivity> activity() const override;
     void start() override;
     void stop() override;
-    kit::Element page() const override;
-    std::unique_ptr<QWidget> makeSettingsView() override;
-
-    // The page and the options are views, which live above this layer: the application hands in
-    // how to make them once at start-up. Until then the page is empty and there are no options.
-    struct Views {
-        std::function<kit::Element(std::shared_ptr<SystemStatsExtension>)> page;
-        std::function<std::unique_ptr<QWidget>()> settings;
-    };
-    static void setViews(Views views);
 
     // The page on screen or not: switches between the fast and the slow cadence.
     void setVisible(bool visible);

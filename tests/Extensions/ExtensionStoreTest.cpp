@@ -25,6 +25,59 @@ protected:
     }
 };
 
+TEST_F(ExtensionStoreTest, ACatalogueTypeMakesItsViewsFromTheInstanceItself)
+{
+    std::vector<const ClaudeCodeExtension *> pages;
+    std::vector<const ClaudeCodeExtension *> options;
+    ExtensionStore::setViews<ClaudeCodeExtension>(
+        [&pages](std::shared_ptr<ClaudeCodeExtension> ext) {
+            pages.push_back(ext.get());
+            return kit::Text(QStringLiteral("page"));
+        },
+        [&options](std::shared_ptr<ClaudeCodeExtension> ext) {
+            options.push_back(ext.get());
+            auto view = std::make_unique<QWidget>();
+            view->setObjectName(QStringLiteral("options"));
+            return view;
+        });
+    const auto ext = std::make_shared<ClaudeCodeExtension>();
+    const IslandExtension &asExtension = *ext;
+    asExtension.page();
+    EXPECT_EQ(ext->makeSettingsView()->objectName(), QStringLiteral("options"));
+    EXPECT_EQ(pages, std::vector<const ClaudeCodeExtension *>{ext.get()});
+    EXPECT_EQ(options, std::vector<const ClaudeCodeExtension *>{ext.get()});
+    ASSERT_NE(ExtensionStore::type("claude-code"), nullptr);
+    EXPECT_EQ(ExtensionStore::type("claude-code")->info, ClaudeCodeExtension::typeInfo());
+    EXPECT_EQ(ExtensionStore::type("nowhere"), nullptr);
+
+    // Without makers there is no page and the options are an empty view.
+    ExtensionStore::setViews<ClaudeCodeExtension>(nullptr, nullptr);
+    ext->page();
+    const auto empty = ext->makeSettingsView();
+    ASSERT_NE(empty, nullptr);
+    EXPECT_TRUE(empty->objectName().isEmpty());
+    EXPECT_EQ(pages.size(), 1u);
+    EXPECT_EQ(options.size(), 1u);
+}
+
+TEST_F(ExtensionStoreTest, ATypeOfAReplacedCatalogueIsTheOneLookedUp)
+{
+    int made = 0;
+    ExtensionInfo info{"alpha", "Alpha"};
+    ExtensionStore::setCatalog(std::vector<ExtensionStore::Type>{
+        {info, [info] { return std::make_shared<SimulatedExtension>(info); }, nullptr,
+         [&made](IslandExtension &) {
+             ++made;
+             return std::make_unique<QWidget>();
+         }}});
+    EXPECT_EQ(ExtensionStore::type("claude-code"), nullptr);
+    ASSERT_NE(ExtensionStore::type("alpha"), nullptr);
+    ExtensionStore::make("alpha")->makeSettingsView();
+    EXPECT_EQ(made, 1);
+    ExtensionStore::setCatalog(std::nullopt);
+    EXPECT_NE(ExtensionStore::type("claude-code"), nullptr);
+}
+
 TEST_F(ExtensionStoreTest, TheCatalogueIsClaudeCodeThenSystemStats)
 {
     const auto infos = store.infos();
