@@ -179,10 +179,7 @@ void DebugDiagnostics::readSwitches()
     }
     if (has("VESK_DEBUG_TAB")) {
         const std::string tab = value("VESK_DEBUG_TAB").toStdString();
-        const IslandPage page = tab == "media"      ? IslandPage::media()
-                                : tab == "calendar" ? IslandPage::calendar()
-                                : tab == "timer"    ? IslandPage::timer()
-                                                    : IslandPage::ext(tab);
+        const IslandPage page = IslandPage::builtIn(tab).value_or(IslandPage::ext(tab));
         later(3, [page](NotchViewModel &m) { m.open(false, page); });
     }
     if (has("VESK_DEBUG_BOUNCE")) {

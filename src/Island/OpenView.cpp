@@ -3,6 +3,7 @@
 #include "Model/NotchViewModel.h"
 #include "Extensions/ExtensionStore.h"
 #include "Island/IslandHover.h"
+#include "Base/Overloaded.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,21 +40,22 @@ Element OpenView::body(const Env &env) const
         if (d >= 1)
             return Empty();
         auto fill = [&](const std::function<Element(NotchViewModel &)> &slot) { return slot ? slot(m) : Empty(); };
-        if (page.isMedia())
-            return fill(pageViews->media);
-        if (page.isCalendar())
-            return fill(pageViews->calendar);
-        if (page.isTimer())
-            return fill(pageViews->timer).padding(Edges::topOnly(inset));
-        // An extension's page exists only while its extension runs and the island is shown or
-        // hovered (it may be costly to build).
-        const auto &running = ExtensionStore::shared().running().get();
-        const auto it = running.find(page.extensionID().value_or(std::string()));
-        if (it == running.end() || (!isVisible && !m.isHovering.get()))
-            return Empty();
-        return it->second->page()
-            .padding(Edges::topOnly(inset))
-            .frame(Element::Limits{.maxHeight = infinity, .alignment = Alignment::top()});
+        return page.visit(Overloaded{
+            [&](IslandPage::Media) { return fill(pageViews->media); },
+            [&](IslandPage::Calendar) { return fill(pageViews->calendar); },
+            [&](IslandPage::Timer) { return fill(pageViews->timer).padding(Edges::topOnly(inset)); },
+            [&](const IslandPage::Ext &ext) -> Element {
+                // An extension's page exists only while its extension runs and the island is shown
+                // or hovered (it may be costly to build).
+                const auto &running = m.services().extensions->running().get();
+                const auto it = running.find(ext.id);
+                if (it == running.end() || (!isVisible && !m.isHovering.get()))
+                    return Empty();
+                return it->second->page()
+                    .padding(Edges::topOnly(inset))
+                    .frame(Element::Limits{.maxHeight = infinity, .alignment = Alignment::top()});
+            },
+        });
     };
 
     Elements layers;

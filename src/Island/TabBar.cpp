@@ -4,6 +4,7 @@
 #include "Model/NotchViewModel.h"
 #include "Extensions/ExtensionStore.h"
 #include "Island/IslandHover.h"
+#include "Base/Overloaded.h"
 
 namespace vesk {
 
@@ -11,17 +12,15 @@ using namespace kit;
 
 QString TabBar::name(const IslandPage &page)
 {
-    if (page.isMedia())
-        return QStringLiteral("Now Playing");
-    if (page.isCalendar())
-        return QStringLiteral("Calendar");
-    if (page.isTimer())
-        return QStringLiteral("Timer");
-    const std::string id = page.extensionID().value_or(std::string());
-    for (const auto &type : ExtensionStore::catalog())
-        if (type.info.id == id)
-            return QString::fromStdString(type.info.name);
-    return QString();
+    return page.visit(Overloaded{
+        [](IslandPage::Media) { return QStringLiteral("Now Playing"); },
+        [](IslandPage::Calendar) { return QStringLiteral("Calendar"); },
+        [](IslandPage::Timer) { return QStringLiteral("Timer"); },
+        [](const IslandPage::Ext &ext) {
+            const ExtensionStore::Type *type = ExtensionStore::type(ext.id);
+            return type ? QString::fromStdString(type->info.name) : QString();
+        },
+    });
 }
 
 Element TabBar::body(const Env &) const

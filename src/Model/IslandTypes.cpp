@@ -1,6 +1,9 @@
 #include "Model/IslandTypes.h"
 
+#include "Base/Overloaded.h"
+
 #include <array>
+#include <type_traits>
 
 namespace vesk {
 
@@ -28,32 +31,41 @@ std::optional<NotchState> notchStateNamed(const std::string &text)
     return std::nullopt;
 }
 
-std::optional<std::string> IslandPage::extensionID() const
+std::vector<IslandPage> IslandPage::builtIns()
 {
-    if (const auto *ext = std::get_if<Ext>(&value_))
-        return ext->id;
+    std::vector<IslandPage> pages;
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        (
+            [&] {
+                using Kind = std::variant_alternative_t<I, Value>;
+                if constexpr (!std::is_same_v<Kind, Ext>)
+                    pages.push_back(IslandPage(Kind{}));
+            }(),
+            ...);
+    }(std::make_index_sequence<std::variant_size_v<Value>>());
+    return pages;
+}
+
+std::optional<IslandPage> IslandPage::builtIn(const std::string &name)
+{
+    for (IslandPage page : builtIns())
+        if (page.description() == name)
+            return page;
     return std::nullopt;
 }
 
 std::string IslandPage::description() const
 {
-    if (isMedia())
-        return "media";
-    if (isCalendar())
-        return "calendar";
-    if (isTimer())
-        return "timer";
-    return "ext:" + *extensionID();
+    return visit(Overloaded{
+        [](const Ext &ext) { return "ext:" + ext.id; },
+        [](const auto &builtIn) { return std::string(builtIn.name); },
+    });
 }
 
 std::optional<IslandPage> IslandPage::fromDescription(const std::string &text)
 {
-    if (text == "media")
-        return media();
-    if (text == "calendar")
-        return calendar();
-    if (text == "timer")
-        return timer();
+    if (auto page = builtIn(text))
+        return page;
     if (text.rfind("ext:", 0) == 0 && text.size() > 4)
         return ext(text.substr(4));
     return std::nullopt;

@@ -2,7 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
+#include <vector>
 
 namespace vesk {
 
@@ -25,33 +27,46 @@ const char *name(NotchState state);
 const char *name(IslandStyle style);
 std::optional<NotchState> notchStateNamed(const std::string &name);
 
-// A page of the open island. The order on screen is the model's `pages`.
+// A page of the open island. The order on screen is the model's `pages`. Code that tells pages
+// apart visits them, so a new kind of page does not compile until every such place handles it.
 class IslandPage {
 public:
+    // The built-in pages, each named by its description.
     struct Media {
+        static constexpr const char *name = "media";
         bool operator==(const Media &) const = default;
     };
     struct Calendar {
+        static constexpr const char *name = "calendar";
         bool operator==(const Calendar &) const = default;
     };
     struct Timer {
+        static constexpr const char *name = "timer";
         bool operator==(const Timer &) const = default;
     };
+    // A running extension's page.
     struct Ext {
         std::string id;
         bool operator==(const Ext &) const = default;
     };
+    using Value = std::variant<Media, Calendar, Timer, Ext>;
 
     static IslandPage media() { return IslandPage(Media{}); }
     static IslandPage calendar() { return IslandPage(Calendar{}); }
     static IslandPage timer() { return IslandPage(Timer{}); }
     static IslandPage ext(std::string id) { return IslandPage(Ext{std::move(id)}); }
 
-    bool isMedia() const { return std::holds_alternative<Media>(value_); }
-    bool isCalendar() const { return std::holds_alternative<Calendar>(value_); }
-    bool isTimer() const { return std::holds_alternative<Timer>(value_); }
-    // The extension's identifier for an extension page, else absent.
-    std::optional<std::string> extensionID() const;
+    // Calls the one of `visitor`'s overloads (see Base/Overloaded.h) that takes this page's kind.
+    template <typename Visitor>
+    decltype(auto) visit(Visitor &&visitor) const
+    {
+        return std::visit(std::forward<Visitor>(visitor), value_);
+    }
+
+    // The built-in pages in their order on screen, every one of them.
+    static std::vector<IslandPage> builtIns();
+    // The built-in page of that name ("media", "calendar", "timer"), else absent.
+    static std::optional<IslandPage> builtIn(const std::string &name);
 
     // "media", "calendar", "timer" or "ext:<id>".
     std::string description() const;
@@ -60,7 +75,6 @@ public:
     bool operator==(const IslandPage &) const = default;
 
 private:
-    using Value = std::variant<Media, Calendar, Timer, Ext>;
     explicit IslandPage(Value value) : value_(std::move(value)) {}
     Value value_;
 };

@@ -1,5 +1,6 @@
 #include "Model/NotchViewModel.h"
 
+#include "Base/Overloaded.h"
 #include "Model/Defaults.h"
 #include "Extensions/ExtensionStore.h"
 #include "Model/SpaceSwipeDetector.h"
@@ -295,11 +296,17 @@ void NotchViewModel::debugSetOngoing(const Peek &value)
 
 std::vector<IslandPage> NotchViewModel::pages() const
 {
-    std::vector<IslandPage> list{IslandPage::media()};
-    if (showCalendar.get())
-        list.push_back(IslandPage::calendar());
-    if (showTimerPage.get())
-        list.push_back(IslandPage::timer());
+    std::vector<IslandPage> list;
+    for (IslandPage page : IslandPage::builtIns()) {
+        const bool shown = page.visit(Overloaded{
+            [](IslandPage::Media) { return true; },
+            [this](IslandPage::Calendar) { return showCalendar.get(); },
+            [this](IslandPage::Timer) { return showTimerPage.get(); },
+            [](const IslandPage::Ext &) { return true; },
+        });
+        if (shown)
+            list.push_back(std::move(page));
+    }
     for (auto &id : services_.extensions->pageIDs())
         list.push_back(IslandPage::ext(std::move(id)));
     return list;
