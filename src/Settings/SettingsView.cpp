@@ -18,17 +18,9 @@ struct PaneInfo {
 
 const PaneInfo &info(Pane pane)
 {
-    static const std::array<PaneInfo, 9> table = {{
-        {"General", "general", kit::SymbolName("gearshape.fill"), kit::palette::gray},
-        {"Notch", "notch", kit::SymbolName("rectangle.topthird.inset.filled"), kit::Color::hex(0x000000)},
-        {"Now Playing", "nowPlaying", kit::SymbolName("music.note"), kit::palette::pink},
-        {"Calendar", "calendar", kit::SymbolName("calendar"), kit::palette::red},
-        {"Live Activities", "activities", kit::SymbolName("sparkles"), kit::palette::green},
-        {"HUDs", "huds", kit::SymbolName("speaker.wave.2.fill"), kit::palette::blue},
-        {"Lock Screen", "lockScreen", kit::SymbolName("lock.fill"), kit::palette::orange},
-        {"Extensions", "extensions", kit::SymbolName("puzzlepiece.extension.fill"), kit::palette::purple},
-        {"About", "about", kit::SymbolName("info.circle.fill"), kit::palette::indigo},
-    }};
+#define VESK_PANE_INFO(name, title, symbol, tint, view) {title, #name, symbol, tint},
+    static const std::array<PaneInfo, allPanes.size()> table = {{VESK_SETTINGS_PANES(VESK_PANE_INFO)}};
+#undef VESK_PANE_INFO
     return table[size_t(pane)];
 }
 

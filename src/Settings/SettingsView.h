@@ -11,14 +11,32 @@
 #include <optional>
 #include <vector>
 
+// The settings window's panes in sidebar order, one row each: X(case name, title, symbol, tint,
+// view). The view is a new pane made from `context` (the PaneContext) and `calendar` (its model's
+// calendar service, or null); it is expanded only where the panes are made (Panes/Panes.cpp).
+#define VESK_SETTINGS_PANES(X) \
+    X(general, "General", kit::SymbolName("gearshape.fill"), kit::palette::gray, \
+      new GeneralPane(*context.model->services().updater)) \
+    X(notch, "Notch", kit::SymbolName("rectangle.topthird.inset.filled"), kit::Color::hex(0x000000), \
+      new NotchPane(context.model)) \
+    X(nowPlaying, "Now Playing", kit::SymbolName("music.note"), kit::palette::pink, new NowPlayingPane) \
+    X(calendar, "Calendar", kit::SymbolName("calendar"), kit::palette::red, new CalendarPane(calendar)) \
+    X(activities, "Live Activities", kit::SymbolName("sparkles"), kit::palette::green, new ActivitiesPane(calendar)) \
+    X(huds, "HUDs", kit::SymbolName("speaker.wave.2.fill"), kit::palette::blue, new HUDsPane) \
+    X(lockScreen, "Lock Screen", kit::SymbolName("lock.fill"), kit::palette::orange, new LockScreenPane) \
+    X(extensions, "Extensions", kit::SymbolName("puzzlepiece.extension.fill"), kit::palette::purple, \
+      new ExtensionsPane(*context.model->services().extensions)) \
+    X(about, "About", kit::SymbolName("info.circle.fill"), kit::palette::indigo, new AboutPane(context))
+
 namespace vesk::SettingsView {
 
-// The settings window's panes, in sidebar order.
-enum class Pane { general, notch, nowPlaying, calendar, activities, huds, lockScreen, extensions, about };
+#define VESK_PANE_CASE(name, ...) name,
+enum class Pane { VESK_SETTINGS_PANES(VESK_PANE_CASE) };
+#undef VESK_PANE_CASE
 
-inline constexpr std::array<Pane, 9> allPanes = {Pane::general,  Pane::notch,      Pane::nowPlaying,
-                                                 Pane::calendar, Pane::activities, Pane::huds,
-                                                 Pane::lockScreen, Pane::extensions, Pane::about};
+#define VESK_PANE_VALUE(name, ...) Pane::name,
+inline constexpr std::array allPanes = {VESK_SETTINGS_PANES(VESK_PANE_VALUE)};
+#undef VESK_PANE_VALUE
 
 // The pane's title ("General", "Now Playing", ...), its raw value.
 QString title(Pane pane);
@@ -26,7 +44,7 @@ QString title(Pane pane);
 QString caseName(Pane pane);
 QString symbol(Pane pane);
 kit::Color tint(Pane pane);
-// Exactly one of the nine titles.
+// Exactly one of the panes' titles.
 std::optional<Pane> fromRawValue(const QString &title);
 // The first pane whose title or case name equals `text` exactly.
 std::optional<Pane> matching(const QString &text);

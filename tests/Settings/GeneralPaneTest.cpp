@@ -78,12 +78,12 @@ protected:
 TEST_F(GeneralPaneTest, LaunchAtLoginFollowsTheItemAndAFailureTurnsItselfOffAgain)
 {
     item.setStatus(LoginItem::Status::enabled);
-    GeneralPane pane;
+    GeneralPane pane(*updater);
     EXPECT_TRUE(pane.launchAtLogin());
     EXPECT_EQ(item.registerCalls + item.unregisterCalls, 0);  // the first display changes nothing
 
     item.setStatus(LoginItem::Status::disabled);
-    GeneralPane fresh;
+    GeneralPane fresh(*updater);
     item.setFailing(true);
     row(fresh, PaneForm::Kind::switcher, "Launch at login").checkBox->click();
     // register failed, the switch went back off, and that change ran unregister once more
@@ -102,7 +102,7 @@ TEST_F(GeneralPaneTest, LaunchAtLoginFollowsTheItemAndAFailureTurnsItselfOffAgai
 
 TEST_F(GeneralPaneTest, CheckNowIsDisabledOnlyWhileChecking)
 {
-    GeneralPane pane;
+    GeneralPane pane(*updater);
     auto &check = row(pane, PaneForm::Kind::button, "Check for a new version");
     EXPECT_TRUE(check.button->isEnabled());
     check.button->click();
@@ -120,8 +120,8 @@ TEST_F(GeneralPaneTest, CheckNowIsDisabledOnlyWhileChecking)
 
 TEST_F(GeneralPaneTest, SubSwitchesAreDisabledButKeepTheirValues)
 {
-    GeneralPane pane;
-    UserDefaults::standard().set("hapticOnHover", false);
+    GeneralPane pane(*updater);
+    UserDefaults::standard().set(settings::hapticOnHover, false);
     row(pane, PaneForm::Kind::switcher, "Haptic feedback").checkBox->click();
     EXPECT_FALSE(UserDefaults::standard().value(settings::hapticFeedback));
     EXPECT_FALSE(row(pane, PaneForm::Kind::switcher, "When the pointer reaches the notch").checkBox->isEnabled());

@@ -79,8 +79,8 @@ ScriptRunner::~ScriptRunner()
     if (started_)
         for (auto &module : modules_)
             module->stop();
+    settings_.reset();  // the settings window reads the islands and the script's updater: it goes first
     modules_.clear();
-    settings_.reset();  // the settings window reads the islands: it goes first
     auto &extensions = ExtensionStore::shared();
     extensions.onActivityChange = nullptr;
     extensions.onAlert = nullptr;

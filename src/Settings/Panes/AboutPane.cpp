@@ -1,6 +1,7 @@
 #include "Settings/Panes/AboutPane.h"
 
 #include "Model/Defaults.h"
+#include "Model/NotchViewModel.h"
 #include "Platform/AppIcon.h"
 #include "Settings/PaneKit/PaneForm.h"
 #include "Settings/PaneKit/PaneStyle.h"
@@ -41,7 +42,7 @@ AboutPane::AboutPane(const PaneContext &context, QWidget *parent) : PaneScaffold
         column->insertWidget(1, icon, 0, Qt::AlignHCenter);
     }
     f.headerText(QStringLiteral("Vesk"), pane_style::font(TextStyle::largeTitle, QFont::DemiBold), false);
-    f.headerText(versionLine(QStringLiteral(VESK_VERSION), Updater::shared().currentBuild()), pane_style::font(TextStyle::body), true);
+    f.headerText(versionLine(QStringLiteral(VESK_VERSION), context.model->services().updater->currentBuild()), pane_style::font(TextStyle::body), true);
     f.headerText(QStringLiteral("A dynamic island for the top of your screen."), pane_style::font(TextStyle::body), true)
         ->setContentsMargins(0, 2, 0, 6);
 

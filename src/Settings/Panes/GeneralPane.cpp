@@ -11,8 +11,9 @@
 
 namespace vesk {
 
-GeneralPane::GeneralPane(QWidget *parent) : PaneScaffold(std::nullopt, {}, parent)
+GeneralPane::GeneralPane(Updater &updater, QWidget *parent) : PaneScaffold(std::nullopt, {}, parent)
 {
+    Updater *u = &updater;
     launchAtLogin_ = loginItem().status() == LoginItem::Status::enabled;
     PaneForm &f = form();
 
@@ -24,15 +25,14 @@ GeneralPane::GeneralPane(QWidget *parent) : PaneScaffold(std::nullopt, {}, paren
                               "Settings."));
 
     f.section(QStringLiteral("Updates"));
-    f.addValue(QStringLiteral("Version"), [] {
-        return QStringLiteral("%1 (%2)").arg(QString::fromStdString(Updater::shared().currentVersion())).arg(Updater::shared().currentBuild());
+    f.addValue(QStringLiteral("Version"), [u] {
+        return QStringLiteral("%1 (%2)").arg(QString::fromStdString(u->currentVersion())).arg(u->currentBuild());
     });
     f.addSwitch(QStringLiteral("Check for updates automatically"), settings::automaticUpdates);
     f.addSwitch(QStringLiteral("Install updates automatically"), settings::installUpdatesAutomatically,
                 {.enabled = [] { return UserDefaults::standard().value(settings::automaticUpdates); }});
-    f.addButton([] { return updateStatus(Updater::shared().phase().peek()); }, QStringLiteral("Check Now"),
-                [] { Updater::shared().check(true); },
-                [] { return Updater::shared().phase().peek().kind != Updater::Phase::Case::checking; });
+    f.addButton([u] { return updateStatus(u->phase().peek()); }, QStringLiteral("Check Now"), [u] { u->check(true); },
+                [u] { return u->phase().peek().kind != Updater::Phase::Case::checking; });
     f.footnote(QStringLiteral("When a new version is ready, the notch opens to tell you. With automatic installs, Vesk "
                               "restarts into it a few seconds later unless you choose Later."));
 
@@ -43,7 +43,7 @@ GeneralPane::GeneralPane(QWidget *parent) : PaneScaffold(std::nullopt, {}, paren
     f.addSwitch(QStringLiteral("When switching tabs"), settings::hapticOnPageTurn, {.enabled = haptics});
     f.footnote(QStringLiteral("Linux has no trackpad haptics: these switches change nothing here."));
 
-    phase_ = Updater::shared().phase().observe([this] { form().refresh(); });
+    phase_ = updater.phase().observe([this] { form().refresh(); });
 }
 
 int GeneralPane::downloadPercent(double progress)

@@ -11,7 +11,7 @@ namespace vesk {
 // version, a live status line and "Check Now", and the haptics switches.
 class GeneralPane : public PaneScaffold {
 public:
-    explicit GeneralPane(QWidget *parent = nullptr);
+    explicit GeneralPane(Updater &updater, QWidget *parent = nullptr);
 
     // The status line for an updater phase.
     static QString updateStatus(const Updater::Phase &phase);

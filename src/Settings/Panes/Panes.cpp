@@ -17,17 +17,12 @@ PaneScaffold *content(Pane pane, const PaneContext &context)
 {
     CalendarService *calendar = context.model ? &context.model->calendar() : nullptr;
     switch (pane) {
-    case Pane::general: return new GeneralPane;
-    case Pane::notch: return new NotchPane(context.model);
-    case Pane::nowPlaying: return new NowPlayingPane;
-    case Pane::calendar: return new CalendarPane(calendar);
-    case Pane::activities: return new ActivitiesPane(calendar);
-    case Pane::huds: return new HUDsPane;
-    case Pane::lockScreen: return new LockScreenPane;
-    case Pane::extensions: return new ExtensionsPane(ExtensionStore::shared());
-    case Pane::about: return new AboutPane(context);
+#define VESK_PANE_VIEW(name, title, symbol, tint, view) \
+    case Pane::name: return view;
+        VESK_SETTINGS_PANES(VESK_PANE_VIEW)
+#undef VESK_PANE_VIEW
     }
-    return new GeneralPane;
+    return content(Pane::general, context);
 }
 
 }  // namespace vesk::SettingsView
