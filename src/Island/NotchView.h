@@ -6,6 +6,7 @@
 #include "Island/NotchViewPlan.h"
 #include "Kit/Kit.h"
 #include "Base/Observed.h"
+#include "Island/ViewSetting.h"
 
 #include <functional>
 
@@ -46,9 +47,7 @@ struct NotchViewSlots {
     static NotchViewSlots &standard();
 };
 
-// Counts settings changes. Views that read settings straight from the user defaults read it, so a
-// change of any setting describes them again.
-const Observed<int> &settingsGeneration();
+
 
 namespace NotchViewMetrics {
 inline constexpr kit::Color sizePreviewTint = kit::Color::rgb(0.92, 0.3, 0.36);

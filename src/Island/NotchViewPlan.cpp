@@ -3,6 +3,7 @@
 #include "Model/IslandMetrics.h"
 #include "Model/Motion.h"
 #include "Model/NotchViewModel.h"
+#include "Island/ViewSetting.h"
 #include "Platform/Materials.h"
 #include "Model/Defaults.h"
 
@@ -23,7 +24,6 @@ namespace {
 
 NotchViewInput NotchViewInput::of(const NotchViewModel &model)
 {
-    const auto &defaults = UserDefaults::standard();
     NotchViewInput in;
     in.state = model.state();
     in.style = model.style.get();
@@ -43,9 +43,9 @@ NotchViewInput NotchViewInput::of(const NotchViewModel &model)
     in.showPageDots = model.showPageDots.get();
     in.pageCount = static_cast<int>(model.pages().size());
     in.hasBubble = model.bubble().has_value();
-    in.showShadow = defaults.value(settings::showShadow);
-    in.shimmer = defaults.value(settings::notchShimmer);
-    in.frost = defaults.value(settings::islandFrost);
+    in.showShadow = viewSetting(settings::showShadow);
+    in.shimmer = model.showsRim.get();
+    in.frost = viewSetting(settings::islandFrost);
     return in;
 }
 

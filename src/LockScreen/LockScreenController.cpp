@@ -14,12 +14,6 @@
 
 namespace vesk {
 
-namespace {
-
-bool setting(const Setting<bool> &key) { return UserDefaults::standard().value(key); }
-
-}  // namespace
-
 LockScreenController::LockScreenController(NotchViewModel &model, LockPanel::MakeWindow makeWindow)
     : model_(model), makeWindow_(std::move(makeWindow))
 {
@@ -45,7 +39,7 @@ LockScreenController::~LockScreenController()
 void LockScreenController::setLocked(bool locked, bool playSound)
 {
     // 1. The sound.
-    if (playSound && setting(settings::lockSounds))
+    if (playSound && UserDefaults::standard().value(settings::lockSounds))
         LockSounds::play(locked ? LockSounds::Sound::lock : LockSounds::Sound::unlock);
     // 2. The application's reaction.
     if (onLockedChange)
@@ -57,7 +51,7 @@ void LockScreenController::setLocked(bool locked, bool playSound)
     if (panel_)
         panel_->setIgnoresMouse(true);
     // 5-6. The card, wanted a moment after locking, gone at once on unlocking.
-    if (locked && setting(settings::lockScreenPreview)) {
+    if (locked && UserDefaults::standard().value(settings::lockScreenPreview)) {
         showPanel();
         if (panel_)
             panel_->setIgnoresMouse(false);
@@ -73,7 +67,7 @@ void LockScreenController::showLockIndicator(bool locked)
     indicatorTask_.cancel();
     using Indicator = NotchViewModel::LockIndicator;
     if (locked) {
-        if (setting(settings::lockShowIndicator)) {
+        if (UserDefaults::standard().value(settings::lockShowIndicator)) {
             showNotchPanel();
             model_.lockIndicator = Indicator::locked;
         }

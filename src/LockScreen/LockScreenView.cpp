@@ -63,8 +63,7 @@ Element LockScreenView::card(bool shown) const
     Element content;
     Element bars;
     if (track) {
-        settingsGeneration().get();
-        const bool showAppIcon = UserDefaults::standard().value(settings::lockShowAppIcon);
+        const bool showAppIcon = viewSetting(settings::lockShowAppIcon);
         const bool locked = m.isScreenLocked.get();
         const bool playing = track->isPlaying;
         const double inf = std::numeric_limits<double>::infinity();

@@ -18,8 +18,6 @@ constexpr double rubberBand = 0.25;
 // A drag past this fraction of the open width, or a flick faster than the velocity, turns the page.
 constexpr double turnFraction = 0.4;
 constexpr double flickVelocity = 14;
-
-bool setting(const Setting<bool> &setting) { return UserDefaults::standard().value(setting); }
 }  // namespace
 
 void NotchViewModel::schedule(double seconds, std::function<void()> work)
@@ -38,7 +36,7 @@ void NotchViewModel::setHovering(bool inside)
     if (inside) {
         if (isOpen.peek())
             return;
-        if (setting(settings::hapticOnHover))
+        if (UserDefaults::standard().value(settings::hapticOnHover))
             haptic(HapticPattern::alignment);
         if (!openOnHover.peek())
             return;
@@ -88,7 +86,7 @@ void NotchViewModel::turnPage(int delta)
     const int count = static_cast<int>(pages().size());
     const int current = page();
     const int target = std::clamp(current + delta, 0, count - 1);
-    if (target != current && setting(settings::hapticOnPageTurn))
+    if (target != current && UserDefaults::standard().value(settings::hapticOnPageTurn))
         haptic(HapticPattern::levelChange);
     kit::withAnimation(Motion::page, [&] {
         page_ = target;
@@ -117,7 +115,7 @@ void NotchViewModel::endPageDrag(double velocity)
 
 void NotchViewModel::scrollStep(bool down)
 {
-    const bool scrollToOpen = setting(settings::scrollToOpen);
+    const bool scrollToOpen = UserDefaults::standard().value(settings::scrollToOpen);
     if (isOpen.peek()) {
         if (down)
             turnPage(1);

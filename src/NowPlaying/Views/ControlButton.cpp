@@ -28,10 +28,8 @@ struct ControlState {
 Element buttonElement(const ControlButton &b, const std::shared_ptr<ControlState> &state)
 {
     // Settings are read on every description, so the settings window restyles shown buttons.
-    settingsGeneration().get();
-    const auto &defaults = UserDefaults::standard();
-    const QString style = QString::fromStdString(defaults.value(settings::buttonHoverStyle));
-    const bool bounceSymbols = defaults.value(settings::bounceSymbols);
+    const QString style = QString::fromStdString(viewSetting(settings::buttonHoverStyle));
+    const bool bounceSymbols = viewSetting(settings::bounceSymbols);
     const bool hovering = state->hovering.get();
     const int64_t taps = state->taps.get();
     const AnyShape plate = ControlButton::shape(ControlButton::hoverShape(style), b.diameter);

@@ -55,8 +55,7 @@ Element ExtraButton::body(const Env &env) const
     NotchViewModel *model = env[islandModel];
     if (!model)
         return Element();
-    settingsGeneration().get();
-    const QString kind = QString::fromStdString(UserDefaults::standard().value(settings::playerExtraButton));
+    const QString kind = QString::fromStdString(viewSetting(settings::playerExtraButton));
     NowPlayingService *service = &model->nowPlaying();
     const std::optional<Variant> v = variant(kind, service->track.get(), service->canLike());
     if (!v)

@@ -49,11 +49,9 @@ Element LiveActivityView::body(const Env &) const
 {
     NotchViewModel &m = *model;
     NowPlayingService &service = m.nowPlaying();
-    settingsGeneration().get();
-    const UserDefaults &defaults = UserDefaults::standard();
     const bool showArtwork = m.showLiveArtwork.get();
     const bool showVisualizer = m.showVisualizer.get();
-    const bool tint = defaults.value(settings::tintVisualizer);
+    const bool tint = viewSetting(settings::tintVisualizer);
     const bool pill = m.style.get() == IslandStyle::pill;
     const Size notch = m.notchSize();
     const Metrics metric = metrics(notch.height, pill, m.showsRim.get());

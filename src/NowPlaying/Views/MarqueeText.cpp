@@ -84,8 +84,7 @@ Loop MarqueeText::fadeLoop(double period, double phase)
 
 Element MarqueeText::body(const Env &env) const
 {
-    settingsGeneration().get();
-    const bool allowed = UserDefaults::standard().value(settings::scrollLongTitles);
+    const bool allowed = viewSetting(settings::scrollLongTitles);
     NotchViewModel *model = env[islandModel];
     const bool wants = allowed && isActive.value_or(model && model->isOpen.get());
     const bool shown = env[isIslandLayerVisible];

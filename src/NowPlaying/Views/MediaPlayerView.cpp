@@ -43,11 +43,9 @@ Element MediaPlayerView::body(const Env &) const
             .maxFrame();
     }
 
-    settingsGeneration().get();
-    const UserDefaults &defaults = UserDefaults::standard();
     const bool showVisualizer = m.showVisualizer.get();
-    const bool tint = defaults.value(settings::tintVisualizer);
-    const bool dimWhenPaused = defaults.value(settings::dimArtworkWhenPaused);
+    const bool tint = viewSetting(settings::tintVisualizer);
+    const bool dimWhenPaused = viewSetting(settings::dimArtworkWhenPaused);
     const bool pill = m.style.get() == IslandStyle::pill;
     const double top = topPadding(pill, m.notchSize().height, m.mediaHeaderBesideNotch());
     const bool playing = track->isPlaying;

@@ -57,11 +57,9 @@ Element CalendarView::body(const Env &env) const
     NotchViewModel *model = env[islandModel];
     if (!model)
         return Empty();
-    settingsGeneration().get();
-    const auto &defaults = UserDefaults::standard();
-    const bool showEvents = defaults.value(settings::showEvents);
-    const bool showEventDots = defaults.value(settings::showEventDots);
-    const bool dimWeekends = defaults.value(settings::dimWeekends);
+    const bool showEvents = viewSetting(settings::showEvents);
+    const bool showEventDots = viewSetting(settings::showEventDots);
+    const bool dimWeekends = viewSetting(settings::dimWeekends);
     CalendarService &service = model->calendar();
     const UserCalendar calendar = UserCalendar::current();
     const double today = model->today.get();
