@@ -24,7 +24,6 @@
 namespace vesk {
 
 namespace {
-AppDelegate *sharedDelegate = nullptr;
 
 std::unique_ptr<CalendarStore> installCalendarStore()
 {
@@ -47,27 +46,21 @@ AppDelegate::AppDelegate(IslandWindowFactory &windows, QProcessEnvironment envir
     , rules_(*model_, ReadoutSources{battery_, keyTap_, system_, downloads_})
 {
     terminate = [] { QCoreApplication::exit(0); };
-    startUpdater = [] { Updater::shared().start(); };
-    Updater::shared().quitGracefully = [] {
-        if (AppDelegate *delegate = AppDelegate::shared())
-            delegate->quitGracefully();
-    };
+    Updater *updater = model_->services().updater;
+    startUpdater = [updater] { updater->start(); };
+    // The updater outlives the application object: a late request to quit then does nothing.
+    updater->quitGracefully = lifetime_.guard([this] { quitGracefully(); });
     settings_->terminate = [this] {
         if (terminate)
             terminate();
     };
-    sharedDelegate = this;
 }
 
 AppDelegate::~AppDelegate()
 {
-    if (sharedDelegate == this)
-        sharedDelegate = nullptr;
     if (calendarStore_)
         CalendarStore::setShared(nullptr);
 }
-
-AppDelegate *AppDelegate::shared() { return sharedDelegate; }
 
 void AppDelegate::applicationDidFinishLaunching()
 {
@@ -110,7 +103,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::startExtensions()
 {
-    auto &store = ExtensionStore::shared();
+    ExtensionStore &store = *model_->services().extensions;
     store.onActivityChange = [this] { model_->refreshOngoing(); };
     store.onAlert = [this](const ExtensionActivity &activity, double seconds) {
         rules_.extensionAlert(activity, seconds);

@@ -4,6 +4,7 @@
 #include "Model/IslandLayout.h"
 #include "Model/ReadoutRules.h"
 #include "Platform/CalendarStore.h"
+#include "Base/Lifetime.h"
 #include "Base/MainQueue.h"
 #include "Base/Signal.h"
 #include "Readouts/BatteryService.h"
@@ -29,7 +30,7 @@ class SettingsHost;
 
 // The application: owns the primary island model, the island windows (through the layout), the
 // lock-screen controller and the system services, and wires them together when launching finishes.
-// Main thread only. There is one, reachable as AppDelegate::shared() while it lives.
+// Main thread only.
 class AppDelegate {
 public:
     // `windows` makes the island windows (the X11 panels, or simulated ones in tests).
@@ -38,8 +39,6 @@ public:
     ~AppDelegate();
     AppDelegate(const AppDelegate &) = delete;
     AppDelegate &operator=(const AppDelegate &) = delete;
-
-    static AppDelegate *shared();
 
     // The start-up sequence, in its fixed order.
     void applicationDidFinishLaunching();
@@ -106,6 +105,7 @@ private:
     WorkItem onboardingItem_;
     WorkItem updaterItem_;
     WorkItem quitItem_;
+    Lifetime lifetime_;
 };
 
 }  // namespace vesk

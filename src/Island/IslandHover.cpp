@@ -23,7 +23,7 @@ void clickableHoverChanged(NotchViewModel *model, bool isVisible, bool tapsOnHov
     }
     Cursor::set(Qt::PointingHandCursor);
     if (tapsOnHover && model && model->hapticFeedback.get())
-        Haptics::shared().perform(HapticPattern::alignment, model);
+        model->services().haptics->perform(HapticPattern::alignment, model);
 }
 
 Element clickableCursor(Element content, bool tapsOnHover)

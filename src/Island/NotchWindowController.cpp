@@ -75,7 +75,9 @@ std::unique_ptr<NotchWindowController> NotchWindowController::forIsland(std::sha
     binding->sendSkipCommand = services.sendSkipCommand;
     if (!services.performHaptic) {
         NotchViewModel *performer = model.get();
-        services.performHaptic = [performer](HapticPattern pattern) { Haptics::shared().perform(pattern, performer); };
+        services.performHaptic = [performer](HapticPattern pattern) {
+            performer->services().haptics->perform(pattern, performer);
+        };
     }
     NotchViewModel *island = model.get();
     return std::make_unique<NotchWindowController>(

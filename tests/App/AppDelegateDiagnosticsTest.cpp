@@ -14,12 +14,12 @@
 #include <csignal>
 
 using namespace vesk;
-using vesk::test::IslandTest;
+using vesk::test::PlatformTest;
 using vesk::test::RecordingFactory;
 
 namespace {
 
-class AppDelegateDiagnosticsTest : public IslandTest {
+class AppDelegateDiagnosticsTest : public PlatformTest {
 protected:
     AppDelegateDiagnosticsTest()
     {

@@ -12,11 +12,11 @@
 #include "TestSupport.h"
 
 using namespace vesk;
-using vesk::test::IslandTest;
+using vesk::test::PlatformTest;
 using vesk::test::RecordingFactory;
 using vesk::test::RecordingWindow;
 
-class AppDelegateTest : public IslandTest {
+class AppDelegateTest : public PlatformTest {
 protected:
     AppDelegateTest()
     {
@@ -194,16 +194,16 @@ TEST_F(AppDelegateTest, SettingsChangesDecideTheDownloadMonitorAndKeyTap)
     auto app = launch();
     EXPECT_TRUE(app->downloads().isSubscribed());
     EXPECT_EQ(app->keyTap().state(), MediaKeyTap::State::off);
-    defaults().set("replaceSystemHUD", true);
+    defaults().set(settings::replaceSystemHUD, true);
     EXPECT_EQ(app->keyTap().state(), MediaKeyTap::State::armed);
     EXPECT_TRUE(app->keyTap().holds(MediaKeyTap::Key::brightnessDown));
-    defaults().set("showVolumeHUD", false);
+    defaults().set(settings::showVolumeHUD, false);
     EXPECT_FALSE(app->keyTap().holds(MediaKeyTap::Key::volumeUp));  // handed back to the desktop
     EXPECT_TRUE(keyGrab.isHeld(mediakey::brightnessUp));
-    defaults().set("showBrightnessHUD", false);
+    defaults().set(settings::showBrightnessHUD, false);
     EXPECT_EQ(app->keyTap().state(), MediaKeyTap::State::off);
     EXPECT_FALSE(keyGrab.isHeld(mediakey::brightnessUp));
-    defaults().set("showDownloadActivity", false);
+    defaults().set(settings::showDownloadActivity, false);
     EXPECT_FALSE(app->downloads().isSubscribed());
 }
 

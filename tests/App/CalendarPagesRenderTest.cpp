@@ -25,7 +25,7 @@ int pixelsNear(const QImage &image, const QColor &colour)
     return n;
 }
 
-class CalendarPagesRender : public test::IslandTest {
+class CalendarPagesRender : public test::PlatformTest {
 protected:
     CalendarPagesRender() { UserCalendar::setCurrent(UserCalendar{QTimeZone::utc(), QLocale::c()}); }
     ~CalendarPagesRender() override { UserCalendar::setCurrent(std::nullopt); }

@@ -1,9 +1,9 @@
 #include "Model/IslandTestSupport.h"
 
 using namespace vesk;
-using vesk::test::IslandTest;
+using vesk::test::PlatformTest;
 
-class NotchMeasurementTest : public IslandTest {
+class NotchMeasurementTest : public PlatformTest {
 protected:
     std::shared_ptr<NotchViewModel> model = settledPrimary();
 };

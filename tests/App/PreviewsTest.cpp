@@ -1,9 +1,9 @@
 #include "Model/IslandTestSupport.h"
 
 using namespace vesk;
-using vesk::test::IslandTest;
+using vesk::test::PlatformTest;
 
-class PreviewsTest : public IslandTest {};
+class PreviewsTest : public PlatformTest {};
 
 TEST_F(PreviewsTest, TwoTracksTwoSecondsApartGiveOneFiveSecondPreview)
 {

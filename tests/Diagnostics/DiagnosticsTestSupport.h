@@ -15,7 +15,7 @@
 
 namespace vesk::test {
 
-class DiagnosticsTest : public IslandTest {
+class DiagnosticsTest : public PlatformTest {
 protected:
     DiagnosticsTest()
     {

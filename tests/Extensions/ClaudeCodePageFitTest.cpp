@@ -27,7 +27,7 @@ struct Drawn {
     const kit::TextSpec *spec;
 };
 
-class ClaudeCodePageInTheIsland : public test::IslandTest {
+class ClaudeCodePageInTheIsland : public test::PlatformTest {
 protected:
     void SetUp() override
     {

@@ -10,7 +10,7 @@ using namespace vesk;
 
 namespace {
 
-class IslandHoverTest : public test::IslandTest {
+class IslandHoverTest : public test::PlatformTest {
 protected:
     void SetUp() override
     {

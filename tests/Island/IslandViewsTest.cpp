@@ -21,7 +21,7 @@ using namespace vesk;
 
 namespace {
 
-class IslandViews : public test::IslandTest {
+class IslandViews : public test::PlatformTest {
 protected:
     IslandViews() { fillIslandViewSlots(islandSlots); }
     void SetUp() override { model = settledPrimary(); }

@@ -13,7 +13,7 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class NotchViewModelBindingTest : public test::IslandTest {
+class NotchViewModelBindingTest : public test::PlatformTest {
 protected:
     NotchViewModelBindingTest()
     {

@@ -15,7 +15,7 @@ using test::opaqueSpan;
 
 namespace {
 
-class NotchViewTest : public test::IslandTest {
+class NotchViewTest : public test::PlatformTest {
 protected:
     void SetUp() override { model = settledPrimary(); }
     void showView()

@@ -19,7 +19,7 @@ using namespace vesk;
 
 namespace {
 
-class NotchWindowViewTest : public test::IslandTest {
+class NotchWindowViewTest : public test::PlatformTest {
 protected:
     void SetUp() override
     {

@@ -15,7 +15,7 @@ namespace vesk::test {
 
 // A primary island on the simulated platform with its lock-screen controller, whose windows are
 // simulated panels (the padlock is made first, then the card).
-class LockScreenTest : public IslandTest {
+class LockScreenTest : public PlatformTest {
 protected:
     LockScreenTest()
     {

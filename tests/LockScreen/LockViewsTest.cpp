@@ -40,7 +40,7 @@ std::vector<QString> texts(const Tree &tree)
     return out;
 }
 
-class LockViews : public test::IslandTest {
+class LockViews : public test::PlatformTest {
 protected:
     void SetUp() override
     {

@@ -11,7 +11,7 @@ using vesk::test::RecordingWindow;
 
 class IslandLayoutTest : public IslandTest {
 protected:
-    std::shared_ptr<NotchViewModel> primary = NotchViewModel::makePrimary();
+    std::shared_ptr<NotchViewModel> primary = NotchViewModel::makePrimary(simulatedServices());
     RecordingFactory factory;
     IslandLayout layout{primary, factory, screens};
 

@@ -1,7 +1,9 @@
 #pragma once
 
 // A simulated platform for island model tests: virtual time, recorded haptics and sounds, an
-// in-memory calendar and settings store, and the shared registries put back as they were.
+// in-memory calendar and settings store, and the shared registries put back as they were. The
+// model is handed its services; PlatformTest installs them too, for the code above the model that
+// reads the installed ones.
 
 #include "Model/Defaults.h"
 #include "Model/NotchViewModel.h"
@@ -49,17 +51,8 @@ class IslandTest : public ::testing::Test {
 protected:
     IslandTest()
     {
-        setScreens(&screens);
-        setWorkspace(&workspace);
+        // The island services beneath the model read the installed audio devices.
         setAudioDevices(&audioDevices);
-        setSwipeSource(&swipeSource);
-        setMediaKeyGrab(&keyGrab);
-        setBacklight(&light);
-        setAccessibilityTrust(&trust);
-        setKeyboardState(&keyboard);
-        setFocusStatus(&focusState);
-        setFileProgress(&fileProgress);
-        SpaceSwipeDetector::setShared(&swipes);
         swipeSource.connectDevice(trackpad);
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
         // Tests must not depend on the machine: never import an earlier product's settings file.
@@ -72,17 +65,7 @@ protected:
         ExtensionStore::shared().stopAll();
         ExtensionStore::shared().onActivityChange = nullptr;
         Updater::shared().setPhase(Updater::Phase::idle());
-        setScreens(nullptr);
-        setWorkspace(nullptr);
         setAudioDevices(nullptr);
-        setSwipeSource(nullptr);
-        setMediaKeyGrab(nullptr);
-        setBacklight(nullptr);
-        setAccessibilityTrust(nullptr);
-        setKeyboardState(nullptr);
-        setFocusStatus(nullptr);
-        setFileProgress(nullptr);
-        SpaceSwipeDetector::setShared(nullptr);
     }
 
     UserDefaults &defaults() { return UserDefaults::standard(); }
@@ -180,6 +163,38 @@ protected:
     SimHaptics haptics;
     SimSound sound;
     SimCalendarStore calendarStore;
+};
+
+// The same simulated platform installed as the process's services, for the application, the
+// windows, the lock screen, the settings and the tour, which read the installed ones.
+class PlatformTest : public IslandTest {
+protected:
+    PlatformTest()
+    {
+        setScreens(&screens);
+        setWorkspace(&workspace);
+        setSwipeSource(&swipeSource);
+        setMediaKeyGrab(&keyGrab);
+        setBacklight(&light);
+        setAccessibilityTrust(&trust);
+        setKeyboardState(&keyboard);
+        setFocusStatus(&focusState);
+        setFileProgress(&fileProgress);
+        SpaceSwipeDetector::setShared(&swipes);
+    }
+    ~PlatformTest() override
+    {
+        setScreens(nullptr);
+        setWorkspace(nullptr);
+        setSwipeSource(nullptr);
+        setMediaKeyGrab(nullptr);
+        setBacklight(nullptr);
+        setAccessibilityTrust(nullptr);
+        setKeyboardState(nullptr);
+        setFocusStatus(nullptr);
+        setFileProgress(nullptr);
+        SpaceSwipeDetector::setShared(nullptr);
+    }
 };
 
 }  // namespace vesk::test

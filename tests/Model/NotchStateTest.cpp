@@ -7,7 +7,7 @@ class NotchStateTest : public IslandTest {};
 
 TEST_F(NotchStateTest, ClosedWhileSettlingThenStaysSettled)
 {
-    auto model = NotchViewModel::makePrimary();
+    auto model = NotchViewModel::makePrimary(simulatedServices());
     model->show(Peek::battery(50, false), 10);
     EXPECT_EQ(model->state(), NotchState::closed);
     time.advance(0.89);

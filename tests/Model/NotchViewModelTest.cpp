@@ -7,7 +7,7 @@ class NotchViewModelTest : public IslandTest {};
 
 TEST_F(NotchViewModelTest, MirrorSharesTheServicesAndStartsFromThePrimarysReadings)
 {
-    auto primary = NotchViewModel::makePrimary();
+    auto primary = NotchViewModel::makePrimary(simulatedServices());
     primary->volumeLevel = 0.4f;
     primary->isMuted = true;
     primary->outputs = std::vector<AudioOutput::Device>{{7, "Headphones", "headphones", true}};
@@ -31,7 +31,7 @@ TEST_F(NotchViewModelTest, MirrorSharesTheServicesAndStartsFromThePrimarysReadin
 
 TEST_F(NotchViewModelTest, SettingsAreCachedAndReReadOnChange)
 {
-    auto model = NotchViewModel::makePrimary();
+    auto model = NotchViewModel::makePrimary(simulatedServices());
     EXPECT_FALSE(model->openOnHover.peek());  // the table's default, not the field's starting value
     EXPECT_TRUE(model->fadesToGlassSetting.peek());
     defaults().set("fadeToGlass", false);
@@ -127,7 +127,7 @@ TEST_F(NotchViewModelTest, RemovingSomethingThatIsNotAMirrorChangesNothing)
 {
     auto primary = settledPrimary();
     auto mirror = NotchViewModel::makeMirror(*primary);
-    auto stranger = NotchViewModel::makePrimary();
+    auto stranger = NotchViewModel::makePrimary(simulatedServices());
     primary->removeMirror(*primary);
     primary->removeMirror(*stranger);
     EXPECT_EQ(primary->mirrors().size(), 1u);
@@ -137,7 +137,7 @@ TEST_F(NotchViewModelTest, RemovingSomethingThatIsNotAMirrorChangesNothing)
 
 TEST_F(NotchViewModelTest, RemovedMirrorStopsReactingAndItsPendingWorkNeverRuns)
 {
-    auto primary = NotchViewModel::makePrimary();
+    auto primary = NotchViewModel::makePrimary(simulatedServices());
     auto mirror = NotchViewModel::makeMirror(*primary);
     primary->show(Peek::battery(5, false), 3);
     mirror->nowPlaying().track = playing("Song");
@@ -181,7 +181,7 @@ TEST_F(NotchViewModelTest, DroppingAModelCancelsItsWork)
 {
     swipes.start();  // the process-wide touchpad look-out outlives every model
     const size_t baseline = time.queue().pendingCount();
-    auto model = NotchViewModel::makePrimary();
+    auto model = NotchViewModel::makePrimary(simulatedServices());
     model->show(Peek::battery(5, false), 3);
     model.reset();
     time.advance(20);  // nothing may run against the gone model

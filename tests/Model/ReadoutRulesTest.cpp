@@ -32,7 +32,7 @@ protected:
     BatteryService battery{power};
     MediaKeyTap keyTap{keyGrab, trust};
     SystemMonitor system{keyboard, focusState};
-    DownloadMonitor downloads;
+    DownloadMonitor downloads{fileProgress};
     ReadoutRules rules{*primary, ReadoutSources{battery, keyTap, system, downloads}, light};
 };
 

@@ -18,7 +18,7 @@ using vesk::test::pactl;
 
 namespace {
 
-class MediaControlsWithPulse : public test::IslandTest {
+class MediaControlsWithPulse : public test::PlatformTest {
 protected:
     MediaControlsWithPulse()
     {

@@ -19,7 +19,7 @@ using namespace vesk;
 
 namespace {
 
-class MediaControls : public test::IslandTest {
+class MediaControls : public test::PlatformTest {
 protected:
     void SetUp() override { model = settledPrimary(); }
 

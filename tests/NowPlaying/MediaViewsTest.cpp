@@ -30,7 +30,7 @@ int leavingNodes(const Node *node)
     return n;
 }
 
-class MediaViews : public test::IslandTest {
+class MediaViews : public test::PlatformTest {
 protected:
     void SetUp() override { model = settledPrimary(); }
 

@@ -13,7 +13,7 @@
 
 namespace vesk::test {
 
-class TourTest : public IslandTest {
+class TourTest : public PlatformTest {
 protected:
     TourTest() { setLoginItem(&login); }
     ~TourTest() override

@@ -17,7 +17,7 @@ namespace {
 
 // The card and badge over a primary island (notch 185 x 33, open 345 wide) and an updater of our
 // own whose release verifies and waits.
-class UpdateViewsTest : public IslandTest {
+class UpdateViewsTest : public PlatformTest {
 protected:
     UpdateViewsTest()
     {

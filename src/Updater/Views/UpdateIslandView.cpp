@@ -143,8 +143,8 @@ Element UpdateIslandView::body(const Env &env) const
 
 void fillUpdateSlots(NotchViewSlots &islandSlots)
 {
-    islandSlots.update = [](NotchViewModel &model) { return view(UpdateIslandView{&model, &Updater::shared()}); };
-    islandSlots.updateBadge = [](NotchViewModel &model) { return view(UpdateBadge{&model, &Updater::shared()}); };
+    islandSlots.update = [](NotchViewModel &model) { return view(UpdateIslandView{&model, model.services().updater}); };
+    islandSlots.updateBadge = [](NotchViewModel &model) { return view(UpdateBadge{&model, model.services().updater}); };
 }
 
 }  // namespace vesk
