@@ -162,7 +162,7 @@ void BM_PinnedIdlePlayerTenMinutes(benchmark::State &state)
     player.desktopEntry = QStringLiteral("spotify");
     player.properties = {{QStringLiteral("PlaybackStatus"), QStringLiteral("Playing")},
                          {QStringLiteral("Metadata"), QVariantMap{{QStringLiteral("xesam:title"), QStringLiteral("Idle")}}}};
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     s.time.advance(1);
     const size_t before = s.bus.calls().size();
     for (auto _ : state)

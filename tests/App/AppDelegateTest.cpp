@@ -71,7 +71,7 @@ TEST_F(AppDelegateTest, NoTourWithDiagnosticsOrOnceSeen)
         time.advance(2);
         EXPECT_EQ(tourPage(*app), -1);
     }
-    defaults().set("hasSeenOnboarding", true);
+    defaults().set(SettingsHost::hasSeenOnboarding, true);
     auto app = launch();
     time.advance(2);
     EXPECT_EQ(tourPage(*app), -1);
@@ -82,7 +82,7 @@ TEST_F(AppDelegateTest, TheTourStartsAtTheDebugPageAndClosesTheSettingsWindow)
     for (const auto &[value, page] : std::vector<std::pair<QString, int>>{{"3", 3}, {"+2", 2}, {"x", 0}, {"", 0}}) {
         QProcessEnvironment env;
         env.insert("VESK_DEBUG_ONBOARDING", value);
-        defaults().set("hasSeenOnboarding", true);
+        defaults().set(SettingsHost::hasSeenOnboarding, true);
         auto app = launch(env);
         app->showSettings();
         app->showSettings();
@@ -117,7 +117,7 @@ TEST_F(AppDelegateTest, ScreenChangesReplaceKeptIslandsEvenWithAnUnchangedLayout
 
 TEST_F(AppDelegateTest, LockingHidesAndClosesEveryIslandAndUnlockingBringsThemBack)
 {
-    defaults().set("externalDisplayStyle", "notch");
+    defaults().set(settings::externalDisplayStyle, "notch");
     plug(external());
     auto app = launch();
     ASSERT_EQ(factory.made.size(), 2u);
@@ -151,10 +151,10 @@ TEST_F(AppDelegateTest, VolumeReadoutFollowsItsSetting)
 {
     auto app = launch();
     time.advance(1);
-    defaults().set("showVolumeHUD", false);
+    defaults().set(settings::showVolumeHUD, false);
     app->showVolume(0.5f, false);
     EXPECT_FALSE(app->model().peek.peek());
-    defaults().set("showVolumeHUD", true);
+    defaults().set(settings::showVolumeHUD, true);
     app->showVolume(0.5f, false);
     ASSERT_TRUE(app->model().peek.peek());
     EXPECT_EQ(*app->model().peek.peek(), Peek::volume(0.5f, false));
@@ -164,7 +164,7 @@ TEST_F(AppDelegateTest, SystemVolumeChangesReachEveryIslandWithoutForwarding)
 {
     audioDevices.systemSetOutputs({{AudioDevice{1, "Built-in Speakers", AudioTransport::builtin}, 0.2f, false}});
     audioDevices.systemSetDefault(1u);
-    defaults().set("externalDisplayStyle", "notch");
+    defaults().set(settings::externalDisplayStyle, "notch");
     plug(external());
     auto app = launch();
     time.advance(1);
@@ -212,7 +212,7 @@ TEST_F(AppDelegateTest, ReadoutRulesReadTheirSettingsAndDurations)
     power.set(BatteryReading{21, false});
     auto app = launch();
     time.advance(1);
-    defaults().set("hudDuration", 1.0);
+    defaults().set(settings::hudDuration, 1.0);
     power.set(BatteryReading{20, true});
     ASSERT_TRUE(app->model().peek.peek());
     time.advance(2.9);  // at least 3 s, whatever hudDuration says
@@ -220,10 +220,10 @@ TEST_F(AppDelegateTest, ReadoutRulesReadTheirSettingsAndDurations)
     time.advance(0.2);
     EXPECT_FALSE(app->model().peek.peek());
 
-    defaults().set("showLowBatteryPeek", false);
-    defaults().set("showChargingPeek", false);
+    defaults().set(settings::showLowBatteryPeek, false);
+    defaults().set(settings::showChargingPeek, false);
     power.set(BatteryReading{19, false});
-    defaults().set("showChargingPeek", true);
+    defaults().set(settings::showChargingPeek, true);
     power.set(BatteryReading{5, false});
     EXPECT_FALSE(app->model().peek.peek());
 

@@ -156,7 +156,7 @@ TEST_F(CalendarPagesRender, WithoutEventDotsTheGridDrawsNoneThoughTheServiceKeep
         return dashCount(tree.root());
     };
     EXPECT_EQ(dashes(), 1);
-    UserDefaults::standard().set("showEventDots", false);
+    UserDefaults::standard().set(settings::showEventDots, false);
     EXPECT_EQ(dashes(), 0);
     EXPECT_FALSE(model->calendar().dots().peek().empty());
 }

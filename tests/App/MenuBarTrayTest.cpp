@@ -1,4 +1,5 @@
 #include "App/MenuBarTray.h"
+#include "Model/Defaults.h"
 #include "Platform/UserDefaults.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,7 @@ class MenuBarTrayTest : public ::testing::Test {
 protected:
     MenuBarTrayTest()
     {
-        UserDefaults::standard().set("showMenuBarIcon", true);
+        UserDefaults::standard().set(vesk::settings::showMenuBarIcon, true);
         tray.trayAvailable = [this] { return available; };
     }
     ~MenuBarTrayTest() override { UserDefaults::standard().remove("showMenuBarIcon"); }
@@ -60,9 +61,9 @@ TEST_F(MenuBarTrayTest, FollowsTheSettingWhileTheDesktopHasATray)
 {
     tray.sync();
     EXPECT_TRUE(tray.isShown());
-    UserDefaults::standard().set("showMenuBarIcon", false);
+    UserDefaults::standard().set(vesk::settings::showMenuBarIcon, false);
     EXPECT_FALSE(tray.isShown()) << "a settings change removes it at once";
-    UserDefaults::standard().set("showMenuBarIcon", true);
+    UserDefaults::standard().set(vesk::settings::showMenuBarIcon, true);
     EXPECT_TRUE(tray.isShown());
 }
 

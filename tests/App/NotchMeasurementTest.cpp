@@ -16,16 +16,16 @@ TEST_F(NotchMeasurementTest, NotchedScreenInNotchStyle)
     EXPECT_EQ(model->measuredNotchSize.peek(), (Size{185, 32}));
     EXPECT_EQ(model->notchSize(), (Size{185, 33}));
     EXPECT_EQ(model->notchDisplay, screen.displayNumber);
-    defaults().set("notchWidthAdjustment", 20.0);
-    defaults().set("notchHeightAdjustment", 10.0);
+    defaults().set(settings::notchWidthAdjustment, 20.0);
+    defaults().set(settings::notchHeightAdjustment, 10.0);
     EXPECT_EQ(model->notchSize(), (Size{205, 43}));
-    defaults().set("notchWidthAdjustment", -30.0);  // negative adjustments count as none
+    defaults().set(settings::notchWidthAdjustment, -30.0);  // negative adjustments count as none
     EXPECT_EQ(model->notchSize(), (Size{185, 43}));
 }
 
 TEST_F(NotchMeasurementTest, NotchedScreenInPillStyleHangsBelowTheNotch)
 {
-    defaults().set("notchWidthAdjustment", 20.0);
+    defaults().set(settings::notchWidthAdjustment, 20.0);
     model->updateNotch(plug(laptop()), IslandStyle::pill, false);
     EXPECT_EQ(model->style.peek(), IslandStyle::pill);
     EXPECT_EQ(model->measuredNotchSize.peek(), (Size{124, 30}));

@@ -46,7 +46,7 @@ TEST_F(PreviewsTest, MirrorsPreviewWithoutHaptics)
 
 TEST_F(PreviewsTest, TrackOfTheFrontmostApplicationSetsTheFlagButShowsNothing)
 {
-    defaults().set("hideInSourceApp", true);
+    defaults().set(settings::hideInSourceApp, true);
     auto model = settledPrimary();
     model->frontmostBundleID = std::string("com.spotify.client");
     model->nowPlaying().track = playing("Song", "com.spotify.client");
@@ -58,7 +58,7 @@ TEST_F(PreviewsTest, TrackOfTheFrontmostApplicationSetsTheFlagButShowsNothing)
 
 TEST_F(PreviewsTest, EndingThePreviewCancelsItsTimer)
 {
-    defaults().set("trackPreviewDuration", 3.0);
+    defaults().set(settings::trackPreviewDuration, 3.0);
     auto model = settledPrimary();
     model->nowPlaying().track = playing("Song");
     model->previewTrack();

@@ -336,9 +336,9 @@ TEST(SystemStatsDefaults, WarningsAreTrueUnlessFalseIsStored)
 {
     UserDefaults store;
     EXPECT_TRUE(store.value(SystemStatsExtension::warnCPU));
-    store.set("systemStats.warnCPU", false);
+    store.set(SystemStatsExtension::warnCPU, false);
     EXPECT_FALSE(store.value(SystemStatsExtension::warnCPU));
-    store.set("systemStats.warnCPU", 0);
+    store.set(SystemStatsExtension::warnCPU.key, 0);
     EXPECT_TRUE(store.value(SystemStatsExtension::warnCPU));
 }
 

@@ -45,8 +45,8 @@ protected:
         ASSERT_TRUE(qtOnX) << "no X display";
         ASSERT_TRUE(probe.ok());
         useFreshDefaults();
-        UserDefaults::standard().set("externalDisplayStyle", "notch");
-        UserDefaults::standard().set("openOnHover", false);
+        UserDefaults::standard().set(settings::externalDisplayStyle, "notch");
+        UserDefaults::standard().set(settings::openOnHover, false);
 
         // The desktop beside and below the islands.
         desktop = probe.createWindow(QRect(0, 0, 2880, 500), 0x20a040, {.unmanaged = true});
@@ -132,7 +132,7 @@ TEST_F(IslandDisplaysIntegrationTest, PointerOverTheIslandHoversTheModelAndSwell
 
 TEST_F(IslandDisplaysIntegrationTest, ClickOrWheelOpensTheIslandAndAClickElsewhereClosesIt)
 {
-    UserDefaults::standard().set("scrollToOpen", true);
+    UserDefaults::standard().set(settings::scrollToOpen, true);
     auto &model = layout->islands().front()->model();
     ASSERT_TRUE(moveTo(720, 5));
     ASSERT_TRUE(waitFor([&] { return model.isHovering.peek(); }));

@@ -1,4 +1,5 @@
 #include "Model/Motion.h"
+#include "Model/Defaults.h"
 #include "FakeIslandModelSupport.h"
 #include "Island/IslandInput.h"
 #include "Platform/UserDefaults.h"
@@ -19,7 +20,7 @@ class IslandInputTest : public ::testing::Test {
 protected:
     IslandInputTest()
     {
-        UserDefaults::standard().set("swipeToSkip", true);
+        UserDefaults::standard().set(settings::swipeToSkip, true);
         input.setScreen(QRectF(0, 0, 1440, 900));
         input.mouseLocation = [this] { return mouse; };
         input.anyButtonHeld = [this] { return buttonHeld; };
@@ -231,10 +232,10 @@ TEST_F(IslandInputTest, SidewaysWheelTurnsPagesOrSkipsTracks)
     EXPECT_THAT(model.take(), ElementsAre("next track", "previous track"));
     EXPECT_THAT(haptics, ElementsAre(HapticPattern::levelChange, HapticPattern::levelChange));
 
-    UserDefaults::standard().set("swipeToSkip", false);
+    UserDefaults::standard().set(settings::swipeToSkip, false);
     wheel(14, -1, 0);
     model.read.hasTrack = false;
-    UserDefaults::standard().set("swipeToSkip", true);
+    UserDefaults::standard().set(settings::swipeToSkip, true);
     wheel(15, -1, 0);
     EXPECT_TRUE(model.take().empty());
 }

@@ -136,8 +136,8 @@ TEST_F(IslandViews, HiddenDotsTakeNoClickAndNoHover)
 
 TEST_F(IslandViews, OnePageHasNoTabsAndExtensionsAreNamedFromTheCatalogue)
 {
-    defaults().set("showCalendar", false);
-    defaults().set("showTimerPage", false);
+    defaults().set(settings::showCalendar, false);
+    defaults().set(settings::showTimerPage, false);
     show();
     model->open(false);
     settle();
@@ -254,7 +254,7 @@ TEST(LiquidBubbleShape, FromInsideTheCapsuleToASeparateBubbleAndBeyond)
 
 TEST_F(IslandViews, TheRestingBubbleSitsSixPointsRightOfTheCapsule)
 {
-    defaults().set("externalDisplayStyle", std::string("pill"));
+    defaults().set(settings::externalDisplayStyle, std::string("pill"));
     Tree bubbleTree{QSizeF(400, 100)};
     double reported = 0;
     const Size island{200, 34};
@@ -414,7 +414,7 @@ TEST_F(IslandViews, TheSizeLabelHangsSixPointsUnderTheIslandCentred)
 {
     show();
     model->setAdjustingSize(true, true);
-    defaults().set("notchWidthAdjustment", 4.7);
+    defaults().set(settings::notchWidthAdjustment, 4.7);
     settle(0.5);
     ASSERT_TRUE(model->sizeAdjustmentPreview.get());
     std::optional<QRectF> label;

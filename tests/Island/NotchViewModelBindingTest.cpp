@@ -17,8 +17,8 @@ class NotchViewModelBindingTest : public test::PlatformTest {
 protected:
     NotchViewModelBindingTest()
     {
-        defaults().set("openOnHover", false);
-        defaults().set("hoverSwell", true);
+        defaults().set(settings::openOnHover, false);
+        defaults().set(settings::hoverSwell, true);
         display = plug(external()).displayNumber;
     }
 

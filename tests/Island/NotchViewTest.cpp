@@ -84,7 +84,7 @@ TEST_F(NotchViewMenu, RightClickOffersSettingsAndQuit)
 TEST_F(NotchViewGlass, LinuxHasNoGlassWhateverTheSetting)
 {
     EXPECT_FALSE(Materials::shared().hasGlass());
-    defaults().set("fadeToGlass", true);
+    defaults().set(settings::fadeToGlass, true);
     model->stateOverride = NotchState::trackPreview;
     showView();
     time.advance(1);
@@ -95,8 +95,8 @@ TEST_F(NotchViewGlass, LinuxHasNoGlassWhateverTheSetting)
 TEST_F(NotchViewGlass, SimulatedGlassFadesInForPreviewsWithFrost)
 {
     SimMaterials materials(true);
-    defaults().set("fadeToGlass", true);
-    defaults().set("islandFrost", 0.01);
+    defaults().set(settings::fadeToGlass, true);
+    defaults().set(settings::islandFrost, 0.01);
     model->stateOverride = NotchState::live;
     showView();
     time.advance(1);
@@ -104,14 +104,14 @@ TEST_F(NotchViewGlass, SimulatedGlassFadesInForPreviewsWithFrost)
     EXPECT_DOUBLE_EQ(glassOpacity("glass"), 0);
     EXPECT_EQ(glassOpacity("frost"), -1);  // 0.01 is no frost
 
-    defaults().set("islandFrost", 0.02);
+    defaults().set(settings::islandFrost, 0.02);
     model->stateOverride = NotchState::trackPreview;
     time.advance(1);
     EXPECT_DOUBLE_EQ(glassOpacity("glass"), 1);
     EXPECT_NEAR(glassOpacity("frost"), 0.02, 1e-9);
 
     // Switching the setting off while glass shows brings the black back.
-    defaults().set("fadeToGlass", false);
+    defaults().set(settings::fadeToGlass, false);
     time.advance(1);
     EXPECT_EQ(glassOpacity("glass"), -1);
     const QImage image = tree.render(1);

@@ -37,7 +37,7 @@ protected:
         ASSERT_TRUE(qtOnX) << "no X display";
         ASSERT_TRUE(probe.ok());
         useFreshDefaults();
-        UserDefaults::standard().set("openOnHover", false);
+        UserDefaults::standard().set(settings::openOnHover, false);
         // The pointer stays away from the island, so it neither hovers nor swells.
         ASSERT_TRUE(xdotool({"mousemove", "100", "850"}));
 

@@ -1,4 +1,5 @@
 #include "Model/Defaults.h"
+#include "Extensions/ExtensionStore.h"
 #include "Platform/AtomicFile.h"
 
 #include "TestSupport.h"
@@ -80,10 +81,10 @@ TEST_F(DefaultsTest, EveryTableKeyHasOneConstantRegisteredWithItsDefault)
 TEST_F(DefaultsTest, AWronglyTypedValueReadsTheTableDefault)
 {
     Defaults::registerTable(store, plainEnvironment());
-    store.set("hudDuration", "long");
-    store.set("showShadow", 0);
-    store.set("externalDisplayStyle", false);
-    store.set("notchWidthAdjustment", nlohmann::json::array({40}));
+    store.set(settings::hudDuration.key, "long");
+    store.set(settings::showShadow.key, 0);
+    store.set(settings::externalDisplayStyle.key, false);
+    store.set(settings::notchWidthAdjustment.key, nlohmann::json::array({40}));
     EXPECT_DOUBLE_EQ(store.value(settings::hudDuration), 1.6);
     EXPECT_TRUE(store.value(settings::showShadow));
     EXPECT_EQ(store.value(settings::externalDisplayStyle), "hidden");
@@ -113,7 +114,7 @@ TEST_F(DefaultsTest, MigrationNeverOverwritesAndSkipsSystemKeys)
 {
     writeEarlier(R"({"hudDuration": 4.0, "showShadow": false, "hasSeenOnboarding": true,
                      "NSWindow Frame main": "0 0 10 10", "custom": [1, 2]})");
-    store.set("hudDuration", 2.0);
+    store.set(settings::hudDuration, 2.0);
     Defaults::registerTable(store, plainEnvironment());
     EXPECT_DOUBLE_EQ(store.value(settings::hudDuration), 2.0);
     EXPECT_FALSE(store.value(settings::showShadow));
@@ -132,8 +133,8 @@ TEST_F(DefaultsTest, MalformedEarlierDomainCountsAsAbsent)
 
 TEST_F(DefaultsTest, FactoryOverlayIsSwitchedOnByPresenceAlone)
 {
-    store.set("showFocusActivity", true);
-    store.set("openOnHover", true);
+    store.set(settings::showFocusActivity, true);
+    store.set(settings::openOnHover, true);
     auto env = plainEnvironment();
     env.insert("VESK_DEBUG_FACTORY", "");
     Defaults::registerTable(store, env);
@@ -143,7 +144,7 @@ TEST_F(DefaultsTest, FactoryOverlayIsSwitchedOnByPresenceAlone)
     EXPECT_FALSE(store.value(settings::openOnHover));  // every table key reads its factory value
     EXPECT_EQ(store.storedValue("showFocusActivity"), nlohmann::json(true));  // stored values unchanged
 
-    store.set("hudDuration", 3.0);  // stored but hidden while the overlay is in force
+    store.set(settings::hudDuration, 3.0);  // stored but hidden while the overlay is in force
     EXPECT_DOUBLE_EQ(store.value(settings::hudDuration), 1.6);
 }
 
@@ -163,10 +164,10 @@ TEST_F(DefaultsTest, RepeatedRegistrationChangesNothingAndPostsNothing)
 TEST_F(DefaultsTest, ResetRemovesTableKeysOnlyWithOneNotification)
 {
     Defaults::registerTable(store, plainEnvironment());
-    store.set("hudDuration", 3.0);
-    store.set("externalDisplayStyle", "pill");
-    store.set("hasSeenOnboarding", true);
-    store.set("enabledExtensions", nlohmann::json::array({"systemStats"}));
+    store.set(settings::hudDuration, 3.0);
+    store.set(settings::externalDisplayStyle, "pill");
+    store.set("hasSeenOnboarding", true);  // a key outside the table, owned above this layer
+    store.set(ExtensionStore::enabledKey, nlohmann::json::array({"systemStats"}));
     int posts = 0;
     auto c = store.changed.connect([&] { ++posts; });
     Defaults::reset(store);

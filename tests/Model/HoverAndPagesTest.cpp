@@ -5,7 +5,7 @@ using vesk::test::IslandTest;
 
 class HoverAndPagesTest : public IslandTest {
 protected:
-    HoverAndPagesTest() { defaults().set("openOnHover", true); }
+    HoverAndPagesTest() { defaults().set(settings::openOnHover, true); }
     std::shared_ptr<NotchViewModel> model = settledPrimary();
 };
 
@@ -53,7 +53,7 @@ TEST_F(HoverAndPagesTest, LeavingClosesUnlessAControlIsDragged)
 
 TEST_F(HoverAndPagesTest, ComingBackBeforeTheCloseDelayKeepsItOpen)
 {
-    defaults().set("closeDelay", 0.5);
+    defaults().set(settings::closeDelay, 0.5);
     model->open(false);
     model->setHovering(true);
     model->setHovering(false);
@@ -79,7 +79,7 @@ TEST_F(HoverAndPagesTest, OpenOnAnOpenIslandChangesNothing)
     EXPECT_EQ(model->page(), 2);
 
     model->close(false);
-    defaults().set("showCalendar", false);
+    defaults().set(settings::showCalendar, false);
     model->open(false, IslandPage::calendar());  // hidden page: stays where it was
     EXPECT_EQ(model->pages()[static_cast<size_t>(model->page())], IslandPage::timer());
 }
@@ -179,10 +179,10 @@ TEST_F(HoverAndPagesTest, ScrollingTheOpenIslandPagesAndClosesFromTheFirstPage)
     EXPECT_EQ(model->page(), 1);
     model->scrollStep(false);
     EXPECT_EQ(model->page(), 0);
-    defaults().set("scrollToOpen", false);
+    defaults().set(settings::scrollToOpen, false);
     model->scrollStep(false);
     EXPECT_TRUE(model->isOpen.peek());
-    defaults().set("scrollToOpen", true);
+    defaults().set(settings::scrollToOpen, true);
     model->scrollStep(false);
     EXPECT_FALSE(model->isOpen.peek());
 }

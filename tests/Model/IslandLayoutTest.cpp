@@ -34,7 +34,7 @@ TEST_F(IslandLayoutTest, PillExternalDisplaysGetMirrorsAfterThePrimary)
 {
     auto ext = plug(external());
     auto lap = plug(laptop());
-    defaults().set("externalDisplayStyle", "pill");
+    defaults().set(settings::externalDisplayStyle, "pill");
     layout.syncIslands(false);
     EXPECT_EQ(layout.islandLayout(), number(lap) + ":notch," + number(ext) + ":pill");
     ASSERT_EQ(layout.islands().size(), 2u);
@@ -55,13 +55,13 @@ TEST_F(IslandLayoutTest, WithoutANotchTheFirstScreenStillGetsAnIsland)
 TEST_F(IslandLayoutTest, NotchDisplayPillAndDebugStyle)
 {
     auto lap = plug(laptop());
-    defaults().set("notchDisplayPill", true);
+    defaults().set(settings::notchDisplayPill, true);
     layout.syncIslands(false);
     EXPECT_EQ(layout.islandLayout(), number(lap) + ":pill");
 
-    defaults().set("notchDisplayPill", false);
+    defaults().set(settings::notchDisplayPill, false);
     auto ext = plug(external());
-    defaults().set("externalDisplayStyle", "notch");
+    defaults().set(settings::externalDisplayStyle, "notch");
     test::ScopedEnv debug("VESK_DEBUG_STYLE", "pill");
     layout.syncIslands(false);
     EXPECT_EQ(layout.islandLayout(), number(lap) + ":pill," + number(ext) + ":notch");
@@ -71,7 +71,7 @@ TEST_F(IslandLayoutTest, StyleChangeKeepsTheIslandAndItsMirror)
 {
     plug(laptop());
     plug(external());
-    defaults().set("externalDisplayStyle", "pill");
+    defaults().set(settings::externalDisplayStyle, "pill");
     layout.syncIslands(false);
     auto mirrorWindow = layout.islands().at(1);
     NotchViewModel *mirror = &mirrorWindow->model();
@@ -79,7 +79,7 @@ TEST_F(IslandLayoutTest, StyleChangeKeepsTheIslandAndItsMirror)
     window.repositions = 0;
     island(0).repositions = 0;
 
-    defaults().set("externalDisplayStyle", "notch");
+    defaults().set(settings::externalDisplayStyle, "notch");
     layout.syncIslands(false);
     EXPECT_EQ(layout.islands().at(1), mirrorWindow);
     EXPECT_EQ(&layout.islands().at(1)->model(), mirror);
@@ -87,7 +87,7 @@ TEST_F(IslandLayoutTest, StyleChangeKeepsTheIslandAndItsMirror)
     EXPECT_EQ(window.repositions, 2);
     EXPECT_EQ(island(0).repositions, 1);
 
-    defaults().set("externalDisplayStyle", "hidden");
+    defaults().set(settings::externalDisplayStyle, "hidden");
     layout.syncIslands(false);
     EXPECT_EQ(layout.islands().size(), 1u);
     EXPECT_TRUE(window.closed);
@@ -98,7 +98,7 @@ TEST_F(IslandLayoutTest, UnpluggingThePrimaryDisplayMovesThePrimaryModel)
 {
     plug(laptop());
     auto ext = plug(external());
-    defaults().set("externalDisplayStyle", "pill");
+    defaults().set(settings::externalDisplayStyle, "pill");
     layout.syncIslands(false);
     auto oldLaptop = layout.islands().at(0);
     auto oldExternal = layout.islands().at(1);

@@ -19,7 +19,7 @@ TEST_F(IslandSizeTest, ClosedHoveredAndPressed)
     model->isPressed = true;
     EXPECT_EQ(model->size(), (Size{194, 34}));
     EXPECT_DOUBLE_EQ(model->swellScale(), 34.0 / 33.0);
-    defaults().set("hoverSwell", false);
+    defaults().set(settings::hoverSwell, false);
     EXPECT_EQ(model->size(), (Size{175, 29}));
 }
 
@@ -28,9 +28,9 @@ TEST_F(IslandSizeTest, LiveActivityWidensBothSides)
     model->nowPlaying().track = playing("Song");
     EXPECT_EQ(model->sideWidth(), 37);
     EXPECT_EQ(model->size(), (Size{259, 33}));
-    defaults().set("showLiveArtwork", false);
+    defaults().set(settings::showLiveArtwork, false);
     EXPECT_EQ(model->size(), (Size{259, 33}));
-    defaults().set("showVisualizer", false);
+    defaults().set(settings::showVisualizer, false);
     EXPECT_EQ(model->size(), (Size{185, 33}));
 }
 

@@ -91,7 +91,7 @@ TEST_F(NotchStateTest, DismissedActivityAlsoHidesTheLiveTrack)
 
 TEST_F(NotchStateTest, HiddenInSourceApplicationOnlyForThatApplicationsTrack)
 {
-    defaults().set("hideInSourceApp", true);
+    defaults().set(settings::hideInSourceApp, true);
     auto model = settledPrimary();
     model->frontmostBundleID = std::string("com.spotify.client");
     model->nowPlaying().track = playing("Song", "com.spotify.client");
@@ -101,7 +101,7 @@ TEST_F(NotchStateTest, HiddenInSourceApplicationOnlyForThatApplicationsTrack)
     model->nowPlaying().track = playing("Song", "org.mpris.vlc");
     EXPECT_EQ(model->state(), NotchState::live);
 
-    defaults().set("compactInFullscreen", true);
+    defaults().set(settings::compactInFullscreen, true);
     model->isFullscreenSpace = true;
     EXPECT_EQ(model->state(), NotchState::closed);
 }

@@ -34,8 +34,8 @@ TEST_F(NotchViewModelTest, SettingsAreCachedAndReReadOnChange)
     auto model = NotchViewModel::makePrimary(simulatedServices());
     EXPECT_FALSE(model->openOnHover.peek());  // the table's default, not the field's starting value
     EXPECT_TRUE(model->fadesToGlassSetting.peek());
-    defaults().set("fadeToGlass", false);
-    defaults().set("notchShimmer", false);
+    defaults().set(settings::fadeToGlass, false);
+    defaults().set(settings::notchShimmer, false);
     EXPECT_FALSE(model->fadesToGlassSetting.peek());
     EXPECT_FALSE(model->showsRim.peek());
 }
@@ -53,28 +53,28 @@ TEST_F(NotchViewModelTest, UnchangedSettingsWriteNotifiesNoView)
             (void)model->showVisualizer.get();
         },
         [&] { ++changes; });
-    defaults().set("hudDuration", 2.0);  // a key no cached field reads
-    defaults().set("showVisualizer", true);  // the value it already has
+    defaults().set(settings::hudDuration, 2.0);  // a key no cached field reads
+    defaults().set(settings::showVisualizer, true);  // the value it already has
     EXPECT_EQ(changes, 0);
-    defaults().set("showVisualizer", false);
+    defaults().set(settings::showVisualizer, false);
     EXPECT_EQ(changes, 1);
 }
 
 TEST_F(NotchViewModelTest, AdjustmentChangeShowsAPreviewOnEveryIslandButNotAtFirstRead)
 {
-    defaults().set("notchWidthAdjustment", 20.0);
+    defaults().set(settings::notchWidthAdjustment, 20.0);
     auto primary = settledPrimary();
     auto mirror = NotchViewModel::makeMirror(*primary);
     EXPECT_FALSE(primary->sizeAdjustmentPreview.peek());
     EXPECT_FALSE(mirror->sizeAdjustmentPreview.peek());
     EXPECT_EQ(primary->notchSizeAdjustment.peek(), (Size{20, 0}));
 
-    defaults().set("notchWidthAdjustment", 25.0);
+    defaults().set(settings::notchWidthAdjustment, 25.0);
     EXPECT_EQ(primary->sizeAdjustmentPreview.peek(), NotchViewModel::SizeAdjustment::width(25));
     EXPECT_EQ(mirror->sizeAdjustmentPreview.peek(), NotchViewModel::SizeAdjustment::width(25));
     EXPECT_EQ(primary->state(), NotchState::closed);
 
-    defaults().set("notchHeightAdjustment", 4.0);
+    defaults().set(settings::notchHeightAdjustment, 4.0);
     EXPECT_EQ(primary->sizeAdjustmentPreview.peek(), NotchViewModel::SizeAdjustment::height(4));
     time.advance(0.81);
     EXPECT_FALSE(primary->sizeAdjustmentPreview.peek());
@@ -86,7 +86,7 @@ TEST_F(NotchViewModelTest, HeldSliderKeepsThePreviewUntilReleased)
     auto model = settledPrimary();
     model->setAdjustingSize(true, true);
     EXPECT_EQ(model->sizeAdjustmentPreview.peek(), NotchViewModel::SizeAdjustment::width(0));
-    defaults().set("notchWidthAdjustment", 10.0);
+    defaults().set(settings::notchWidthAdjustment, 10.0);
     time.advance(5);
     EXPECT_EQ(model->sizeAdjustmentPreview.peek(), NotchViewModel::SizeAdjustment::width(10));
     model->setAdjustingSize(false, true);
@@ -99,7 +99,7 @@ TEST_F(NotchViewModelTest, HeldSliderKeepsThePreviewUntilReleased)
     EXPECT_FALSE(model->sizeAdjustmentPreview.peek());
 
     model->style = IslandStyle::pill;  // the capsule ignores adjustments
-    defaults().set("notchWidthAdjustment", 30.0);
+    defaults().set(settings::notchWidthAdjustment, 30.0);
     EXPECT_FALSE(model->sizeAdjustmentPreview.peek());
 }
 
@@ -108,7 +108,7 @@ TEST_F(NotchViewModelTest, HidingTheLastPageMovesToTheNewLastPage)
     auto model = settledPrimary();
     model->setPage(2);
     EXPECT_EQ(model->pages()[static_cast<size_t>(model->page())], IslandPage::timer());
-    defaults().set("showTimerPage", false);
+    defaults().set(settings::showTimerPage, false);
     EXPECT_EQ(model->page(), 1);
     EXPECT_EQ(model->pages()[1], IslandPage::calendar());
 }
@@ -131,7 +131,7 @@ TEST_F(NotchViewModelTest, RemovingSomethingThatIsNotAMirrorChangesNothing)
     primary->removeMirror(*primary);
     primary->removeMirror(*stranger);
     EXPECT_EQ(primary->mirrors().size(), 1u);
-    defaults().set("showCalendar", false);
+    defaults().set(settings::showCalendar, false);
     EXPECT_FALSE(primary->showCalendar.peek());
 }
 
@@ -155,7 +155,7 @@ TEST_F(NotchViewModelTest, RemovedMirrorStopsReactingAndItsPendingWorkNeverRuns)
     EXPECT_FALSE(mirror->hasSettled.peek());
     EXPECT_TRUE(mirror->peek.peek());
     EXPECT_TRUE(mirror->isPreviewingTrack.peek());
-    defaults().set("showCalendar", false);
+    defaults().set(settings::showCalendar, false);
     EXPECT_TRUE(mirror->showCalendar.peek());
     primary->show(Peek::focus(true), 2.5);
     EXPECT_EQ(mirror->peek.peek(), Peek::battery(5, false));

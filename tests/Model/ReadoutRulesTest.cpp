@@ -85,13 +85,13 @@ TEST_F(ReadoutRulesHandlerTest, MuteTogglesAndAnUnreadableStateMutes)
 
 TEST_F(ReadoutRulesHandlerTest, KeysPassWithTheirReadoutOffOrNothingToWrite)
 {
-    defaults().set("showVolumeHUD", false);
+    defaults().set(settings::showVolumeHUD, false);
     EXPECT_FALSE(rules.handle(Key::volumeUp, false));
     EXPECT_FALSE(rules.handle(Key::mute, false));
     EXPECT_EQ(deviceVolume(), 0.5f);
     EXPECT_TRUE(rules.handle(Key::brightnessUp, false)) << "the brightness readout is still on";
-    defaults().set("showVolumeHUD", true);
-    defaults().set("showBrightnessHUD", false);
+    defaults().set(settings::showVolumeHUD, true);
+    defaults().set(settings::showBrightnessHUD, false);
     EXPECT_FALSE(rules.handle(Key::brightnessDown, false));
 
     time.advance(2);  // the brightness readout is over
@@ -146,12 +146,12 @@ TEST_F(ReadoutRulesHandlerTest, TheWatchShowsChangesOfAtLeastTwoHundredthsAsFloa
 TEST_F(ReadoutRulesHandlerTest, TheWatchForgetsTheLevelWhileItsReadoutIsOff)
 {
     rules.watchBrightness();
-    defaults().set("showBrightnessHUD", false);
+    defaults().set(settings::showBrightnessHUD, false);
     time.advance(0.08);
     EXPECT_FALSE(rules.lastBrightness());
     light.change(0.9f);
     time.advance(0.08);
-    defaults().set("showBrightnessHUD", true);
+    defaults().set(settings::showBrightnessHUD, true);
     time.advance(0.08);
     EXPECT_FALSE(shown()) << "a change made while off is never shown";
     EXPECT_EQ(rules.lastBrightness(), 0.9f);
@@ -171,11 +171,11 @@ TEST_F(ReadoutRulesHandlerTest, TheSyncWantsTheTapOnlyWithReplaceAndGrabsOnlyKey
     rules.wire();
     EXPECT_EQ(keyTap.state(), MediaKeyTap::State::off);
     EXPECT_TRUE(downloads.isSubscribed());
-    defaults().set("replaceSystemHUD", true);
+    defaults().set(settings::replaceSystemHUD, true);
     EXPECT_EQ(keyTap.state(), MediaKeyTap::State::armed);
     EXPECT_EQ(keyTap.wanted().size(), 5u);
     light.present = false;
-    defaults().set("showVolumeHUD", true);  // any settings change syncs again
+    defaults().set(settings::showVolumeHUD, true);  // any settings change syncs again
     EXPECT_EQ(keyTap.wanted(), (MediaKeyTap::Keys{Key::volumeUp, Key::volumeDown, Key::mute}))
         << "no backlight: the brightness keys stay the desktop's";
     // A key press reaches the handler through the grab.
@@ -187,7 +187,7 @@ TEST_F(ReadoutRulesHandlerTest, ReplacingWithoutTrustArmsTheTimerOnly)
 {
     trust.permission.setState(SimAccessPermission::State::denied);
     rules.wire();
-    defaults().set("replaceSystemHUD", true);
+    defaults().set(settings::replaceSystemHUD, true);
     EXPECT_EQ(keyTap.state(), MediaKeyTap::State::waiting);
     EXPECT_FALSE(keyGrab.press(mediakey::soundUp, true, 0)) << "the key stays the desktop's";
     trust.permission.setState(SimAccessPermission::State::granted);
@@ -201,7 +201,7 @@ TEST_F(ReadoutRulesHandlerTest, TurningDownloadsOffClearsEveryIslandWithoutAFini
     rules.wire();
     downloads.reportProgress(0.3);
     EXPECT_TRUE(mirror->downloadFraction().peek());
-    defaults().set("showDownloadActivity", false);
+    defaults().set(settings::showDownloadActivity, false);
     EXPECT_FALSE(downloads.isSubscribed());
     EXPECT_FALSE(primary->downloadFraction().peek());
     EXPECT_FALSE(mirror->downloadFraction().peek());

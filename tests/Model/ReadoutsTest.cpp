@@ -15,7 +15,7 @@ TEST_F(ReadoutsTest, DurationIsReadFromTheSettingsOnEveryCall)
     EXPECT_FALSE(model->peek.peek());
     EXPECT_EQ(model->lastPeek.peek(), Peek::capsLock(true));  // kept for the closing animation
 
-    defaults().set("hudDuration", 4.0);
+    defaults().set(settings::hudDuration, 4.0);
     model->show(Peek::capsLock(false));
     time.advance(3.9);
     EXPECT_TRUE(model->peek.peek());
@@ -50,7 +50,7 @@ TEST_F(ReadoutsTest, HapticsOnlyOnThePrimaryAndNeverForLevels)
     EXPECT_EQ(patternsOf(*primary), (std::vector{HapticPattern::generic, HapticPattern::generic}));
     EXPECT_TRUE(patternsOf(*mirror).empty());
 
-    defaults().set("hapticFeedback", false);
+    defaults().set(settings::hapticFeedback, false);
     primary->show(Peek::focus(false), 2.5);
     EXPECT_EQ(haptics.entries.size(), 2u);
 }
@@ -93,7 +93,7 @@ TEST_F(ReadoutsTest, OngoingActivityPriority)
     ExtensionStore::shared().stop("ci");
     model->countdown().reset();
     model->setDownloadFraction(std::nullopt);
-    defaults().set("showEventActivity", false);
+    defaults().set(settings::showEventActivity, false);
     model->refreshOngoing();
     EXPECT_FALSE(model->ongoing.peek());
     EXPECT_EQ(model->lastPeek.peek(), Peek::download(0.25));  // the last one handed over stays

@@ -98,7 +98,7 @@ TEST_F(SpaceSwitchTest, AnOpenIslandIsClosedWithoutFeedbackAndStaysClosed)
 TEST_F(SpaceSwitchTest, WithShrinkingOffSwitchesOnlyReTestFullScreen)
 {
     const Screen screen = plug(laptop());
-    defaults().set("shrinkOnSpaceSwitch", false);
+    defaults().set(settings::shrinkOnSpaceSwitch, false);
     auto model = settledPrimary();
     auto mirror = NotchViewModel::makeMirror(*model);
     swipe();
@@ -117,7 +117,7 @@ TEST_F(SpaceSwitchTest, FullScreenHidesTheLiveTrackOnItsOwnDisplayWhenCompact)
 {
     const Screen inner = plug(laptop());
     const Screen outer = plug(external());
-    defaults().set("compactInFullscreen", true);
+    defaults().set(settings::compactInFullscreen, true);
     auto model = settledPrimary();
     auto mirror = NotchViewModel::makeMirror(*model);
     model->updateNotch(inner, IslandStyle::notch, false);
@@ -137,7 +137,7 @@ TEST_F(SpaceSwitchTest, FullScreenHidesTheLiveTrackOnItsOwnDisplayWhenCompact)
     EXPECT_EQ(model->state(), NotchState::closed);
     EXPECT_EQ(mirror->state(), NotchState::trackPreview);
 
-    defaults().set("compactInFullscreen", false);
+    defaults().set(settings::compactInFullscreen, false);
     EXPECT_EQ(model->state(), NotchState::trackPreview);
 
     workspace.setFullscreen(inner.pixelFrame, false);
@@ -161,7 +161,7 @@ TEST_F(SpaceSwitchTest, MeasuringAnotherDisplayReTestsFullScreenThere)
 
 TEST_F(SpaceSwitchTest, TheSourceAppsOwnTrackIsHiddenWhateverTheCaseOfItsIdentifier)
 {
-    defaults().set("hideInSourceApp", true);
+    defaults().set(settings::hideInSourceApp, true);
     auto model = settledPrimary();
     model->nowPlaying().track = playing("Song", "Spotify");
     workspace.setFrontmost(QStringLiteral("spotify"));

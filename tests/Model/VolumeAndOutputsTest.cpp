@@ -56,7 +56,7 @@ TEST_F(VolumeAndOutputsTest, AVolumeChangeShowsOnEveryClosedIslandWithoutForward
     EXPECT_FALSE(mirror->peek.peek());
     EXPECT_EQ(mirror->volumeLevel.peek(), 0.6f);
 
-    defaults().set("showVolumeHUD", false);
+    defaults().set(settings::showVolumeHUD, false);
     time.advance(5);
     audioDevices.systemSetVolume(1, 0.1f, false);
     time.flush();
@@ -82,7 +82,7 @@ TEST_F(VolumeAndOutputsTest, TheSliderClampsUnmutesAndGivesAHapticOnlyOnReaching
     EXPECT_EQ(patternsOf(*model), (std::vector{HapticPattern::levelChange, HapticPattern::levelChange}));
 
     haptics.take();
-    defaults().set("hapticFeedback", false);
+    defaults().set(settings::hapticFeedback, false);
     model->setVolume(0.0f);
     EXPECT_TRUE(haptics.entries.empty());
 }
@@ -182,7 +182,7 @@ TEST_F(VolumeAndOutputsTest, OnlyAWirelessDeviceThatComesOrGoesIsAnnouncedAndThe
     time.flush();
     EXPECT_FALSE(primary->peek.peek());
 
-    defaults().set("showDeviceActivity", false);
+    defaults().set(settings::showDeviceActivity, false);
     audioDevices.systemSetOutputs({output(1, "Built-in Speakers", AudioTransport::builtin),
                                    output(5, "Boombox", AudioTransport::bluetooth)});
     time.flush();

@@ -1,4 +1,5 @@
 #include "NowPlayingFixtureSupport.h"
+#include "Model/Defaults.h"
 
 #include <cmath>
 #include <limits>
@@ -119,7 +120,7 @@ TEST_F(CommandsTest, CommandsWithoutATrackDoNothing)
 TEST_F(CommandsTest, APinnedPlayerGetsTheCallAndIsReadAgainLater)
 {
     setPlayer(spotifyBus, QStringLiteral("Pinned"));
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     time.flush();
     time.flush();
     ASSERT_TRUE(service->track.peek());

@@ -2,6 +2,7 @@
 
 #include "Island/KitNodeSupport.h"
 #include "Kit/Node.h"
+#include "Model/Defaults.h"
 #include "Platform/UserDefaults.h"
 #include "Base/VirtualTime.h"
 
@@ -70,7 +71,7 @@ protected:
     }
     void setStyle(const char *hover, bool bounce)
     {
-        UserDefaults::standard().set({{"buttonHoverStyle", hover}, {"bounceSymbols", bounce}});
+        UserDefaults::standard().set({{settings::buttonHoverStyle.key, hover}, {settings::bounceSymbols.key, bounce}});
         time.flush();
     }
     void show(ControlButton button)

@@ -1,6 +1,7 @@
 // The pinned players over the session bus: TrackWatch's test player as Spotify and as the desktop's
 // music player, read, commanded and heard; a player that is not running is never started; the
 // explicit look-up against a web server on the loopback interface.
+#include "Model/Defaults.h"
 #include "MprisSessionSupport.h"
 
 #include <QDBusConnection>
@@ -37,7 +38,7 @@ TEST_F(PinnedPlayer, SpotifyIsReadCommandedAndHeard)
     auto player = makePlayer(QStringLiteral("spotify"), QStringLiteral("spotify"));
     ASSERT_TRUE(player);
     makeService();
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     service->start();
 
     ASSERT_TRUE(waitFor([&] { return titleIs("First Song") && service->artwork.peek(); }));
@@ -102,7 +103,7 @@ TEST_F(PinnedPlayer, TheDesktopsMusicPlayerIsTheOneItOpensMusicWith)
     auto player = makePlayer(QStringLiteral("vesktestmusic_%1").arg(::getpid()), id);
     ASSERT_TRUE(player);
     makeService();
-    UserDefaults::standard().set("audioSource", "music");
+    UserDefaults::standard().set(settings::audioSource, "music");
     service->start();
 
     ASSERT_TRUE(waitFor([&] { return titleIs("First Song") && service->appIcon.peek(); }));
@@ -121,7 +122,7 @@ TEST_F(PinnedPlayer, TheDesktopsMusicPlayerIsTheOneItOpensMusicWith)
     EXPECT_TRUE(waitFor([&] { return titleIs("Second Song"); }));
 
     // Back to automatic: the pinned track goes.
-    UserDefaults::standard().set("audioSource", "automatic");
+    UserDefaults::standard().set(settings::audioSource, "automatic");
     EXPECT_FALSE(service->track.peek());
     EXPECT_FALSE(service->pinnedPlayer());
 }
@@ -157,12 +158,12 @@ TEST_F(PinnedPlayer, APlayerThatIsNotRunningIsNeverStarted)
     ASSERT_TRUE(activatable.value().contains(spotifyName));
 
     makeService();
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     service->start();
     service->send(MediaCommand::nextTrack);
     service->togglePlayPause();
     service->seek(10);
-    UserDefaults::standard().set("audioSource", "music");  // no music player on this desktop
+    UserDefaults::standard().set(settings::audioSource, "music");  // no music player on this desktop
     service->send(MediaCommand::play);
     runFor(1500);  // past the re-reads after the commands
     EXPECT_FALSE(QFile::exists(marker));
@@ -206,7 +207,7 @@ TEST_F(PinnedPlayer, SpotifysExplicitFlagIsLookedUpOnceOnTheWeb)
     player->setRawMetadata(metadata);
     ASSERT_TRUE(waitFor([&] { return heard > 0; }));
     makeService("http://127.0.0.1:" + std::to_string(server.serverPort()));
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     service->start();
     ASSERT_TRUE(waitFor([&] { return titleIs("Loud Song"); }));
 

@@ -1,4 +1,5 @@
 #include "NowPlayingFixtureSupport.h"
+#include "Model/Defaults.h"
 
 using namespace vesk;
 using namespace vesk::test;
@@ -20,7 +21,7 @@ protected:
 TEST_F(SourceTest, OtherSettingsLeaveTheSourceAlone)
 {
     line(playing("One"));
-    UserDefaults::standard().set("hudDuration", 3.0);
+    UserDefaults::standard().set(settings::hudDuration, 3.0);
     settle();
     EXPECT_TRUE(service->track.peek());
     EXPECT_TRUE(host.writes().empty());
@@ -30,7 +31,7 @@ TEST_F(SourceTest, OtherSettingsLeaveTheSourceAlone)
 TEST_F(SourceTest, PinningReadsThePlayerAndIgnoresTheCompanion)
 {
     setPlayer(spotifyBus, QStringLiteral("Pinned"));
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     EXPECT_TRUE(UserDefaults::standard().value(test::boolSetting("scripted.spotify")));
     settle();
     ASSERT_TRUE(service->track.peek());
@@ -55,14 +56,14 @@ TEST_F(SourceTest, PinningReadsThePlayerAndIgnoresTheCompanion)
 TEST_F(SourceTest, BackToAutomaticClearsAndAsksTheCompanionOnce)
 {
     setPlayer(musicBus, QStringLiteral("Music"));
-    UserDefaults::standard().set("audioSource", "music");
+    UserDefaults::standard().set(settings::audioSource, "music");
     settle();
     ASSERT_TRUE(service->track.peek());
     EXPECT_EQ(current().bundleID, "music");
-    UserDefaults::standard().set("audioSource", "automatic");
+    UserDefaults::standard().set(settings::audioSource, "automatic");
     EXPECT_FALSE(service->track.peek());
     EXPECT_EQ(host.writes(), std::vector<std::string>{"refresh now"});
-    UserDefaults::standard().set("audioSource", 7);  // not a string: automatic, unchanged
+    UserDefaults::standard().set(settings::audioSource.key, 7);  // not a string: automatic, unchanged
     EXPECT_EQ(host.writes().size(), 1u);
 }
 
@@ -70,7 +71,7 @@ TEST_F(SourceTest, APlayerThatIsNotRunningIsNeverAskedAndReadsAsNothing)
 {
     line(playing("One"));
     bus.player(spotifyBus).running = false;
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     settle();
     EXPECT_FALSE(service->track.peek());
     EXPECT_TRUE(bus.calls().empty());
@@ -80,7 +81,7 @@ TEST_F(SourceTest, NotificationsOfTheOtherPlayerDoNothingWhilePinned)
 {
     setPlayer(spotifyBus, QStringLiteral("Pinned"));
     setPlayer(musicBus, QStringLiteral("Music"));
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     settle();
     const size_t calls = bus.calls().size();
     bus.announce(musicBus, {{QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")}});
@@ -95,7 +96,7 @@ TEST_F(SourceTest, ThePinnedTracksArtworkIsFetchedOncePerTrack)
 {
     setPlayer(spotifyBus, QStringLiteral("Pinned"), QStringLiteral("Playing"), QStringLiteral("https://art.test/1"));
     web.serve(QStringLiteral("https://art.test/1"), solid(Qt::red), 0.5);
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     settle();
     // A second read before the fetch has finished fetches again.
     bus.announce(spotifyBus, {});
@@ -115,7 +116,7 @@ TEST_F(SourceTest, AStaleReadNeverRepublishesAnOlderTrack)
 {
     setPlayer(spotifyBus, QStringLiteral("Old"), QStringLiteral("Playing"), QStringLiteral("https://art.test/old"));
     web.serve(QStringLiteral("https://art.test/old"), solid(Qt::red), 3.0);
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     settle();
     setPlayer(spotifyBus, QStringLiteral("New"));  // no artwork: applied at once
     bus.announce(spotifyBus, {});
@@ -191,7 +192,7 @@ TEST_F(SourceTest, AReadWhileTheNextPinnedTrackSettlesKeepsNoOldArtwork)
 {
     setPlayer(spotifyBus, QStringLiteral("Old"), QStringLiteral("Playing"), QStringLiteral("https://art.test/old"));
     web.serve(QStringLiteral("https://art.test/old"), solid(Qt::red));
-    UserDefaults::standard().set("audioSource", "spotify");
+    UserDefaults::standard().set(settings::audioSource, "spotify");
     settle();
     ASSERT_TRUE(service->artwork.peek());
     setPlayer(spotifyBus, QStringLiteral("New"));  // without artwork: it waits 0.7 s

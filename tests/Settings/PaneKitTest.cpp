@@ -49,14 +49,14 @@ TEST_F(PaneKitTest, SliderTicksStoreRoundedValues)
 
 TEST_F(PaneKitTest, AStoredValueOffTheTicksKeepsItsTextUntilMoved)
 {
-    UserDefaults::standard().set("closeDelay", 1.64);
+    UserDefaults::standard().set(settings::closeDelay, 1.64);
     SliderRow row(spec(settings::closeDelay, 0, 1.5, 0.1, 1.6));
     EXPECT_EQ(row.slider()->value(), 15);  // out of range: the nearest tick
     EXPECT_EQ(row.valueText(), "1.6 s");   // its own text, formatted
     EXPECT_TRUE(row.isAtDefault());        // 1.64 is within half a step of 1.6
     EXPECT_TRUE(row.resetButton()->isHidden());
     EXPECT_DOUBLE_EQ(*UserDefaults::standard().storedValue("closeDelay"), 1.64);
-    UserDefaults::standard().set("closeDelay", 1.7);
+    UserDefaults::standard().set(settings::closeDelay, 1.7);
     row.refresh();
     EXPECT_FALSE(row.isAtDefault());
     EXPECT_FALSE(row.resetButton()->isHidden());
@@ -67,7 +67,7 @@ TEST_F(PaneKitTest, AStoredValueOffTheTicksKeepsItsTextUntilMoved)
 TEST_F(PaneKitTest, ResetIgnoredAtTheDefaultAndFormatsInTheCLocale)
 {
     SliderRow row(spec(settings::closeDelay, 0, 10, 0.5, 3));
-    UserDefaults::standard().set("closeDelay", 3.0);
+    UserDefaults::standard().set(settings::closeDelay, 3.0);
     row.refresh();
     row.reset();  // the invisible button does not react
     EXPECT_EQ(row.resetButton()->toolTip(), "Reset to default (3.0 s)");
@@ -87,7 +87,7 @@ TEST_F(PaneKitTest, ResetIgnoredAtTheDefaultAndFormatsInTheCLocale)
 
 TEST_F(PaneKitTest, ASliderWithoutItsOwnDefaultResetsToTheTables)
 {
-    UserDefaults::standard().set("hudDuration", 3.0);
+    UserDefaults::standard().set(settings::hudDuration, 3.0);
     SliderRow row({.title = QStringLiteral("Duration"), .value = settings::hudDuration, .min = 0.5, .max = 5, .step = 0.1});
     EXPECT_EQ(row.resetButton()->toolTip(), "Reset to default (1.6 s)");
     EXPECT_FALSE(row.isAtDefault());
@@ -118,7 +118,7 @@ TEST_F(PaneKitTest, CardsFollowTheStoreAndAnUnknownValueSelectsNone)
                                              [](const QString &) { return kit::Empty(); });
     std::unique_ptr<OptionCards> owner(cards);
     EXPECT_EQ(cards->selectedTitle(), "Hidden");
-    UserDefaults::standard().set("externalDisplayStyle", "capsule");
+    UserDefaults::standard().set(settings::externalDisplayStyle, "capsule");
     cards->refresh();
     EXPECT_EQ(cards->selectedTitle(), std::nullopt);
     for (auto *card : cards->cards())
@@ -148,9 +148,9 @@ TEST_F(PaneKitTest, FormRereadsEveryControlWithoutWritingBackAndResetMovesThemAl
     EXPECT_EQ(lines[3], "slider \"Row\" \"0.0 s\" reset=hidden");
     EXPECT_EQ(lines[4], "cards \"Glass\" \"Glass\"");
 
-    UserDefaults::standard().set("hapticFeedback", false);
-    UserDefaults::standard().set("closeDelay", 0.5);
-    UserDefaults::standard().set("fadeToGlass", false);
+    UserDefaults::standard().set(settings::hapticFeedback, false);
+    UserDefaults::standard().set(settings::closeDelay, 0.5);
+    UserDefaults::standard().set(settings::fadeToGlass, false);
     lines = form.describe();
     EXPECT_EQ(lines[1], "switch \"Haptic feedback\" off");
     EXPECT_EQ(lines[2], "switch \"On hover\" on disabled");  // its value stays, only disabled
@@ -161,7 +161,7 @@ TEST_F(PaneKitTest, FormRereadsEveryControlWithoutWritingBackAndResetMovesThemAl
     form.find(PaneForm::Kind::switcher, QStringLiteral("On hover"))->checkBox->click();  // disabled: ignored
     EXPECT_FALSE(UserDefaults::standard().storedValue("hapticOnHover"));
 
-    UserDefaults::standard().set("settingsLastPane", "Notch");
+    UserDefaults::standard().set(SettingsView::lastPaneSetting, "Notch");
     Defaults::reset();
     lines = form.describe();
     EXPECT_EQ(lines[1], "switch \"Haptic feedback\" on");

@@ -21,7 +21,7 @@ std::vector<Pane> panes(std::initializer_list<Pane> list) { return list; }
 TEST_F(SelectionTest, FirstPaneComesFromTheDebugVariableThenTheStoredPaneThenGeneral)
 {
     EXPECT_EQ(Selection(std::nullopt).pane().peek(), Pane::general);
-    UserDefaults::standard().set("settingsLastPane", "Lock Screen");
+    UserDefaults::standard().set(SettingsView::lastPaneSetting, "Lock Screen");
     EXPECT_EQ(Selection(std::nullopt).pane().peek(), Pane::lockScreen);
     // The case name and the title both match, the variable wins whatever is stored, and a variable
     // that matches nothing does not fall back to the stored pane.
@@ -29,15 +29,15 @@ TEST_F(SelectionTest, FirstPaneComesFromTheDebugVariableThenTheStoredPaneThenGen
     EXPECT_EQ(Selection(QStringLiteral("Now Playing")).pane().peek(), Pane::nowPlaying);
     EXPECT_EQ(Selection(QStringLiteral("")).pane().peek(), Pane::general);
     EXPECT_EQ(Selection(QStringLiteral("lock screen")).pane().peek(), Pane::general);
-    UserDefaults::standard().set("settingsLastPane", "Nowhere");
+    UserDefaults::standard().set(SettingsView::lastPaneSetting, "Nowhere");
     EXPECT_EQ(Selection(std::nullopt).pane().peek(), Pane::general);
-    UserDefaults::standard().set("settingsLastPane", 3);
+    UserDefaults::standard().set(SettingsView::lastPaneSetting.key, 3);
     EXPECT_EQ(Selection(std::nullopt).pane().peek(), Pane::general);
 }
 
 TEST_F(SelectionTest, CreatingWritesNothingAndCallsNobody)
 {
-    UserDefaults::standard().set("settingsLastPane", "notch");
+    UserDefaults::standard().set(SettingsView::lastPaneSetting, "notch");
     Selection s(std::nullopt);
     EXPECT_EQ(UserDefaults::standard().value(lastPaneSetting), "notch");
     EXPECT_TRUE(s.back().peek().empty());
