@@ -9,10 +9,11 @@ namespace vesk {
 QPainterPath NotchBottomEdge::path(const QRectF &r) const
 {
     if (style == Style::pill) {
-        // The capsule, inset on all sides, with its radius shrunk by the inset so the two stay
-        // concentric. The given top radius plays no part here.
+        // The capsule's body, inset on all sides, with its corners shrunk by the inset so the two
+        // stay concentric. The open capsule's body stands `topRadius` in from each side of its
+        // rectangle, as the filled outline does: the line follows the body, never the room beside it.
         const double radius = std::max(0.0, bottomRadius - inset);
-        return IslandShape{0, radius, radius}.path(r.adjusted(inset, inset, -inset, -inset));
+        return IslandShape{topRadius, radius, radius}.path(r.adjusted(inset, inset, -inset, -inset));
     }
     const double w = r.width(), h = r.height();
     const double t = std::max(0.0, std::min(topRadius, w / 4));

@@ -8,7 +8,8 @@
 namespace vesk {
 
 // The line along the island's sides and bottom that views stroke as a thin rim, `inset` inside the
-// filled outline. In notch style it is open at the top; in pill style it is the inset capsule.
+// filled outline. In notch style it is open at the top; in pill style it is the inset capsule,
+// between side walls `topRadius` in from the rectangle's sides as the island's own outline has them.
 // Only the two radii animate; style and inset switch at once.
 struct NotchBottomEdge {
     // The island's two looks: attached to the top edge like a notch, or a floating capsule.

@@ -142,13 +142,19 @@ TEST(NotchBottomEdge, NotchStyleIsOpenAndConcentric)
     EXPECT_NEAR(edge.pointAtPercent(0.5).y(), 78.5, 1e-6);
 }
 
-TEST(NotchBottomEdge, PillStyleIsTheInsetCapsuleAndIgnoresTopRadius)
+TEST(NotchBottomEdge, PillStyleIsTheInsetCapsuleBetweenTheBodysSideWalls)
 {
     const QRectF r(0, 0, 200, 40);
     const QPainterPath a = NotchBottomEdge{NotchBottomEdge::Style::pill, 0, 20, 2}.path(r);
-    const QPainterPath b = NotchBottomEdge{NotchBottomEdge::Style::pill, 30, 20, 2}.path(r);
-    EXPECT_TRUE(samePath(a, b));
     EXPECT_TRUE(samePath(a, IslandShape{0, 18, 18}.path(r.adjusted(2, 2, -2, -2))));
+    // The open capsule's body stands its top radius in from each side: so does its edge, inset
+    // by 2 from the body's walls and bottom, its corners concentric with the body's.
+    const QRectF open(0, 0, 400, 190);
+    const QPainterPath b = NotchBottomEdge{NotchBottomEdge::Style::pill, 24, 32, 0.75}.path(open);
+    EXPECT_TRUE(samePath(b, IslandShape{24, 31.25, 31.25}.path(open.adjusted(0.75, 0.75, -0.75, -0.75))));
+    EXPECT_NEAR(b.boundingRect().left(), 24.75, 1e-6);
+    EXPECT_NEAR(b.boundingRect().right(), 400 - 24.75, 1e-6);
+    EXPECT_NEAR(b.boundingRect().bottom(), 190 - 0.75, 1e-6);
     // An inset beyond the radius leaves a rectangle, never a negative radius.
     EXPECT_TRUE(samePath(NotchBottomEdge{NotchBottomEdge::Style::pill, 0, 2, 5}.path(r),
                          IslandShape{}.path(r.adjusted(5, 5, -5, -5))));

@@ -192,3 +192,66 @@ TEST(SettingsGeneration, FollowsAStorePutInPlaceLater)
     UserDefaults::standard().set("someKey", 2);
     EXPECT_EQ(settingsGeneration().peek(), replaced + 1) << "a change in the new store counts";
 }
+
+namespace {
+
+using NotchViewCapsule = NotchViewTest;
+
+// The pixels of light ink in `image` that lie farther than `slack` pixels outside the region the
+// island's body covers (its fully opaque pixels, grown by `slack`), row by row and column by
+// column: for a convex body, ink outside either span is outside the body. Light ink is mostly
+// white: the body's soft black edge, where the rim tints it a little, is not.
+int inkOutsideBody(const QImage &image, int slack)
+{
+    const int w = image.width(), h = image.height();
+    std::vector<int> rowFirst(h, -1), rowLast(h, -1), columnFirst(w, -1), columnLast(w, -1);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (qAlpha(image.pixel(x, y)) == 255) {
+                if (rowFirst[y] < 0)
+                    rowFirst[y] = x;
+                rowLast[y] = x;
+                if (columnFirst[x] < 0)
+                    columnFirst[x] = y;
+                columnLast[x] = y;
+            }
+    int outside = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qAlpha(p) < 4 || qRed(p) * 2 < qAlpha(p))
+                continue;
+            const bool inRow = rowFirst[y] >= 0 && x >= rowFirst[y] - slack && x <= rowLast[y] + slack;
+            const bool inColumn = columnFirst[x] >= 0 && y >= columnFirst[x] - slack && y <= columnLast[x] + slack;
+            if (!inRow || !inColumn)
+                ++outside;
+        }
+    return outside;
+}
+
+}  // namespace
+
+// The open capsule's light rim runs just inside its body, along its sides and round its bottom
+// corners, at every scale; nothing of it floats in the air beside or under the body.
+TEST_F(NotchViewCapsule, TheRimFollowsTheBody)
+{
+    defaults().set(settings::showShadow, false);
+    model->showPageDots = false;
+    model->style = IslandStyle::pill;
+    model->stateOverride = NotchState::open;
+    showView();
+    time.advance(2);
+    for (const double scale : {1.0, 2.0}) {
+        const QImage image = tree.render(scale);
+        const int top = int(std::ceil(model->pillTopInset.peek() * scale));
+        // The rim is there: light pixels just inside the body's side, halfway down.
+        const int middle = top + int(model->size().height * scale / 2);
+        const auto [left, right] = opaqueSpan(image, middle);
+        ASSERT_GT(left, 0);
+        bool lit = false;
+        for (int x = left; x < left + int(2 * scale) + 1; ++x)
+            lit = lit || qRed(image.pixel(x, middle)) > 0;
+        EXPECT_TRUE(lit) << "scale " << scale;
+        EXPECT_EQ(inkOutsideBody(image, 1), 0) << "scale " << scale;
+    }
+}
