@@ -199,12 +199,12 @@ MediaKeyTap::Keys ReadoutRules::wantedKeys() const
 
 void ReadoutRules::watchBrightness()
 {
-    if (!backlight_ || !backlight_->canRead()) {
+    if (!sources_ || !backlight_ || !backlight_->canRead()) {
         lastBrightness_ = std::nullopt;
         return;  // nothing to watch: no wake-ups for the life of the process
     }
     lastBrightness_ = backlight_->level();
-    brightnessWatch_.start(brightnessInterval, lifetime_.guard([this] { brightnessTick(); }));
+    brightnessWatch_ = sources_->system.tick().subscribe(lifetime_.guard([this] { brightnessTick(); }));
 }
 
 void ReadoutRules::brightnessTick()

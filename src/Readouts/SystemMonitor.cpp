@@ -9,11 +9,11 @@ SystemMonitor::SystemMonitor(KeyboardState &keyboard, FocusStatus &focus)
 
 void SystemMonitor::start()
 {
-    if (poll_.isRunning())
+    if (poll_.connected())
         return;
     layout_ = keyboard_.layoutChanged.connect([this] { inputSourceChanged(); });
     modifiers_ = keyboard_.modifiersChanged.connect([this] { checkCapsLock(); });
-    poll_.start(pollInterval, [this] { poll(); });
+    poll_ = tick_.subscribe([this] { poll(); });
 }
 
 void SystemMonitor::checkCapsLock()

@@ -2,7 +2,7 @@
 
 #include "Platform/FocusStatus.h"
 #include "Platform/KeyboardState.h"
-#include "Base/RepeatingItem.h"
+#include "Base/SharedTick.h"
 #include "Base/Signal.h"
 
 #include <functional>
@@ -15,7 +15,8 @@ namespace vesk {
 // readouts. Each is reported only when it changes. The keyboard's notifications and a 0.1 s poll
 // of the state they keep both see Caps Lock (reported once either way); Focus is read every 2 s,
 // only while it can be read, and its first known state is recorded, never reported. Callbacks
-// run on the main thread.
+// run on the main thread. Other polls of the same period (the brightness watch) run on the same
+// tick, so together they wake the process ten times a second, not twenty.
 class SystemMonitor {
 public:
     explicit SystemMonitor(KeyboardState &keyboard = keyboardState(), FocusStatus &focus = focusStatus());
@@ -28,7 +29,9 @@ public:
 
     // Follows the keyboard's notifications and starts the poll; called once, after the callbacks.
     void start();
-    bool isStarted() const { return poll_.isRunning(); }
+    bool isStarted() const { return poll_.connected(); }
+    // The 0.1 s tick the poll runs on, for other polls to share.
+    SharedTick &tick() { return tick_; }
 
     bool capsLock() const { return capsLock_; }
     const std::optional<std::string> &inputSource() const { return inputSource_; }
@@ -51,7 +54,8 @@ private:
     bool capsLock_;
     std::optional<std::string> inputSource_;
     std::optional<bool> isFocused_;
-    RepeatingItem poll_;
+    SharedTick tick_{pollInterval};
+    Connection poll_;
     int ticks_ = 0;
     Connection modifiers_;
     Connection layout_;

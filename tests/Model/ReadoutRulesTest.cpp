@@ -127,11 +127,11 @@ TEST_F(ReadoutRulesHandlerTest, TheWatchShowsChangesOfAtLeastTwoHundredthsAsFloa
     rules.watchBrightness();
     EXPECT_EQ(rules.lastBrightness(), 0.5f);
     light.change(0.52f);  // 0.52f - 0.5f is just under 0.02f
-    time.advance(0.08);
+    time.advance(SystemMonitor::pollInterval);
     EXPECT_FALSE(shown());
     EXPECT_EQ(rules.lastBrightness(), 0.52f);
     light.change(0.55f);
-    time.advance(0.08);
+    time.advance(SystemMonitor::pollInterval);
     EXPECT_EQ(shown(), Peek::brightness(0.55f));
 
     // A key's own change is not shown a second time by the watch.
@@ -139,7 +139,7 @@ TEST_F(ReadoutRulesHandlerTest, TheWatchShowsChangesOfAtLeastTwoHundredthsAsFloa
     EXPECT_TRUE(rules.handle(Key::brightnessUp, false));
     EXPECT_EQ(shown(), Peek::brightness(0.6125f));
     time.advance(1.7);
-    time.advance(0.08);
+    time.advance(SystemMonitor::pollInterval);
     EXPECT_FALSE(shown());
 }
 
@@ -147,14 +147,26 @@ TEST_F(ReadoutRulesHandlerTest, TheWatchForgetsTheLevelWhileItsReadoutIsOff)
 {
     rules.watchBrightness();
     defaults().set(settings::showBrightnessHUD, false);
-    time.advance(0.08);
+    time.advance(SystemMonitor::pollInterval);
     EXPECT_FALSE(rules.lastBrightness());
     light.change(0.9f);
-    time.advance(0.08);
+    time.advance(SystemMonitor::pollInterval);
     defaults().set(settings::showBrightnessHUD, true);
-    time.advance(0.08);
+    time.advance(SystemMonitor::pollInterval);
     EXPECT_FALSE(shown()) << "a change made while off is never shown";
     EXPECT_EQ(rules.lastBrightness(), 0.9f);
+}
+
+TEST_F(ReadoutRulesHandlerTest, TheWatchRunsOnTheInputPollsTickWithoutATimerOfItsOwn)
+{
+    system.start();
+    const size_t before = time.queue().pendingCount();
+    light.change(0.5f);
+    rules.watchBrightness();
+    EXPECT_EQ(time.queue().pendingCount(), before) << "one wake-up serves both polls";
+    light.change(0.6f);
+    time.advance(SystemMonitor::pollInterval);
+    EXPECT_EQ(shown(), Peek::brightness(0.6f));
 }
 
 TEST_F(ReadoutRulesHandlerTest, NoBacklightMeansNoWatchTimer)
