@@ -125,7 +125,8 @@ public:
         }
         if (dynamic_cast<const OpacitySpec *>(&spec) || dynamic_cast<const ButtonSpec *>(&spec))
             inner.opacity *= std::clamp(node.value(Prop::opacity, 1), 0.0, 1.0);
-        if (dynamic_cast<const OffsetSpec *>(&spec))
+        // A looping offset (a marquee's run) moves its content just as a fixed one does.
+        if (dynamic_cast<const OffsetSpec *>(&spec) || node.runningLoops())
             inner.toTree = QTransform::fromTranslate(node.value(Prop::offsetX, 0), node.value(Prop::offsetY, 0)) * s.toTree;
         if (const auto *scale = dynamic_cast<const ScaleSpec *>(&spec))
             inner.toTree = scale->transform(node) * s.toTree;

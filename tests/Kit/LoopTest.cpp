@@ -165,3 +165,28 @@ TEST_F(Loops, AccessibilityLabelIsKeptInTheDump)
     EXPECT_TRUE(tree.dump().contains(QStringLiteral("AccessibilityLabel (")));
     EXPECT_TRUE(tree.dump().contains(QStringLiteral("label=\"Explicit\"")));
 }
+
+TEST_F(Loops, DrawnItemsFollowALoopingOffsetWhileItRuns)
+{
+    // A text that runs left 10 points a second inside a clip, as a marquee does.
+    tree.setRoot(Text(QStringLiteral("run"))
+                     .frame(40, 10, Alignment::leading())
+                     .loop(LoopTarget::offsetX(), Loop::between(0, -80, 8, Animation::Kind::linear, false, 0))
+                     .frame(40, 10, Alignment::leading())
+                     .clipped());
+    auto textRect = [&]() -> std::optional<QRectF> {
+        for (const DrawnItem &item : drawnItems(tree))
+            if (item.kind == DrawnItem::Kind::text && item.isVisible())
+                return item.rect;
+        return std::nullopt;
+    };
+    const double rest = textRect().value().x();
+    time.advance(1.5);
+    ASSERT_TRUE(textRect());
+    EXPECT_NEAR(textRect()->x(), rest - 15, 1e-6);
+    time.advance(3);
+    EXPECT_FALSE(textRect()) << "run out of its clip, nothing of it shows";
+    tree.setShown(false);
+    ASSERT_TRUE(textRect()) << "a stopped loop leaves the laid-out place";
+    EXPECT_NEAR(textRect()->x(), rest, 1e-6);
+}

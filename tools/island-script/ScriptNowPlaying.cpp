@@ -332,6 +332,13 @@ bool ScriptNowPlaying::execute(const std::string &verb, const std::string &line,
         icon.fill(Qt::darkCyan);
         apps_.install(QString::fromStdString(id), icon);
         raisable_.insert(id);
+        if (id != "spotify" && id != "music") {
+            // Any other application is a player on the bus only so that it can be raised: it
+            // serves no state, and the scripted players never take it for one of theirs.
+            auto &sim = bus_.player(QStringLiteral("org.mpris.MediaPlayer2.") + QString::fromStdString(id));
+            sim.desktopEntry = QString::fromStdString(id);
+            sim.canRaise = true;
+        }
         for (const auto &[name, player] : players_)
             publishPlayer(name);
         return true;

@@ -220,8 +220,13 @@ void ScriptPointing::execute(const std::string &verb, const std::string &line, s
             send(kit::PointerEvent::press(p, Qt::RightButton));
             send(kit::PointerEvent::release(p, Qt::RightButton));
             lastMenu_ = menu.value_or(std::vector<kit::MenuItem>{});
-            for (const kit::MenuItem &item : lastMenu_)
-                ctx.out << (item.isDivider ? std::string("---") : "- " + quoted(item.title)) << "\n";
+            for (const kit::MenuItem &item : lastMenu_) {
+                if (item.isDivider)
+                    ctx.out << "---\n";
+                else
+                    ctx.out << (item.symbol.isEmpty() ? std::string("-") : item.symbol.toStdString()) << " "
+                            << quoted(item.title) << "\n";
+            }
         } else if (verb == "tooltip") {
             const auto text = tree.tooltipAt(p);
             ctx.out << (text ? quoted(*text) : std::string("none")) << "\n";
