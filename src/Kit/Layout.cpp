@@ -267,7 +267,7 @@ bool FlexFrameSpec::sameProperties(const Spec &other) const
 namespace {
 
 // One axis of a flexible frame: the offer clamped to [min, max] goes to the child; the frame
-// then takes the child's length, pushed up to `min` and, where `max` allows, out to the offer.
+// then takes the child's length, pushed up to `min` and, where `max` is set, out to the offer.
 std::optional<double> clampOffer(std::optional<double> offer, std::optional<double> lo, std::optional<double> ideal,
                                  std::optional<double> hi)
 {
@@ -289,8 +289,11 @@ double resolveAxis(double child, std::optional<double> offer, std::optional<doub
     const double offered = offer ? *offer : child;
     if (lo)
         result = std::max(*lo, std::min(result, offered));
+    // A frame that stretches takes the offer and no more: content larger than the offer (a line
+    // kept at its natural length) overflows the frame from its alignment instead of widening it
+    // and everything around it.
     if (hi)
-        result = std::min(*hi, std::max(result, offered));
+        result = std::min(*hi, std::max(offered, lo.value_or(offered)));
     if (!std::isfinite(result))
         result = child;
     return result;

@@ -116,6 +116,31 @@ TEST_F(Layout, FlexibleFramesClampAndExpand)
     EXPECT_EQ(frameOf("f").height(), 100);
 }
 
+TEST_F(Layout, AStretchingFrameNeverGrowsPastItsOfferForWiderContent)
+{
+    // A line kept at its natural length (fixed size) beside a 20-point box in a 200-point row: the
+    // frame that stretches takes the 180 points left, and the line overflows it from its leading
+    // edge, so the row and the box keep their places.
+    const Element::Limits stretch{.maxWidth = infinity, .alignment = Alignment::leading()};
+    show(HStack({.spacing = 0}, box("a", 20, 10), box("line", 300, 10).frame(stretch).id(QStringLiteral("f")))
+             .id(QStringLiteral("row"))
+             .frame(200, 20),
+         {200, 20});
+    EXPECT_EQ(frameOf("row"), QRectF(0, 5, 200, 10));
+    EXPECT_EQ(frameOf("a").left(), 0);
+    EXPECT_EQ(frameOf("f"), QRectF(20, 5, 180, 10));
+    EXPECT_EQ(frameOf("line"), QRectF(20, 5, 300, 10));
+
+    // A finite maximum below the offer still caps it; a minimum above the offer still wins.
+    show(box("line", 300, 10).frame(Element::Limits{.maxWidth = 100}).id(QStringLiteral("f")), {200, 20});
+    EXPECT_EQ(frameOf("f").width(), 100);
+    show(box("line", 300, 10).frame(Element::Limits{.minWidth = 250, .maxWidth = infinity}).id(QStringLiteral("f")), {200, 20});
+    EXPECT_EQ(frameOf("f").width(), 250);
+    // Without an offer the frame still takes its content's ideal length.
+    show(box("line", 300, 10).frame(stretch).fixedSize().id(QStringLiteral("f")), {200, 20});
+    EXPECT_EQ(frameOf("f").width(), 300);
+}
+
 TEST_F(Layout, PaddingPerEdgeAndNegative)
 {
     show(box("a", 20, 10).padding(Edges{1, 2, 3, 4}).id(QStringLiteral("p")), {200, 100});

@@ -9,15 +9,19 @@
 
 #include "App/ViewWiring.h"
 #include "Island/KitNodeSupport.h"
+#include "Island/LongTextSupport.h"
+#include "Island/OpenView.h"
 #include "Island/NotchView.h"
 #include "Kit/Kit.h"
 #include "Model/IslandTestSupport.h"
 
+#include <array>
 #include <cstring>
 #include <functional>
 
 using namespace kit;
 using namespace vesk;
+using test::shownPart;
 
 namespace {
 
@@ -450,16 +454,6 @@ TEST_F(MediaPage, TheArtworkSitsAtTheHeadOfTheOpenPage)
     EXPECT_NEAR(art.height(), 110, 2);
 }
 
-// What of a drawn item the clips on its path leave showing (a scrolling title is wider than its slot).
-QRectF shownPart(const DrawnItem &item)
-{
-    QRectF r = item.rect;
-    for (const Node *n = item.node ? item.node->parent() : nullptr; n; n = n->parent())
-        if (std::strcmp(n->spec().kind(), "Clip") == 0)
-            r = r.intersected(n->frameInTree());
-    return r;
-}
-
 // Texts from any player: long, multi-line, with control characters, right-to-left and emoji; and
 // a transparent accent. Every title stays on one line inside the island.
 TEST_F(MediaPage, TextsFromAnyPlayerStayOnOneLineInsideTheIsland)
@@ -487,4 +481,78 @@ TEST_F(MediaPage, TextsFromAnyPlayerStayOnOneLineInsideTheIsland)
             EXPECT_FALSE(i.text.contains(QLatin1Char('\n')));
             EXPECT_LE(shownPart(i).width(), model->size().width);
         }
+}
+
+// The open page alone, at the open island's size, on a track whose title, artist and album come
+// from the player at any length.
+class MediaPageNames : public MediaPage {
+protected:
+    struct Places {
+        std::vector<std::pair<QString, QRectF>> items;  // controls, symbols and time labels
+        QSizeF page;
+    };
+    Places openPage(const std::string &title, const std::string &artist, const std::string &album)
+    {
+        Track track = playing(title);
+        track.artist = artist;
+        track.album = album;
+        track.duration = 230;
+        track.elapsed = 60;
+        track.timestamp = time.wallNow();
+        model->nowPlaying().track = track;
+        model->open(false);
+        const Size open = model->openSize();
+        page = std::make_unique<Tree>(QSizeF(open.width, open.height));
+        page->setRoot(view(OpenView{model.get()}));
+        time.advance(3);
+        Places places;
+        places.page = page->root()->frame().size();
+        for (const DrawnItem &i : drawnItems(*page)) {
+            if (!i.isVisible())
+                continue;
+            const bool timeLabel = i.kind == DrawnItem::Kind::text && i.text.contains(QLatin1Char(':'));
+            if (i.kind != DrawnItem::Kind::text || timeLabel)
+                places.items.emplace_back(i.text, i.rect);
+        }
+        return places;
+    }
+    std::unique_ptr<Tree> page;
+};
+
+TEST_F(MediaPageNames, NamesOfAnyLengthLeaveThePageAndItsControlsWhereTheyAre)
+{
+    // The header beside a narrow notch, below a wide one, and in the capsule.
+    const std::vector<std::pair<double, IslandStyle>> islands{
+        {185, IslandStyle::notch}, {220, IslandStyle::notch}, {185, IslandStyle::pill}};
+    for (const auto &[notchWidth, style] : islands) {
+        const bool pill = style == IslandStyle::pill;
+        model->close(false);
+        model->updateNotch(plug({QStringLiteral("eDP-%1").arg(int(notchWidth)), QSizeF(1512, 982), 2, QSizeF(notchWidth, 32), 37}), style, false);
+        ASSERT_EQ(model->style.get(), style);
+        ASSERT_EQ(model->mediaHeaderBesideNotch(), !pill && notchWidth < 200);
+        const Places reference = openPage("Song", "Band", "Album");
+        ASSERT_GE(reference.items.size(), 8u);  // artwork, shuffle, three transport buttons, output, scrubber, times
+        const Size open = model->openSize();
+        EXPECT_EQ(reference.page, QSizeF(open.width, open.height));
+        for (const int length : test::textLengths) {
+            const std::string name = test::wordsOfLength(length).toStdString();
+            // Each field long in turn; the album shows where the artist is empty.
+            const std::vector<std::array<std::string, 3>> tracks{
+                {name, "Band", "Album"}, {"Song", name, "Album"}, {"Song", "", name}, {name, name, name}};
+            for (const auto &[title, artist, album] : tracks) {
+                SCOPED_TRACE(testing::Message() << (pill ? "capsule" : "notch ") << (pill ? "" : std::to_string(int(notchWidth))) << ", " << length << " characters in \""
+                                                << title.substr(0, 12) << "\" / \"" << artist.substr(0, 12) << "\" / \""
+                                                << album.substr(0, 12) << "\"");
+                const Places places = openPage(title, artist, album);
+                EXPECT_EQ(places.page, reference.page);
+                for (const std::string &line : test::outside(*page, QRectF(0, 0, open.width, open.height)))
+                    ADD_FAILURE() << line << " outside the island";
+                EXPECT_EQ(places.items.size(), reference.items.size());
+                for (size_t i = 0; i < std::min(places.items.size(), reference.items.size()); ++i) {
+                    EXPECT_EQ(places.items[i].first, reference.items[i].first);
+                    EXPECT_EQ(places.items[i].second, reference.items[i].second) << places.items[i].first.toStdString();
+                }
+            }
+        }
+    }
 }
