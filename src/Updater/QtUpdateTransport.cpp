@@ -13,13 +13,15 @@ class QtTransfer final : public UpdateTransport::Transfer {
 public:
     QtTransfer(QNetworkReply *reply, UpdateTransport::Events events) : reply_(reply), events_(std::move(events))
     {
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, [this] { read(); });
-        QObject::connect(reply, &QNetworkReply::finished, reply, [this] { finish(); });
+        readyRead_ = QObject::connect(reply, &QNetworkReply::readyRead, reply, [this] { read(); });
+        finished_ = QObject::connect(reply, &QNetworkReply::finished, reply, [this] { finish(); });
     }
     ~QtTransfer() override
     {
         if (reply_) {
-            reply_->disconnect();
+            // Only our own connections go: the reply reaches its network thread through signals of
+            // its own, and without them abort() would leave that thread reading the body to its end.
+            forget();
             reply_->abort();
             reply_->deleteLater();
         }
@@ -48,15 +50,22 @@ private:
         const qint64 length = expected();
         const bool cutOff = length >= 0 && received_ != length;
         QNetworkReply *reply = reply_;
+        forget();
         reply_ = nullptr;
-        reply->disconnect();
         reply->deleteLater();
         auto onEnd = events_.onEnd;  // may drop this transfer
         if (onEnd)
             onEnd(transportFailed || cutOff);
     }
 
+    void forget()
+    {
+        QObject::disconnect(readyRead_);
+        QObject::disconnect(finished_);
+    }
+
     QPointer<QNetworkReply> reply_;
+    QMetaObject::Connection readyRead_, finished_;
     UpdateTransport::Events events_;
     qint64 received_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "Updater/SimUpdateTransport.h"
 
 #include "Base/Lifetime.h"
+#include "Base/MainQueue.h"
 
 namespace vesk {
 
@@ -8,9 +9,10 @@ namespace {
 
 class SimTransfer final : public UpdateTransport::Transfer {
 public:
-    SimTransfer(SimUpdateTransport::Reply reply, UpdateTransport::Events events)
-        : reply_(std::move(reply)), events_(std::move(events))
+    SimTransfer(SimUpdateTransport::Reply reply, UpdateTransport::Events events, std::shared_ptr<int> open)
+        : reply_(std::move(reply)), events_(std::move(events)), open_(std::move(open))
     {
+        ++*open_;
         using Kind = SimUpdateTransport::Reply::Kind;
         if (reply_.kind == Kind::stall)
             return;  // the updater's own timeout ends it
@@ -20,6 +22,8 @@ public:
         }
         lifetime_.post([this] { next(); });
     }
+
+    ~SimTransfer() override { --*open_; }
 
 private:
     void next()
@@ -31,7 +35,10 @@ private:
             const qint64 n = std::min<qint64>(std::max<qint64>(reply_.chunk, 1), total - offset_);
             const QByteArray piece = reply_.bytes.mid(offset_, n);
             offset_ += n;
-            lifetime_.post([this] { next(); });
+            if (reply_.every > 0)
+                piece_ = mainQueue().after(reply_.every, [this] { next(); });
+            else
+                lifetime_.post([this] { next(); });
             if (events_.onData)
                 events_.onData(piece, announced);
             return;
@@ -48,6 +55,8 @@ private:
     SimUpdateTransport::Reply reply_;
     UpdateTransport::Events events_;
     qint64 offset_ = 0;
+    std::shared_ptr<int> open_;
+    WorkItem piece_;
     Lifetime lifetime_;  // nothing arrives once the transfer is dropped
 };
 
@@ -58,7 +67,7 @@ std::unique_ptr<UpdateTransport::Transfer> SimUpdateTransport::get(const Request
     requests_.push_back(request);
     const auto it = replies_.find(request.url);
     Reply reply = it != replies_.end() ? it->second : Reply{Reply::Kind::error, {}};
-    return std::make_unique<SimTransfer>(std::move(reply), std::move(events));
+    return std::make_unique<SimTransfer>(std::move(reply), std::move(events), open_);
 }
 
 }  // namespace vesk

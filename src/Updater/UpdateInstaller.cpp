@@ -13,11 +13,18 @@
 #include <QStringDecoder>
 #include <QUuid>
 
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+#include <zlib.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <limits>
 
 namespace vesk {
 
@@ -101,6 +108,14 @@ ToolResult runTool(const std::string &path, const std::vector<std::string> &argu
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        // The signal comes when the thread that started the tool ends, which waits for it here;
+        // a parent that died before this call is seen as a new parent.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
+    });
     QStringList args;
     for (const auto &a : arguments)
         args << q(a);
@@ -120,6 +135,51 @@ ToolResult runTool(const std::string &path, const std::vector<std::string> &argu
     result.output = decoder.hasError() ? std::string() : text.toStdString();
     result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return result;
+}
+
+std::optional<std::uint64_t> freeBytes(const std::string &folder)
+{
+    struct statvfs info {};
+    if (::statvfs(folder.c_str(), &info) != 0)
+        return std::nullopt;
+    return std::uint64_t(info.f_bavail) * std::uint64_t(info.f_frsize);
+}
+
+std::uint64_t inflatedSize(std::string_view archive, std::uint64_t stopAfter)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK)  // gzip framing
+        return 0;
+    std::uint64_t total = 0;
+    std::array<unsigned char, 64 * 1024> out;
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(archive.data()));
+    stream.avail_in = uInt(std::min<std::size_t>(archive.size(), std::numeric_limits<uInt>::max()));
+    std::size_t fed = stream.avail_in;
+    while (total <= stopAfter) {
+        stream.next_out = out.data();
+        stream.avail_out = uInt(out.size());
+        const int result = inflate(&stream, Z_NO_FLUSH);
+        total += out.size() - stream.avail_out;
+        if (result == Z_STREAM_END) {
+            // gzip allows members one after the other; tar reads them as one stream.
+            if (stream.avail_in == 0 && fed == archive.size())
+                break;
+            if (inflateReset(&stream) != Z_OK)
+                break;
+        } else if (result != Z_OK) {
+            break;
+        }
+        if (stream.avail_in == 0 && fed < archive.size()) {
+            const std::size_t next = std::min<std::size_t>(archive.size() - fed, std::numeric_limits<uInt>::max());
+            stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(archive.data() + fed));
+            stream.avail_in = uInt(next);
+            fed += next;
+        } else if (stream.avail_in == 0 && stream.avail_out != 0) {
+            break;  // nothing more to read and nothing more came out: the stream was cut short
+        }
+    }
+    inflateEnd(&stream);
+    return total;
 }
 
 const std::string &swapScript()
@@ -176,6 +236,23 @@ std::string prepareUpdatesFolder(const std::string &folder)
     return {};
 }
 
+void removeStaleInstallFolders(const std::string &bundle)
+{
+    if (bundle.empty() || !readBundleFolder(bundle))
+        return;
+    const QString parent = q(parentOf(bundle));
+    const QString self = QFileInfo(q(bundle)).absoluteFilePath();
+    const QStringList stale = QDir(parent).entryList({QStringLiteral(".Vesk-unpack-*"), QStringLiteral(".Vesk-update")},
+                                                     QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : stale) {
+        const QString path = parent + QLatin1Char('/') + name;
+        if (path == self)
+            continue;
+        log("removing " + path.toStdString() + ", left by an update that did not finish");
+        removeEntry(path.toStdString());
+    }
+}
+
 void replaceBundle(const InstallPlan &plan, const InstallEnvironment &env)
 {
     // Only a tree we recognise as ours is replaced; anything else (a /usr install, a tree whose
@@ -195,6 +272,21 @@ void replaceBundle(const InstallPlan &plan, const InstallEnvironment &env)
         throw UpdateFailure{*error};
     if (hexDigest(sha256Digest(bytes)) != plan.sha256)
         throw UpdateFailure{update_texts::notVerified};
+
+    // tar would stop only when the disk is full: the tree must fit, with room to spare for the
+    // file system's own blocks, before anything is unpacked.
+    const std::uint64_t room = [&] {
+        const auto free = env.freeSpace ? env.freeSpace(parent) : std::nullopt;
+        const std::uint64_t margin = 64ULL << 20;
+        if (!free)
+            return env.maxUnpackedBytes;
+        return std::min(env.maxUnpackedBytes, *free > margin ? *free - margin : 0);
+    }();
+    if (const std::uint64_t size = inflatedSize(bytes, room); size > room) {
+        log("update install failed: the archive unpacks to more than the " + std::to_string(room)
+            + " bytes there is room for beside " + plan.bundle);
+        throw UpdateFailure{update_texts::couldNotInstall()};
+    }
     bytes.clear();
     bytes.shrink_to_fit();
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vesk {
@@ -22,8 +23,17 @@ struct ToolResult {
 using ToolRunner = std::function<ToolResult(const std::string &path, const std::vector<std::string> &arguments)>;
 
 // Runs a tool through QProcess and waits for it, its output read to the end whatever its size.
-// Blocks: only for the install worker.
+// The tool is killed when the calling thread's process ends, so a Vesk that is killed leaves no
+// tool running on. Blocks: only for the install worker.
 ToolResult runTool(const std::string &path, const std::vector<std::string> &arguments);
+
+// The bytes free to an unprivileged user in the file system that holds `folder`; none when unknown.
+std::optional<std::uint64_t> freeBytes(const std::string &folder);
+
+// How many bytes the gzip stream `archive` inflates to, counted without keeping them; counting
+// stops once past `stopAfter`, and at the first byte that is not gzip (tar then says what is
+// wrong).
+std::uint64_t inflatedSize(std::string_view archive, std::uint64_t stopAfter);
 
 // What the install worker needs of the world; every part can be replaced by tests (CI runs as
 // root, who may write anywhere).
@@ -35,6 +45,9 @@ struct InstallEnvironment {
     // Hands the archive to the desktop's default handler, best effort.
     std::function<void(const std::string &archive)> openArchive;
     long long processID = 0;
+    std::function<std::optional<std::uint64_t>(const std::string &folder)> freeSpace = freeBytes;
+    // The most an unpacked tree may take, whatever room there is.
+    std::uint64_t maxUnpackedBytes = 2ULL << 30;
 };
 
 // One verified archive and the bundle it replaces.
@@ -48,11 +61,16 @@ struct InstallPlan {
 
 // Replaces the bundle with the tree in the archive, off the main thread: refuses a folder that is
 // not a recognised bundle or not writable (handing the archive to the user), hashes the archive
-// again, unpacks it with /bin/tar beside the bundle into a hidden folder that is removed on every
-// way out, takes the first folder by name that is a bundle of ours at the manifest's build (which
-// must exceed the running one), renames it to `<parent>/.Vesk-update` and starts the swap.
+// again, refuses an archive that unpacks to more than the free room (less a margin) or the cap,
+// unpacks it with /bin/tar beside the bundle into a hidden folder that is removed on every way
+// out, takes the first folder by name that is a bundle of ours at the manifest's build (which must
+// exceed the running one), renames it to `<parent>/.Vesk-update` and starts the swap.
 // Throws UpdateFailure; returns once the swap is running.
 void replaceBundle(const InstallPlan &plan, const InstallEnvironment &environment);
+
+// Removes what an install that was killed left beside a recognised bundle: unpack folders
+// (`.Vesk-unpack-*`) and the staged tree (`.Vesk-update`). Blocks: for a worker.
+void removeStaleInstallFolders(const std::string &bundle);
 
 // The swap: waits (at most 60 s) for the old process to end, moves the old tree aside, the staged
 // one into its place, and back again when that fails; removes the old tree only after success;

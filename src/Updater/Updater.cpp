@@ -8,7 +8,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 namespace vesk {
 
@@ -23,6 +27,24 @@ constexpr double kInstallWait = 0.65;
 constexpr double kDebugReadyHorizon = 3600;
 
 Updater *installedUpdater = nullptr;
+
+// The download's file, made afresh: whatever stands at the name (a file an earlier run left, a
+// link planted there) is removed rather than followed, and the file is made only if nothing took
+// the name meanwhile.
+std::unique_ptr<QFile> createPartFile(const std::string &path)
+{
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        return nullptr;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return nullptr;
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return file;
+}
 
 }  // namespace
 
@@ -147,6 +169,12 @@ void Updater::showReady(std::string version, std::optional<double> installsAt, b
 
 void Updater::start()
 {
+    // An install killed half-way (or the machine going down) left its folders beside the bundle.
+    if (const auto bundle = config_.bundle->bundlePath())
+        config_.background([bundle = *bundle]() -> std::function<void()> {
+            removeStaleInstallFolders(bundle);
+            return [] {};
+        });
     if (currentBuild() < 2 && !config_.debugSwitch)
         return;  // a developer's build: no checks, no timer, no wake observer
     started_ = true;
@@ -187,7 +215,7 @@ void Updater::check(bool userInitiated)
     userInitiated_ = userInitiated;
     setPhase(Phase::checking());
     body_.clear();
-    startTransfer(config_.manifestUrl, config_.manifestTimeout,
+    startTransfer(config_.manifestUrl, config_.manifestTimeout, config_.manifestDeadline,
                   {.onData =
                        [this](const QByteArray &chunk, qint64) {
                            body_ += chunk;
@@ -234,48 +262,63 @@ void Updater::checkEnded(Phase outcome)
 
 // ---- Transfers ----
 
-void Updater::startTransfer(const QUrl &url, double timeout, UpdateTransport::Events events)
+void Updater::startTransfer(const QUrl &url, double timeout, double deadline, UpdateTransport::Events events)
 {
     const int serial = ++transferSerial_;
     ++requests_;
     watchdogSeconds_ = timeout;
+    transferStart_ = mainQueue().clock().now();
+    transferEnd_ = std::move(events.onEnd);
     auto onData = std::move(events.onData);
-    auto onEnd = std::move(events.onEnd);
     UpdateTransport::Events guarded{
         .onData =
-            [this, serial, onData, onEnd](const QByteArray &chunk, qint64 expected) {
+            [this, serial, onData](const QByteArray &chunk, qint64 expected) {
                 if (serial != transferSerial_)
                     return;
-                armWatchdog(serial, onEnd);
+                armWatchdog();
                 onData(chunk, expected);
             },
         .onEnd =
-            [this, serial, onEnd](bool failed) {
-                if (serial == transferSerial_)
-                    onEnd(failed);
-            },
+            [this, serial](bool failed) { endTransfer(serial, failed); },
     };
     transfer_ = config_.transport->get({url, QByteArray("Vesk/") + QByteArray::fromStdString(currentVersion()), timeout},
                                        std::move(guarded));
-    armWatchdog(serial, onEnd);
+    armWatchdog();
+    limitTransfer(deadline);
 }
 
-void Updater::armWatchdog(int serial, std::function<void(bool)> onEnd)
+void Updater::armWatchdog()
 {
     // The transport has a timeout of its own; this one runs on the application's clock, so a
     // server that stops sending fails the transfer even where the transport would wait on.
-    watchdog_ = mainQueue().after(watchdogSeconds_, [this, serial, onEnd = std::move(onEnd)] {
-        if (serial == transferSerial_)
-            onEnd(true);
-    });
+    const int serial = transferSerial_;
+    watchdog_ = mainQueue().after(watchdogSeconds_, [this, serial] { endTransfer(serial, true); });
+}
+
+void Updater::limitTransfer(double seconds)
+{
+    // Every byte re-arms the watchdog, so a server that sends one now and then would hold the
+    // check for ever without this limit on the whole transfer.
+    const int serial = transferSerial_;
+    deadline_ = mainQueue().atMonotonic(transferStart_ + seconds, [this, serial] { endTransfer(serial, true); });
+}
+
+void Updater::endTransfer(int serial, bool failed)
+{
+    if (serial != transferSerial_)
+        return;
+    const auto end = transferEnd_;  // the end may start the next transfer, which replaces it
+    end(failed);
 }
 
 void Updater::dropTransfer()
 {
     ++transferSerial_;
     watchdog_.cancel();
+    deadline_.cancel();
     if (transfer_) {
-        // Not destroyed inside its own callback: the last turn of it may still be running.
+        // Not destroyed inside its own callback: the last turn of it may still be running. It is
+        // aborted on the next turn, which closes the connection.
         std::shared_ptr<UpdateTransport::Transfer> gone(std::move(transfer_));
         mainQueue().post([gone] {});
     }
@@ -291,23 +334,30 @@ void Updater::download(const UpdateManifest &manifest)
         return checkFailed();
     }
     const std::string final = config_.folder + "/Vesk-" + std::to_string(manifest.build) + ".tar.gz";
-    part_ = std::make_unique<QFile>(QString::fromStdString(final + ".part"));
-    if (!part_->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        part_.reset();
+    partPath_ = final + ".part";
+    part_ = createPartFile(partPath_);
+    if (!part_)
         return checkFailed();
-    }
     received_ = 0;
     const int serial = ++downloadSerial_;
     const std::string version = manifest.version;
-    const qint64 limit = std::min(manifest.size && *manifest.size >= 0 ? *manifest.size : config_.maxArchiveBytes,
-                                  config_.maxArchiveBytes);
+    const bool sized = manifest.size && *manifest.size >= 0;
+    const qint64 limit = std::min(sized ? *manifest.size : config_.maxArchiveBytes, config_.maxArchiveBytes);
+    const auto deadlineFor = [this](qint64 bytes) {
+        return config_.downloadTimeout + double(bytes) / config_.minimumArchiveRate;
+    };
+    deadlineFromSize_ = sized;
     setPhase(Phase::downloading(version, 0));
-    startTransfer(QUrl(QString::fromStdString(manifest.url)), config_.downloadTimeout,
+    startTransfer(QUrl(QString::fromStdString(manifest.url)), config_.downloadTimeout, deadlineFor(limit),
                   {.onData =
-                       [this, serial, version, limit](const QByteArray &chunk, qint64 expected) {
+                       [this, serial, version, limit, deadlineFor](const QByteArray &chunk, qint64 expected) {
                            received_ += chunk.size();
                            if (received_ > limit || part_->write(chunk) != chunk.size())
                                return downloadEnded(true);
+                           if (!deadlineFromSize_ && expected >= 0) {
+                               deadlineFromSize_ = true;  // an announced length shorter than the cap
+                               limitTransfer(deadlineFor(std::min(expected, limit)));
+                           }
                            // Only this download's own reports move its own phase.
                            const Phase &now = phase_.peek();
                            if (expected >= 1 && serial == downloadSerial_ && now.kind == Phase::Case::downloading &&
@@ -320,17 +370,16 @@ void Updater::download(const UpdateManifest &manifest)
 void Updater::downloadEnded(bool failed)
 {
     dropTransfer();
-    const QString partPath = part_->fileName();
     const bool written = part_->flush();
     part_->close();
     part_.reset();
     if (failed || !written) {
-        QFile::remove(partPath);  // a cut-off or failed download leaves nothing behind
+        ::unlink(partPath_.c_str());  // a cut-off or failed download leaves nothing behind
         return checkFailed();
     }
     const UpdateManifest manifest = *pending_;
     const std::string key = config_.publicKey;
-    const std::string part = partPath.toStdString();
+    const std::string part = partPath_;
     const std::string final = part.substr(0, part.size() - std::string(".part").size());
     const int serial = downloadSerial_;
     auto done = lifetime_.guard([this, serial, final](bool ok, const std::optional<std::string> &readError) {

@@ -77,8 +77,14 @@ public:
         // Values of VESK_DEBUG_UPDATE (absent: not set) and the check's limits.
         std::optional<std::string> debugSwitch;
         qint64 maxArchiveBytes = 512LL * 1024 * 1024;
+        // Seconds without a byte before a transfer fails.
         double manifestTimeout = 20;
         double downloadTimeout = 60;
+        // However steadily bytes come, the manifest must be whole within `manifestDeadline`, and an
+        // archive within `downloadTimeout` plus its size (the manifest's, else the announced
+        // length, else the cap) at `minimumArchiveRate` bytes a second.
+        double manifestDeadline = 60;
+        double minimumArchiveRate = 64 * 1024;
 
         static Config live();
     };
@@ -176,8 +182,10 @@ private:
     void download(const UpdateManifest &manifest);
     void downloadEnded(bool failed);
     void verified(bool ok, const std::optional<std::string> &readError, const std::string &archive);
-    void startTransfer(const QUrl &url, double timeout, UpdateTransport::Events events);
-    void armWatchdog(int serial, std::function<void(bool)> onEnd);
+    void startTransfer(const QUrl &url, double timeout, double deadline, UpdateTransport::Events events);
+    void armWatchdog();
+    void limitTransfer(double seconds);
+    void endTransfer(int serial, bool failed);
     void dropTransfer();
 
     Config config_;
@@ -203,11 +211,16 @@ private:
     std::optional<UpdateManifest> readyManifest_;  // the manifest of the image that waits
     int transferSerial_ = 0;
     std::unique_ptr<QFile> part_;
+    std::string partPath_;
     qint64 received_ = 0;
     int downloadSerial_ = 0;
     bool userInitiated_ = false;
+    std::function<void(bool)> transferEnd_;  // ends the transfer in flight as failed or whole
     WorkItem watchdog_;
     double watchdogSeconds_ = 0;
+    WorkItem deadline_;
+    double transferStart_ = 0;  // monotonic
+    bool deadlineFromSize_ = false;  // the archive's deadline already counts its announced size
 
     RepeatingItem timer_;
     Connection wakeConnection_;

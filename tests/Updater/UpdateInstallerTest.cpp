@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <zlib.h>
+
 using namespace vesk;
 using namespace vesk::test;
 
@@ -17,6 +19,28 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// `bytes` in gzip framing, as `members` gzip members one after the other.
+QByteArray gzip(const QByteArray &bytes, int members = 1)
+{
+    QByteArray out;
+    const qsizetype step = (bytes.size() + members - 1) / members;
+    for (qsizetype at = 0; at < bytes.size(); at += step) {
+        z_stream z{};
+        EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY), Z_OK);
+        QByteArray piece = bytes.mid(at, step);
+        QByteArray member(qsizetype(deflateBound(&z, uLong(piece.size()))), '\0');
+        z.next_in = reinterpret_cast<Bytef *>(piece.data());
+        z.avail_in = uInt(piece.size());
+        z.next_out = reinterpret_cast<Bytef *>(member.data());
+        z.avail_out = uInt(member.size());
+        EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+        member.resize(qsizetype(z.total_out));
+        deflateEnd(&z);
+        out += member;
+    }
+    return out;
 }
 
 QByteArray info(const std::string &build)
@@ -34,7 +58,7 @@ public:
         writeFile(parent() + "/Vesk/Info.json", info("5"));
         writeFile(parent() + "/Vesk/bin/vesk", "old");
         writeFile(parent() + "/Vesk-decoy/Info.json", info("5"));
-        writeFile(QString::fromStdString(archive()), "archive bytes");
+        writeFile(QString::fromStdString(archive()), archiveBytes);
         env.run = [this](const std::string &path, const std::vector<std::string> &args) {
             calls.push_back(args);
             EXPECT_EQ(path, "/bin/tar");
@@ -55,7 +79,7 @@ public:
     std::string archive() const { return (dir.path() + "/updates/Vesk-6.tar.gz").toStdString(); }
     InstallPlan plan() const
     {
-        return {(parent() + "/Vesk").toStdString(), archive(), hexOf("archive bytes"), 6, 5};
+        return {(parent() + "/Vesk").toStdString(), archive(), hexOf(archiveBytes), 6, 5};
     }
     // Runs the install; the failure's message, or empty on success.
     std::string replace()
@@ -78,7 +102,15 @@ public:
         return {};
     }
 
+    // Another verified archive in place of the default one, whose bytes only the tar stand-in reads.
+    void setArchive(const QByteArray &bytes)
+    {
+        archiveBytes = bytes;
+        writeFile(QString::fromStdString(archive()), archiveBytes);
+    }
+
     QTemporaryDir dir;
+    QByteArray archiveBytes = "archive bytes";
     InstallEnvironment env;
     std::function<ToolResult(const QString &)> tar = [](const QString &into) { return tree(into, "Vesk", "6"); };
     bool writable = true;
@@ -173,6 +205,83 @@ TEST(UpdateInstallerRefusalTest, RefusalsMoveNothing)
         if (c.message == update_texts::couldNotInstall())
             EXPECT_EQ(log.lines, std::vector<std::string>{"Vesk: update install failed: tar: broken archive"});
     }
+}
+
+TEST(InflatedSizeTest, CountsEveryMemberAndStopsPastTheLimit)
+{
+    const QByteArray zeros(3 << 20, '\0');
+    const std::string one = gzip(zeros).toStdString(), three = gzip(zeros, 3).toStdString();
+    EXPECT_LT(one.size(), 8u << 10);
+    EXPECT_EQ(inflatedSize(one, 10u << 20), 3u << 20);
+    EXPECT_EQ(inflatedSize(three, 10u << 20), 3u << 20);
+    const std::uint64_t stopped = inflatedSize(one, 1u << 20);
+    EXPECT_GT(stopped, 1u << 20);
+    EXPECT_LE(stopped, (1u << 20) + (64u << 10));
+    EXPECT_EQ(inflatedSize("not gzip at all", 10u << 20), 0u);
+    EXPECT_EQ(inflatedSize(one.substr(0, one.size() / 2), 10u << 20) < (3u << 20), true);
+}
+
+TEST_F(UpdateInstallerTest, AnArchiveThatUnpacksBeyondTheRoomIsRefusedBeforeTar)
+{
+    // A signed archive of a few kilobytes that would fill the disk.
+    setArchive(gzip(QByteArray(8 << 20, '\0')));
+    struct Case {
+        const char *what;
+        std::optional<std::uint64_t> free;
+        std::uint64_t cap;
+        bool unpacks;
+    };
+    const std::uint64_t margin = 64ULL << 20;
+    const std::vector<Case> cases = {
+        {"too little free room", margin + (4 << 20), 2ULL << 30, false},
+        {"room, but over the cap", 100ULL << 30, 4 << 20, false},
+        {"room to spare", margin + (9 << 20), 2ULL << 30, true},
+        {"free room unknown, under the cap", std::nullopt, 16 << 20, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        calls.clear();
+        swaps.clear();
+        QDir(parent() + "/.Vesk-update").removeRecursively();
+        env.freeSpace = [&](const std::string &folder) {
+            EXPECT_EQ(folder, parent().toStdString());
+            return c.free;
+        };
+        env.maxUnpackedBytes = c.cap;
+        CapturedLog log;
+        if (c.unpacks) {
+            EXPECT_EQ(replace(), "");
+            EXPECT_EQ(calls.size(), 1u);
+            continue;
+        }
+        EXPECT_EQ(replace(), update_texts::couldNotInstall());
+        EXPECT_TRUE(calls.empty());
+        EXPECT_TRUE(swaps.empty());
+        EXPECT_EQ(leftovers(), (QStringList{"Vesk", "Vesk-decoy"}));
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_EQ(log.lines[0].rfind("Vesk: update install failed: the archive unpacks to more than", 0), 0u) << log.lines[0];
+    }
+}
+
+TEST_F(UpdateInstallerTest, FoldersLeftByAKilledInstallAreRemoved)
+{
+    writeFile(parent() + "/.Vesk-unpack-0b3f/Vesk/bin/vesk", "half");
+    writeFile(parent() + "/.Vesk-unpack-77/Vesk/Info.json", info("6"));
+    writeFile(parent() + "/.Vesk-update/bin/vesk", "staged");
+    writeFile(parent() + "/.Vesk-previous/bin/vesk", "may be what runs");
+    writeFile(dir.path() + "/precious/keep", "x");
+    ASSERT_TRUE(QFile::link(dir.path() + "/precious", parent() + "/.Vesk-unpack-link"));
+    CapturedLog log;
+    removeStaleInstallFolders((parent() + "/Vesk").toStdString());
+    EXPECT_EQ(leftovers(), (QStringList{".Vesk-previous", "Vesk", "Vesk-decoy"}));
+    EXPECT_TRUE(QFileInfo::exists(dir.path() + "/precious/keep"));
+    EXPECT_EQ(log.lines.size(), 4u);
+
+    // Beside a tree that is not ours, nothing is touched.
+    writeFile(parent() + "/.Vesk-unpack-1/x", "x");
+    QFile::remove(parent() + "/Vesk/Info.json");
+    removeStaleInstallFolders((parent() + "/Vesk").toStdString());
+    EXPECT_TRUE(QFileInfo::exists(parent() + "/.Vesk-unpack-1/x"));
 }
 
 TEST_F(UpdateInstallerTest, AStaleStagingTreeIsReplaced)

@@ -6,17 +6,25 @@
 #include <QTcpSocket>
 
 #include <map>
+#include <memory>
 
 namespace vesk::test {
 
 // Serves fixed answers by path: the body with or without a length, or a length promised and the
-// connection closed after `cutAfter` bytes.
+// connection closed after `cutAfter` bytes, or a body without end that goes on until the client
+// closes the connection.
 class UpdateServer {
 public:
     struct Answer {
         QByteArray body;
         bool withLength = true;
         qint64 cutAfter = -1;
+        bool endless = false;
+    };
+    // What an endless answer sent, and whether the client has closed its connection.
+    struct Stream {
+        qint64 sent = 0;
+        bool closed = false;
     };
 
     UpdateServer()
@@ -30,6 +38,12 @@ public:
     }
     QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path); }
     void serve(const QString &path, Answer answer) { answers_[path] = std::move(answer); }
+    // The last endless answer on `path`, if any.
+    std::shared_ptr<const Stream> stream(const QString &path) const
+    {
+        const auto it = streams_.find(path);
+        return it == streams_.end() ? nullptr : it->second;
+    }
 
 private:
     void answer(QTcpSocket *socket)
@@ -45,6 +59,22 @@ private:
             return;
         }
         const Answer &a = it->second;
+        if (a.endless) {
+            auto stream = std::make_shared<Stream>();
+            streams_[path] = stream;
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, [stream] { stream->closed = true; });
+            // Keeps a megabyte queued: as fast as the client reads, and no faster.
+            auto pump = [socket, stream] {
+                while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < (1 << 20)) {
+                    socket->write(QByteArray(64 * 1024, 'x'));
+                    stream->sent += 64 * 1024;
+                }
+            };
+            QObject::connect(socket, &QTcpSocket::bytesWritten, socket, pump);
+            socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+            pump();
+            return;
+        }
         QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
         if (a.withLength)
             head += "Content-Length: " + QByteArray::number(a.body.size()) + "\r\n";
@@ -55,6 +85,7 @@ private:
 
     QTcpServer server_;
     std::map<QString, Answer> answers_;
+    std::map<QString, std::shared_ptr<Stream>> streams_;
 };
 
 }  // namespace vesk::test

@@ -7,6 +7,7 @@
 #include "Platform/sim/SimBundleInfo.h"
 #include "TestSupport.h"
 #include "Updater/UpdateTexts.h"
+#include "Updater/UpdateInstaller.h"
 #include "Updater/Updater.h"
 
 #include "UpdateServerSupport.h"
@@ -17,6 +18,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
 
 
 using namespace vesk;
@@ -219,6 +223,77 @@ TEST_F(UpdaterIntegrationTest, ACutOffTransferLeavesNoFile)
     updater().check(false);
     ASSERT_TRUE(waitFor([&] { return updater().phase().peek() == Phase::idle(); }, 15000));
     EXPECT_EQ(QDir(home.path() + "/cache/vesk/updates").entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+TEST_F(UpdaterIntegrationTest, AnAbandonedTransferClosesItsConnection)
+{
+    // Past the manifest's cap, or past the archive's announced size, the updater gives up; the
+    // server must then see the connection close rather than the body read on at full speed.
+    const QByteArray archive = archiveOf(6);
+    nlohmann::json manifest = {{"version", "1.6"},
+                               {"build", 6},
+                               {"url", server.url("/Vesk-6.tar.gz").toStdString()},
+                               {"sha256", hexDigest(sha256Digest(archive.toStdString()))},
+                               {"signature", key.signDigestOf(archive)},
+                               {"size", archive.size()}};
+    struct Case {
+        const char *what;
+        QString endless;
+    };
+    for (const Case &c : {Case{"manifest", "/update.json"}, Case{"archive", "/Vesk-6.tar.gz"}}) {
+        SCOPED_TRACE(c.what);
+        server.serve("/update.json", {QByteArray::fromStdString(manifest.dump())});
+        server.serve(c.endless, {.endless = true});
+        updater().check(true);
+        ASSERT_TRUE(waitFor([&] { return updater().phase().peek().kind == Phase::Case::failed; }, 15000));
+        EXPECT_EQ(updater().phase().peek(), Phase::failed(update_texts::noConnection));
+        const auto stream = server.stream(c.endless);
+        ASSERT_TRUE(stream);
+        EXPECT_TRUE(waitFor([&] { return stream->closed; }, 1000)) << stream->sent << " bytes sent and counting";
+        EXPECT_LT(stream->sent, 64 << 20);
+    }
+    EXPECT_EQ(QDir(home.path() + "/cache/vesk/updates").entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+bool isAlive(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && line.mid(close + 2, 1) != "Z";
+}
+
+TEST(RunToolIntegrationTest, AToolDiesWithTheProcessThatRunsIt)
+{
+    // Played by this test program started again: it runs a tool that writes down its pid and
+    // sleeps, as tar unpacks while the install worker waits for it.
+    if (const char *record = std::getenv("VESK_TEST_TOOL_RECORD")) {
+        runTool("/bin/sh", {"-c", std::string("echo $$ > '") + record + "'; exec sleep 60"});
+        return;
+    }
+    QTemporaryDir dir;
+    const QString record = dir.path() + "/pid";
+    QProcess caller;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VESK_TEST_TOOL_RECORD"), record);
+    caller.setProcessEnvironment(env);
+    caller.start(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath(),
+                 {QStringLiteral("--gtest_filter=RunToolIntegrationTest.AToolDiesWithTheProcessThatRunsIt")});
+    ASSERT_TRUE(caller.waitForStarted(10000));
+    qint64 tool = 0;
+    ASSERT_TRUE(waitFor([&] {
+        QFile file(record);
+        tool = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
+        return tool > 0;
+    }));
+    ASSERT_TRUE(isAlive(tool));
+    caller.kill();  // kill -9, as a crash would
+    caller.waitForFinished();
+    EXPECT_TRUE(waitFor([&] { return !isAlive(tool); }, 2000));
+    if (isAlive(tool))
+        signalProcess(tool, SIGKILL);
 }
 
 TEST_F(UpdaterIntegrationTest, WithoutALengthProgressStaysAtZeroUntilReady)

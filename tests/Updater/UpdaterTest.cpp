@@ -246,6 +246,89 @@ TEST_F(UpdaterTest, ADownloadThatStopsSendingFailsAfterAMinute)
     EXPECT_EQ(updateFiles(), QStringList{});
 }
 
+TEST_F(UpdaterTest, ATrickleCannotHoldATransferForEver)
+{
+    // A byte every 2 s keeps the watchdog happy; the whole transfer still has its deadline, after
+    // which "Check Now" works again.
+    const QByteArray archive(4000, 'v');
+    const QByteArray manifest = QByteArray::fromStdString(manifestFor(archive, key).dump());
+    transport->serve(manifestUrl, {Kind::body, manifest, 1, -1, 2});
+    updater().check(true);
+    time.advance(59);
+    EXPECT_EQ(updater().phase().peek(), Phase::checking());
+    time.advance(1);
+    EXPECT_EQ(updater().phase().peek(), Phase::failed(update_texts::noConnection));
+    EXPECT_EQ(transport->openTransfers(), 0);
+
+    struct Case {
+        const char *what;
+        nlohmann::json manifest;
+        SimUpdateTransport::Reply::Kind kind;
+        qint64 announced;
+        double deadline;  // 60 s of grace plus the size at 64 KiB/s
+    };
+    auto unsized = manifestFor(archive, key);
+    unsized.erase("size");
+    const std::vector<Case> cases = {
+        {"sized by the manifest", manifestFor(archive, key), Kind::body, -1, 60 + 4000 / 65536.0},
+        {"sized by the announced length", unsized, Kind::body, 3 << 20, 60 + 3 * 16},
+        {"sized by nothing but the cap", unsized, Kind::noLength, -1, 60 + 512 * 16},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        serveManifest(c.manifest);
+        transport->serve(archiveUrl, {c.kind, archive, 1, c.announced, 3});
+        updater().check(true);
+        time.advance(0);
+        const double started = time.now();
+        time.advance(c.deadline - 0.01);
+        EXPECT_EQ(updater().phase().peek().kind, Phase::Case::downloading);
+        time.advance(0.02);
+        EXPECT_EQ(updater().phase().peek(), Phase::failed(update_texts::noConnection));
+        EXPECT_NEAR(time.now() - started, c.deadline, 0.02);
+        EXPECT_EQ(updateFiles(), QStringList{});
+        EXPECT_EQ(transport->openTransfers(), 0);
+    }
+}
+
+TEST_F(UpdaterTest, APlantedLinkAtTheDownloadNameIsReplacedNotFollowed)
+{
+    const QByteArray archive = serveRelease();
+    QDir(home.path()).mkdir("updates");
+    const QString precious = home.path() + "/precious";
+    {
+        QFile file(precious);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    }
+    ASSERT_TRUE(QFile::link(precious, QString::fromStdString(archivePath()) + ".part"));
+    updater().check(true);
+    time.flush();
+    EXPECT_EQ(updater().phase().peek(), Phase::ready("1.2"));
+    QFile file(precious);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "keep me");
+    EXPECT_EQ(updateFiles(), QStringList{"Vesk-6.tar.gz"});
+}
+
+TEST_F(UpdaterTest, StartingRemovesWhatAKilledInstallLeft)
+{
+    const QString parent = home.path() + "/Apps";
+    QDir().mkpath(parent + "/Vesk");
+    QDir().mkpath(parent + "/.Vesk-unpack-5a1e/Vesk/bin");
+    QDir().mkpath(parent + "/.Vesk-update/bin");
+    QFile info(parent + "/Vesk/Info.json");
+    ASSERT_TRUE(info.open(QIODevice::WriteOnly));
+    info.write(QByteArray::fromStdString(
+        nlohmann::json{{"identifier", BundleInfo::identifier}, {"version", "1.0"}, {"build", "5"}}.dump()));
+    info.close();
+    bundle.setPath((parent + "/Vesk").toStdString());
+    CapturedLog log;
+    updater().start();
+    time.flush();
+    EXPECT_EQ(QDir(parent).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"Vesk"});
+}
+
 TEST_F(UpdaterTest, ProgressMovesOnlyItsOwnDownload)
 {
     serveRelease();
