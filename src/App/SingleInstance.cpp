@@ -3,6 +3,7 @@
 #include "Base/Log.h"
 
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
@@ -12,6 +13,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vesk {
@@ -19,6 +22,15 @@ namespace vesk {
 namespace {
 constexpr int handOverTimeoutMs = 2000;
 const QByteArray reopenMessage = "reopen\n";
+
+// Whether the process at the other end of a connected socket runs as this user.
+bool isOurs(const QLocalSocket &socket)
+{
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::geteuid();
+}
 }  // namespace
 
 // A client's reader lives and dies with its socket.
@@ -52,14 +64,31 @@ SingleInstance::Role SingleInstance::claim()
 {
     if (socketPath_.isEmpty())
         return Role::primary;
+    const auto withoutCheck = [](const std::string &why) {
+        log(why + "; running without the single-instance check");
+        return Role::primary;
+    };
+    // In a folder that others may write to, a lock and a socket tell nothing about our own
+    // instance: another user's would make this start hand over to their process and quit.
+    const QByteArray folder = QFileInfo(socketPath_).absolutePath().toLocal8Bit();
+    struct stat info {};
+    if (::stat(folder.constData(), &info) == 0 &&
+        (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH))))
+        return withoutCheck("the runtime folder " + folder.toStdString() + " is not private to this user");
     const QByteArray lockPath = (socketPath_ + QStringLiteral(".lock")).toLocal8Bit();
-    lock_ = ::open(lockPath.constData(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+    // A link there is not followed: it could make us create or lock a file anywhere.
+    lock_ = ::open(lockPath.constData(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (lock_ < 0) {
         // Only a lock that someone holds means another instance runs; a folder we cannot write
         // says nothing about that, so this start runs, as without $XDG_RUNTIME_DIR.
-        log("cannot open the single-instance lock " + lockPath.toStdString() + " (" + std::strerror(errno)
-            + "); running without the single-instance check");
-        return Role::primary;
+        return withoutCheck("cannot open the single-instance lock " + lockPath.toStdString() + " ("
+                            + std::strerror(errno) + ")");
+    }
+    if (::fstat(lock_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        ::close(lock_);
+        lock_ = -1;
+        return withoutCheck("the single-instance lock " + lockPath.toStdString()
+                            + " is not a file of this user");
     }
     // The lock, not the socket, decides: a socket file left by a crashed instance proves nothing,
     // while the lock dies with its holder.
@@ -95,19 +124,34 @@ SingleInstance::Role SingleInstance::claim()
     lock_ = -1;
 
     // Another instance holds the lock; it may still be on its way to listening.
+    const QByteArray socketPath = socketPath_.toLocal8Bit();
     QDeadlineTimer deadline(handOverTimeoutMs);
     while (!deadline.hasExpired()) {
-        QLocalSocket socket;
-        socket.connectToServer(socketPath_);
-        if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            socket.write(reopenMessage);
-            socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
-            socket.disconnectFromServer();
-            return Role::secondary;
+        if (::lstat(socketPath.constData(), &info) == 0) {
+            // Nothing the running instance makes: it could not listen, and waiting will not help.
+            if (!S_ISSOCK(info.st_mode)) {
+                log("another Vesk runs, but " + socketPath.toStdString() + " is not its socket; cannot ask it to reopen");
+                return Role::secondary;
+            }
+            if (info.st_uid != ::geteuid())
+                return withoutCheck("the single-instance socket " + socketPath.toStdString()
+                                    + " belongs to another user");
+            QLocalSocket socket;
+            socket.connectToServer(socketPath_);
+            if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
+                if (!isOurs(socket))
+                    return withoutCheck("the single-instance socket " + socketPath.toStdString()
+                                        + " is served by another user");
+                socket.write(reopenMessage);
+                socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
+                socket.disconnectFromServer();
+                return Role::secondary;
+            }
         }
         // Not listening yet: try again shortly rather than spin.
         QThread::msleep(20);
     }
+    log("another Vesk runs, but did not answer on " + socketPath.toStdString());
     return Role::secondary;
 }
 

@@ -19,7 +19,11 @@ namespace vesk {
 //
 // Main thread only. Without $XDG_RUNTIME_DIR every start runs as the only one (nothing is
 // enforced, nothing is reported); when the lock cannot be opened or taken for any reason but
-// another holder, one "Vesk: " line says so and the start runs as the only one too.
+// another holder, one "Vesk: " line says so and the start runs as the only one too. So it does
+// when the folder is not this user's alone (another user's lock and socket there would make it
+// hand over to their process), or the lock or the socket is not this user's; a link at the lock's
+// name is never followed. A second start that finds the running one unreachable (something else
+// at the socket's name, no answer) says so in one line and exits.
 // What one client of the socket sends, read as lines. Clients are other starts of Vesk, whose
 // one message is short: a client that sends more than kLineLimit bytes without a line feed is
 // dropped instead of buffered.

@@ -3,11 +3,18 @@
 #include "App/SingleInstance.h"
 #include "TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using vesk::SingleInstance;
 using vesk::test::ScopedEnv;
@@ -114,4 +121,87 @@ TEST_F(SingleInstanceIntegrationTest, ClientSendingALongLineIsDropped)
     SingleInstance second(QStringLiteral(":5"));
     EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
     EXPECT_TRUE(waitFor([&] { return reopened == 1; }));
+}
+
+TEST_F(SingleInstanceIntegrationTest, AFolderOthersMayWriteToIsNotTrusted)
+{
+    // A shared runtime folder, where another user's lock and socket could stand.
+    ASSERT_TRUE(QFile::setPermissions(runtime.path(), QFileDevice::Permissions(0x7777)));
+    vesk::test::CapturedLog log;
+    SingleInstance first(QStringLiteral(":5"));
+    SingleInstance second(QStringLiteral(":5"));
+    EXPECT_EQ(first.claim(), SingleInstance::Role::primary);
+    EXPECT_EQ(second.claim(), SingleInstance::Role::primary);
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[0], "Vesk: the runtime folder " + runtime.path().toStdString()
+                                + " is not private to this user; running without the single-instance check");
+    EXPECT_TRUE(QDir(runtime.path()).isEmpty()) << "neither lock nor socket made there";
+}
+
+TEST_F(SingleInstanceIntegrationTest, AnotherUsersLockOrSocketIsNotHandedOver)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making files of another user needs root";
+    const uid_t nobody = 65534;
+    const QString socketPath = SingleInstance(QStringLiteral(":5")).socketPath();
+    const QByteArray lockPath = (socketPath + ".lock").toLocal8Bit();
+    {
+        // Another user's instance holds its lock.
+        const int theirs = ::open(lockPath.constData(), O_CREAT | O_RDWR, 0600);
+        ASSERT_GE(theirs, 0);
+        ASSERT_EQ(::fchown(theirs, nobody, nobody), 0);
+        ASSERT_EQ(::flock(theirs, LOCK_EX), 0);
+        vesk::test::CapturedLog log;
+        SingleInstance start(QStringLiteral(":5"));
+        EXPECT_EQ(start.claim(), SingleInstance::Role::primary);
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_EQ(log.lines[0], "Vesk: the single-instance lock " + lockPath.toStdString()
+                                    + " is not a file of this user; running without the single-instance check");
+        ::close(theirs);
+        QFile::remove(QString::fromLocal8Bit(lockPath));
+    }
+    // Our lock is held, but the socket at the name is another user's.
+    SingleInstance first(QStringLiteral(":5"));
+    int reopened = 0;
+    first.onReopen = [&] { ++reopened; };
+    ASSERT_EQ(first.claim(), SingleInstance::Role::primary);
+    ASSERT_EQ(::chown(socketPath.toLocal8Bit().constData(), nobody, nobody), 0);
+    vesk::test::CapturedLog log;
+    SingleInstance second(QStringLiteral(":5"));
+    EXPECT_EQ(second.claim(), SingleInstance::Role::primary);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0], "Vesk: the single-instance socket " + socketPath.toStdString()
+                                + " belongs to another user; running without the single-instance check");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reopened, 0);
+}
+
+TEST_F(SingleInstanceIntegrationTest, ALinkAtTheLockIsNotFollowed)
+{
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.path() + "/planted";
+    const QString socketPath = SingleInstance(QStringLiteral(":5")).socketPath();
+    ASSERT_TRUE(QFile::link(target, socketPath + ".lock"));  // dangling
+    vesk::test::CapturedLog log;
+    SingleInstance first(QStringLiteral(":5"));
+    EXPECT_EQ(first.claim(), SingleInstance::Role::primary);
+    EXPECT_FALSE(QFileInfo::exists(target));
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].rfind("Vesk: cannot open the single-instance lock ", 0), 0u) << log.lines[0];
+}
+
+TEST_F(SingleInstanceIntegrationTest, AFolderAtTheSocketSaysSoInsteadOfWaiting)
+{
+    const QString socketPath = SingleInstance(QStringLiteral(":5")).socketPath();
+    ASSERT_TRUE(QDir().mkdir(socketPath));
+    vesk::test::CapturedLog log;
+    SingleInstance first(QStringLiteral(":5"));
+    ASSERT_EQ(first.claim(), SingleInstance::Role::primary);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].rfind("Vesk: single-instance socket unavailable: ", 0), 0u) << log.lines[0];
+    SingleInstance second(QStringLiteral(":5"));
+    EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[1], "Vesk: another Vesk runs, but " + socketPath.toStdString()
+                                + " is not its socket; cannot ask it to reopen");
 }
