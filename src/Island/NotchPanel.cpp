@@ -41,6 +41,11 @@ void NotchPanel::setContent(const QImage &image)
     window_->setContent(image);
 }
 
+void NotchPanel::updateContent(const QImage &image, const QRegion &changed)
+{
+    window_->updateContent(image, changed);
+}
+
 void NotchPanel::orderFront()
 {
     window_->show();

@@ -40,6 +40,8 @@ public:
 
     // What the island view drew, at the panel's pixel size (760 x 300 times the scale).
     void setContent(const QImage &image);
+    // The same when only `changed` (panel pixels) differs from what was set last.
+    void updateContent(const QImage &image, const QRegion &changed);
 
     // Orders the panel front and fades it in from transparent over 0.35 s.
     void fadeIn();

@@ -59,7 +59,12 @@ public:
     virtual QRect frame() const = 0;
 
     // What the window shows: premultiplied ARGB, drawn from the window's top-left pixel.
-    virtual void setContent(const QImage &image) = 0;
+    void setContent(const QImage &image) { updateContent(image, QRegion(image.rect())); }
+    // The same, when nothing outside `changed` (window pixels) differs from the content set last:
+    // only that part is read and sent on, and nothing at all when it holds no changed pixel. An
+    // image of another size than the last counts as changed everywhere. The window keeps its own
+    // copy, so the caller may go on drawing into `image`.
+    virtual void updateContent(const QImage &image, const QRegion &changed) = 0;
     // Opacity of the whole window, 0 to 1, applied over the content.
     virtual void setOpacity(double opacity) = 0;
     virtual double opacity() const = 0;
@@ -97,6 +102,11 @@ public:
     Signal<const PanelScrollEvent &> scroll;
     Signal<const PanelKeyEvent &> key;
 };
+
+// Copies into `shown` the pixels of `image` within `changed` that differ from it and returns the
+// rectangles copied (each one of `changed`'s cut to its rows that differ). When the two differ in
+// size or format, `shown` becomes a copy of the whole image and so does the result.
+QRegion takeChangedPixels(QImage &shown, const QImage &image, const QRegion &changed);
 
 // A tooltip's text as the panel shows it: one line (line breaks and other control characters
 // become spaces), trimmed; markup stays literal.

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include "X11ProbeSupport.h"
 
 using vesk::NotchPanel;
@@ -133,6 +135,21 @@ TEST_F(NotchPanelIntegrationTest, ScreenShowsTheBlackIslandAndTheDesktopBesideAn
     EXPECT_EQ(probe.pixel(QPoint(1345, 2)), QColor(Qt::black)) << "left end of the island";
     EXPECT_EQ(probe.pixel(QPoint(1300, 16)), green) << "beside the island, inside the panel";
     EXPECT_EQ(probe.pixel(QPoint(1440, 60)), green) << "below the island, inside the panel";
+}
+
+TEST_F(NotchPanelIntegrationTest, AnUpdatedAreaReachesTheScreenAndNothingBesideIt)
+{
+    showClosedIsland();
+    ASSERT_TRUE(waitFor([&] { return probe.pixel(QPoint(1440, 16)) == QColor(Qt::black); }));
+    QImage next = vesk::test::islandImage(QSizeF(200, 32), vesk::IslandShape{6, 0, 10});
+    QPainter painter(&next);
+    painter.fillRect(QRect(370, 10, 6, 6), Qt::red);
+    painter.fillRect(QRect(300, 10, 6, 6), Qt::red);
+    painter.end();
+    // Only the first square is said to have changed: the second is never read.
+    panel->updateContent(next, QRegion(368, 8, 10, 10));
+    EXPECT_TRUE(waitFor([&] { return probe.pixel(QPoint(1440 - 380 + 372, 12)) == QColor(Qt::red); }));
+    EXPECT_EQ(probe.pixel(QPoint(1440 - 380 + 302, 12)), QColor(Qt::black));
 }
 
 TEST_F(NotchPanelIntegrationTest, FadesOutAndLeavesTheScreen)

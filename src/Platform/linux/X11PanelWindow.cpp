@@ -52,37 +52,22 @@ void opaqueRuns(const QImage &image, int y, std::vector<std::pair<int, int>> &ru
     }
 }
 
-// The rows in which two images of one size differ, or all rows when their sizes differ.
-std::pair<int, int> changedRows(const QImage &before, const QImage &after)
+// `shown` within `area` as `content` there with `opacity` applied (premultiplied: every channel
+// scales alike).
+void applyOpacity(QImage &shown, const QImage &content, const QRect &area, double opacity)
 {
-    if (before.size() != after.size() || before.format() != after.format())
-        return {0, after.height()};
-    int first = 0, last = after.height();
-    const size_t bytes = size_t(after.width()) * 4;
-    while (first < last && std::memcmp(before.constScanLine(first), after.constScanLine(first), bytes) == 0)
-        ++first;
-    while (last > first && std::memcmp(before.constScanLine(last - 1), after.constScanLine(last - 1), bytes) == 0)
-        --last;
-    return {first, last};
-}
-
-QImage withOpacity(const QImage &image, double opacity)
-{
-    if (opacity >= 1.0 || image.isNull())
-        return image;
-    QImage out = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const quint32 factor = quint32(qBound(0.0, opacity, 1.0) * 256.0);
-    for (int y = 0; y < out.height(); ++y) {
-        auto *row = reinterpret_cast<quint32 *>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
-            const quint32 p = row[x];
-            // Premultiplied: every channel scales alike.
+    const QRect r = area & content.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto *from = reinterpret_cast<const quint32 *>(content.constScanLine(y));
+        auto *to = reinterpret_cast<quint32 *>(shown.scanLine(y));
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const quint32 p = from[x];
             const quint32 rb = (((p & 0x00ff00ffu) * factor) >> 8) & 0x00ff00ffu;
             const quint32 ag = ((((p >> 8) & 0x00ff00ffu) * factor)) & 0xff00ff00u;
-            row[x] = ag | rb;
+            to[x] = ag | rb;
         }
     }
-    return out;
 }
 
 int qtKey(KeySym sym)
@@ -255,27 +240,33 @@ void X11PanelWindow::setFrame(const QRect &frame)
     connection_.flush();
 }
 
-void X11PanelWindow::setContent(const QImage &image)
+void X11PanelWindow::updateContent(const QImage &image, const QRegion &changed)
 {
-    const QImage previous = content_;
-    content_ = image.format() == QImage::Format_ARGB32_Premultiplied
-        ? image
-        : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    shown_ = withOpacity(content_, opacity_);
-    // Most frames change a few rows (the bars, a title): only those rows are read again for the
-    // outline, and the outline is sent only when it changed.
-    const auto [first, last] = changedRows(previous, content_);
-    if (first >= last)
+    const QSize before = content_.size();
+    // Most frames change a few small areas (the bars, a title): only those are read again for the
+    // outline and sent, and nothing is sent when they hold no changed pixel.
+    const QRegion copied = takeChangedPixels(content_, image, changed);
+    if (content_.size() != before)
+        rowRuns_.clear();
+    if (copied.isEmpty())
         return;
+    if (opacity_ < 1) {
+        if (shown_.size() != content_.size())
+            shown_ = QImage(content_.size(), QImage::Format_ARGB32_Premultiplied);
+        for (const QRect &r : copied)
+            applyOpacity(shown_, content_, r, opacity_);
+    }
     if (connection_.compositorRunning()) {
         rowRuns_.clear();  // the outline is not used; read afresh should the compositor go
     } else {
-        for (int y = first; y < last && int(rowRuns_.size()) == content_.height(); ++y)
+        const QRect rows = copied.boundingRect();
+        for (int y = rows.top(); y <= rows.bottom() && int(rowRuns_.size()) == content_.height(); ++y)
             opaqueRuns(content_, y, rowRuns_[size_t(y)]);
         applyOutline();
-        connection_.flush();
     }
-    paint(first, last);
+    for (const QRect &r : copied)
+        send(r);
+    connection_.flush();
 }
 
 void X11PanelWindow::setOpacity(double opacity)
@@ -284,7 +275,13 @@ void X11PanelWindow::setOpacity(double opacity)
     if (opacity == opacity_)
         return;
     opacity_ = opacity;
-    shown_ = withOpacity(content_, opacity_);
+    if (opacity_ < 1) {
+        if (shown_.size() != content_.size())
+            shown_ = QImage(content_.size(), QImage::Format_ARGB32_Premultiplied);
+        applyOpacity(shown_, content_, content_.rect(), opacity_);
+    } else {
+        shown_ = QImage();  // the content is shown as it is
+    }
     paint();
 }
 
@@ -384,26 +381,26 @@ void X11PanelWindow::applyOutline()
     outlineSent_ = true;
 }
 
-void X11PanelWindow::paint() { paint(0, shown_.height()); }
-
-void X11PanelWindow::paint(int firstRow, int endRow)
+void X11PanelWindow::paint()
 {
-    if (!visible_ || shown_.isNull())
-        return;
-    const int width = qMin(shown_.width(), frame_.width());
-    const int top = qMax(firstRow, 0);
-    const int height = qMin(endRow, qMin(shown_.height(), frame_.height())) - top;
-    if (width <= 0 || height <= 0)
+    send(content_.rect());
+    connection_.flush();
+}
+
+void X11PanelWindow::send(const QRect &area)
+{
+    const QImage &shown = opacity_ < 1 ? shown_ : content_;
+    const QRect r = area & shown.rect() & QRect(QPoint(0, 0), frame_.size());
+    if (!visible_ || r.isEmpty())
         return;
     XImage *image = XCreateImage(display_, visual_, depth_, ZPixmap, 0,
-                                 reinterpret_cast<char *>(const_cast<uchar *>(shown_.constBits())),
-                                 shown_.width(), shown_.height(), 32, int(shown_.bytesPerLine()));
+                                 reinterpret_cast<char *>(const_cast<uchar *>(shown.constBits())), shown.width(),
+                                 shown.height(), 32, int(shown.bytesPerLine()));
     if (!image)
         return;
-    XPutImage(display_, window_, gc_, image, 0, top, 0, top, width, height);
+    XPutImage(display_, window_, gc_, image, r.x(), r.y(), r.x(), r.y(), r.width(), r.height());
     image->data = nullptr;  // the pixels belong to the QImage
     XDestroyImage(image);
-    connection_.flush();
 }
 
 void X11PanelWindow::setCursor(Qt::CursorShape shape)

@@ -24,7 +24,7 @@ public:
 
     void setFrame(const QRect &frame) override;
     QRect frame() const override { return frame_; }
-    void setContent(const QImage &image) override;
+    void updateContent(const QImage &image, const QRegion &changed) override;
     void setOpacity(double opacity) override;
     double opacity() const override { return opacity_; }
     void show() override;
@@ -63,9 +63,10 @@ private:
     void handle(XEvent &event);
     void handleInput(int type, void *data);
     DeviceInfo &device(int id);
+    // Sends all that is shown.
     void paint();
-    // Sends rows firstRow up to endRow of what is shown.
-    void paint(int firstRow, int endRow);
+    // Sends `area` (window pixels) of what is shown, without flushing.
+    void send(const QRect &area);
     // The outline (the window's bounding shape) and the input shape.
     void applyShape();
     // The outline alone, sent only when it changed.
@@ -82,8 +83,8 @@ private:
     int depth_ = 24;
     Visual *visual_ = nullptr;
     QRect frame_{0, 0, 1, 1};
-    QImage content_;
-    QImage shown_;  // content_ with opacity_ applied
+    QImage content_;  // the window's own copy of its content, shared with nothing
+    QImage shown_;    // content_ with opacity_ applied, while that is below 1
     double opacity_ = 1;
     bool visible_ = false;
     bool focused_ = false;

@@ -12,9 +12,9 @@ class SimPanelWindow final : public PanelWindow {
 public:
     void setFrame(const QRect &frame) override { frame_ = frame; }
     QRect frame() const override { return frame_; }
-    void setContent(const QImage &image) override
+    void updateContent(const QImage &image, const QRegion &changed) override
     {
-        content_ = image;
+        lastChanged = takeChangedPixels(content_, image, changed);
         ++contentUpdates;
     }
     void setOpacity(double opacity) override { opacity_ = qBound(0.0, opacity, 1.0); }
@@ -52,6 +52,8 @@ public:
     const QImage &content() const { return content_; }
     const QRegion &shapeRegion() const { return shape_; }
     int contentUpdates = 0;
+    // The pixels that changed in the last content update (window pixels).
+    QRegion lastChanged;
     int shows = 0;  // times ordered front
 
 private:
