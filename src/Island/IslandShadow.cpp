@@ -21,7 +21,7 @@ constexpr double workingSigma = 3;
 constexpr size_t cachedShadows = 6;
 
 struct CachedShadow {
-    std::tuple<double, double, double, double, double, double, double, double, double> key;
+    std::tuple<double, double, double, double, double, double, double, double, double, std::optional<ShadowFade>> key;
     QImage image;
 };
 
@@ -30,13 +30,48 @@ double marginFor(double radius)
     return 3 * radius;
 }
 
+// Multiplies each row of `image` (`scale` pixels a point, its top `margin` points above the
+// island's) by how much of the shadow is left there across `fade`: a smoothstep, so neither end
+// of the band shows as a line. The image is stretched up bilinearly, so it is clear a pixel of its
+// own before the band's end, and the stretched shadow is clear at the end itself.
+void fadeRows(QImage &image, double scale, double margin, const ShadowFade &fade)
+{
+    const double end = std::max(fade.start, fade.end - 1 / scale);
+    const double length = end - fade.start;
+    for (int row = 0; row < image.height(); ++row) {
+        const double y = (row + 0.5) / scale - margin;
+        if (y <= fade.start)
+            continue;
+        const double t = length > 0 ? std::min(1.0, (y - fade.start) / length) : 1.0;
+        const double keep = 1 - t * t * (3 - 2 * t);
+        auto *pixel = reinterpret_cast<QRgb *>(image.scanLine(row));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = pixel[x];
+            auto scaled = [keep](int channel) { return int(std::lround(channel * keep)); };
+            pixel[x] = qRgba(scaled(qRed(p)), scaled(qGreen(p)), scaled(qBlue(p)), scaled(qAlpha(p)));
+        }
+    }
+}
+
 }  // namespace
 
-QImage islandShadowImage(const IslandShape &outline, QSizeF size, double opacity, double radius, double deviceScale)
+std::optional<ShadowFade> shadowFadeFor(double height, double radius, double y, double roomBelow)
+{
+    // How far under the island's bottom edge the shadow's picture reaches, offset included.
+    const double reach = marginFor(radius) + y;
+    const double length = std::min(reach, std::max(0.0, roomBelow));
+    if (roomBelow - length >= reach)
+        return std::nullopt;  // the band lies wholly below the picture
+    const double end = height + roomBelow - y;
+    return ShadowFade{end - length, end};
+}
+
+QImage islandShadowImage(const IslandShape &outline, QSizeF size, double opacity, double radius, double deviceScale,
+                         std::optional<ShadowFade> fade)
 {
     static std::deque<CachedShadow> cache;
     const auto key = std::make_tuple(outline.topRadius, outline.topCorner, outline.bottomRadius, size.width(),
-                                     size.height(), opacity, radius, deviceScale, workingSigma);
+                                     size.height(), opacity, radius, deviceScale, workingSigma, fade);
     for (const auto &entry : cache)
         if (entry.key == key)
             return entry.image;
@@ -57,6 +92,8 @@ QImage islandShadowImage(const IslandShape &outline, QSizeF size, double opacity
         p.fillPath(outline.path(QRectF(QPointF(0, 0), size)), QColor::fromRgbF(0, 0, 0, std::clamp(opacity, 0.0, 1.0)));
     }
     gaussianBlur(image, radius * scale);
+    if (fade)
+        fadeRows(image, scale, margin, *fade);
     cache.push_front({key, image});
     if (cache.size() > cachedShadows)
         cache.pop_back();
@@ -150,11 +187,12 @@ void drawShadow(QPainter &painter, const QImage &image, const QRectF &target, co
 
 }  // namespace
 
-Element IslandShadow(const IslandShape &outline, const IslandShadowPlan &shadow)
+Element IslandShadow(const IslandShape &outline, const IslandShadowPlan &shadow, double roomBelow)
 {
+    // The room below animates with the island's height, so the fade keeps to the panel's edge.
     const std::vector<double> values{shadow.opacity,     shadow.radius,      shadow.y,
                                      outline.topRadius,  outline.topCorner,  outline.bottomRadius,
-                                     shadow.coveredInside ? 1.0 : 0.0};
+                                     shadow.coveredInside ? 1.0 : 0.0,       roomBelow};
     return Painter(AnyValue::of(QStringLiteral("islandShadow")), values,
                    [](QPainter &painter, const QRectF &rect, const std::vector<double> &v) {
                        const double opacity = v[0], radius = std::max(0.0, v[1]), y = v[2];
@@ -164,13 +202,14 @@ Element IslandShadow(const IslandShape &outline, const IslandShadowPlan &shadow)
                        const double deviceScale = std::max(1.0, painter.transform().m11());
                        // Rounded so that a spring's last tiny moves reuse the cached image.
                        auto round = [](double x) { return std::round(x * 100) / 100; };
-                       const QImage image = islandShadowImage(shape, QSizeF(round(rect.width()), round(rect.height())),
-                                                              round(opacity), round(radius), deviceScale);
+                       const QSizeF size(round(rect.width()), round(rect.height()));
+                       const QImage image = islandShadowImage(shape, size, round(opacity), round(radius), deviceScale,
+                                                              shadowFadeFor(size.height(), round(radius), y, round(v[7])));
                        const double margin = marginFor(round(radius));
                        const QRectF inside = v[6] > 0.999 ? shape.solidPart(rect) : QRectF();
                        drawShadow(painter, image,
-                                  QRectF(rect.x() - margin, rect.y() - margin + y, round(rect.width()) + 2 * margin,
-                                         round(rect.height()) + 2 * margin),
+                                  QRectF(rect.x() - margin, rect.y() - margin + y, size.width() + 2 * margin,
+                                         size.height() + 2 * margin),
                                   inside);
                    })
         .allowsHitTesting(false);

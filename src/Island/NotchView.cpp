@@ -192,7 +192,7 @@ Element NotchView::body(const Env &) const
         .background(notchPlate, Alignment::top())
         .overlay(view(NotchShimmer{in.style, outline.topRadius, outline.bottomRadius}).opacity(p.shimmerOpacity))
         .overlay(rim(outline).opacity(p.rimOpacity).allowsHitTesting(false))
-        .background(IslandShadow(outline, p.shadow))
+        .background(IslandShadow(outline, p.shadow, panelHeight - p.topPadding - size.height))
         // The one-step memory: refreshed after each committed change and primed on first show.
         .onChange<double>(size.height, [target](const double &, const double &h) { target->lastIslandHeight = h; })
         .onChange<bool>(in.isHovering, [target](const bool &, const bool &h) { target->lastHoverState = h; })

@@ -108,9 +108,11 @@ Element OnboardingIslandView::footer(Page page) const
 
 Element OnboardingIslandView::pageLayer(Page page, bool isCurrent, bool isVisible) const
 {
+    // Exactly the page area: a page that asks for more never moves the others, which centre in it.
     return content(page)
         .keptWhileStill(isCurrent)
-        .maxFrame(Alignment::top())
+        .frame(Element::Limits{.maxWidth = infinity, .minHeight = pageAreaHeight, .maxHeight = pageAreaHeight,
+                               .alignment = Alignment::top()})
         .environment(isIslandLayerVisible, isVisible && isCurrent)
         .allowsHitTesting(isCurrent)
         .scaleEffect(isCurrent ? 1 : hiddenPageScale)
@@ -123,12 +125,16 @@ Element OnboardingIslandView::framed(Elements layers, Page current) const
     // The tour keeps its layout while it fades out with the island closing around it.
     const Size size = model->onboardingSize();
     const bool isPill = model->style.get() == IslandStyle::pill;
+    const double top = isPill ? pillTopPadding : model->notchSize().height + notchTopExtra;
+    // The pages are cut off only where the footer begins. Above and beside the page area the room
+    // up to the tour's edges is the island's own, and the mascots' glow spreads into it.
+    const Edges around{top, sidePadding, 0, sidePadding};
     const Element pages = ZStack({.alignment = Alignment::center()}, std::move(layers))
                               .animation(Motion::page, int(current))
                               .frame(std::nullopt, pageAreaHeight, Alignment::top())
+                              .padding(around)
                               .clipped()
-                              .padding(Edges::bottomOnly(pageGap));
-    const double top = isPill ? pillTopPadding : model->notchSize().height + notchTopExtra;
+                              .padding(Edges{-around.top, -around.leading, pageGap, -around.trailing});
     return VStack({.alignment = Alignment::center(), .spacing = 0}, pages, footer(current))
         .padding(Edges{top, sidePadding, bottomPadding, sidePadding})
         .foreground(Color::white())

@@ -119,8 +119,12 @@ Element StepHeader::body(const Env &) const
                                  Text(title, Font::system(14, Weight::bold)),
                                  MultilineText(text, Font::system(11.5), Color::white(0.6)))
                               .layoutPriority(1);
-    return HStack({.alignment = Alignment::top(), .spacing = 12}, words, Spacer(0), view(Mascot{headerMascot}))
-        .padding(Edges::bottomOnly(12));
+    // The gap under the header is 12 points where the page has room for it; on a page whose card
+    // fills it, the gap gives way first, so the card's own edge stays inside the page.
+    const Element gap = Spacer(0).frame(Element::Limits{.idealHeight = headerGap, .maxHeight = headerGap});
+    return VStack({.alignment = Alignment::center(), .spacing = 0},
+                  HStack({.alignment = Alignment::top(), .spacing = 12}, words, Spacer(0), view(Mascot{headerMascot})),
+                  gap);
 }
 
 Transition fadeBlur() { return Transition::opacity().combined(Transition::blurReplace()); }

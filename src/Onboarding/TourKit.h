@@ -23,6 +23,7 @@ inline constexpr double toggleRowHeight = 32;
 inline constexpr double accessRowHeight = 38;
 inline constexpr double cardRadius = 12;
 inline constexpr double headerMascot = 34;
+inline constexpr double headerGap = 12;  // under the header, at most
 inline constexpr double mascotDelay = 0.15;  // seconds before the mascot pops in
 // Each row is tagged with this and its title, so developer tools find a row by the title it was
 // given rather than by its drawn (perhaps cut) text.
@@ -66,7 +67,8 @@ struct Mascot {
     kit::Element body(const kit::Env &env) const;
 };
 
-// A page's header: the title in bold over its paragraph, the mascot at the right.
+// A page's header: the title in bold over its paragraph, the mascot at the right, and a gap of up to
+// 12 points under them that gives way when what follows needs the room.
 struct StepHeader {
     QString title;
     QString text;

@@ -1,4 +1,5 @@
 #include "Island/IslandFill.h"
+#include "Island/IslandShadow.h"
 #include "Island/NotchView.h"
 
 #include "Model/IslandTestSupport.h"
@@ -254,4 +255,72 @@ TEST_F(NotchViewCapsule, TheRimFollowsTheBody)
         EXPECT_TRUE(lit) << "scale " << scale;
         EXPECT_EQ(inkOutsideBody(image, 1), 0) << "scale " << scale;
     }
+}
+
+namespace {
+
+using NotchViewShadow = NotchViewTest;
+
+// The most opaque pixel of `row` of `image`, 0...1.
+double rowAlpha(const QImage &image, int row)
+{
+    int most = 0;
+    for (int x = 0; x < image.width(); ++x)
+        most = std::max(most, qAlpha(image.pixel(x, row)));
+    return most / 255.0;
+}
+
+}  // namespace
+
+// The tour's island ends 31 points (notch) or 10 (capsule) above its panel's bottom edge, nearer
+// than its open shadow reaches: the shadow fades out before that edge instead of being cut there
+// in a line, and still darkens the room right under the island.
+TEST_F(NotchViewShadow, FadesOutBeforeThePanelsBottomEdge)
+{
+    for (const IslandStyle style : {IslandStyle::notch, IslandStyle::pill}) {
+        model->updateNotch(plug(laptop()), style, false);
+        model->startOnboarding(0);
+        showView();
+        time.advance(2);
+        const double bottom = (style == IslandStyle::pill ? model->pillTopInset.peek() : 0) + model->size().height;
+        ASSERT_LT(NotchView::panelHeight - bottom, 40);
+        for (const double scale : {1.0, 2.0}) {
+            SCOPED_TRACE(testing::Message() << "style " << int(style) << " scale " << scale);
+            const QImage image = tree.render(scale);
+            EXPECT_LT(rowAlpha(image, image.height() - 1), 1.5 / 255) << "the panel's last row";
+            EXPECT_GT(rowAlpha(image, int((bottom + 2) * scale)), 0.08) << "just under the island";
+            // From the island down, the shadow only ever grows fainter.
+            for (int row = int(std::ceil((bottom + 1) * scale)); row + 1 < image.height(); ++row)
+                EXPECT_GE(rowAlpha(image, row) + 1.5 / 255, rowAlpha(image, row + 1)) << "row " << row;
+        }
+        model->finishOnboarding();
+        time.advance(2);
+    }
+}
+
+// An open island far enough from the panel's edge keeps its whole shadow.
+TEST(IslandShadowFade, OnlyWhereTheShadowWouldReachThePanelsEdge)
+{
+    EXPECT_FALSE(shadowFadeFor(175, 20, 10, 140).has_value()) << "twice the reach of 70: untouched";
+    // Nearer than the reach, the fade runs over the whole room, ending at the panel's edge in the
+    // picture's own coordinates (it is drawn 10 points lower).
+    const auto near = shadowFadeFor(269, 20, 10, 31);
+    ASSERT_TRUE(near);
+    EXPECT_DOUBLE_EQ(near->end, 269 + 31 - 10);
+    EXPECT_DOUBLE_EQ(near->start, 269 - 10);
+    // Between one and two reaches, the last 70 points fade.
+    const auto far = shadowFadeFor(175, 20, 10, 100);
+    ASSERT_TRUE(far);
+    EXPECT_DOUBLE_EQ(far->end - far->start, 70);
+    // The faded picture is clear from the band's end on and untouched above its start.
+    const IslandShape outline{24, 0, 32};
+    const QImage whole = islandShadowImage(outline, QSizeF(412, 269), 0.45, 20, 2);
+    const QImage faded = islandShadowImage(outline, QSizeF(412, 269), 0.45, 20, 2, near);
+    const double scale = whole.width() / (412.0 + 120);
+    auto alpha = [&](const QImage &image, double y) { return qAlpha(image.pixel(int((60 + 206) * scale), int((60 + y) * scale))); };
+    EXPECT_EQ(alpha(faded, 200), alpha(whole, 200));
+    EXPECT_GT(alpha(whole, near->end), 10);
+    EXPECT_EQ(alpha(faded, near->end), 0);
+    EXPECT_GT(alpha(faded, near->start + 10), 0);
+    EXPECT_LT(alpha(faded, near->start + 10), alpha(whole, near->start + 10));
 }

@@ -195,3 +195,82 @@ TEST_F(TourFrame, NoPageCutsItsTexts)
         }
     }
 }
+
+namespace {
+
+// The union of the frames of what `node` draws (its leaves with a size, cut by the clips on the
+// way), in tree points.
+QRectF drawnFrame(const Node &node)
+{
+    QRectF all;
+    if (!node.isLeaving() && node.children().empty() && !node.frame().isEmpty())
+        all = node.frameInTree();
+    for (const auto &c : node.children())
+        if (!c->isLeaving())
+            all = all.united(drawnFrame(*c));
+    if (node.spec().kind() == std::string_view("Clip"))
+        all &= node.frameInTree();
+    return all;
+}
+
+}  // namespace
+
+// Every page lays out inside the 172-point page area above the footer, whatever another page
+// asks for, and the greeting and the close centre their columns in it, in both styles.
+TEST_F(TourFrame, EveryPageLaysOutInsideItsAreaAndTheColumnsCentreInIt)
+{
+    show(0);
+    for (const IslandStyle style : {IslandStyle::notch, IslandStyle::pill}) {
+        model->updateNotch(plug(laptop()), style, false);
+        settle();
+        const double top = tree.root()->targetFrame().top()
+                           + (style == IslandStyle::pill ? 24 : model->notchSize().height + 8);
+        const double bottom = top + 172;
+        for (bool granted : {false, true}) {
+            calendarStore.setStatus(granted ? CalendarAccess::fullAccess : CalendarAccess::notDetermined);
+            defaults().set(settings::replaceSystemHUD, granted);
+            for (int raw = 0; raw < 8; ++raw) {
+                SCOPED_TRACE(testing::Message() << "style " << int(style) << " page " << raw << " granted " << granted);
+                model->setOnboardingPage(raw);
+                settle();
+                const QRectF drawn = drawnFrame(*tree.find(raw));
+                EXPECT_GE(drawn.top(), top - 0.01);
+                EXPECT_LE(drawn.bottom(), bottom + 0.01);
+                if (raw == int(Page::welcome) || raw == int(Page::done))
+                    EXPECT_NEAR(drawn.center().y(), (top + bottom) / 2, 0.01);
+            }
+        }
+    }
+}
+
+// The header mascot's blue glow spreads past the page area's top and right edges, as far as it
+// reaches inside the tour, instead of stopping at a straight cut along them.
+TEST_F(TourFrame, TheMascotsGlowIsDrawnWhole)
+{
+    for (const IslandStyle style : {IslandStyle::notch, IslandStyle::pill}) {
+        model->updateNotch(plug(laptop()), style, false);
+        show(int(Page::music));
+        for (const double scale : {1.0, 2.0}) {
+            SCOPED_TRACE(testing::Message() << "style " << int(style) << " scale " << scale);
+            const QImage image = tree.render(scale);
+            std::vector<const Node *> mascots;
+            std::function<void(const Node &)> find = [&](const Node &n) {
+                if (n.spec().kind() == std::string_view("Mascot"))
+                    mascots.push_back(&n);
+                for (const auto &c : n.children())
+                    find(*c);
+            };
+            find(*tree.find(int(Page::music)));
+            ASSERT_EQ(mascots.size(), 1u);
+            const QRectF icon = mascots[0]->frameInTree();
+            // The icon's top and right edges lie on the area's: the glow shows just past them
+            // and fades farther out.
+            auto blue = [&](double x, double y) { return qBlue(image.pixel(int(x * scale), int(y * scale))); };
+            const double midX = icon.center().x(), midY = icon.center().y();
+            EXPECT_GT(blue(midX, icon.top() - 1.5 / scale), 20) << "just above the top edge";
+            EXPECT_GT(blue(midX, icon.top() - 6), 5) << "and farther up";
+            EXPECT_GT(blue(icon.right() + 1.5 / scale, midY), 20) << "just beyond the right edge";
+            EXPECT_GT(blue(icon.right() + 6, midY), 5) << "and farther out";
+        }
+    }
+}
