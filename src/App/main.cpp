@@ -9,15 +9,28 @@
 #include "VeskVersion.h"
 
 #include <QApplication>
+#include <QThreadPool>
 
 #include <csignal>
+#include <malloc.h>
 
 int main(int argc, char *argv[])
 {
+    // Frames are images of about a megabyte made and dropped many times a second. Fixed thresholds
+    // keep glibc from raising its mmap threshold after the first such image is freed, after which
+    // it would hold the freed frames in the heap for good; a few arenas serve the helper threads.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024);
+    mallopt(M_ARENA_MAX, 2);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vesk"));
     QApplication::setApplicationVersion(QStringLiteral(VESK_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's raster engine splits large blends and conversions across its thread pool. The island's
+    // frames are small: handing their pieces to other threads costs more (wake-ups, a thread and an
+    // arena each) than drawing them here, so the pool keeps one thread.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
 
     vesk::onUnixSignals({SIGTERM, SIGINT}, [](int) { QCoreApplication::quit(); });
     std::signal(SIGPIPE, SIG_IGN);

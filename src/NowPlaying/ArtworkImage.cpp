@@ -1,4 +1,5 @@
 #include "NowPlaying/ArtworkImage.h"
+#include "Platform/ImageFormat.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -16,6 +17,7 @@ std::optional<QImage> image(const QByteArray &bytes)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    nameImageFormat(reader);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     if (size.isValid()) {

@@ -1,9 +1,13 @@
 #include "Updater/UpdateVerifier.h"
 
+#include "Base/SharedLibrary.h"
+
+#include <QCryptographicHash>
 #include <QFile>
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace vesk {
@@ -58,11 +62,42 @@ std::optional<std::vector<std::uint8_t>> decodeStrictBase64(std::string_view tex
     return out;
 }
 
+namespace {
+
+// libcrypto is loaded the first time a signature is checked, which is rare, instead of at start,
+// where it would cost the running process over a megabyte of resident memory for good.
+struct Crypto {
+    Crypto()
+    {
+        const SharedLibrary library("libcrypto.so.3");
+        ok = library.resolve(newRawPublicKey, "EVP_PKEY_new_raw_public_key") && library.resolve(freeKey, "EVP_PKEY_free")
+            && library.resolve(newContext, "EVP_MD_CTX_new") && library.resolve(freeContext, "EVP_MD_CTX_free")
+            && library.resolve(verifyInit, "EVP_DigestVerifyInit") && library.resolve(verify, "EVP_DigestVerify");
+    }
+    bool ok = false;
+    decltype(&EVP_PKEY_new_raw_public_key) newRawPublicKey = nullptr;
+    decltype(&EVP_PKEY_free) freeKey = nullptr;
+    decltype(&EVP_MD_CTX_new) newContext = nullptr;
+    decltype(&EVP_MD_CTX_free) freeContext = nullptr;
+    decltype(&EVP_DigestVerifyInit) verifyInit = nullptr;
+    decltype(&EVP_DigestVerify) verify = nullptr;
+};
+
+const Crypto *crypto()
+{
+    static const Crypto loaded;
+    return loaded.ok ? &loaded : nullptr;
+}
+
+}  // namespace
+
 std::array<std::uint8_t, 32> sha256Digest(std::string_view bytes)
 {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    const QByteArray result = hash.result();
     std::array<std::uint8_t, 32> digest{};
-    unsigned int length = 0;
-    EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_sha256(), nullptr);
+    std::copy(result.begin(), result.end(), digest.begin());
     return digest;
 }
 
@@ -87,14 +122,17 @@ bool verifyUpdate(std::string_view bytes, std::string_view sha256Hex, std::strin
     const auto signature = decodeStrictBase64(signatureBase64);
     if (!key || key->size() != 32 || !signature || signature->size() != 64)
         return false;
+    const Crypto *c = crypto();
+    if (!c)
+        return false;  // nothing can be verified, so nothing is installed
     std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> pkey(
-        EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, key->data(), key->size()), EVP_PKEY_free);
+        c->newRawPublicKey(EVP_PKEY_ED25519, nullptr, key->data(), key->size()), c->freeKey);
     if (!pkey)
         return false;
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    if (!context || EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, pkey.get()) != 1)
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(c->newContext(), c->freeContext);
+    if (!context || c->verifyInit(context.get(), nullptr, nullptr, nullptr, pkey.get()) != 1)
         return false;
-    return EVP_DigestVerify(context.get(), signature->data(), signature->size(), digest.data(), digest.size()) == 1;
+    return c->verify(context.get(), signature->data(), signature->size(), digest.data(), digest.size()) == 1;
 }
 
 ArchiveVerdict verifyArchiveFile(const std::string &path, std::string_view sha256Hex, std::string_view signatureBase64,

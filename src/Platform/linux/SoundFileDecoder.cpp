@@ -1,5 +1,6 @@
 #include "Platform/linux/SoundFileDecoder.h"
 
+#include "Base/SharedLibrary.h"
 #include "Platform/ClipPlayer.h"
 
 #include <pulse/sample.h>
@@ -13,6 +14,32 @@
 #include <unistd.h>
 
 namespace vesk {
+
+namespace {
+
+// libsndfile and its codecs are loaded when the first sound file is read (a lock sound, a sound
+// picked in Settings), not at start.
+struct SndFile {
+    SndFile()
+    {
+        const SharedLibrary library("libsndfile.so.1");
+        ok = library.resolve(openFd, "sf_open_fd") && library.resolve(openVirtual, "sf_open_virtual")
+            && library.resolve(readFrames, "sf_readf_float") && library.resolve(close, "sf_close");
+    }
+    bool ok = false;
+    decltype(&sf_open_fd) openFd = nullptr;
+    decltype(&sf_open_virtual) openVirtual = nullptr;
+    decltype(&sf_readf_float) readFrames = nullptr;
+    decltype(&sf_close) close = nullptr;
+};
+
+const SndFile *sndFile()
+{
+    static const SndFile loaded;
+    return loaded.ok ? &loaded : nullptr;
+}
+
+}  // namespace
 
 struct SoundFileDecoder::Memory {
     std::string bytes;
@@ -44,7 +71,7 @@ struct SoundFileDecoder::Memory {
 SoundFileDecoder::~SoundFileDecoder()
 {
     if (file_)
-        sf_close(static_cast<SNDFILE *>(file_));
+        sndFile()->close(static_cast<SNDFILE *>(file_));
 }
 
 bool SoundFileDecoder::isStreamable(int channels, int rate)
@@ -64,7 +91,8 @@ std::unique_ptr<SoundFileDecoder> SoundFileDecoder::checked(std::unique_ptr<Soun
 
 std::unique_ptr<SoundFileDecoder> SoundFileDecoder::open(const std::string &path)
 {
-    if (path.empty() || path.front() != '/')
+    const SndFile *library = sndFile();
+    if (!library || path.empty() || path.front() != '/')
         return nullptr;
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
@@ -79,7 +107,7 @@ std::unique_ptr<SoundFileDecoder> SoundFileDecoder::open(const std::string &path
     }
     std::unique_ptr<SoundFileDecoder> decoder(new SoundFileDecoder);
     SF_INFO info{};
-    decoder->file_ = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
+    decoder->file_ = library->openFd(fd, SFM_READ, &info, SF_TRUE);
     if (!decoder->file_)
         return nullptr;  // sf_open_fd closed the descriptor
     decoder->channels_ = info.channels;
@@ -89,12 +117,15 @@ std::unique_ptr<SoundFileDecoder> SoundFileDecoder::open(const std::string &path
 
 std::unique_ptr<SoundFileDecoder> SoundFileDecoder::fromBytes(std::string bytes)
 {
+    const SndFile *library = sndFile();
+    if (!library)
+        return nullptr;
     std::unique_ptr<SoundFileDecoder> decoder(new SoundFileDecoder);
     decoder->memory_ = std::make_unique<Memory>();
     decoder->memory_->bytes = std::move(bytes);
     static SF_VIRTUAL_IO io{&Memory::length, &Memory::seek, &Memory::read, &Memory::write, &Memory::tell};
     SF_INFO info{};
-    decoder->file_ = sf_open_virtual(&io, SFM_READ, &info, decoder->memory_.get());
+    decoder->file_ = library->openVirtual(&io, SFM_READ, &info, decoder->memory_.get());
     decoder->channels_ = info.channels;
     decoder->rate_ = info.samplerate;
     return checked(std::move(decoder));
@@ -104,7 +135,7 @@ size_t SoundFileDecoder::read(float *out, size_t frames)
 {
     if (!file_ || frames == 0)
         return 0;
-    const sf_count_t got = sf_readf_float(static_cast<SNDFILE *>(file_), out, sf_count_t(frames));
+    const sf_count_t got = sndFile()->readFrames(static_cast<SNDFILE *>(file_), out, sf_count_t(frames));
     if (got <= 0)
         return 0;
     const size_t samples = size_t(got) * size_t(channels_);

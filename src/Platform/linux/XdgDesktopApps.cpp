@@ -1,5 +1,6 @@
 #include "Platform/linux/XdgDesktopApps.h"
 
+#include "Platform/ImageFormat.h"
 #include "Platform/XdgFolders.h"
 
 #include <QDir>
@@ -69,6 +70,7 @@ QString entryValue(const QString &path, const QString &group, const QString &key
 std::optional<QImage> loadScaled(const QString &path, int pixels)
 {
     QImageReader reader(path);
+    nameImageFormat(reader, QFileInfo(path).suffix().toLatin1());
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     if (size.isValid() && !size.isEmpty())
