@@ -139,6 +139,7 @@ private:
     double now() const;
 
     Setting<std::string> sourceSetting_;
+    std::optional<std::string> sourceValue_;  // the source setting as last read; none before start
     std::string explicitBase_;
     Lifetime lifetime_;
 

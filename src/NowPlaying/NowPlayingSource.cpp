@@ -57,6 +57,12 @@ void NowPlayingService::readSourceSetting()
 {
     std::optional<ScriptedPlayer> next;
     const std::string value = UserDefaults::standard().value(sourceSetting_);
+    // The music player is whichever application the desktop opens music with when the source is
+    // chosen (and at start), not the one it named when it was first asked.
+    if (value != sourceValue_) {
+        sourceValue_ = value;
+        scripted::lookUpMusicPlayer();
+    }
     if (value == "spotify")
         next = ScriptedPlayer::spotify;
     else if (value == "music")

@@ -187,13 +187,18 @@ const char *rawValue(ScriptedPlayer player)
 
 std::optional<std::string> musicPlayerID()
 {
+    if (!musicPlayer().resolved)
+        lookUpMusicPlayer();
+    return musicPlayer().id;
+}
+
+void lookUpMusicPlayer()
+{
     auto &music = musicPlayer();
-    if (!music.resolved) {
-        music.resolved = true;
-        if (auto id = DesktopApps::shared().defaultApplication(QStringLiteral("audio/mpeg")))
-            music.id = id->toStdString();
-    }
-    return music.id;
+    music.resolved = true;
+    music.id.reset();
+    if (auto id = DesktopApps::shared().defaultApplication(QStringLiteral("audio/mpeg")))
+        music.id = id->toStdString();
 }
 
 void forgetMusicPlayer()

@@ -39,8 +39,11 @@ std::optional<ScriptedPlayer> fromBundleID(const std::optional<std::string> &bun
 // The bundle identifier reports carry for the player: "spotify", or the music player's desktop id
 // (none when the desktop names no installed music player).
 std::optional<std::string> bundleID(ScriptedPlayer player);
-// The desktop's music player's id, looked up once; forget() makes the next use look again.
+// The desktop's music player's id, as last looked up (the first use looks it up).
 std::optional<std::string> musicPlayerID();
+// Looks the music player up afresh: the user may have chosen another default application since.
+void lookUpMusicPlayer();
+// Forgets what was looked up and read, so the next use looks again.
 void forgetMusicPlayer();
 // The player's bus name while it runs.
 std::optional<QString> busName(ScriptedPlayer player);

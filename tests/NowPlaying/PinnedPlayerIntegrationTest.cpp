@@ -127,6 +127,58 @@ TEST_F(PinnedPlayer, TheDesktopsMusicPlayerIsTheOneItOpensMusicWith)
     EXPECT_FALSE(service->pinnedPlayer());
 }
 
+// The user picks another default music player while Vesk runs, then pins the music player: the
+// one the desktop opens music with now is read, not the one it named when the first track came.
+TEST_F(PinnedPlayer, TheMusicPlayerChosenAfterStartIsTheOnePinned)
+{
+    writeFile(root.filePath("data/applications/mpv.desktop"),
+              "[Desktop Entry]\nType=Application\nName=mpv\nExec=mpv %U\nMimeType=audio/mpeg;\n");
+    auto player = makePlayer(QStringLiteral("vesktestmpv_%1").arg(::getpid()), QStringLiteral("mpv"));
+    ASSERT_TRUE(player);
+    makeService();
+    service->start();
+    // A first track from some other application, while the desktop names no music player.
+    ASSERT_TRUE(waitFor([&] { return !companion.launches().empty(); }));
+    ASSERT_TRUE(companion.emitOutput(R"({"title":"Elsewhere","playing":true,"rate":1,"bundleID":"org.example.Other"})"
+                                     "\n"));
+    ASSERT_TRUE(waitFor([&] { return titleIs("Elsewhere"); }));
+
+    writeFile(root.filePath("config/mimeapps.list"), "[Default Applications]\naudio/mpeg=mpv.desktop;\n");
+    UserDefaults::standard().set(settings::audioSource, "music");
+    ASSERT_TRUE(waitFor([&] { return titleIs("First Song"); }));
+    EXPECT_EQ(service->track.peek()->bundleID, "mpv");
+
+    // Another player chosen while automatic, then pinned again: that one.
+    UserDefaults::standard().set(settings::audioSource, "automatic");
+    auto other = makePlayer(QStringLiteral("vesktestother_%1").arg(::getpid()), QStringLiteral("vesk-test-other"));
+    ASSERT_TRUE(other);
+    other->setTracks({{QStringLiteral("Other Song"), {QStringLiteral("Di")}, QStringLiteral("C"), 60'000'000, {}}});
+    writeFile(root.filePath("data/applications/vesk-test-other.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Other\nExec=true\n");
+    writeFile(root.filePath("config/mimeapps.list"), "[Default Applications]\naudio/mpeg=vesk-test-other.desktop;\n");
+    UserDefaults::standard().set(settings::audioSource, "music");
+    EXPECT_TRUE(waitFor([&] { return titleIs("Other Song"); }));
+}
+
+// A service started afresh looks the music player up again, whatever an earlier one found.
+TEST_F(PinnedPlayer, EachStartLooksTheMusicPlayerUpAgain)
+{
+    UserDefaults::standard().set(settings::audioSource, "music");
+    makeService();
+    service->start();
+    service->send(MediaCommand::play);
+    runFor(300);
+    EXPECT_FALSE(service->track.peek()) << "no music player on this desktop yet";
+
+    writeFile(root.filePath("data/applications/mpv.desktop"), "[Desktop Entry]\nType=Application\nName=mpv\nExec=mpv %U\n");
+    writeFile(root.filePath("config/mimeapps.list"), "[Default Applications]\naudio/mpeg=mpv.desktop;\n");
+    auto player = makePlayer(QStringLiteral("vesktestmpv_%1").arg(::getpid()), QStringLiteral("mpv"));
+    ASSERT_TRUE(player);
+    makeService();
+    service->start();
+    EXPECT_TRUE(waitFor([&] { return titleIs("First Song"); }));
+}
+
 TEST_F(PinnedPlayer, APlayerThatIsNotRunningIsNeverStarted)
 {
     ASSERT_TRUE(waitFor([] { return !hasOwner(spotifyName); }));
