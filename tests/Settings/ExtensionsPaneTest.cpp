@@ -4,8 +4,10 @@
 #include "Platform/UserDefaults.h"
 #include "Base/VirtualTime.h"
 #include "Settings/PaneKit/PaneForm.h"
+#include "Settings/PaneKit/SwitchButton.h"
 #include "Settings/Panes/ExtensionsPane.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -120,3 +122,24 @@ TEST_F(ExtensionsPaneTest, ThePaneWritesNoEnabledListOfItsOwn)
 }
 
 }  // namespace
+
+// An extension's switch is a switch drawn like the pane kit's, named by the extension for a screen
+// reader, whose toggle starts and stops the extension; showing the registry's state writes nothing.
+TEST_F(ExtensionsPaneTest, TheExtensionsSwitchIsASwitchAScreenReaderToggles)
+{
+    ExtensionsPane pane(store);
+    QCheckBox *box = pane.form().find(Kind::extension, QStringLiteral("Alpha"))->checkBox;
+    EXPECT_TRUE(dynamic_cast<SwitchButton *>(box));
+    QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(box);
+    ASSERT_TRUE(spoken && spoken->actionInterface());
+    EXPECT_EQ(spoken->text(QAccessible::Name), QStringLiteral("Alpha"));
+    spoken->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(store.instance("alpha"));
+    EXPECT_EQ(pane.form().describe()[3], "extension \"Alpha\" on");
+    store.setEnabled("alpha", false);  // from elsewhere
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_FALSE(store.instance("alpha"));
+    store.setEnabled("alpha", true);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(store.instance("alpha")) << "the pane follows the registry and leaves it be";
+}

@@ -2,13 +2,18 @@
 #include "Settings/PaneKit/PaneForm.h"
 #include "Settings/PaneKit/PaneStyle.h"
 #include "Settings/PaneKit/SliderRow.h"
+#include "Settings/PaneKit/SwitchButton.h"
 #include "Settings/SettingsView.h"
 
 #include "Model/Defaults.h"
 #include "Platform/UserDefaults.h"
 #include "Base/VirtualTime.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
+#include <QLayout>
 #include <QSlider>
 #include <QToolButton>
 
@@ -182,3 +187,109 @@ TEST(PaneIconTest, DrawsItsSquareAtTheAskedSize)
 }
 
 }  // namespace
+
+namespace {
+
+// What a switch draws at `scale` over a mid-grey ground: how many of its pixels are the accent
+// colour, and where the white knob's pixels sit (their mean x, in points; -1 for none), and how
+// many dark text pixels lie left of the track.
+struct SwitchLook {
+    int accent = 0;
+    double knobX = -1;
+    int rightmostAccent = -1;  // points
+    int text = 0;
+};
+
+SwitchLook look(QCheckBox &box, double scale)
+{
+    QImage image((box.size() * scale), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(QColor(128, 128, 128));
+    box.render(&image);
+    const QColor accent = pane_style::accent();
+    const int trackLeft = int((box.width() - SwitchButton::trackWidth - SwitchButton::focusMargin) * scale);
+    SwitchLook out;
+    double knobSum = 0;
+    int knobCount = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - accent.red()) + std::abs(c.green() - accent.green()) + std::abs(c.blue() - accent.blue()) < 12) {
+                ++out.accent;
+                out.rightmostAccent = std::max(out.rightmostAccent, int(x / scale));
+            }
+            if (c.red() > 250 && c.green() > 250 && c.blue() > 250) {
+                knobSum += x / scale;
+                ++knobCount;
+            }
+            if (x < trackLeft && c.value() < 80)
+                ++out.text;
+        }
+    out.knobX = knobCount ? knobSum / knobCount : -1;
+    return out;
+}
+
+}  // namespace
+
+// A switch is a track and a knob at the row's trailing edge after its label, grey with the knob
+// at the left when off and the accent colour with the knob at the right when on, at both scales;
+// it is still a checkable button that a click, the keyboard and a screen reader's toggle operate,
+// each writing its setting.
+TEST_F(PaneKitTest, SwitchesAreATrackAndAKnobThatAClickTheKeyboardAndAScreenReaderToggle)
+{
+    PaneForm form;
+    form.addSwitch(QStringLiteral("Open on hover"), settings::openOnHover);
+    QCheckBox *box = form.find(PaneForm::Kind::switcher, QStringLiteral("Open on hover"))->checkBox;
+    ASSERT_TRUE(box);
+    form.resize(420, 300);
+    form.show();  // laid out as in a window
+    QApplication::sendPostedEvents();
+    ASSERT_GT(box->width(), 300) << "the switch spans its row";
+    const QRect track(box->width() - SwitchButton::trackWidth - SwitchButton::focusMargin, 0, SwitchButton::trackWidth,
+                      box->height());
+    for (const double scale : {1.0, 2.0}) {
+        SCOPED_TRACE(scale);
+        ASSERT_FALSE(box->isChecked());
+        const SwitchLook off = look(*box, scale);
+        EXPECT_EQ(off.accent, 0) << "off is grey";
+        EXPECT_GT(off.text, 0) << "the label, left of the track";
+        EXPECT_GT(off.knobX, track.left());
+        EXPECT_LT(off.knobX, track.center().x()) << "the knob at the left";
+
+        box->setChecked(true);
+        const SwitchLook on = look(*box, scale);
+        box->setChecked(false);
+        EXPECT_GT(on.accent, int(SwitchButton::trackWidth * SwitchButton::trackHeight * scale * scale / 3));
+        EXPECT_GE(on.rightmostAccent, track.right() - 2) << "at the row's trailing edge";
+        EXPECT_GT(on.knobX, track.center().x()) << "the knob at the right";
+    }
+
+    auto stored = [] { return UserDefaults::standard().value(settings::openOnHover); };
+    box->click();
+    EXPECT_TRUE(stored());
+    EXPECT_TRUE(box->isChecked());
+
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(box, &press);
+    QApplication::sendEvent(box, &release);
+    EXPECT_FALSE(stored()) << "Space toggles it";
+    EXPECT_EQ(box->focusPolicy() & Qt::TabFocus, Qt::TabFocus) << "the keyboard reaches it";
+
+    QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(box);
+    ASSERT_TRUE(spoken);
+    EXPECT_EQ(spoken->role(), QAccessible::CheckBox);
+    EXPECT_EQ(spoken->text(QAccessible::Name), QStringLiteral("Open on hover"));
+    EXPECT_TRUE(spoken->state().checkable);
+    EXPECT_FALSE(spoken->state().checked);
+    ASSERT_TRUE(spoken->actionInterface());
+    ASSERT_TRUE(spoken->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    spoken->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(stored()) << "a screen reader's toggle writes the setting";
+    EXPECT_TRUE(spoken->state().checked);
+
+    // A setting changed elsewhere moves the switch without writing anything back.
+    UserDefaults::standard().set(settings::openOnHover, false);
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_FALSE(stored());
+}

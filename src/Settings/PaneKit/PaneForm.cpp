@@ -3,6 +3,7 @@
 #include "Settings/PaneKit/OptionCards.h"
 #include "Settings/PaneKit/PaneStyle.h"
 #include "Settings/PaneKit/SliderRow.h"
+#include "Settings/PaneKit/SwitchButton.h"
 #include "Kit/Palette.h"
 
 #include <QCheckBox>
@@ -191,7 +192,7 @@ PaneForm::Row &PaneForm::addSwitch(const QString &label, std::function<bool()> g
     auto row = std::make_unique<Row>();
     row->kind = Kind::switcher;
     row->label = [label] { return label; };
-    auto *box = new QCheckBox(label, this);
+    auto *box = new SwitchButton(label, this);
     row->checkBox = box;
     row->control = box;
     row->enabled = std::move(options.enabled);
@@ -199,7 +200,8 @@ PaneForm::Row &PaneForm::addSwitch(const QString &label, std::function<bool()> g
         const QSignalBlocker quiet(box);
         box->setChecked(get());
     };
-    connect(box, &QCheckBox::clicked, this, [this, set, refresh = row->refresh](bool on) {
+    // Toggled, not clicked: a screen reader's toggle flips the switch without a click.
+    connect(box, &QCheckBox::toggled, this, [set, refresh = row->refresh](bool on) {
         set(on);
         refresh();  // a state of its own posts nothing: read it back here
     });

@@ -4,11 +4,13 @@
 #include "Extensions/Views/ExtensionIcon.h"
 #include "Settings/PaneKit/PaneForm.h"
 #include "Settings/PaneKit/PaneStyle.h"
+#include "Settings/PaneKit/SwitchButton.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -70,7 +72,7 @@ ExtensionsPane::ExtensionsPane(ExtensionStore &store, QWidget *parent)
         column->setSpacing(8);
         auto *line = new QHBoxLayout;
         line->setSpacing(8);
-        auto *box = new QCheckBox(holder);
+        auto *box = new SwitchButton(holder);
         box->setAccessibleName(QString::fromStdString(info.name));
         line->addWidget(new ExtensionLabel(info, box, holder), 1);
         line->addWidget(box, 0, Qt::AlignRight | Qt::AlignVCenter);
@@ -91,7 +93,10 @@ ExtensionsPane::ExtensionsPane(ExtensionStore &store, QWidget *parent)
         row->nested = [options] { return dynamic_cast<PaneForm *>(options->view); };
         row->refresh = [this, id = info.id, box, column, options] {
             const auto instance = store_.instance(id);
-            box->setChecked(bool(instance));
+            {
+                const QSignalBlocker quiet(box);  // showing the state is no request to change it
+                box->setChecked(bool(instance));
+            }
             if (instance == options->owner)
                 return;
             delete options->view;
@@ -103,7 +108,8 @@ ExtensionsPane::ExtensionsPane(ExtensionStore &store, QWidget *parent)
                     column->addWidget(options->view);
             }
         };
-        connect(box, &QCheckBox::clicked, this, [this, id = info.id, refresh = row->refresh](bool on) {
+        // Toggled, not clicked: a screen reader's toggle flips the switch without a click.
+        connect(box, &QCheckBox::toggled, this, [this, id = info.id, refresh = row->refresh](bool on) {
             store_.setEnabled(id, on);
             refresh();  // an unknown id or a refused start leaves the switch as the registry has it
         });
