@@ -1,6 +1,7 @@
 // The Claude Code intake's tick: one that takes a 10,000-line event file of typical hook lines
-// (about 2 MB, twenty sessions), and one with nothing new (the event file and the status file
-// unchanged since the last tick).
+// (about 2 MB, twenty sessions; a tick reads 1 MiB of it), one after a flood of 256 MB (which a
+// tick skips to its last mebibyte, so it costs what the first does), and one with nothing new (the
+// event file and the status file unchanged since the last tick).
 #include "Extensions/ClaudeCodeExtension.h"
 #include "Base/VirtualTime.h"
 
@@ -60,33 +61,49 @@ void write(const std::string &path, const std::string &bytes)
     out << bytes;
 }
 
-}  // namespace
-
-static void BM_ClaudeCodeTickTenThousandLines(benchmark::State &state)
+// Times one tick of a fresh extension after `bytes` were written to the event file.
+void tickAfterWriting(benchmark::State &state, const std::string &bytes, size_t *sessions = nullptr)
 {
     BenchHome home;
     VirtualTime time;
-    const std::string lines = typicalLines(10000);
     const std::string events = ClaudeCodeExtension::folder() + "/events.jsonl";
-    size_t sessions = 0;
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove(events);
         auto claude = std::make_unique<ClaudeCodeExtension>();
         claude->start();
-        write(events, lines);
+        write(events, bytes);
         state.ResumeTiming();
         claude->tick();
         state.PauseTiming();
-        sessions = claude->sessions.peek().size();
+        if (sessions)
+            *sessions = claude->sessions.peek().size();
         claude.reset();
         time.flush();
         state.ResumeTiming();
     }
-    state.counters["bytes"] = double(lines.size());
+    state.counters["bytes"] = double(bytes.size());
+}
+
+}  // namespace
+
+static void BM_ClaudeCodeTickTenThousandLines(benchmark::State &state)
+{
+    size_t sessions = 0;
+    tickAfterWriting(state, typicalLines(10000), &sessions);
     state.counters["sessions"] = double(sessions);
 }
 BENCHMARK(BM_ClaudeCodeTickTenThousandLines)->Unit(benchmark::kMillisecond);
+
+static void BM_ClaudeCodeTickAfterAFlood(benchmark::State &state)
+{
+    const std::string lines = typicalLines(10000);
+    std::string flood;
+    while (flood.size() < (256u << 20))
+        flood += lines;
+    tickAfterWriting(state, flood);
+}
+BENCHMARK(BM_ClaudeCodeTickAfterAFlood)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 static void BM_ClaudeCodeTickNothingNew(benchmark::State &state)
 {

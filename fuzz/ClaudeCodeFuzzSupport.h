@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <unistd.h>
@@ -22,6 +23,7 @@ ExtensionStore &ExtensionStore::shared()
 }
 void ExtensionStore::activityChanged() {}
 void ExtensionStore::alert(const ExtensionActivity &, double) {}
+const ExtensionStore::Type *ExtensionStore::type(const std::string &) { return nullptr; }
 }  // namespace vesk
 
 namespace kit {
@@ -57,6 +59,12 @@ inline const std::string &home()
         return pattern;
     }();
     return path;
+}
+
+inline std::string readWhole(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline void clearHome()

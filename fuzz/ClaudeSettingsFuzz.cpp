@@ -16,12 +16,6 @@ using vesk::ClaudeCodeExtension;
 
 namespace {
 
-std::string readWhole(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The entries of each event's list that are not ours, for lists that hold any.
 json foreignEntries(const json &settings)
 {
@@ -62,21 +56,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         claude.connect();
     } catch (const ClaudeCodeExtension::ConnectError &error) {
         fuzz::check(error.which() == ClaudeCodeExtension::ConnectError::Case::unreadableSettings);
-        fuzz::check(readWhole(settings) == original);
+        fuzz::check(fuzz::readWhole(settings) == original);
         fuzz::check(!std::filesystem::exists(settings + ".vesk-backup"));
         return 0;
     }
     const json before = vesk::parseUntrustedJson(original);
     fuzz::check(before.is_object());
     fuzz::check(claude.isConnected.peek() && ClaudeCodeExtension::isInstalled());
-    const std::string connected = readWhole(settings);
+    const std::string connected = fuzz::readWhole(settings);
     claude.connect();
-    fuzz::check(readWhole(settings) == connected);
+    fuzz::check(fuzz::readWhole(settings) == connected);
     fuzz::check(!ClaudeCodeExtension::applySettings());
 
     claude.disconnect();
     fuzz::check(!claude.isConnected.peek() && !ClaudeCodeExtension::isInstalled());
-    const std::string once = readWhole(settings);
+    const std::string once = fuzz::readWhole(settings);
     const json after = vesk::parseUntrustedJson(once);
     fuzz::check(after.is_object());
     for (const auto &[key, value] : before.items()) {
@@ -89,6 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (line != before.end() && line->is_object() && !line->empty())
         fuzz::check(after.contains("statusLine") && after["statusLine"] == *line);
     claude.disconnect();
-    fuzz::check(readWhole(settings) == once);
+    fuzz::check(fuzz::readWhole(settings) == once);
     return 0;
 }

@@ -3,8 +3,12 @@
 #include "Extensions/ClaudeCodeFormat.h"
 #include "Extensions/ExtensionStore.h"
 #include "Base/Clock.h"
+#include "Base/FileDescriptor.h"
+#include "Base/Log.h"
 #include "Kit/Palette.h"
 #include "Platform/JsonText.h"
+#include "Platform/RegularFile.h"
+#include "Platform/XdgFolders.h"
 
 #include <QString>
 
@@ -32,7 +36,11 @@ constexpr double greenUntil = 60;
 constexpr double yellowUntil = 300;
 constexpr double doneAlertAfter = 8;
 // A status file larger than this is not Claude Code's and is never read.
-constexpr off_t statusFileLimit = 8 << 20;
+constexpr size_t statusFileLimit = 8 << 20;
+// The longest project name and waiting message kept, in bytes of UTF-8: a path component is at most
+// 255 bytes, and a notification is a sentence or two.
+constexpr size_t projectLimit = 255;
+constexpr size_t messageLimit = 1024;
 
 double wallNow() { return appClock().wallNow(); }
 
@@ -43,13 +51,24 @@ ExtensionActivity activityOf(const char *symbol, QColor tint, QString text, bool
 
 QString text(const std::string &utf8) { return QString::fromStdString(utf8); }
 
+// At most `limit` bytes of a text, never cut inside a UTF-8 sequence.
+std::string capped(std::string_view text, size_t limit)
+{
+    if (text.size() <= limit)
+        return std::string(text);
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(text.substr(0, end));
+}
+
 // The last component of a path: /a/b/app and /a/b/app/ give app; "/" alone gives "/".
-std::string lastComponent(std::string path)
+std::string_view lastComponent(std::string_view path)
 {
     while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
+        path.remove_suffix(1);
     const auto slash = path.rfind('/');
-    if (slash == std::string::npos || path.size() == 1)
+    if (slash == std::string_view::npos || path.size() == 1)
         return path;
     return path.substr(slash + 1);
 }
@@ -68,23 +87,6 @@ int64_t wholeSaturated(double value)
 
 std::string eventsPath() { return ClaudeCodeExtension::folder() + "/events.jsonl"; }
 std::string oldEventsPath() { return ClaudeCodeExtension::folder() + "/events.jsonl.old"; }
-
-// Reads [from, end) of an open file; short when the file shrank meanwhile.
-std::string readRange(int fd, uint64_t from, uint64_t end)
-{
-    std::string bytes(size_t(end - from), '\0');
-    size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::pread(fd, bytes.data() + got, bytes.size() - got, off_t(from + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += size_t(n);
-    }
-    bytes.resize(got);
-    return bytes;
-}
 
 }  // namespace
 
@@ -117,12 +119,7 @@ std::string ClaudeCodeExtension::homeFolder()
     return "/";
 }
 
-std::string ClaudeCodeExtension::folder()
-{
-    const char *data = std::getenv("XDG_DATA_HOME");
-    const std::string base = data && data[0] == '/' ? std::string(data) : homeFolder() + "/.local/share";
-    return base + "/vesk/ClaudeCode";
-}
+std::string ClaudeCodeExtension::folder() { return xdgUserFolder("XDG_DATA_HOME", ".local/share") + "/vesk/ClaudeCode"; }
 
 std::string ClaudeCodeExtension::settingsPath() { return homeFolder() + "/.claude/settings.json"; }
 
@@ -153,17 +150,18 @@ void ClaudeCodeExtension::start()
         try {
             writeScripts();
             applySettings();
-        } catch (const std::exception &) {
+        } catch (const std::exception &error) {
+            log(std::string("Claude Code: cannot bring the installation up to date (") + error.what()
+                + "); running with what is installed");
         }
     }
     // A rotated file left by an earlier run holds only events from before this start.
     ::unlink(oldEventsPath().c_str());
     oldPending_ = false;
     skipping_ = false;
-    struct stat info {};
-    if (::stat(eventsPath().c_str(), &info) == 0) {
-        readOffset_ = uint64_t(info.st_size);
-        eventFile_ = std::pair{uint64_t(info.st_dev), uint64_t(info.st_ino)};
+    if (const RegularFile file = RegularFile::open(eventsPath()); file.error == 0) {
+        readOffset_ = uint64_t(file.info.st_size);
+        eventFile_ = std::pair{uint64_t(file.info.st_dev), uint64_t(file.info.st_ino)};
     } else {
         readOffset_ = 0;
         eventFile_.reset();
@@ -218,7 +216,7 @@ void ClaudeCodeExtension::takeLines(std::string_view bytes, uint64_t &offset, bo
     }
     const size_t last = bytes.rfind('\n');
     const size_t end = last == std::string_view::npos || last < pos ? pos : last + 1;
-    if (bytes.size() - end >= eventFileBound) {
+    if (bytes.size() - end >= longestLine) {
         // A line this long without an end is nobody's event: skip it up to its line feed.
         skipping = true;
         offset += bytes.size();
@@ -229,7 +227,7 @@ void ClaudeCodeExtension::takeLines(std::string_view bytes, uint64_t &offset, bo
         const size_t feed = bytes.find('\n', pos);
         const std::string_view line = bytes.substr(pos, feed - pos);
         pos = feed + 1;
-        if (line.empty())
+        if (line.empty() || line.size() >= longestLine)
             continue;
         if (lineTaken)
             lineTaken(line);
@@ -244,64 +242,73 @@ void ClaudeCodeExtension::takeLines(std::string_view bytes, uint64_t &offset, bo
     }
 }
 
+bool ClaudeCodeExtension::takeNew(int fd, uint64_t end, uint64_t &offset, bool &skipping)
+{
+    if (end <= offset)
+        return true;
+    uint64_t length = std::min(end - offset, readPerTick);
+    if (end - offset > 4 * readPerTick) {
+        // Far more than a tick takes: only the newest lines matter. Start a byte before the last
+        // stretch, so that the line cut there is skipped and a line beginning right there is not.
+        log("Claude Code: skipped " + std::to_string(end - offset - readPerTick)
+            + " bytes of the event file, far more than a tick reads at once");
+        offset = end - readPerTick - 1;
+        length = readPerTick + 1;
+        skipping = true;
+    }
+    const bool toEnd = offset + length == end;
+    takeLines(readFileRange(fd, offset, size_t(length)), offset, skipping);
+    return toEnd;
+}
+
 void ClaudeCodeExtension::readOldEvents()
 {
     if (!oldPending_)
         return;
-    oldPending_ = false;
     const std::string path = oldEventsPath();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const RegularFile file = RegularFile::open(path);
+    // Read on over the next ticks while more is left than one tick takes.
+    if (file.error == 0 && !takeNew(file.fd.get(), uint64_t(file.info.st_size), oldOffset_, oldSkipping_))
         return;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && uint64_t(info.st_size) > oldOffset_) {
-        uint64_t offset = oldOffset_;
-        takeLines(readRange(fd, oldOffset_, uint64_t(info.st_size)), offset, oldSkipping_);
-    }
-    ::close(fd);
+    oldPending_ = false;
     ::unlink(path.c_str());
 }
 
 void ClaudeCodeExtension::readEvents()
 {
+    // The rotated file's lines come first, all of them, so that events stay in order.
     readOldEvents();
+    if (oldPending_)
+        return;
     const std::string path = eventsPath();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const RegularFile file = RegularFile::open(path);
+    // Missing, unreadable, or no file at all (a pipe, a folder): nothing to read.
+    if (file.error != 0)
         return;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        readOffset_ = 0;
-        ::close(fd);
-        return;
-    }
-    const auto identity = std::pair{uint64_t(info.st_dev), uint64_t(info.st_ino)};
+    const auto identity = std::pair{uint64_t(file.info.st_dev), uint64_t(file.info.st_ino)};
     if (eventFile_ != identity) {
         // Another file than the one the offset counts in: all of it is new.
         eventFile_ = identity;
         readOffset_ = 0;
         skipping_ = false;
     }
-    const uint64_t end = uint64_t(info.st_size);
+    const uint64_t end = uint64_t(file.info.st_size);
     if (end < readOffset_) {
         readOffset_ = 0;
         skipping_ = false;
     }
-    if (end > readOffset_)
-        takeLines(readRange(fd, readOffset_, end), readOffset_, skipping_);
-    ::close(fd);
+    takeNew(file.fd.get(), end, readOffset_, skipping_);
     if (end <= eventFileBound)
         return;
     // Rotate rather than empty: lines a hook appends meanwhile land in the old file, whose whole
-    // lines past the offset are read at the next tick; a failed rename is tried again then.
+    // lines past the offset are read from the next tick on; a failed rename is tried again then.
     if (::rename(path.c_str(), oldEventsPath().c_str()) != 0)
         return;
     oldPending_ = true;
     oldOffset_ = readOffset_;
     oldSkipping_ = skipping_;
-    const int fresh = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fresh >= 0)
-        ::close(fresh);
+    // A fresh empty file, closed at once.
+    FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     readOffset_ = 0;
     skipping_ = false;
     eventFile_.reset();
@@ -327,8 +334,9 @@ void ClaudeCodeExtension::handle(const std::string &event, const json &payload)
     }
     const double now = wallNow();
     const auto cwd = payload.find("cwd");
-    const std::string dir = cwd != payload.end() && cwd->is_string() ? cwd->get<std::string>() : std::string();
-    const std::string name = dir.empty() ? std::string("Claude") : lastComponent(dir);
+    const std::string_view dir = cwd != payload.end() && cwd->is_string() ? std::string_view(cwd->get_ref<const std::string &>())
+                                                                          : std::string_view();
+    const std::string name = dir.empty() ? std::string("Claude") : capped(lastComponent(dir), projectLimit);
 
     const auto &list = sessions.peek();
     const auto found = std::find_if(list.begin(), list.end(), [&](const Session &s) { return s.id == sessionID; });
@@ -343,8 +351,9 @@ void ClaudeCodeExtension::handle(const std::string &event, const json &payload)
             session.state = Working{now};
     } else if (event == "Notification") {
         const auto message = payload.find("message");
-        session.state = Waiting{message != payload.end() && message->is_string() ? message->get<std::string>()
-                                                                                : std::string("Claude needs your input")};
+        session.state = Waiting{message != payload.end() && message->is_string()
+                                    ? capped(message->get_ref<const std::string &>(), messageLimit)
+                                    : std::string("Claude needs your input")};
         store.alert(activityOf("hand.raised.fill", orange(), QStringLiteral("Needs you \u00B7 ") + text(session.project)), 6.0);
     } else if (event == "Stop") {
         if (const auto *working = std::get_if<Working>(&session.state); working && now - working->since > doneAlertAfter)
@@ -368,16 +377,16 @@ void ClaudeCodeExtension::readLimits()
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return;
-    const FileTime modified{int64_t(info.st_mtim.tv_sec), int64_t(info.st_mtim.tv_nsec)};
+    if (limitsUpdated.peek() == FileTime{int64_t(info.st_mtim.tv_sec), int64_t(info.st_mtim.tv_nsec)})
+        return;
+    // The name may have been given another file since: what is read and dated is the one opened.
+    const RegularFile file = RegularFile::open(path);
+    if (file.error != 0 || uint64_t(file.info.st_size) > statusFileLimit)
+        return;
+    const FileTime modified{int64_t(file.info.st_mtim.tv_sec), int64_t(file.info.st_mtim.tv_nsec)};
     if (limitsUpdated.peek() == modified)
         return;
-    if (!S_ISREG(info.st_mode) || info.st_size > statusFileLimit)
-        return;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    const std::string bytes = readRange(fd, 0, uint64_t(info.st_size));
-    ::close(fd);
+    const std::string bytes = readFileRange(file.fd.get(), 0, size_t(file.info.st_size));
     const json object = parseUntrustedJson(bytes);
     if (!object.is_object())
         return;

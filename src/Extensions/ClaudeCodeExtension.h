@@ -146,16 +146,23 @@ public:
     uint64_t readOffset() const { return readOffset_; }
     // Called with every whole line taken from the event file, before it is handled.
     std::function<void(std::string_view)> lineTaken;
-    // The size above which the event file is rotated and a line feed is waited for at most
-    // (1,000,000 bytes); tests and the fuzzer use a small one.
+    // The size above which the event file is rotated (1,000,000 bytes). Tests and the fuzzer use
+    // small bounds here and below.
     uint64_t eventFileBound = 1'000'000;
+    // The most a tick reads of the event file: more is taken over the next ticks, and when more
+    // than four times this arrived, only the last of it (1 MiB). At least longestLine.
+    uint64_t readPerTick = 1 << 20;
+    // A line of this many bytes or more is no event and is dropped, also while it is still growing
+    // (64 KiB).
+    size_t longestLine = 64 << 10;
 
     // One pass of reading, pruning and reporting (the timer's, also called by tools and tests).
     void tick();
 
     // The home folder: $HOME, else the password entry's. Computed on each use.
     static std::string homeFolder();
-    // $XDG_DATA_HOME/vesk/ClaudeCode ($XDG_DATA_HOME only when absolute, else ~/.local/share).
+    // $XDG_DATA_HOME/vesk/ClaudeCode ($XDG_DATA_HOME only when absolute, else ~/.local/share, as
+    // xdgUserFolder gives it).
     // Computed on each use; not created here.
     static std::string folder();
     static std::string settingsPath();  // ~/.claude/settings.json
@@ -187,6 +194,8 @@ private:
     void readEvents();
     // Takes the whole lines of `bytes` (read at the offset), advancing `offset` past them.
     void takeLines(std::string_view bytes, uint64_t &offset, bool &skipping);
+    // Takes what a tick may of an open file of `end` bytes from `offset`; true when that reached its end.
+    bool takeNew(int fd, uint64_t end, uint64_t &offset, bool &skipping);
     void readOldEvents();
     void handle(const std::string &event, const nlohmann::json &payload);
     void readLimits();

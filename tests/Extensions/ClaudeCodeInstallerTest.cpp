@@ -279,4 +279,20 @@ TEST_F(ClaudeCodeInstallerTest, StartingWhileConnectedBringsTheInstallationUpToD
     EXPECT_EQ(readFile(hookPath()), "old text") << "not connected: nothing is installed";
 }
 
+// What fails while the installation is brought up to date at start is said in the log, and the
+// extension runs on with what is installed.
+TEST_F(ClaudeCodeInstallerTest, AFailedRefreshAtStartIsLogged)
+{
+    claude.connect();
+    std::filesystem::remove_all(folder());
+    writeFile(folder(), "a file where our folder belongs");
+    test::CapturedLog log;
+    auto c = enable();
+    EXPECT_TRUE(c->isConnected.peek());
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].rfind("Vesk: Claude Code: cannot bring the installation up to date (" + folder() + ": ", 0), 0u)
+        << log.lines[0];
+    EXPECT_NE(log.lines[0].find("); running with what is installed"), std::string::npos) << log.lines[0];
+}
+
 }  // namespace

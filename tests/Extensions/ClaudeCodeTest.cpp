@@ -290,7 +290,7 @@ TEST_F(ClaudeCodeIntakeTest, RotationLosesNoLineAndTakesNoneTwice)
 TEST_F(ClaudeCodeIntakeTest, ALineWithoutEndPastTheBoundIsSkippedToItsLineFeed)
 {
     auto c = enable();
-    c->eventFileBound = 1000;
+    c->longestLine = 1000;
     std::vector<std::string> taken;
     c->lineTaken = [&](std::string_view line) { taken.emplace_back(line); };
     makeFolder();
@@ -305,6 +305,94 @@ TEST_F(ClaudeCodeIntakeTest, ALineWithoutEndPastTheBoundIsSkippedToItsLineFeed)
     time.advance(1);
     EXPECT_EQ(taken.size(), 1u);
     EXPECT_EQ(list(*c), "a/app/done");
+}
+
+// A pipe in place of the event file or the status file is passed over at once, tick after tick,
+// and reading resumes once a file is back.
+TEST_F(ClaudeCodeIntakeTest, APipeInPlaceOfAFileNeverStallsTheTick)
+{
+    makeFolder();
+    ASSERT_EQ(::mkfifo(events().c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((folder() + "/statusline.json").c_str(), 0600), 0);
+    auto c = enable();
+    time.advance(3);
+    EXPECT_EQ(list(*c), "");
+    EXPECT_FALSE(c->limitsUpdated.peek());
+    std::filesystem::remove(events());
+    appendEvent("SessionStart", session("a"));
+    writeStatus("{\"rate_limits\":{\"five_hour\":{\"used_percentage\":5}}}");
+    time.advance(1);
+    EXPECT_EQ(list(*c), "a/app/done");
+    EXPECT_TRUE(c->fiveHour.peek());
+}
+
+// More than a tick takes is read over the next ticks, none lost or taken twice; far more, and only
+// the newest lines are taken.
+TEST_F(ClaudeCodeIntakeTest, AFloodIsTakenInBoundedStepsOrSkippedToItsNewestLines)
+{
+    auto c = enable();
+    std::vector<std::string> taken;
+    c->lineTaken = [&](std::string_view line) { taken.emplace_back(line); };
+    makeFolder();
+    const auto line = [](int i) {
+        std::string text = json{{"event", "Whatever"}, {"data", {{"session_id", std::to_string(i)}}}}.dump();
+        text.resize(199, ' ');
+        return text + "\n";
+    };
+    std::string burst;
+    for (int i = 0; i < 12'500; ++i)
+        burst += line(i);
+    writeFile(events(), burst, std::ios::app);
+    time.advance(1);
+    EXPECT_GT(taken.size(), 4'000u);
+    EXPECT_LT(taken.size(), 6'000u) << "about a mebibyte a tick";
+    // The file was rotated: what a hook appends now comes after the rest of the rotated one.
+    writeFile(events(), line(12'500), std::ios::app);
+    time.advance(3);
+    ASSERT_EQ(taken.size(), 12'501u);
+    for (size_t i = 0; i < taken.size(); ++i)
+        ASSERT_EQ(taken[i] + "\n", line(int(i)));
+
+    taken.clear();
+    std::string flood;
+    for (int i = 0; i < 50'000; ++i)
+        flood += line(i);
+    {
+        test::CapturedLog log;
+        writeFile(events(), flood, std::ios::app);
+        time.advance(1);
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_NE(log.lines[0].find("skipped"), std::string::npos) << log.lines[0];
+    }
+    ASSERT_FALSE(taken.empty());
+    EXPECT_LE(taken.size(), size_t((1 << 20) / 200 + 1));
+    EXPECT_EQ(taken.back() + "\n", line(49'999));
+    EXPECT_EQ(taken.front() + "\n", line(50'000 - int(taken.size()))) << "whole lines from the cut on";
+    time.advance(3);
+    EXPECT_LE(taken.size(), size_t((1 << 20) / 200 + 1));
+}
+
+// A line far longer than any event is dropped whole, and the names drawn from the rest are cut to
+// a size a row can show.
+TEST_F(ClaudeCodeIntakeTest, OverlongLinesAreDroppedAndLongTextsCut)
+{
+    auto c = enable();
+    appendEvent("PreToolUse", session("huge", "/w/" + std::string(10'000'000, 'x')));
+    appendEvent("SessionStart", session("a", "/w/" + std::string(1'000, 'y')));
+    time.advance(1);
+    appendEvent("PreToolUse", session("long", "/w/" + std::string(100'000, 'x')));
+    std::string accents;
+    for (int i = 0; i < 500; ++i)
+        accents += "\xC3\xA9";  // é
+    appendEvent("SessionStart", session("b", "/w/z" + accents));
+    appendEvent("Notification", json{{"session_id", "c"}, {"message", std::string(5'000, 'm')}});
+    time.advance(1);
+    const auto &list = c->sessions.peek();
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].id, "a");
+    EXPECT_EQ(list[0].project, std::string(255, 'y'));
+    EXPECT_EQ(list[1].project, "z" + accents.substr(0, 254)) << "never inside a character";
+    EXPECT_EQ(list[2].state, CC::SessionState(CC::Waiting{std::string(1'024, 'm')}));
 }
 
 TEST_F(ClaudeCodeIntakeTest, StartDeletesALeftoverRotatedFileUnread)

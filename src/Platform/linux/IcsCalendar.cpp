@@ -1,5 +1,6 @@
 #include "Platform/linux/IcsCalendar.h"
 
+#include "Platform/RegularFile.h"
 #include "Platform/XdgFolders.h"
 
 #include <libical/ical.h>
@@ -9,10 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -498,38 +495,10 @@ QColor fallbackColour(const QString &absolutePath, const std::vector<QColor> &pa
 
 std::optional<QByteArray> readRegularFile(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    FileBytes file = vesk::readRegularFile(QFile::encodeName(path).toStdString(), size_t(maxFileSize));
+    if (file.error != 0)
         return std::nullopt;
-    struct stat st {};
-    std::optional<QByteArray> result;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxFileSize) {
-        QByteArray data;
-        data.reserve(qsizetype(st.st_size));
-        char buffer[65536];
-        bool failed = false;
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                failed = true;
-                break;
-            }
-            if (n == 0)
-                break;
-            data.append(buffer, n);
-            if (data.size() > maxFileSize) {  // grew while read
-                failed = true;
-                break;
-            }
-        }
-        if (!failed)
-            result = std::move(data);
-    }
-    ::close(fd);
-    return result;
+    return QByteArray::fromStdString(file.bytes);
 }
 
 std::vector<StoredEvent> recordsFromBytes(const QByteArray &bytes, const Window &window, const QColor &colour)
