@@ -148,6 +148,7 @@ void ClaudeCodeExtension::start()
     if (isConnected.peek()) {
         // Bring the installation up to date; what fails keeps what is installed.
         try {
+            removeStaleWrites();
             writeScripts();
             applySettings();
         } catch (const std::exception &error) {

@@ -97,7 +97,7 @@ public:
     // Why connecting or disconnecting changed nothing. File errors are thrown as FileError.
     class ConnectError : public std::exception {
     public:
-        enum class Case { unreadableSettings, missingJq };
+        enum class Case { unreadableSettings, changingSettings, tooLargeSettings, missingJq };
         explicit ConnectError(Case c) : case_(c) {}
         Case which() const { return case_; }
         const char *what() const noexcept override;
@@ -177,6 +177,9 @@ public:
     // Whether settings.json holds this program's status line.
     static bool isInstalled();
     static void writeScripts();
+    // Removes what writes of ours to settings.json, its backup and our own files left behind when
+    // the process was killed in the middle (connect, disconnect and start call it).
+    static void removeStaleWrites();
     static std::string statusCommand();
     // Merges this program's status line and hooks into settings.json, writing it only when that
     // changes it; true when it wrote.

@@ -6,6 +6,7 @@
 
 #include "Platform/AtomicFile.h"
 #include "Platform/JsonText.h"
+#include "Platform/RegularFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,19 +22,19 @@ using nlohmann::json;
 
 namespace {
 
-// Claude Code's settings are small; anything larger is not read.
-constexpr off_t largestSettings = 32 << 20;
-constexpr int mergeAttempts = 3;
+// Claude Code's settings are small; anything larger is not read, and so never written either.
+constexpr size_t largestSettings = 32 << 20;
+// How often a save of another program's is merged into before connecting gives up.
+constexpr int mergeAttempts = 5;
 
 [[noreturn]] void throwFileError(const std::string &path, int error)
 {
     throw ClaudeCodeExtension::FileError(path + ": " + std::strerror(error));
 }
 
-[[noreturn]] void throwUnreadable()
-{
-    throw ClaudeCodeExtension::ConnectError(ClaudeCodeExtension::ConnectError::Case::unreadableSettings);
-}
+using Case = ClaudeCodeExtension::ConnectError::Case;
+
+[[noreturn]] void throwUnreadable() { throw ClaudeCodeExtension::ConnectError(Case::unreadableSettings); }
 
 void makeFolder(const std::string &path)
 {
@@ -43,55 +44,21 @@ void makeFolder(const std::string &path)
         throwFileError(path, error.value());
 }
 
-void writeAtomic(const std::string &path, const std::string &bytes, unsigned mode)
+// A failed write's reason as "<path>: <the system's own text>", which ends the reason after its
+// last ": ".
+[[noreturn]] void throwWriteFailure(const std::string &path, const std::string &reason)
 {
-    const std::string reason = writeFileAtomically(path, bytes, mode);
-    if (reason.empty())
-        return;
-    // The reason ends in the system's own text after the last ": ".
     const auto colon = reason.rfind(": ");
     throw ClaudeCodeExtension::FileError(path + (colon == std::string::npos ? ": " + reason : reason.substr(colon)));
 }
 
-struct FileBytes {
-    int error = 0;  // 0, or the errno that reading ended with
-    std::string bytes;
-};
-
-FileBytes readFile(const std::string &path)
+void writeAtomic(const std::string &path, const std::string &bytes, unsigned mode)
 {
-    FileBytes result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.error = errno;
-        return result;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || info.st_size > largestSettings) {
-        result.error = S_ISDIR(info.st_mode) ? EISDIR : EFBIG;
-        ::close(fd);
-        return result;
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            result.error = errno;
-            break;
-        }
-        if (n == 0)
-            break;
-        result.bytes.append(buffer, size_t(n));
-        if (result.bytes.size() > size_t(largestSettings)) {
-            result.error = EFBIG;
-            break;
-        }
-    }
-    ::close(fd);
-    return result;
+    if (const std::string reason = writeFileAtomically(path, bytes, mode); !reason.empty())
+        throwWriteFailure(path, reason);
 }
+
+FileBytes readFile(const std::string &path) { return readRegularFile(path, largestSettings); }
 
 // settings.json as read: absent when it could not be read or is not a JSON object.
 struct SettingsRead {
@@ -113,41 +80,65 @@ std::optional<SettingsRead> readSettingsFile()
     return SettingsRead{true, file.bytes, std::move(value)};
 }
 
-// Two-space indent, keys sorted, "/" as is, a final line feed.
+// Two-space indent, keys sorted, "/" as is, a final line feed; written compactly when indenting would
+// make it larger than the reader takes, and refused when even that is too large.
 std::string settingsText(const json &value)
 {
     try {
-        return value.dump(2) + "\n";
+        std::string text = value.dump(2) + "\n";
+        if (text.size() > largestSettings)
+            text = value.dump() + "\n";
+        if (text.size() > largestSettings)
+            throw ClaudeCodeExtension::ConnectError(Case::tooLargeSettings);
+        return text;
     } catch (const json::exception &) {
         // Only a path that is not UTF-8 gets here.
         throwFileError(ClaudeCodeExtension::settingsPath(), EILSEQ);
     }
 }
 
-// Reads settings.json, changes it and writes the result (when it differs, or always). Just before
-// replacing the file it is read again: when another program changed it meanwhile, the change is
-// made anew on what that program wrote.
+unsigned modeOf(const std::string &path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? unsigned(info.st_mode & 07777) : 0600u;
+}
+
+// Reads settings.json, changes it and writes the result (when it differs, or always). The result
+// trades places with the file in one step, and what comes out is compared with what was read:
+// when another program saved the file in between, its file goes back and the change is made anew
+// on what it saved. One that keeps saving wins, and connecting says so.
 bool rewriteSettings(const std::function<json(const SettingsRead &)> &change, bool always,
                      const std::function<std::string(const json &)> &text = settingsText)
 {
     const std::string path = ClaudeCodeExtension::settingsPath();
-    for (int attempt = 0; attempt < mergeAttempts; ++attempt) {
-        const auto read = readSettingsFile();
-        if (!read)
+    auto read = readSettingsFile();
+    if (!read)
+        throwUnreadable();
+    json next = change(*read);
+    if (!always && next == read->value)
+        return false;
+    std::string bytes = text(next);
+    for (int attempt = 0;; ++attempt) {
+        FileSwap swap = FileSwap::swap(path, bytes, modeOf(path), largestSettings,
+                                       read->exists ? std::optional(read->bytes) : std::nullopt);
+        if (!swap.error().empty())
+            throwWriteFailure(path, swap.error());
+        if (!swap.changed())
+            return true;
+        swap.undo();
+        if (swap.existed() && swap.previous().error != 0)
             throwUnreadable();
-        const json next = change(*read);
+        json saved = swap.existed() ? parseUntrustedJson(swap.previous().bytes) : json::object();
+        if (!saved.is_object())
+            throwUnreadable();
+        if (attempt + 1 == mergeAttempts)
+            throw ClaudeCodeExtension::ConnectError(Case::changingSettings);
+        read = SettingsRead{swap.existed(), swap.previous().bytes, std::move(saved)};
+        next = change(*read);
         if (!always && next == read->value)
             return false;
-        const std::string bytes = text(next);
-        const auto again = readSettingsFile();
-        if (!again || again->exists != read->exists || again->bytes != read->bytes)
-            continue;
-        struct stat info {};
-        const unsigned mode = ::stat(path.c_str(), &info) == 0 ? unsigned(info.st_mode & 07777) : 0600u;
-        writeAtomic(path, bytes, mode);
-        return true;
+        bytes = text(next);
     }
-    throwUnreadable();
 }
 
 std::string hookPath() { return ClaudeCodeExtension::folder() + "/hook.sh"; }
@@ -248,6 +239,11 @@ const char *ClaudeCodeExtension::ConnectError::what() const noexcept
     switch (case_) {
     case Case::unreadableSettings:
         return "Claude Code's settings.json couldn't be read, so nothing was changed.";
+    case Case::changingSettings:
+        return "Claude Code's settings.json kept changing while Vesk wrote it, so nothing was changed. Try again in a "
+               "moment.";
+    case Case::tooLargeSettings:
+        return "Claude Code's settings.json is too large for Vesk to write back, so nothing was changed.";
     case Case::missingJq:
         return "Claude Code support needs the jq program. Install the jq package, then connect again.";
     }
@@ -332,6 +328,13 @@ bool ClaudeCodeExtension::isOurs(const json &entry)
     return false;
 }
 
+void ClaudeCodeExtension::removeStaleWrites()
+{
+    const std::string settings = settingsPath();
+    for (const std::string &path : {settings, settings + ".vesk-backup", hookPath(), statusScriptPath(), previousPath()})
+        removeStaleAtomicWrites(path);
+}
+
 void ClaudeCodeExtension::writeScripts()
 {
     makeFolder(folder());
@@ -372,6 +375,7 @@ void ClaudeCodeExtension::connect()
 {
     if (!hasJq())
         throw ConnectError(ConnectError::Case::missingJq);
+    removeStaleWrites();
     writeScripts();
     rewriteSettings(
         [](const SettingsRead &read) {
@@ -386,9 +390,7 @@ void ClaudeCodeExtension::connect()
                 if (read.exists) {
                     const std::string backup = settings + ".vesk-backup";
                     ::unlink(backup.c_str());
-                    struct stat info {};
-                    const unsigned mode = ::stat(settings.c_str(), &info) == 0 ? unsigned(info.st_mode & 07777) : 0600u;
-                    writeAtomic(backup, read.bytes, mode);
+                    writeAtomic(backup, read.bytes, modeOf(settings));
                 }
                 writeAtomic(previousPath(), (old ? *old : json::object()).dump(), 0600);
             }
@@ -400,6 +402,7 @@ void ClaudeCodeExtension::connect()
 
 void ClaudeCodeExtension::disconnect()
 {
+    removeStaleWrites();
     const auto change = [](const SettingsRead &read) {
         json settings = read.value;
         const json *line = member(settings, "statusLine");

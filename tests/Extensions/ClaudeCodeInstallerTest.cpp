@@ -1,6 +1,6 @@
 #include "ClaudeCodeSupport.h"
 
-#include <thread>
+#include "Platform/AtomicFile.h"
 
 using namespace vesk;
 using nlohmann::json;
@@ -230,33 +230,156 @@ TEST_F(ClaudeCodeInstallerTest, ALinkedSettingsFileIsWrittenThroughAndKeepsItsMo
     EXPECT_EQ(readFile(settings() + ".vesk-backup"), "{\"model\":\"opus\"}");
 }
 
-// Another program edits settings.json while the merge runs: the saved status line is a pipe, so the
-// merge waits in the middle (reading it for the fallback) while the edit is made.
+// Another program saves settings.json at the worst moment: after the merge read it, just before
+// the merged file replaces it. Its save is kept, and merged into.
 TEST_F(ClaudeCodeInstallerTest, AnEditMadeDuringTheMergeIsKept)
 {
+    writeSettings("{\"model\":\"opus\"}");
+    int saves = 0;
+    const auto otherProgram = [&](const std::string &target) {
+        if (target != settings() || saves++ > 0)
+            return;
+        json edited = json::parse(readFile(settings()));
+        edited["theirs"] = saves;
+        writeFile(settings(), edited.dump());
+    };
+    setAtomicWriteHookForTesting(otherProgram);
     claude.connect();
+    setAtomicWriteHookForTesting(nullptr);
     json s = settingsJson();
+    EXPECT_EQ(s["theirs"], 1);
+    EXPECT_EQ(s["model"], "opus");
+    EXPECT_TRUE(CC::isInstalled());
+    EXPECT_EQ(s["hooks"]["Stop"].size(), 1u);
+
     s["hooks"].erase("Stop");
     writeSettings(s.dump());
-    const std::string pipe = folder() + "/previous-statusline.json";
-    std::filesystem::remove(pipe);
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    std::thread editor([&] {
-        // Open once the merge reads the pipe; the merge's second pass finds a plain file there.
-        const int fd = ::open(pipe.c_str(), O_WRONLY);
-        json edited = json::parse(readFile(settings()));
-        edited["theirs"] = true;
-        writeFile(settings(), edited.dump());
-        writeFile(pipe + ".new", "{}");
-        std::filesystem::rename(pipe + ".new", pipe);
-        (void)!::write(fd, "{}", 2);
-        ::close(fd);
-    });
+    saves = 0;
+    setAtomicWriteHookForTesting(otherProgram);
     EXPECT_TRUE(CC::applySettings());
-    editor.join();
+    setAtomicWriteHookForTesting(nullptr);
     s = settingsJson();
-    EXPECT_EQ(s["theirs"], true);
+    EXPECT_EQ(s["theirs"], 1);
     EXPECT_EQ(s["hooks"]["Stop"].size(), 1u);
+
+    // Disconnecting, with a save of a new key in between.
+    saves = 0;
+    setAtomicWriteHookForTesting([&](const std::string &target) {
+        if (target != settings() || saves++ > 0)
+            return;
+        json edited = json::parse(readFile(settings()));
+        edited["late"] = true;
+        writeFile(settings(), edited.dump());
+    });
+    claude.disconnect();
+    setAtomicWriteHookForTesting(nullptr);
+    s = settingsJson();
+    EXPECT_EQ(s["late"], true);
+    EXPECT_FALSE(s.contains("hooks"));
+    EXPECT_FALSE(CC::isInstalled());
+}
+
+// A program that saves every time the merge is about to write: after a few merges it is left to
+// it, and connecting says why.
+TEST_F(ClaudeCodeInstallerTest, ASettingsFileThatKeepsChangingIsLeftToItsWriter)
+{
+    writeSettings("{\"n\":0}");
+    int saves = 0;
+    setAtomicWriteHookForTesting([&](const std::string &target) {
+        if (target == settings())
+            writeFile(settings(), json{{"n", ++saves}}.dump());
+    });
+    EXPECT_EQ(failure([&] { claude.connect(); }),
+              "Claude Code's settings.json kept changing while Vesk wrote it, so nothing was changed. Try again in a moment.");
+    setAtomicWriteHookForTesting(nullptr);
+    EXPECT_GT(saves, 1);
+    EXPECT_EQ(readFile(settings()), (json{{"n", saves}}.dump())) << "the writer's last save stands";
+    EXPECT_FALSE(claude.isConnected.peek());
+    EXPECT_FALSE(exists(settings() + ".tmp-undone"));
+}
+
+// A pipe, a device or a folder where a file is read answers at once as unreadable; nothing waits
+// for a writer that never comes.
+TEST_F(ClaudeCodeInstallerTest, SomethingOtherThanAFileIsRefusedWithoutWaiting)
+{
+    std::filesystem::create_directories(home.path().toStdString() + "/.claude");
+    ASSERT_EQ(::mkfifo(settings().c_str(), 0600), 0);
+    EXPECT_FALSE(CC::readSettings());
+    EXPECT_FALSE(CC::isInstalled());
+    EXPECT_EQ(failure([&] { claude.connect(); }), unreadable);
+    EXPECT_EQ(failure([&] { claude.disconnect(); }), unreadable);
+    struct stat info {};
+    ASSERT_EQ(::lstat(settings().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "left as it is";
+
+    std::filesystem::remove(settings());
+    std::filesystem::create_symlink("/dev/zero", settings());
+    EXPECT_FALSE(CC::readSettings());
+
+    // The saved status line as a pipe: the fallback is "true", as for any unreadable file.
+    std::filesystem::remove(settings());
+    makeFolder();
+    ASSERT_EQ(::mkfifo((folder() + "/previous-statusline.json").c_str(), 0600), 0);
+    const std::string q = CC::shellQuoted(statusPath());
+    EXPECT_EQ(CC::statusCommand(), "if [ -f " + q + " ]; then /bin/sh " + q + "; else true; fi");
+}
+
+// Indenting a large compact file would make it larger than the reader takes: it is written
+// compactly, and a file too large even so is refused and left as it is.
+TEST_F(ClaudeCodeInstallerTest, NothingIsWrittenThatCouldNotBeReadBack)
+{
+    // 5 MB of compact text that indenting makes about 35 MB.
+    std::string items;
+    for (int i = 0; i < 1'300'000; ++i)
+        items += i ? ",[1]" : "[1]";
+    const std::string compact = "{\"deep\":{\"list\":[" + items + "]}}";
+    writeSettings(compact);
+    claude.connect();
+    EXPECT_TRUE(CC::isInstalled());
+    const std::string written = readFile(settings());
+    EXPECT_LE(written.size(), size_t(32 << 20));
+    EXPECT_EQ(written.find("\n "), std::string::npos) << "compact";
+    EXPECT_EQ(written.back(), '\n');
+    EXPECT_EQ(json::parse(written)["deep"]["list"].size(), 1'300'000u);
+    claude.disconnect();
+    EXPECT_FALSE(CC::isInstalled());
+    EXPECT_EQ(settingsJson(), json::parse(compact));
+
+    // A file just below the reader's limit that our entries would push over it.
+    const std::string large = "{\"a\":\"" + std::string((32 << 20) - 100, 'x') + "\"}";
+    writeSettings(large);
+    EXPECT_EQ(failure([&] { claude.connect(); }),
+              "Claude Code's settings.json is too large for Vesk to write back, so nothing was changed.");
+    EXPECT_EQ(readFile(settings()), large);
+    EXPECT_FALSE(claude.isConnected.peek());
+}
+
+// Temporary files that a killed connect left in ~/.claude and in our folder are swept; files of
+// other names stay.
+TEST_F(ClaudeCodeInstallerTest, TemporariesOfAKilledWriteAreSwept)
+{
+    writeSettings("{}");
+    makeFolder();
+    const std::vector<std::string> stale = {settings() + ".vesk-backup.tmp-Ab3dE9", settings() + ".tmp-q1W2e3",
+                                            folder() + "/hook.sh.tmp-zzzzzz", folder() + "/previous-statusline.json.tmp-123456"};
+    const std::vector<std::string> others = {settings() + ".tmp-toolong7", settings() + ".vesk-backup.tmp-", settings() + ".bak",
+                                             home.path().toStdString() + "/.claude/other.json.tmp-abcdef"};
+    for (const auto &path : stale)
+        writeFile(path, "{}");
+    for (const auto &path : others)
+        writeFile(path, "{}");
+    claude.connect();
+    for (const auto &path : stale)
+        EXPECT_FALSE(exists(path)) << path;
+    for (const auto &path : others)
+        EXPECT_TRUE(exists(path)) << path;
+
+    writeFile(stale[0], "{}");
+    claude.disconnect();
+    EXPECT_FALSE(exists(stale[0]));
+    writeFile(stale[1], "{}");
+    claude.connect();
+    EXPECT_FALSE(exists(stale[1]));
 }
 
 TEST_F(ClaudeCodeInstallerTest, StartingWhileConnectedBringsTheInstallationUpToDate)
