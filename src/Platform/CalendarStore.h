@@ -35,6 +35,9 @@ public:
     virtual void requestAccess(std::function<void()> done) = 0;
     // Events that overlap [from, to), in the store's order. Synchronous: reads nothing from disk.
     virtual std::vector<StoredEvent> events(double from, double to) const = 0;
+    // Looks at the calendars again, for a store that keeps a copy of them; `changed` follows when
+    // something differs.
+    virtual void reload() {}
 
     // Posted on the main thread after the store's contents changed.
     Signal<> changed;

@@ -36,7 +36,7 @@ QString occurrenceID(const QString &identifier, double start)
 
 CalendarService::CalendarService(CalendarStore &store) : store_(store)
 {
-    storeObserver_ = store_.changed.connect([this] { refresh(); });
+    storeObserver_ = store_.changed.connect([this] { publish(); });
 }
 
 void CalendarService::requestAccess()
@@ -46,6 +46,12 @@ void CalendarService::requestAccess()
 }
 
 void CalendarService::refresh()
+{
+    store_.reload();
+    publish();
+}
+
+void CalendarService::publish()
 {
     const bool authorized = store_.authorizationStatus() == CalendarAccess::fullAccess;
     isAuthorized_ = authorized;

@@ -28,7 +28,8 @@ public:
     // The store reports full access.
     const Observed<bool> &isAuthorized() const { return isAuthorized_; }
 
-    // Re-reads the access and the events and publishes what changed.
+    // Re-reads the access and the events and publishes what changed. A store that keeps a copy of
+    // the calendars is asked to look at them again too; what it finds comes with its `changed`.
     void refresh();
     // Asks the store for access; the service refreshes on the main queue once it answered.
     void requestAccess();
@@ -37,6 +38,8 @@ public:
     void setCalendar(UserCalendar calendar) { calendar_ = std::move(calendar); }
 
 private:
+    void publish();
+
     CalendarStore &store_;
     std::optional<UserCalendar> calendar_;
     Observed<std::vector<CalendarEvent>> events_;

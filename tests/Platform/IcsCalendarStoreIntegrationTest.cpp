@@ -2,6 +2,8 @@
 
 #include "Base/Clock.h"
 #include "Base/MainQueue.h"
+#include "Base/VirtualTime.h"
+#include "Readouts/CalendarService.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -10,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +50,12 @@ std::vector<QString> ids(const IcsCalendarStore &store)
     for (const auto &event : store.events(now - 86400, now + 86400))
         list.push_back(event.identifier.value_or(QStringLiteral("?")));
     return list;
+}
+
+bool has(const IcsCalendarStore &store, const QString &id)
+{
+    const auto list = ids(store);
+    return std::find(list.begin(), list.end(), id) != list.end();
 }
 
 class IcsCalendarStoreTest : public ::testing::Test {
@@ -157,4 +167,133 @@ TEST_F(IcsCalendarStoreTest, ASlowFileNeverDelaysTheMainQueue)
     EXPECT_LT(ranAfter, 500);
     store.waitUntilLoaded();
     EXPECT_EQ(store.authorizationStatus(), CalendarAccess::fullAccess);
+}
+
+// On the virtual clock: the quiet time before a reload passes when the test says so, and the
+// watcher's reports arrive with the Qt events the waits process.
+class IcsCalendarStoreWatchTest : public IcsCalendarStoreTest {
+protected:
+    // Until `condition` holds: Qt's events, the quiet time, and the loads it starts.
+    bool settlesTo(IcsCalendarStore &store, const std::function<bool()> &condition)
+    {
+        return waitFor([&] {
+            time.advance(0.5);
+            store.waitUntilLoaded();
+            return condition();
+        });
+    }
+    VirtualTime time;
+};
+
+TEST_F(IcsCalendarStoreWatchTest, EveryRefreshAndEveryChangeInACalendarFolderReachTheStore)
+{
+    const QString lunch = dir.path() + "/calendars/work/lunch.ics";
+    write(dir.path() + "/calendars/work/standup.ics", eventFile("standup", 1));
+    IcsCalendarStore store(roots(), palette);
+    CalendarService service(store);
+    store.waitUntilLoaded();
+    ASSERT_TRUE(has(store, "standup"));
+    for (int i = 0; i < 50; ++i) {
+        // Even rounds: the user's refresh reads again. Odd ones: the folder's watch reports it.
+        write(lunch, eventFile("lunch", 2));
+        if (i % 2 == 0) {
+            service.refresh();
+            store.waitUntilLoaded();
+            ASSERT_TRUE(has(store, "lunch")) << "round " << i;
+        } else {
+            ASSERT_TRUE(settlesTo(store, [&] { return has(store, "lunch"); })) << "round " << i;
+        }
+        ASSERT_TRUE(QFile::remove(lunch));
+        if (i % 2 == 0) {
+            service.refresh();
+            store.waitUntilLoaded();
+            ASSERT_FALSE(has(store, "lunch")) << "round " << i;
+        } else {
+            ASSERT_TRUE(settlesTo(store, [&] { return !has(store, "lunch"); })) << "round " << i;
+        }
+        ASSERT_TRUE(has(store, "standup"));
+    }
+}
+
+TEST_F(IcsCalendarStoreWatchTest, AFileAddedBeforeItsFolderIsWatchedIsFound)
+{
+    // The first load lists the folder, then the file arrives, and only then does the watch begin:
+    // no change is ever reported for it.
+    write(dir.path() + "/calendars/work/standup.ics", eventFile("standup", 1));
+    IcsCalendarStore store(roots(), palette);
+    std::atomic<bool> once{false};
+    store.setBeforeRead([&](const QString &) {
+        if (!once.exchange(true))
+            write(dir.path() + "/calendars/work/late.ics", eventFile("late", 1));
+    });
+    store.waitUntilLoaded();
+    EXPECT_TRUE(has(store, "standup"));
+    EXPECT_TRUE(has(store, "late"));
+}
+
+TEST_F(IcsCalendarStoreWatchTest, ALinkedFolderIsWatchedWhereItLeads)
+{
+    QTemporaryDir elsewhere;
+    write(elsewhere.path() + "/a/a.ics", eventFile("a", 1));
+    write(elsewhere.path() + "/b/b.ics", eventFile("b", 1));
+    const QByteArray link = QFile::encodeName(dir.path() + "/vesk/calendars/team");
+    QDir().mkpath(dir.path() + "/vesk/calendars");
+    ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.path() + "/a").constData(), link.constData()), 0);
+    IcsCalendarStore store(roots(), palette);
+    store.waitUntilLoaded();
+    ASSERT_TRUE(has(store, "a"));
+    // The link now leads to another folder; new files there are seen, as are the ones in it.
+    ASSERT_EQ(::unlink(link.constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.path() + "/b").constData(), link.constData()), 0);
+    ASSERT_TRUE(settlesTo(store, [&] { return has(store, "b") && !has(store, "a"); }));
+    write(elsewhere.path() + "/b/new.ics", eventFile("new", 1));
+    EXPECT_TRUE(settlesTo(store, [&] { return has(store, "new"); }));
+}
+
+TEST_F(IcsCalendarStoreWatchTest, EachCalendarIsShownAsSoonAsItIsRead)
+{
+    write(dir.path() + "/calendars/a/a.ics", eventFile("a", 1));
+    write(dir.path() + "/calendars/b/b.ics", eventFile("b", 1));
+    IcsCalendarStore store(roots(), palette);
+    // The second calendar is read only once the first one is seen on the main thread.
+    std::atomic<bool> seenA{false};
+    store.setBeforeRead([&](const QString &file) {
+        if (file.endsWith("b.ics"))
+            waitFor([&] { return seenA.load(); }, 5000);
+    });
+    EXPECT_TRUE(waitFor([&] { return has(store, "a"); }, 5000));
+    EXPECT_FALSE(has(store, "b"));
+    seenA = true;
+    store.waitUntilLoaded();
+    EXPECT_EQ(ids(store), (std::vector<QString>{"a", "b"}));
+}
+
+TEST_F(IcsCalendarStoreWatchTest, TodaysListCutByItsBudgetMovesOnAsTheDayGoes)
+{
+    // Three events every second since midnight: a thousand of each from midnight is all the first
+    // load keeps of today, and those ended long before ten o'clock.
+    QByteArray body = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+    const QString midnight = QDateTime::fromSecsSinceEpoch(qint64(time.wallNow()), Qt::UTC).date().toString("yyyyMMdd");
+    for (int i = 0; i < 3; ++i)
+        body += "BEGIN:VEVENT\r\nUID:s" + QByteArray::number(i) + "\r\nDTSTART:" + midnight.toLatin1()
+                + "T000000Z\r\nDURATION:PT1S\r\nRRULE:FREQ=SECONDLY\r\nEND:VEVENT\r\n";
+    write(dir.path() + "/calendars/busy/busy.ics", body + "END:VCALENDAR\r\n");
+    test::CapturedLog log;
+    IcsCalendarStore store(roots(), palette);
+    CalendarService service(store);
+    store.waitUntilLoaded();
+    auto nextStart = [&] {
+        service.refresh();
+        store.waitUntilLoaded();
+        const auto &events = service.events().peek();
+        return events.empty() ? 0.0 : events.front().start;
+    };
+    const double now = time.wallNow();
+    EXPECT_EQ(nextStart(), std::floor(now));
+    // Past the end of what that load kept, a minute later at the soonest, the list moves on.
+    time.jumpWall(1200);
+    EXPECT_EQ(nextStart(), std::floor(now) + 1200);
+    const auto cuts = std::count_if(log.lines.begin(), log.lines.end(),
+                                    [](const std::string &line) { return line.find("today's occurrences cut") != std::string::npos; });
+    EXPECT_EQ(cuts, 1);  // said once, however often it happens again
 }

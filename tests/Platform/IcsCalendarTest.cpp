@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <set>
 
 using namespace vesk;
 using namespace vesk::ics;
@@ -117,8 +119,12 @@ TEST(IcsCalendar, AMovedOccurrenceReplacesTheMastersOne)
 TEST(IcsCalendar, RulesAreBounded)
 {
     using clock = std::chrono::steady_clock;
+    // Every second from 1 February: each day's first and today's first thousand.
     const auto secondly = read(calendar(event("UID:s\r\nDTSTART:20250201T000000Z\r\nRRULE:FREQ=SECONDLY\r\n")));
-    EXPECT_EQ(secondly.size(), size_t(maxOccurrences));
+    const Window w = window();
+    EXPECT_EQ(std::count_if(secondly.begin(), secondly.end(), [&](const StoredEvent &e) { return overlaps(e, w.dayStart, w.dayEnd); }),
+              maxOccurrences);
+    EXPECT_EQ(secondly.size(), size_t(maxOccurrences) + 58);
     const auto began = clock::now();
     EXPECT_TRUE(read(calendar(event("UID:f\r\nDTSTART:20250101T090000Z\r\nRRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=30\r\n")))
                     .size()
@@ -128,6 +134,146 @@ TEST(IcsCalendar, RulesAreBounded)
     EXPECT_EQ(read(calendar(event("UID:u\r\nDTSTART:20250201T090000Z\r\nRRULE:FREQ=DAILY;UNTIL=20240101T000000Z\r\n"))).size(), 1u);
     EXPECT_LE(read(calendar(event("UID:i\r\nDTSTART:20250201T090000Z\r\nRRULE:FREQ=DAILY;INTERVAL=2147483647\r\n"))).size(), 1u);
     EXPECT_EQ(read(calendar(event("UID:g\r\nDTSTART:20250201T090000Z\r\nRRULE:GARBAGE\r\n"))).size(), 1u);
+}
+
+namespace {
+
+// The days of the window that have a record, as the month grid would mark them.
+std::set<QDate> markedDays(const std::vector<StoredEvent> &events)
+{
+    std::set<QDate> days;
+    for (const auto &e : events) {
+        const double last = std::max(e.start, e.end - 1);
+        for (QDate d = QDateTime::fromSecsSinceEpoch(qint64(e.start), berlin).date();
+             d.startOfDay(berlin).toSecsSinceEpoch() <= last; d = d.addDays(1))
+            days.insert(d);
+    }
+    return days;
+}
+
+std::set<QDate> everyDay(QDate from, QDate to)
+{
+    std::set<QDate> days;
+    for (QDate d = from; d <= to; d = d.addDays(1))
+        days.insert(d);
+    return days;
+}
+
+}  // namespace
+
+TEST(IcsCalendar, AnOldCountedRuleReachesTheWindowAtOnce)
+{
+    // Daily 40,000 times from 1960: today is occurrence 23,781, far past any walk from the start.
+    const auto daily = read(calendar(event("UID:d\r\nSUMMARY:Old\r\nDTSTART:19600101T090000Z\r\nDURATION:PT1H\r\n"
+                                           "RRULE:FREQ=DAILY;COUNT=40000\r\nEXDATE:20250301T090000Z\r\n")));
+    EXPECT_EQ(markedDays(daily), [] {
+        auto days = everyDay(QDate(2025, 1, 1), QDate(2025, 3, 31));
+        days.erase(QDate(2025, 3, 1));
+        return days;
+    }());
+    const double today = QDateTime(QDate(2025, 2, 10), QTime(9, 0), Qt::UTC).toSecsSinceEpoch();
+    EXPECT_NE(std::find_if(daily.begin(), daily.end(), [&](const StoredEvent &e) { return e.start == today && e.end == today + 3600; }),
+              daily.end());
+    // The count still ends it: 23,748 times is the last on 6 January 2025.
+    EXPECT_EQ(markedDays(read(calendar(event("UID:e\r\nDTSTART:19600101T090000Z\r\nRRULE:FREQ=DAILY;COUNT=23748\r\n")))),
+              everyDay(QDate(2025, 1, 1), QDate(2025, 1, 6)));
+    // Every other week from a Monday in 1960, until a date, at the same wall-clock time in Berlin
+    // across the change to summer time.
+    const auto fortnightly = read(calendar(event("UID:w\r\nDTSTART;TZID=Europe/Berlin:19600104T080000\r\n"
+                                                 "RRULE:FREQ=WEEKLY;INTERVAL=2;UNTIL=20250331T060000Z\r\n")));
+    std::vector<QDateTime> starts;
+    for (const auto &e : fortnightly)
+        starts.push_back(QDateTime::fromSecsSinceEpoch(qint64(e.start), berlin));
+    ASSERT_EQ(starts.size(), 7u);
+    EXPECT_EQ(starts.front().date(), QDate(2025, 1, 6));
+    EXPECT_EQ(starts.back().date(), QDate(2025, 3, 31));  // 06:00 UTC is 08:00 in summer time
+    for (const auto &s : starts) {
+        EXPECT_EQ(s.time(), QTime(8, 0));
+        EXPECT_EQ(s.date().dayOfWeek(), 1);
+    }
+    // Every 90 minutes since 1970 is a plain count of seconds.
+    const auto often = read(calendar(event("UID:m\r\nDTSTART:19700101T000000Z\r\nRRULE:FREQ=MINUTELY;INTERVAL=90\r\n")));
+    const double dayStart = window().dayStart;
+    const auto firstToday = std::find_if(often.begin(), often.end(), [&](const StoredEvent &e) { return e.start >= dayStart; });
+    ASSERT_NE(firstToday, often.end());
+    EXPECT_EQ(std::fmod(firstToday->start, 5400.0), 0.0);
+    EXPECT_LT(firstToday->start - dayStart, 5400.0);
+}
+
+TEST(IcsCalendar, ManyOftenRepeatingEventsKeepWhatThePagesShow)
+{
+    // 600 events every minute from 1 February: 600 a minute today. Kept: today's earliest, up to the
+    // file's budget, and every day's first, so that the month grid marks the same days.
+    QByteArray body;
+    for (int i = 0; i < 600; ++i)
+        body += event("UID:m" + QByteArray::number(i) + "\r\nDTSTART:20250201T0" + QByteArray::number(i / 60 % 10) + "0000Z\r\n"
+                      "DURATION:PT1M\r\nRRULE:FREQ=MINUTELY\r\n");
+    const Window w = window();
+    const FileRecords records = ParsedFile::parse(calendar(body)).expand(w, w.dayStart);
+    ASSERT_EQ(records.today.size(), size_t(maxTodayPerFile));
+    for (size_t i = 1; i < records.today.size(); ++i)
+        EXPECT_LE(records.today[i - 1].event.start, records.today[i].event.start);
+    // The earliest of today are kept, and everything that starts before the cut.
+    EXPECT_EQ(records.today.front().event.start, w.dayStart);
+    EXPECT_GT(records.completeBefore, records.today.front().event.start);
+    EXPECT_LE(records.completeBefore, records.today.back().event.start);
+    const auto events = read(calendar(body));
+    EXPECT_LE(events.size(), size_t(maxTodayPerFile) + 90);
+    EXPECT_EQ(markedDays(events), everyDay(QDate(2025, 2, 1), QDate(2025, 3, 31)));
+    // A later start in the day brings today's list on from there.
+    const double later = w.dayStart + 15 * 3600;
+    const FileRecords fromLater = ParsedFile::parse(calendar(body)).expand(w, later);
+    ASSERT_FALSE(fromLater.today.empty());
+    EXPECT_GE(fromLater.today.front().event.end, later);
+    EXPECT_LT(fromLater.today.front().event.start, later + 60);
+}
+
+TEST(IcsCalendar, OnlyTheEarliestOfADayIsKeptOutsideToday)
+{
+    const auto events = read(calendar(event("UID:late\r\nSUMMARY:Late\r\nDTSTART:20250212T150000Z\r\n")
+                                      + event("UID:early\r\nSUMMARY:Early\r\nDTSTART:20250212T080000Z\r\n")
+                                      + event("UID:night\r\nSUMMARY:Night\r\nDTSTART:20250213T220000Z\r\nDURATION:PT4H\r\n")
+                                      + event("UID:next\r\nSUMMARY:Next\r\nDTSTART:20250214T090000Z\r\n")
+                                      + event("UID:t1\r\nSUMMARY:Today 1\r\nDTSTART:20250210T150000Z\r\n")
+                                      + event("UID:t2\r\nSUMMARY:Today 2\r\nDTSTART:20250210T080000Z\r\n")));
+    std::vector<QString> titles;
+    for (const auto &e : events)
+        titles.push_back(*e.title);
+    // File order; the night runs into the 14th (Berlin) and so starts before "Next" there.
+    EXPECT_EQ(titles, (std::vector<QString>{"Early", "Night", "Today 1", "Today 2"}));
+}
+
+TEST(IcsCalendar, SubDailyRulesThatFilterAreShownAtTheirStartOnly)
+{
+    // libical tests such a rule second by second against its filter: once in four years here.
+    const auto leap = ParsedFile::parse(calendar(event("UID:y\r\nDTSTART:19000101T000000Z\r\nRRULE:FREQ=SECONDLY;BYYEARDAY=366\r\n")
+                                                 + event("UID:f\r\nDTSTART:20250201T000000Z\r\nRRULE:FREQ=MINUTELY;BYMONTH=2\r\n")
+                                                 + event("UID:h\r\nDTSTART:20250201T000000Z\r\nRRULE:FREQ=HOURLY;BYHOUR=9\r\n")))
+                          .expand(window(), window().dayStart);
+    EXPECT_EQ(leap.refusedRules, 3);
+    EXPECT_LT(leap.cost, 100);
+    const auto events = read(calendar(event("UID:f\r\nDTSTART:20250201T000000Z\r\nRRULE:FREQ=MINUTELY;BYMONTH=2\r\n")));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].start, QDateTime(QDate(2025, 2, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
+    // Without filters they repeat.
+    EXPECT_GT(read(calendar(event("UID:h\r\nDTSTART:20250201T000000Z\r\nRRULE:FREQ=HOURLY\r\n"))).size(), 50u);
+}
+
+TEST(IcsCalendar, AFileStopsWhereItsWorkRunsOut)
+{
+    QByteArray body;
+    for (int i = 0; i < 50; ++i)
+        body += event("UID:d" + QByteArray::number(i) + "\r\nDTSTART:20250101T0900" + QByteArray::number(10 + i) + "Z\r\nRRULE:FREQ=DAILY\r\n");
+    const ParsedFile file = ParsedFile::parse(calendar(body));
+    const FileRecords all = file.expand(window(), window().dayStart);
+    EXPECT_EQ(all.skippedEvents, 0);
+    // Each daily event costs about one step a day of the window; 1,000 steps read ten of them.
+    const FileRecords some = file.expand(window(), window().dayStart, 1000);
+    EXPECT_GT(some.skippedEvents, 35);
+    EXPECT_LT(some.skippedEvents, 45);
+    EXPECT_LE(some.cost, 1010);
+    ASSERT_TRUE(some.firsts.front());
+    EXPECT_EQ(some.firsts.front()->event.identifier, QStringLiteral("d0"));
 }
 
 TEST(IcsCalendar, BadInputSkipsWhatIsBadAndKeepsTheRest)

@@ -163,6 +163,19 @@ TEST_F(CalendarServiceTest, ARefreshThatFindsTheSameNotifiesNobody)
     EXPECT_EQ(notified, 1);
 }
 
+TEST_F(CalendarServiceTest, ARefreshAsksTheStoreToLookAgainAndItsChangeDoesNot)
+{
+    // A store that keeps a copy of the calendars may have missed a change: every refresh has it look.
+    service.refresh();
+    EXPECT_EQ(store.reloadCount(), 1);
+    add(at(1, 14, 15), at(1, 14, 16));  // the store's change republishes without asking again
+    EXPECT_EQ(service.events().peek().size(), 1u);
+    EXPECT_EQ(store.reloadCount(), 1);
+    store.setStatus(CalendarAccess::notDetermined);  // a look may be what finds the first calendar
+    service.refresh();
+    EXPECT_EQ(store.reloadCount(), 2);
+}
+
 TEST_F(CalendarServiceTest, ARequestAnswersOnTheMainQueue)
 {
     store.setStatus(CalendarAccess::notDetermined);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace vesk::ics {
 
@@ -144,6 +145,123 @@ struct Occurrence {
     double end;
 };
 
+bool hasByParts(const icalrecurrencetype &rule)
+{
+    return rule.by_second[0] != ICAL_RECURRENCE_ARRAY_MAX || rule.by_minute[0] != ICAL_RECURRENCE_ARRAY_MAX
+           || rule.by_hour[0] != ICAL_RECURRENCE_ARRAY_MAX || rule.by_day[0] != ICAL_RECURRENCE_ARRAY_MAX
+           || rule.by_month_day[0] != ICAL_RECURRENCE_ARRAY_MAX || rule.by_year_day[0] != ICAL_RECURRENCE_ARRAY_MAX
+           || rule.by_week_no[0] != ICAL_RECURRENCE_ARRAY_MAX || rule.by_month[0] != ICAL_RECURRENCE_ARRAY_MAX
+           || rule.by_set_pos[0] != ICAL_RECURRENCE_ARRAY_MAX;
+}
+
+bool isSubDaily(const icalrecurrencetype &rule)
+{
+    return rule.freq == ICAL_SECONDLY_RECURRENCE || rule.freq == ICAL_MINUTELY_RECURRENCE || rule.freq == ICAL_HOURLY_RECURRENCE;
+}
+
+// Whether an occurrence reaches past `t` in the sense of `overlaps`: it ends after `t`, or it is an
+// instant at or after `t`.
+bool reaches(const Occurrence &o, double t)
+{
+    const double end = o.end > o.start ? o.end : o.start;
+    return end > t || (end == o.start && o.start >= t);
+}
+
+// What the pages need of one file's occurrences, within the file's budgets.
+class Collector {
+public:
+    Collector(const Window &window, double agendaFrom, int64_t costLimit)
+        : window_(window), agendaFrom_(std::max(agendaFrom, window.dayStart)), days_(window.days()), costLimit_(costLimit)
+    {
+        out_.firsts.resize(days_.empty() ? 0 : days_.size() - 1);
+    }
+
+    const Window &window() const { return window_; }
+    double agendaFrom() const { return agendaFrom_; }
+    const std::vector<double> &days() const { return days_; }
+    int dayCount() const { return int(out_.firsts.size()); }
+    FileRecords &records() { return out_; }
+
+    // Counts a step of work; false once the file's budget is spent.
+    bool spend()
+    {
+        ++out_.cost;
+        return out_.cost <= costLimit_;
+    }
+    bool isSpent() const { return out_.cost > costLimit_; }
+
+    // The window's day that contains `t`, or -1 outside the window.
+    int dayOf(double t) const
+    {
+        const auto it = std::upper_bound(days_.begin(), days_.end(), t);
+        const int i = int(it - days_.begin()) - 1;
+        return i >= 0 && i < dayCount() ? i : -1;
+    }
+
+    bool isToday(const StoredEvent &e) const { return overlaps(e, agendaFrom_, window_.dayEnd); }
+
+    // The occurrence marks the days it covers when it starts earlier than what marks them now.
+    void offerFirst(const Record &r)
+    {
+        const StoredEvent &e = r.event;
+        if (!overlaps(e, window_.from, window_.to))
+            return;
+        const int first = dayOf(std::max(e.start, window_.from));
+        const int last = dayOf(std::min(window_.to - 1, std::max(e.start, e.end - 1)));
+        if (first < 0)
+            return;
+        for (int d = first; d <= std::max(first, last); ++d) {
+            auto &slot = out_.firsts[size_t(d)];
+            if (!slot || e.start < slot->event.start)
+                slot = r;
+        }
+    }
+
+    // One of today's occurrences; false when the list keeps nothing that starts as late.
+    bool offerToday(const Record &r)
+    {
+        auto later = [](const Record &a, const Record &b) {
+            return a.event.start != b.event.start ? a.event.start < b.event.start
+                                                  : (a.eventIndex != b.eventIndex ? a.eventIndex < b.eventIndex : a.order < b.order);
+        };
+        auto &heap = out_.today;  // a heap of the latest first until finish()
+        if (int(heap.size()) < maxTodayPerFile) {
+            heap.push_back(r);
+            std::push_heap(heap.begin(), heap.end(), later);
+            return true;
+        }
+        if (!later(r, heap.front())) {
+            drop(r.event.start);
+            return false;
+        }
+        drop(heap.front().event.start);
+        std::pop_heap(heap.begin(), heap.end(), later);
+        heap.back() = r;
+        std::push_heap(heap.begin(), heap.end(), later);
+        return true;
+    }
+
+    // Today's occurrences from `start` on are not all kept.
+    void drop(double start) { out_.completeBefore = std::min(out_.completeBefore, start); }
+
+    FileRecords finish()
+    {
+        auto &today = out_.today;
+        std::sort(today.begin(), today.end(), [](const Record &a, const Record &b) {
+            return a.event.start != b.event.start ? a.event.start < b.event.start
+                                                  : (a.eventIndex != b.eventIndex ? a.eventIndex < b.eventIndex : a.order < b.order);
+        });
+        return std::move(out_);
+    }
+
+private:
+    const Window &window_;
+    double agendaFrom_;
+    std::vector<double> days_;
+    int64_t costLimit_;
+    FileRecords out_;
+};
+
 class EventReader {
 public:
     EventReader(icalcomponent *event, icalcomponent *calendar, const Window &window)
@@ -162,6 +280,7 @@ public:
         const auto start = toEpoch(start_, zone_, window_);
         if (!start)
             return false;
+        startEpoch_ = *start;
         allDay_ = start_.is_date;
         if (icalproperty *dtend = icalcomponent_get_first_property(event_, ICAL_DTEND_PROPERTY)) {
             const icaltimetype end = icalproperty_get_dtend(dtend);
@@ -181,6 +300,7 @@ public:
         } else if (allDay_) {
             endDays_ = 1;
         }
+        readExclusions();
         return true;
     }
 
@@ -189,69 +309,187 @@ public:
         const auto start = toEpoch(t, zone_, window_);
         if (!start)
             return std::nullopt;
-        if (endDays_) {
-            const QDate day = QDate(t.year, t.month, t.day).addDays(*endDays_);
-            const QDateTime end = day.startOfDay(window_.zone);
-            if (!end.isValid())
-                return std::nullopt;
-            return Occurrence{*start, end.toMSecsSinceEpoch() / 1000.0};
-        }
-        return Occurrence{*start, *start + length_};
+        return occurrenceFrom(*start, t);
     }
 
-    // The event's occurrences overlapping the window, in time order.
-    std::vector<Occurrence> occurrences(const std::vector<double> &replaced) const
+    // Hands the event's occurrences that the pages need to the collector. `replaced`: starts that
+    // events with a RECURRENCE-ID took over.
+    void expand(Collector &c, const std::vector<double> &replaced, StoredEvent proto, uint32_t eventIndex)
     {
-        std::vector<Occurrence> found;
-        auto consider = [&](const Occurrence &o) {
-            StoredEvent probe;
-            probe.start = o.start;
-            probe.end = o.end;
-            if (!overlaps(probe, window_.from, window_.to))
-                return;
-            if (std::find(replaced.begin(), replaced.end(), o.start) != replaced.end())
-                return;
-            if (isExcluded(o.start))
-                return;
-            found.push_back(o);
-        };
-        icalproperty *rrule = icalcomponent_get_first_property(event_, ICAL_RRULE_PROPERTY);
-        if (rrule) {
-            icalrecurrencetype rule = icalproperty_get_rrule(rrule);
-            if (rule.freq != ICAL_NO_RECURRENCE && !impossibleRule(rule) && rule.interval > 0) {
-                expandRule(rule, consider);
-            }
-        }
+        collector_ = &c;
+        replaced_ = &replaced;
+        proto_ = std::move(proto);
+        eventIndex_ = eventIndex;
         // The start is always the first occurrence, whether the rule yields it or not.
         if (const auto o = occurrenceAt(start_))
-            consider(*o);
+            offer(*o, true);
         for (icalproperty *p = icalcomponent_get_first_property(event_, ICAL_RDATE_PROPERTY); p;
              p = icalcomponent_get_next_property(event_, ICAL_RDATE_PROPERTY)) {
+            if (!c.spend())
+                return;
             const icaldatetimeperiodtype rdate = icalproperty_get_rdate(p);
             const icaltimetype t = icaltime_is_null_time(rdate.time) ? rdate.period.start : rdate.time;
             if (!validTime(t))
                 continue;
             const auto start = toEpoch(t, zoneOf(p, calendar_, t, window_), window_);
-            if (!start)
-                continue;
             const auto o = occurrenceAt(start_);
-            if (o && int(found.size()) < maxOccurrences)
-                consider(Occurrence{*start, *start + (o->end - o->start)});
+            if (start && o)
+                offer(Occurrence{*start, *start + (o->end - o->start)}, true);
         }
-        std::stable_sort(found.begin(), found.end(), [](const Occurrence &a, const Occurrence &b) { return a.start < b.start; });
-        found.erase(std::unique(found.begin(), found.end(), [](const Occurrence &a, const Occurrence &b) { return a.start == b.start; }),
-                    found.end());
-        if (int(found.size()) > maxOccurrences)
-            found.resize(maxOccurrences);
-        return found;
+        icalproperty *rrule = icalcomponent_get_first_property(event_, ICAL_RRULE_PROPERTY);
+        if (!rrule)
+            return;
+        const icalrecurrencetype rule = icalproperty_get_rrule(rrule);
+        if (rule.freq == ICAL_NO_RECURRENCE || impossibleRule(rule) || rule.interval <= 0)
+            return;
+        if (isSubDaily(rule) && (hasByParts(rule) || allDay_)) {
+            // libical walks such a rule one second (or minute) at a time, testing each against its
+            // filters: a filter that matches once in years keeps it busy for seconds per call.
+            ++c.records().refusedRules;
+            return;
+        }
+        if (!hasByParts(rule) && rule.freq <= ICAL_WEEKLY_RECURRENCE)
+            expandEvenly(rule);
+        else
+            expandRule(rule);
     }
 
     bool isAllDay() const { return allDay_; }
 
 private:
-    template <typename Consider>
-    void expandRule(icalrecurrencetype rule, Consider &&consider) const
+    std::optional<Occurrence> occurrenceFrom(double start, const icaltimetype &t) const
     {
+        if (endDays_) {
+            const QDate day = QDate(t.year, t.month, t.day).addDays(*endDays_);
+            const QDateTime end = day.startOfDay(window_.zone);
+            if (!end.isValid())
+                return std::nullopt;
+            return Occurrence{start, end.toMSecsSinceEpoch() / 1000.0};
+        }
+        return Occurrence{start, start + length_};
+    }
+
+    // `single`: the start or an added date, which the rule's own occurrences then skip.
+    void offer(const Occurrence &o, bool single)
+    {
+        if (!single && o.start == startEpoch_)
+            return;
+        if (std::find(replaced_->begin(), replaced_->end(), o.start) != replaced_->end() || isExcluded(o.start))
+            return;
+        Record r{proto_, eventIndex_, order_++};
+        r.event.start = o.start;
+        r.event.end = o.end;
+        collector_->offerFirst(r);
+        if (todayFull_ || !collector_->isToday(r.event))
+            return;
+        if (todayKept_ >= maxOccurrences || !collector_->offerToday(r)) {
+            if (todayKept_ >= maxOccurrences)
+                collector_->drop(o.start);
+            todayFull_ = true;
+            return;
+        }
+        ++todayKept_;
+    }
+
+    // A rule without filters that steps by a fixed time (seconds to hours) or a fixed number of days
+    // (days and weeks, at the same wall-clock time): its occurrence number k is computed, not walked
+    // to, so that an event begun decades ago or counted in tens of thousands reaches today at once.
+    void expandEvenly(const icalrecurrencetype &rule)
+    {
+        Collector &c = *collector_;
+        const bool byTime = isSubDaily(rule);
+        const double unit = rule.freq == ICAL_SECONDLY_RECURRENCE ? 1 : rule.freq == ICAL_MINUTELY_RECURRENCE ? 60 : 3600;
+        const int64_t dayStep = int64_t(rule.interval) * (rule.freq == ICAL_WEEKLY_RECURRENCE ? 7 : 1);
+        const double step = byTime ? unit * rule.interval : double(dayStep) * 86400.0;
+        const QDate firstDate(start_.year, start_.month, start_.day);
+        std::optional<double> until;  // the latest start the rule allows
+        if (!icaltime_is_null_time(rule.until) && validTime(rule.until)) {
+            if (rule.until.is_date) {
+                const QDateTime next = QDate(rule.until.year, rule.until.month, rule.until.day).addDays(1).startOfDay(window_.zone);
+                if (next.isValid())
+                    until = next.toMSecsSinceEpoch() / 1000.0 - 0.001;
+            } else {
+                Zone zone = zone_;
+                if (icaltime_is_utc(rule.until)) {
+                    zone = Zone{};
+                    zone.utc = true;
+                }
+                until = toEpoch(rule.until, zone, window_);
+            }
+            if (!until)
+                return;
+        }
+        auto at = [&](int64_t k) -> std::optional<Occurrence> {
+            if (k < 0 || (rule.count > 0 && k >= rule.count))
+                return std::nullopt;
+            std::optional<Occurrence> o;
+            if (byTime) {
+                o = Occurrence{startEpoch_ + double(k) * step, startEpoch_ + double(k) * step + length_};
+            } else {
+                if (double(k) * double(dayStep) > 4e6)  // past the year 9999
+                    return std::nullopt;
+                const QDate day = firstDate.addDays(k * dayStep);
+                icaltimetype t = start_;
+                t.year = day.year();
+                t.month = day.month();
+                t.day = day.day();
+                o = occurrenceAt(t);
+            }
+            if (o && until && o->start > *until)
+                return std::nullopt;
+            return o;
+        };
+        const double longest = std::max(0.0, length_) + (endDays_ ? *endDays_ * 86400.0 : 0.0);
+        // The first occurrence that reaches past `t`: estimated, then moved by the few steps a change
+        // of clocks or a long all-day span can put it off.
+        auto firstReaching = [&](double t) -> int64_t {
+            const double estimate = std::floor((t - longest - startEpoch_) / step);
+            int64_t k = estimate <= 0 ? 0 : estimate >= 9e15 ? int64_t(9e15) : int64_t(estimate);
+            for (int i = 0; i < 8 && k > 0; ++i) {
+                const auto before = at(k - 1);
+                if (!before || !reaches(*before, t))
+                    break;
+                --k;
+            }
+            for (int i = 0; i < 8; ++i) {
+                const auto o = at(k);
+                if (!o || reaches(*o, t))
+                    break;
+                ++k;
+            }
+            return k;
+        };
+
+        // Each day's first occurrence: one look per day, however many the rule has on it.
+        const auto &days = c.days();
+        int64_t k = -1;
+        for (int j = 0; j < c.dayCount() && c.spend();) {
+            const int64_t next = std::max(k + 1, firstReaching(days[size_t(j)]));
+            const auto o = at(next);
+            if (!o || o->start >= window_.to)
+                break;
+            k = next;
+            const bool wasFull = todayFull_;
+            todayFull_ = true;  // today's are offered below, in order
+            offer(*o, false);
+            todayFull_ = wasFull;
+            j = std::max(j + 1, c.dayOf(o->start) + 1);
+        }
+        // Today's, in order, from the first that has not ended.
+        if (c.agendaFrom() >= window_.dayEnd)
+            return;
+        for (int64_t i = firstReaching(c.agendaFrom()); !todayFull_ && c.spend(); ++i) {
+            const auto o = at(i);
+            if (!o || o->start >= window_.dayEnd)
+                break;
+            offer(*o, false);
+        }
+    }
+
+    // Any other rule, walked by libical over the window.
+    void expandRule(icalrecurrencetype rule)
+    {
+        Collector &c = *collector_;
         // Stop the rule a little after the window so libical never walks on past it.
         const icaltimetype bound = wallTimeAt(window_.to + 2 * 86400.0, zone_, window_, start_.is_date);
         if (rule.count == 0 && (icaltime_is_null_time(rule.until) || icaltime_compare(rule.until, bound) > 0))
@@ -269,23 +507,21 @@ private:
             if (icaltime_compare(from, dtstart) > 0)
                 icalrecur_iterator_set_start(it, from);
         }
-        int steps = 0, kept = 0;
+        int steps = 0;
         for (icaltimetype t = icalrecur_iterator_next(it); !icaltime_is_null_time(t); t = icalrecur_iterator_next(it)) {
-            if (++steps > maxRuleSteps || kept >= maxOccurrences)
+            if (++steps > maxRuleSteps || !c.spend())
                 break;
             const auto o = occurrenceAt(t);
             if (!o)
                 continue;
             if (o->start >= window_.to)
                 break;
-            consider(*o);
-            if (o->start + std::max(0.0, o->end - o->start) > window_.from)
-                ++kept;
+            offer(*o, false);
         }
         icalrecur_iterator_free(it);
     }
 
-    bool isExcluded(double start) const
+    void readExclusions()
     {
         for (icalproperty *p = icalcomponent_get_first_property(event_, ICAL_EXDATE_PROPERTY); p;
              p = icalcomponent_get_next_property(event_, ICAL_EXDATE_PROPERTY)) {
@@ -293,26 +529,44 @@ private:
             if (!validTime(t))
                 continue;
             if (t.is_date && !start_.is_date) {
-                const QDateTime at = QDateTime::fromMSecsSinceEpoch(qint64(start * 1000.0), zone_.qt.isValid() ? zone_.qt : window_.zone);
-                if (at.date() == QDate(t.year, t.month, t.day))
-                    return true;
+                excludedDays_.push_back(QDate(t.year, t.month, t.day));
                 continue;
             }
-            const auto ex = toEpoch(t, zoneOf(p, calendar_, t, window_), window_);
-            if (ex && *ex == start)
-                return true;
+            if (const auto ex = toEpoch(t, zoneOf(p, calendar_, t, window_), window_))
+                excluded_.push_back(*ex);
         }
-        return false;
+    }
+
+    bool isExcluded(double start) const
+    {
+        if (std::find(excluded_.begin(), excluded_.end(), start) != excluded_.end())
+            return true;
+        if (excludedDays_.empty())
+            return false;
+        const QDate day = QDateTime::fromMSecsSinceEpoch(qint64(start * 1000.0), zone_.qt.isValid() ? zone_.qt : window_.zone).date();
+        return std::find(excludedDays_.begin(), excludedDays_.end(), day) != excludedDays_.end();
     }
 
     icalcomponent *event_;
     icalcomponent *calendar_;
     const Window &window_;
     icaltimetype start_ = icaltime_null_time();
+    double startEpoch_ = 0;
     Zone zone_;
     bool allDay_ = false;
     double length_ = 0;
     std::optional<int> endDays_;
+    std::vector<double> excluded_;
+    std::vector<QDate> excludedDays_;
+
+    // While expanding.
+    Collector *collector_ = nullptr;
+    const std::vector<double> *replaced_ = nullptr;
+    StoredEvent proto_;
+    uint32_t eventIndex_ = 0;
+    uint32_t order_ = 0;
+    int todayKept_ = 0;
+    bool todayFull_ = false;
 };
 
 std::optional<QString> text(const char *value)
@@ -360,7 +614,25 @@ Window windowAround(double now, const QTimeZone &zone)
     const QDate today = QDateTime::fromMSecsSinceEpoch(qint64(now * 1000.0), zone).date();
     const QDate first(today.year(), today.month(), 1);
     return {first.addMonths(-1).startOfDay(zone).toMSecsSinceEpoch() / 1000.0,
-            first.addMonths(2).startOfDay(zone).toMSecsSinceEpoch() / 1000.0, zone};
+            first.addMonths(2).startOfDay(zone).toMSecsSinceEpoch() / 1000.0,
+            today.startOfDay(zone).toMSecsSinceEpoch() / 1000.0, today.addDays(1).startOfDay(zone).toMSecsSinceEpoch() / 1000.0,
+            zone};
+}
+
+std::vector<double> Window::days() const
+{
+    std::vector<double> starts;
+    if (!(to > from))
+        return starts;
+    QDate day = QDateTime::fromMSecsSinceEpoch(qint64(from * 1000.0), zone).date();
+    for (int i = 0; i < 400 && day.isValid(); ++i, day = day.addDays(1)) {
+        const double start = std::max(from, day.startOfDay(zone).toMSecsSinceEpoch() / 1000.0);
+        if (start >= to)
+            break;
+        starts.push_back(start);
+    }
+    starts.push_back(to);
+    return starts;
 }
 
 ParsedFile::~ParsedFile()
@@ -417,8 +689,10 @@ std::optional<QColor> ParsedFile::colour() const
     return found ? found : apple;
 }
 
-void ParsedFile::expand(const Window &window, const QColor &colour, std::vector<StoredEvent> &out) const
+FileRecords ParsedFile::expand(const Window &window, double agendaFrom, int64_t costLimit) const
 {
+    Collector collector(window, agendaFrom, costLimit);
+    uint32_t eventIndex = 0;
     forEachCalendar(asComponent(root_), [&](icalcomponent *calendar) {
         // Occurrences moved or cancelled by a RECURRENCE-ID event replace the master's.
         std::vector<std::pair<QString, double>> replaced;
@@ -432,7 +706,12 @@ void ParsedFile::expand(const Window &window, const QColor &colour, std::vector<
                 replaced.emplace_back(QString::fromUtf8(uid), *at);
         });
         forEachEvent(calendar, [&](icalcomponent *event) {
-            if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
+            ++eventIndex;
+            if (collector.isSpent()) {
+                ++collector.records().skippedEvents;
+                return;
+            }
+            if (!collector.spend() || icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
                 return;
             EventReader reader(event, calendar, window);
             if (!reader.read())
@@ -449,11 +728,63 @@ void ParsedFile::expand(const Window &window, const QColor &colour, std::vector<
             const auto title = text(icalcomponent_get_first_property(event, ICAL_SUMMARY_PROPERTY)
                                         ? icalcomponent_get_summary(event)
                                         : nullptr);
-            for (const auto &o : reader.occurrences(skip))
-                out.push_back({uid, title, o.start, o.end, reader.isAllDay(), colour});
+            reader.expand(collector, skip, StoredEvent{uid, title, 0, 0, reader.isAllDay(), QColor()}, eventIndex);
             icalerror_clear_errno();
         });
     });
+    return collector.finish();
+}
+
+std::vector<StoredEvent> calendarRecords(const std::vector<const FileRecords *> &files, const QColor &colour,
+                                         int &todayLeft, double &completeBefore)
+{
+    struct Item {
+        const Record *record;
+        size_t file;
+    };
+    std::vector<Item> items;
+    size_t days = 0;
+    for (const FileRecords *f : files)
+        days = std::max(days, f->firsts.size());
+    for (size_t d = 0; d < days; ++d) {
+        std::optional<Item> best;
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (d >= files[i]->firsts.size())
+                continue;
+            const auto &slot = files[i]->firsts[d];
+            if (slot && (!best || slot->event.start < best->record->event.start))
+                best = Item{&*slot, i};
+        }
+        if (best)
+            items.push_back(*best);
+    }
+    for (size_t i = 0; i < files.size(); ++i) {
+        const auto &today = files[i]->today;
+        const size_t take = std::min(today.size(), size_t(std::max(0, todayLeft)));
+        todayLeft -= int(take);
+        if (take < today.size())
+            completeBefore = std::min(completeBefore, today[take].event.start);
+        completeBefore = std::min(completeBefore, files[i]->completeBefore);
+        for (size_t k = 0; k < take; ++k)
+            items.push_back({&today[k], i});
+    }
+    // File order, as the store answers (the service sorts by start, keeping this order for ties).
+    auto key = [](const Item &a) { return std::tuple(a.file, a.record->eventIndex, a.record->event.start, a.record->order); };
+    std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) { return key(a) < key(b); });
+    std::vector<StoredEvent> out;
+    out.reserve(items.size());
+    const Item *previous = nullptr;
+    for (const Item &item : items) {
+        // The same occurrence may mark a day and be on today's list; an event's start may also be
+        // one its rule yields.
+        if (previous && previous->file == item.file && previous->record->eventIndex == item.record->eventIndex
+            && previous->record->event.start == item.record->event.start)
+            continue;
+        previous = &item;
+        out.push_back(item.record->event);
+        out.back().color = colour;
+    }
+    return out;
 }
 
 std::optional<QColor> parseColour(QByteArrayView text, bool names)
@@ -503,9 +834,10 @@ std::optional<QByteArray> readRegularFile(const QString &path)
 
 std::vector<StoredEvent> recordsFromBytes(const QByteArray &bytes, const Window &window, const QColor &colour)
 {
-    std::vector<StoredEvent> out;
-    ParsedFile::parse(bytes).expand(window, colour, out);
-    return out;
+    const FileRecords records = ParsedFile::parse(bytes).expand(window, window.dayStart);
+    int todayLeft = maxTodayPerLoad;
+    double completeBefore = std::numeric_limits<double>::infinity();
+    return calendarRecords({&records}, colour, todayLeft, completeBefore);
 }
 
 Roots Roots::fromEnvironment()

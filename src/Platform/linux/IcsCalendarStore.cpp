@@ -1,8 +1,10 @@
 #include "Platform/linux/IcsCalendarStore.h"
 
 #include "Base/Clock.h"
+#include "Base/Log.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QMetaObject>
 #include <QObject>
@@ -10,6 +12,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -19,13 +22,28 @@ namespace vesk {
 
 namespace {
 constexpr double settleDelay = 0.5;  // a sync writes many files: reload once they are quiet
-}
+constexpr double settleAtMost = 2.0;  // but not later than this after the first of them
+constexpr double agendaSpacing = 60;  // the least time between two loads that move the agenda on
 
+// Where a path leads: a linked folder or file is watched where its link points.
+QString resolved(const QString &path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? path : canonical;
+}
+}  // namespace
+
+// A load's answer: one calendar that was read (`final` false), or the end of the load.
 struct IcsCalendarStore::Result {
     uint64_t generation = 0;
+    bool final = false;
+    QStringList sources;  // the load's calendars, in store order
+    QString source;       // the calendar read
     std::vector<StoredEvent> records;
     CalendarAccess status = CalendarAccess::notDetermined;
     QStringList watched;
+    QStringList folders;  // the watched paths that are folders
+    double completeBefore = std::numeric_limits<double>::infinity();
 };
 
 struct IcsCalendarStore::Loader {
@@ -38,10 +56,12 @@ struct IcsCalendarStore::Loader {
     bool stopping = false;
     bool rescan = true;
     std::optional<ics::Window> wanted;  // a window to expand over, when asked
+    std::optional<double> agendaFrom;   // where today's agenda starts, when asked
     uint64_t requested = 0;             // generations: asked, answered
     uint64_t answered = 0;
     std::vector<Result> inbox;
     std::function<void()> notify;  // wakes the main thread (set once, before the thread starts)
+    std::function<void(const QString &)> beforeRead;
     int parses = 0;
 
     // Loader-thread state.
@@ -52,11 +72,18 @@ struct IcsCalendarStore::Loader {
         timespec mtime{};
         ics::ParsedFile parsed;
         std::optional<QColor> colour;
+        // The last expansion, and what it was made for.
+        std::optional<ics::FileRecords> records;
+        ics::Window window;
+        double agendaFrom = 0;
+        int64_t costLimit = 0;
     };
     std::map<QString, Cached> cache;
     std::vector<ics::Source> sources;
     std::map<QString, std::optional<QColor>> folderColours;
     ics::Window window;
+    double from = 0;  // today's agenda
+    std::string lastReport;
 
     std::thread thread;
 
@@ -70,8 +97,9 @@ struct IcsCalendarStore::Loader {
             const uint64_t generation = requested;
             const bool again = std::exchange(rescan, false);
             const auto next = std::exchange(wanted, std::nullopt);
+            const auto nextFrom = std::exchange(agendaFrom, std::nullopt);
             lock.unlock();
-            Result result = load(generation, again, next);
+            Result result = load(generation, again, next, nextFrom);
             lock.lock();
             answered = std::max(answered, generation);
             inbox.push_back(std::move(result));
@@ -81,10 +109,22 @@ struct IcsCalendarStore::Loader {
         }
     }
 
-    Result load(uint64_t generation, bool again, const std::optional<ics::Window> &next)
+    void publish(Result partial)
     {
-        if (next)
+        std::lock_guard lock(mutex);
+        inbox.push_back(std::move(partial));
+        if (notify)
+            notify();
+    }
+
+    Result load(uint64_t generation, bool again, const std::optional<ics::Window> &next, const std::optional<double> &nextFrom)
+    {
+        if (next) {
             window = *next;
+            from = window.dayStart;
+        }
+        if (nextFrom)
+            from = *nextFrom;
         if (again || sources.empty()) {
             sources = ics::discover(roots);
             folderColours.clear();
@@ -97,16 +137,27 @@ struct IcsCalendarStore::Loader {
         }
         Result result;
         result.generation = generation;
+        result.final = true;
         result.status = sources.empty() ? CalendarAccess::notDetermined : CalendarAccess::fullAccess;
-        result.watched = roots.all();
+        for (const auto &source : sources)
+            result.sources << source.path;
+        for (const QString &root : roots.all()) {
+            result.watched << resolved(root);
+            result.folders << result.watched.back();
+        }
         std::map<QString, Cached> kept;
+        int todayLeft = ics::maxTodayPerLoad;
+        int64_t costLeft = ics::maxCostPerLoad;
+        int refused = 0, skippedEvents = 0, skippedFiles = 0, cutFiles = 0;
         for (const auto &source : sources) {
-            result.watched << source.path;
-            std::vector<std::pair<const Cached *, QString>> files;
+            result.watched << resolved(source.path);
+            if (source.isFolder)
+                result.folders << result.watched.back();
+            std::vector<std::pair<Cached *, QString>> files;
             for (const QString &file : source.files) {
                 if (source.isFolder)
-                    result.watched << file;
-                if (const Cached *cached = refreshed(file, again, kept))
+                    result.watched << resolved(file);
+                if (Cached *cached = refreshed(file, kept))
                     files.emplace_back(cached, file);
             }
             QColor colour;
@@ -120,15 +171,72 @@ struct IcsCalendarStore::Loader {
                 }
                 colour = own ? *own : ics::fallbackColour(source.path, palette);
             }
-            for (const auto &[cached, file] : files)
-                cached->parsed.expand(window, colour, result.records);
+            std::vector<const ics::FileRecords *> expanded;
+            for (const auto &[cached, file] : files) {
+                if (costLeft <= 0) {
+                    ++skippedFiles;
+                    continue;
+                }
+                const int64_t limit = std::min(ics::maxCostPerFile, costLeft);
+                const auto &records = expandedOf(*cached, limit);
+                costLeft -= std::max<int64_t>(1, records.cost);
+                refused += records.refusedRules;
+                skippedEvents += records.skippedEvents;
+                if (records.completeBefore < std::numeric_limits<double>::infinity())
+                    ++cutFiles;
+                expanded.push_back(&records);
+            }
+            const int before = todayLeft;
+            Result partial;
+            partial.generation = generation;
+            partial.sources = result.sources;
+            partial.source = source.path;
+            partial.status = result.status;
+            partial.records = ics::calendarRecords(expanded, colour, todayLeft, result.completeBefore);
+            if (todayLeft == 0 && before > 0 && result.completeBefore < std::numeric_limits<double>::infinity())
+                ++cutFiles;
+            publish(std::move(partial));
         }
         cache = std::move(kept);
+        report(refused, skippedEvents, skippedFiles, cutFiles);
         return result;
     }
 
+    // One line for what this load left out, when it differs from the last one.
+    void report(int refused, int skippedEvents, int skippedFiles, int cutFiles)
+    {
+        std::string line;
+        auto add = [&](const std::string &part) { line += (line.empty() ? "calendar: " : "; ") + part; };
+        if (refused)
+            add(std::to_string(refused) + " sub-daily repeat rules with filters shown at their start only");
+        if (skippedEvents || skippedFiles)
+            add(std::to_string(skippedEvents) + " events and " + std::to_string(skippedFiles)
+                + " files skipped past the work a file (" + std::to_string(ics::maxCostPerFile) + " steps) or a load ("
+                + std::to_string(ics::maxCostPerLoad) + ") may cost");
+        if (cutFiles)
+            add("today's occurrences cut in " + std::to_string(cutFiles) + " files, past "
+                + std::to_string(ics::maxOccurrences) + " an event, " + std::to_string(ics::maxTodayPerFile) + " a file or "
+                + std::to_string(ics::maxTodayPerLoad) + " in all");
+        if (line != lastReport && !line.empty())
+            log(line);
+        lastReport = line;
+    }
+
+    const ics::FileRecords &expandedOf(Cached &cached, int64_t costLimit)
+    {
+        const bool fits = cached.records && cached.window == window && cached.agendaFrom == from
+                          && (cached.costLimit == costLimit || cached.records->cost <= std::min(costLimit, cached.costLimit));
+        if (!fits) {
+            cached.records = cached.parsed.expand(window, from, costLimit);
+            cached.window = window;
+            cached.agendaFrom = from;
+            cached.costLimit = costLimit;
+        }
+        return *cached.records;
+    }
+
     // The file's parse, re-read only when it changed on disk; nullptr when it cannot be read.
-    const Cached *refreshed(const QString &file, bool again, std::map<QString, Cached> &kept)
+    Cached *refreshed(const QString &file, std::map<QString, Cached> &kept)
     {
         struct stat st {};
         if (::stat(QFile::encodeName(file).constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > ics::maxFileSize)
@@ -139,7 +247,13 @@ struct IcsCalendarStore::Loader {
             && old->second.mtime.tv_nsec == st.st_mtim.tv_nsec) {
             return &(kept[file] = std::move(old->second));
         }
-        (void)again;
+        std::function<void(const QString &)> hook;
+        {
+            std::lock_guard lock(mutex);
+            hook = beforeRead;
+        }
+        if (hook)
+            hook(file);
         const auto bytes = ics::readRegularFile(file);
         if (!bytes)
             return nullptr;
@@ -197,13 +311,22 @@ void IcsCalendarStore::requestAccess(std::function<void()> done)
 
 std::vector<StoredEvent> IcsCalendarStore::events(double from, double to) const
 {
-    // A new month: expand over the window around it (the answer comes with `changed`).
-    const ics::Window around = ics::windowAround(appClock().wallNow(), zone_);
+    const double now = appClock().wallNow();
+    const ics::Window around = ics::windowAround(now, zone_);
     if (!(around == window_)) {
+        // A new day: expand over the window around it (the answer comes with `changed`).
         window_ = around;
         {
             std::lock_guard lock(loader_->mutex);
             loader_->wanted = around;
+        }
+        request(false);
+    } else if (now >= completeBefore_ && now >= agendaAsked_ + agendaSpacing) {
+        // The agenda a budget cut runs out: today's list from now on.
+        agendaAsked_ = now;
+        {
+            std::lock_guard lock(loader_->mutex);
+            loader_->agendaFrom = now;
         }
         request(false);
     }
@@ -217,6 +340,8 @@ std::vector<StoredEvent> IcsCalendarStore::events(double from, double to) const
     return found;
 }
 
+void IcsCalendarStore::reload() { request(true); }
+
 void IcsCalendarStore::request(bool rescan) const
 {
     {
@@ -229,17 +354,29 @@ void IcsCalendarStore::request(bool rescan) const
 
 void IcsCalendarStore::waitUntilLoaded()
 {
-    {
-        std::unique_lock lock(loader_->mutex);
-        loader_->idle.wait(lock, [&] { return loader_->answered >= loader_->requested; });
+    // Taking an answer may ask again (a folder watched only now is listed once more).
+    for (;;) {
+        {
+            std::unique_lock lock(loader_->mutex);
+            loader_->idle.wait(lock, [&] { return loader_->answered >= loader_->requested; });
+        }
+        take();
+        std::lock_guard lock(loader_->mutex);
+        if (loader_->answered >= loader_->requested)
+            return;
     }
-    take();
 }
 
 int IcsCalendarStore::parseCount() const
 {
     std::lock_guard lock(loader_->mutex);
     return loader_->parses;
+}
+
+void IcsCalendarStore::setBeforeRead(std::function<void(const QString &)> hook)
+{
+    std::lock_guard lock(loader_->mutex);
+    loader_->beforeRead = std::move(hook);
 }
 
 void IcsCalendarStore::take()
@@ -251,18 +388,42 @@ void IcsCalendarStore::take()
     }
     if (results.empty())
         return;
-    Result &latest = results.back();
-    watch(latest.watched);
-    const bool differs = latest.records != records_ || latest.status != status_;
-    records_ = std::move(latest.records);
-    status_ = latest.status;
+    CalendarAccess status = status_;
+    bool answered = false;
+    for (Result &result : results) {
+        status = result.status;
+        if (result.sources != sources_) {
+            sources_ = result.sources;
+            // A calendar that is gone goes at once; one not read yet keeps what it showed.
+            const QSet<QString> listed(sources_.begin(), sources_.end());
+            for (auto it = bySource_.begin(); it != bySource_.end();)
+                it = listed.contains(it->first) ? std::next(it) : bySource_.erase(it);
+        }
+        if (!result.final) {
+            bySource_[result.source] = std::move(result.records);
+            continue;
+        }
+        answered = true;
+        completeBefore_ = result.completeBefore;
+        watch(result.watched, result.folders);
+    }
+    std::vector<StoredEvent> records;
+    for (const QString &source : sources_) {
+        if (auto it = bySource_.find(source); it != bySource_.end())
+            records.insert(records.end(), it->second.begin(), it->second.end());
+    }
+    const bool differs = records != records_ || status != status_;
+    records_ = std::move(records);
+    status_ = status;
     if (differs)
         changed();
-    for (auto &done : std::exchange(waiting_, {}))
-        mainQueue().post(std::move(done));
+    if (answered) {
+        for (auto &done : std::exchange(waiting_, {}))
+            mainQueue().post(std::move(done));
+    }
 }
 
-void IcsCalendarStore::watch(const QStringList &paths)
+void IcsCalendarStore::watch(const QStringList &paths, const QStringList &folders)
 {
     QSet<QString> wanted;
     for (const QString &path : paths) {
@@ -277,13 +438,27 @@ void IcsCalendarStore::watch(const QStringList &paths)
     if (!gone.isEmpty())
         watcher_->removePaths(gone);
     const QStringList added = (wanted - present).values();
-    if (!added.isEmpty())
-        watcher_->addPaths(added);
+    if (added.isEmpty())
+        return;
+    const QStringList failed = watcher_->addPaths(added);
+    // A folder watched only now may have gained files after the loader listed it and before the
+    // watch began, which no change will report: list it once more.
+    const QSet<QString> isFolder(folders.begin(), folders.end());
+    for (const QString &path : added) {
+        if (isFolder.contains(path) && !failed.contains(path)) {
+            request(true);
+            return;
+        }
+    }
 }
 
 void IcsCalendarStore::filesChanged()
 {
-    settle_ = mainQueue().after(settleDelay, [this] { request(true); });
+    const double now = appClock().now();
+    if (!settle_.isPending())
+        settleSince_ = now;
+    const double delay = std::clamp(settleSince_ + settleAtMost - now, 0.0, settleDelay);
+    settle_ = mainQueue().after(delay, [this] { request(true); });
 }
 
 }  // namespace vesk

@@ -16,6 +16,8 @@ public:
     // the answer comes on the main queue.
     void requestAccess(std::function<void()> done) override;
     std::vector<StoredEvent> events(double from, double to) const override;
+    // Holds nothing to read again; counts the requests.
+    void reload() override { ++reloads_; }
 
     // A new status; requests grant again (see setGrantsRequests).
     void setStatus(CalendarAccess status)
@@ -26,6 +28,7 @@ public:
     // With false, a request while nothing is decided finds nothing and leaves it undecided.
     void setGrantsRequests(bool grants) { grantsRequests_ = grants; }
     int requestCount() const { return requests_; }
+    int reloadCount() const { return reloads_; }
     void add(StoredEvent event);
     void clear();
 
@@ -33,6 +36,7 @@ private:
     std::vector<StoredEvent> events_;
     CalendarAccess status_ = CalendarAccess::fullAccess;
     int requests_ = 0;
+    int reloads_ = 0;
     bool grantsRequests_ = true;
 };
 
