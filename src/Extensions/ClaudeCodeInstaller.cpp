@@ -25,7 +25,7 @@ namespace {
 // Claude Code's settings are small; anything larger is not read, and so never written either.
 constexpr size_t largestSettings = 32 << 20;
 // How often a save of another program's is merged into before connecting gives up.
-constexpr int mergeAttempts = 5;
+constexpr int mergeAttempts = 8;
 
 [[noreturn]] void throwFileError(const std::string &path, int error)
 {
@@ -392,7 +392,11 @@ void ClaudeCodeExtension::connect()
                     ::unlink(backup.c_str());
                     writeAtomic(backup, read.bytes, modeOf(settings));
                 }
-                writeAtomic(previousPath(), (old ? *old : json::object()).dump(), 0600);
+                // Merging again into another program's save rarely changes the line: unchanged,
+                // it is not written again.
+                const std::string saved = (old ? *old : json::object()).dump();
+                if (const FileBytes now = readFile(previousPath()); now.error != 0 || now.bytes != saved)
+                    writeAtomic(previousPath(), saved, 0600);
             }
             return withOurEntries(read.value);
         },
