@@ -1,8 +1,10 @@
 // Fuzzes the login item's autostart entry, in $XDG_CONFIG_HOME/autostart/vesk.desktop of a private
 // folder. The first byte chooses what the rest is:
-// - even: the text of an entry someone else left there. The item reads it as the file it is; the
-//   verdict must not change with a group of another name added after it, must be off with a
-//   `Hidden=true` main group added after it, and must be on when no line can switch it off.
+// - even: the text of an entry someone else left there. The item reads it as the file it is, up to
+//   its read limit; the verdict must not change with a group of another name added after it, must
+//   be off with a `Hidden=true` main group added after it, and must be on when no line can switch
+//   it off. With the second bit set, the file goes on past the read limit with a line that would
+//   switch it off, which the item must never see.
 // - odd: the path of the program to start, after a leading "/". Registering either fails with a
 //   description and leaves the entry as it was (a path with a line break or a NUL), or writes an
 //   entry that is on, has its six lines and nothing more, and whose Exec line, read back by the
@@ -95,13 +97,18 @@ std::vector<std::string> lines(const std::string &text)
     return out;
 }
 
-void readEntry(const std::string &text)
+void readEntry(const std::string &text, bool beyondTheLimit)
 {
     using vesk::AutostartLoginItem;
     using Status = vesk::LoginItem::Status;
-    writeWhole(entryPath(), text);
+    const std::string file = beyondTheLimit
+        ? text + "\n" + std::string(AutostartLoginItem::readLimit, '#') + "\n[Desktop Entry]\nHidden=true\n"
+        : text;
+    writeWhole(entryPath(), file);
     const bool on = AutostartLoginItem().status() == Status::enabled;
-    check(on == AutostartLoginItem::entryEnables(text));
+    check(on == AutostartLoginItem::entryEnables(file.substr(0, AutostartLoginItem::readLimit)));
+    if (beyondTheLimit && text.size() < AutostartLoginItem::readLimit)
+        check(on == AutostartLoginItem::entryEnables(text + "\n"));
     check(AutostartLoginItem::entryEnables(text + "\n[Other Group]\nHidden=true\nX-GNOME-Autostart-enabled=false\n")
           == on);
     check(!AutostartLoginItem::entryEnables(text + "\n[Desktop Entry]\nHidden=true\n"));
@@ -152,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const std::string rest(reinterpret_cast<const char *>(data) + 1, size - 1);
     if (data[0] % 2 == 0)
-        readEntry(rest);
+        readEntry(rest, data[0] & 2);
     else
         registerProgram("/" + rest);
     return 0;

@@ -70,7 +70,7 @@ QString text(const kit::Tree &tree)
 void write(const kit::Tree *tree, const std::string &path)
 {
     const QByteArray bytes = tree ? text(*tree).toUtf8() : QByteArray();
-    writeFileAtomically(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), 0644);
+    replaceFileAtomically(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), 0644);
 }
 
 }  // namespace vesk::LayerDump

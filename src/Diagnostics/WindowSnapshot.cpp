@@ -69,7 +69,7 @@ void WindowSnapshot::write(const Window &window, const std::string &path, bool w
     buffer.open(QIODevice::WriteOnly);
     if (!picture.save(&buffer, "PNG"))
         return;
-    writeFileAtomically(path, std::string_view(png.constData(), static_cast<size_t>(png.size())), 0644);
+    replaceFileAtomically(path, std::string_view(png.constData(), static_cast<size_t>(png.size())), 0644);
 }
 
 }  // namespace vesk

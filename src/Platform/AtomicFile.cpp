@@ -148,7 +148,11 @@ bool same(const std::optional<FileBytes> &found, const std::optional<std::string
 std::string writeFileAtomically(const std::string &link, std::string_view bytes, unsigned mode)
 {
     // Renaming over a link would replace the link itself with a regular file.
-    const std::string path = atomicWriteTarget(link);
+    return replaceFileAtomically(atomicWriteTarget(link), bytes, mode);
+}
+
+std::string replaceFileAtomically(const std::string &path, std::string_view bytes, unsigned mode)
+{
     std::string temp;
     if (std::string reason = writeTemporary(path, bytes, mode, temp); !reason.empty())
         return reason;

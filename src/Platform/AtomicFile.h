@@ -17,6 +17,10 @@ namespace vesk {
 // Returns an empty string on success, else a reason.
 std::string writeFileAtomically(const std::string &path, std::string_view bytes, unsigned mode = 0600);
 
+// The same, for files whose name is ours alone (an autostart entry, a snapshot): a symbolic link
+// at `path` is replaced by the new file, and whatever it pointed to stays as it was.
+std::string replaceFileAtomically(const std::string &path, std::string_view bytes, unsigned mode = 0600);
+
 // A write into a file another program may save at the same time. swap() writes as
 // writeFileAtomically does; then, when the file no longer holds `expected` (what the caller read
 // and merged into; nothing for no file), it swaps nothing. Otherwise the new file trades places

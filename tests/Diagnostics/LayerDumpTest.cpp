@@ -5,6 +5,7 @@
 #include "Base/VirtualTime.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -71,6 +72,25 @@ TEST(LayerDumpText, HiddenMeansNotPaintedAndLeftNodesAreAbsent)
     ASSERT_NE(tree.find(1), nullptr);
     EXPECT_TRUE(tree.find(1)->isLeaving());
     EXPECT_EQ(LayerDump::text(tree).count(QStringLiteral("Shape")), 1);
+}
+
+TEST(LayerDumpFile, ALinkAtTheNameIsReplacedNotWrittenThrough)
+{
+    VirtualTime time;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("layers.txt")), target = dir.filePath(QStringLiteral("notes.txt"));
+    {
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    }
+    ASSERT_TRUE(QFile::link(target, path));
+    Tree tree(QSizeF(10, 10));
+    tree.setRoot(Fill(Color::white()));
+    LayerDump::write(&tree, path.toStdString());
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(read(path), QStringLiteral("Shape 0,0 10x10 hidden=false opacity=1.0 filters=0"));
+    EXPECT_EQ(read(target), QStringLiteral("keep me"));
 }
 
 TEST(LayerDumpFile, WrittenWholeOrNotAtAll)

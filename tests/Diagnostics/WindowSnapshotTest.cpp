@@ -4,6 +4,7 @@
 #include "Base/VirtualTime.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -73,4 +74,21 @@ TEST_F(WindowSnapshotTest, NothingIsWrittenWhenNothingCanBeShown)
 
     // An unwritable place is not an error either.
     WindowSnapshot::write(window, "/proc/no/such/place.png", false);
+}
+
+TEST_F(WindowSnapshotTest, ALinkAtTheNameIsReplacedNotWrittenThrough)
+{
+    const QString target = dir.filePath(QStringLiteral("precious.png"));
+    {
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    }
+    ASSERT_TRUE(QFile::link(target, QString::fromStdString(path())));
+    WindowSnapshot::write(window, path(), false);
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(path())).isSymLink());
+    EXPECT_EQ(written().size(), QSize(80, 40));
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "keep me");
 }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -97,6 +98,54 @@ TEST_F(AutostartLoginItemTest, AnUnreadableEntryIsOffAndCannotBeReplaced)
     AutostartLoginItem item("/usr/bin/vesk");
     EXPECT_EQ(item.status(), LoginItem::Status::disabled);
     EXPECT_TRUE(item.registerItem());
+}
+
+TEST_F(AutostartLoginItemTest, OnlyTheStartOfAHugeEntryIsRead)
+{
+    // What lies past the first 64 KiB is never read: here a switch that would turn the entry off.
+    const std::string head = "[Desktop Entry]\nExec=vesk\n";
+    std::string padding;
+    while (padding.size() < AutostartLoginItem::readLimit)
+        padding += "# " + std::string(61, '.') + "\n";
+    AutostartLoginItem item("/usr/bin/vesk");
+    write(head + padding + "Hidden=true\n");
+    EXPECT_EQ(item.status(), LoginItem::Status::enabled);
+    write("[Desktop Entry]\nHidden=true\n" + padding);
+    EXPECT_EQ(item.status(), LoginItem::Status::disabled);
+
+    // Something that is not a regular file is never opened in a way that waits on it.
+    ::unlink(entry().c_str());
+    ASSERT_EQ(::mkfifo(entry().c_str(), 0600), 0);
+    EXPECT_EQ(item.status(), LoginItem::Status::disabled);
+    const auto failure = item.registerItem();
+    ASSERT_TRUE(failure);
+    EXPECT_NE(failure->find("is not a regular file"), std::string::npos) << *failure;
+}
+
+TEST_F(AutostartLoginItemTest, ALinkAtTheEntryIsReplacedNotWrittenThrough)
+{
+    const QString profile = dir.path() + "/.profile";
+    {
+        QFile file(profile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("export PATH=$HOME/bin:$PATH\n");
+    }
+    QDir().mkpath(dir.path() + "/autostart");
+    ASSERT_TRUE(QFile::link(profile, QString::fromStdString(entry())));
+    AutostartLoginItem item("/opt/vesk/bin/vesk");
+    ASSERT_EQ(item.registerItem(), std::nullopt);
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(entry())).isSymLink());
+    EXPECT_EQ(read(), *AutostartLoginItem::entryText("/opt/vesk/bin/vesk"));
+    QFile file(profile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "export PATH=$HOME/bin:$PATH\n");
+
+    // A link to nothing is replaced too.
+    ASSERT_EQ(item.unregisterItem(), std::nullopt);
+    ASSERT_TRUE(QFile::link(dir.path() + "/missing", QString::fromStdString(entry())));
+    ASSERT_EQ(item.registerItem(), std::nullopt);
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/missing"));
+    EXPECT_EQ(item.status(), LoginItem::Status::enabled);
 }
 
 }  // namespace

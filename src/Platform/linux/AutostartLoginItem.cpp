@@ -1,6 +1,7 @@
 #include "Platform/linux/AutostartLoginItem.h"
 
 #include "Platform/AtomicFile.h"
+#include "Platform/RegularFile.h"
 #include "Platform/UserDefaults.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,7 +125,9 @@ std::string trimmed(const std::string &s)
 }
 
 // Reads the entry: none when it is missing; an error text when it is there but not a readable
-// regular file.
+// regular file. It is opened without blocking (a FIFO at the name would hold the General pane for
+// good) and only its first `AutostartLoginItem::readLimit` bytes are read: an entry is a few lines,
+// and what a huge file holds past that is not looked at.
 struct Entry {
     bool exists = false;
     std::optional<std::string> text;
@@ -135,35 +137,16 @@ struct Entry {
 Entry readEntry(const std::string &path)
 {
     Entry entry;
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) {
-        if (errno != ENOENT) {
-            entry.exists = true;
-            entry.error = path + ": " + std::strerror(errno);
-        }
+    const RegularFile file = RegularFile::open(path);
+    if (file.error == ENOENT)
         return entry;
-    }
     entry.exists = true;
-    if (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) != 0) {
-        entry.error = path + ": " + std::strerror(errno);
-        return entry;
-    }
-    if (!S_ISREG(info.st_mode)) {
+    if (file.error == EISDIR || file.error == EINVAL)
         entry.error = path + " is not a regular file";
-        return entry;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        entry.error = path + ": " + std::strerror(errno ? errno : EACCES);
-        return entry;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        entry.error = path + ": cannot be read";
-        return entry;
-    }
-    entry.text = text.str();
+    else if (file.error != 0)
+        entry.error = path + ": " + std::strerror(file.error);
+    else
+        entry.text = readFileRange(file.fd.get(), 0, AutostartLoginItem::readLimit);
     return entry;
 }
 
@@ -238,7 +221,8 @@ std::optional<std::string> AutostartLoginItem::registerItem()
     const QString folder = QFileInfo(QString::fromStdString(path)).absolutePath();
     if (!QDir().mkpath(folder))
         return folder.toStdString() + " cannot be made";
-    std::string failure = writeFileAtomically(path, *text, 0644);
+    // A link at the entry's name (to a shell profile, say) is replaced, never written through.
+    std::string failure = replaceFileAtomically(path, *text, 0644);
     if (!failure.empty())
         return failure;
     return std::nullopt;

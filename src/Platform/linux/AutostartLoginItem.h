@@ -8,10 +8,13 @@
 namespace vesk {
 
 // The login item as a Desktop Entry in $XDG_CONFIG_HOME/autostart/vesk.desktop (the settings
-// store's rule for $XDG_CONFIG_HOME). On when the entry is a regular file that does not say
-// `Hidden=true` or `X-GNOME-Autostart-enabled=false`.
+// store's rule for $XDG_CONFIG_HOME). On when the entry is a regular file whose first `readLimit`
+// bytes do not say `Hidden=true` or `X-GNOME-Autostart-enabled=false`. Registering replaces a link
+// at the entry's name instead of writing through it.
 class AutostartLoginItem final : public LoginItem {
 public:
+    static constexpr size_t readLimit = 64 * 1024;
+
     // `program` is the absolute path the entry starts; empty means the running program.
     explicit AutostartLoginItem(std::string program = {});
 
