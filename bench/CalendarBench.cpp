@@ -200,4 +200,47 @@ void BM_CalendarReloadMemory(benchmark::State &state)
 }
 BENCHMARK(BM_CalendarReloadMemory)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// A calendar folder holding `count` events that repeat every minute, loaded by the store as the
+// application loads it, and the service refreshed: the loader's time, the records the main thread
+// keeps, and the resident size after the load. Each file and each load keeps today's occurrences
+// within a budget and one record a day, so the records stay a few thousand whatever the count.
+void BM_MinutelyFloodLoad(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    QTemporaryDir dir;
+    const QString own = dir.path() + "/vesk/calendars";
+    QDir().mkpath(own + "/flood");
+    {
+        QByteArray out = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:bench\r\n";
+        for (int i = 0; i < count; ++i)
+            out += "BEGIN:VEVENT\r\nUID:m" + QByteArray::number(i) + "@bench.example\r\nSUMMARY:Every minute "
+                   + QByteArray::number(i) + "\r\nDTSTART:20240101T" + QByteArray::number(1000000 + (i % 24) * 10000 + (i / 24) % 60 * 100).mid(1)
+                   + "Z\r\nDURATION:PT1M\r\nRRULE:FREQ=MINUTELY\r\nEND:VEVENT\r\n";
+        QFile file(own + "/flood/flood.ics");
+        file.open(QIODevice::WriteOnly);
+        file.write(out + "END:VCALENDAR\r\n");
+    }
+    size_t records = 0, today = 0;
+    for (auto _ : state) {
+        IcsCalendarStore store({own, {}, {}}, calendarFallbackColours());
+        store.waitUntilLoaded();
+        CalendarService service(store);
+        service.refresh();
+        store.waitUntilLoaded();
+        records = store.events(-1e12, 1e12).size();
+        today = service.events().peek().size();
+    }
+    long pages = 0, resident = 0;
+    if (FILE *f = fopen("/proc/self/statm", "r")) {
+        if (fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        fclose(f);
+    }
+    state.counters["events"] = count;
+    state.counters["records_kept"] = double(records);
+    state.counters["today_shown"] = double(today);
+    state.counters["rss_kb"] = double(resident) * double(sysconf(_SC_PAGESIZE)) / 1024.0;
+}
+BENCHMARK(BM_MinutelyFloodLoad)->Arg(5000)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -297,3 +297,21 @@ TEST_F(IcsCalendarStoreWatchTest, TodaysListCutByItsBudgetMovesOnAsTheDayGoes)
                                     [](const std::string &line) { return line.find("today's occurrences cut") != std::string::npos; });
     EXPECT_EQ(cuts, 1);  // said once, however often it happens again
 }
+
+TEST_F(IcsCalendarStoreWatchTest, ChangesThatKeepComingStillReloadWithinTwoSeconds)
+{
+    // A sync that writes more often than the half second of quiet the reload waits for.
+    const QString file = dir.path() + "/calendars/sync/x.ics";
+    write(file, eventFile("v0", 1));
+    IcsCalendarStore store(roots(), palette);
+    store.waitUntilLoaded();
+    ASSERT_TRUE(has(store, "v0"));
+    for (int i = 1; i <= 5; ++i) {
+        const auto before = time.queue().nextDue();
+        write(file, eventFile("v" + QByteArray::number(i), 1));
+        ASSERT_TRUE(waitFor([&] { return time.queue().nextDue() != before; })) << "round " << i;  // the watch reported it
+        time.advance(0.45);
+        store.waitUntilLoaded();
+    }
+    EXPECT_FALSE(has(store, "v0"));
+}

@@ -220,24 +220,20 @@ public:
     // One of today's occurrences; false when the list keeps nothing that starts as late.
     bool offerToday(const Record &r)
     {
-        auto later = [](const Record &a, const Record &b) {
-            return a.event.start != b.event.start ? a.event.start < b.event.start
-                                                  : (a.eventIndex != b.eventIndex ? a.eventIndex < b.eventIndex : a.order < b.order);
-        };
         auto &heap = out_.today;  // a heap of the latest first until finish()
         if (int(heap.size()) < maxTodayPerFile) {
             heap.push_back(r);
-            std::push_heap(heap.begin(), heap.end(), later);
+            std::push_heap(heap.begin(), heap.end(), earlier);
             return true;
         }
-        if (!later(r, heap.front())) {
+        if (!earlier(r, heap.front())) {
             drop(r.event.start);
             return false;
         }
         drop(heap.front().event.start);
-        std::pop_heap(heap.begin(), heap.end(), later);
+        std::pop_heap(heap.begin(), heap.end(), earlier);
         heap.back() = r;
-        std::push_heap(heap.begin(), heap.end(), later);
+        std::push_heap(heap.begin(), heap.end(), earlier);
         return true;
     }
 
@@ -246,15 +242,17 @@ public:
 
     FileRecords finish()
     {
-        auto &today = out_.today;
-        std::sort(today.begin(), today.end(), [](const Record &a, const Record &b) {
-            return a.event.start != b.event.start ? a.event.start < b.event.start
-                                                  : (a.eventIndex != b.eventIndex ? a.eventIndex < b.eventIndex : a.order < b.order);
-        });
+        std::sort(out_.today.begin(), out_.today.end(), earlier);
         return std::move(out_);
     }
 
 private:
+    // By start; equal starts in file order.
+    static bool earlier(const Record &a, const Record &b)
+    {
+        return std::tie(a.event.start, a.eventIndex, a.order) < std::tie(b.event.start, b.eventIndex, b.order);
+    }
+
     const Window &window_;
     double agendaFrom_;
     std::vector<double> days_;
@@ -439,7 +437,7 @@ private:
                 return std::nullopt;
             return o;
         };
-        const double longest = std::max(0.0, length_) + (endDays_ ? *endDays_ * 86400.0 : 0.0);
+        const double longest = longestSpan();
         // The first occurrence that reaches past `t`: estimated, then moved by the few steps a change
         // of clocks or a long all-day span can put it off.
         auto firstReaching = [&](double t) -> int64_t {
@@ -501,7 +499,7 @@ private:
             return;
         // Jump near the window: an old weekly event need not be walked from its first week. Rules
         // with a count must be walked from the start.
-        const double longest = std::max(0.0, length_) + (endDays_ ? *endDays_ * 86400.0 : 0.0);
+        const double longest = longestSpan();
         if (rule.count == 0) {
             const icaltimetype from = wallTimeAt(window_.from - longest - 2 * 86400.0, zone_, window_, start_.is_date);
             if (icaltime_compare(from, dtstart) > 0)
@@ -520,6 +518,9 @@ private:
         }
         icalrecur_iterator_free(it);
     }
+
+    // At least as long as any occurrence lasts.
+    double longestSpan() const { return std::max(0.0, length_) + (endDays_ ? *endDays_ * 86400.0 : 0.0); }
 
     void readExclusions()
     {
