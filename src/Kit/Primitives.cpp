@@ -3,11 +3,11 @@
 
 #include "Kit/Modifiers.h"
 #include "Kit/SymbolTable.h"
+#include "Kit/SymbolWeight.h"
 #include "Kit/Tree.h"
 
 #include <array>
 #include <cmath>
-#include <unordered_map>
 
 namespace kit {
 
@@ -360,49 +360,6 @@ void SymbolSpec::apply(Node &node, const Spec *previous, ReconcileContext &ctx) 
 
 QSizeF SymbolSpec::sizeThatFits(Node &, const Proposal &, LayoutContext &) const { return {size, size}; }
 
-namespace {
-
-// The symbol's outline in `side` x `side`, thickened for heavier weights (the icon font has one).
-QPainterPath symbolPath(const QString &name, double side, Weight weight)
-{
-    const std::optional<QPainterPath> outline = SymbolTable::outline(name);
-    const QPainterPath unit = outline ? *outline : SymbolTable::fallbackOutline();
-    return QTransform().scale(side, side).map(unit);
-}
-
-void fillSymbol(QPainter &painter, const QPainterPath &path, double side, Weight weight, const QColor &color)
-{
-    painter.fillPath(path, color);
-    static constexpr double kExtra[] = {0, 0, 0.035, 0.06, 0.085};  // light draws as regular
-    if (const double extra = kExtra[int(weight)] * side; extra > 0)
-        painter.strokePath(path, QPen(color, extra, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-}
-
-// Filling a glyph outline costs far more than drawing a picture of it, and the same few symbols
-// are drawn every frame: they are kept rendered per name, device size, weight and colour.
-const QImage &cachedSymbol(const QString &name, double devicePixels, Weight weight, const QColor &color)
-{
-    static std::unordered_map<QString, QImage> cache;
-    const QString key = QStringLiteral("%1|%2|%3|%4").arg(name).arg(std::lround(devicePixels * 8)).arg(int(weight)).arg(color.rgba());
-    if (auto it = cache.find(key); it != cache.end())
-        return it->second;
-    if (cache.size() > 512)
-        cache.clear();
-    const int pad = 2;
-    const int px = int(std::ceil(devicePixels)) + 2 * pad;
-    QImage image(px, px, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.translate(pad, pad);
-        fillSymbol(p, symbolPath(name, devicePixels, weight), devicePixels, weight, color);
-    }
-    return cache.emplace(key, std::move(image)).first->second;
-}
-
-}  // namespace
-
 void SymbolSpec::paint(const Node &node, PaintContext &ctx) const
 {
     const double p = node.value(Prop::content, 1);
@@ -435,22 +392,28 @@ void SymbolSpec::paintGlyph(const Node &node, const QString &name, PaintContext 
     const QSizeF box = node.size();
     const double side = std::min(box.width(), box.height());
     const QPointF origin((box.width() - side) / 2, (box.height() - side) / 2);
-    const QColor color = presentedColor(node).toQColor();
+    const Color tint = presentedColor(node);
+    const QColor color = tint.toQColor();
     QPainter &painter = ctx.painter;
     const QTransform world = painter.worldTransform();
     const double s = world.m11();
     if (world.type() <= QTransform::TxScale && s > 0 && qFuzzyCompare(s, world.m22()) && side * s <= 256) {
-        const QImage &image = cachedSymbol(name, side * s, weight, color);
-        const QPointF at = world.map(origin) - QPointF(2, 2);
+        // The picture is opaque; a translucent tint fades it as a whole, so where the grown
+        // outline overlaps the glyph there is no brighter rim.
+        const QImage &image = symbolImage(name, side * s, weight, color);
+        const QPointF at = world.map(origin) - QPointF(symbolImagePadding, symbolImagePadding);
         painter.save();
         painter.resetTransform();
+        painter.setOpacity(painter.opacity() * std::clamp(tint.a, 0.0, 1.0));
         painter.drawImage(QPointF(std::round(at.x()), std::round(at.y())), image);
         painter.restore();
         return;
     }
+    const double scale = std::sqrt(std::abs(world.determinant()));
+    const double extra = symbolEmboldening(name, side * scale, weight) / std::max(scale, 1e-6);
     painter.save();
     painter.translate(origin);
-    fillSymbol(painter, symbolPath(name, side, weight), side, weight, color);
+    painter.fillPath(emboldenedOutline(symbolOutline(name, side), extra), color);
     painter.restore();
 }
 

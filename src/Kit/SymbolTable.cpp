@@ -48,7 +48,7 @@ const std::map<QString, char32_t> &glyphTable()
         {QStringLiteral("cursorarrow"), 0xF1B4},           // cursor-default
         {QStringLiteral("cursorarrow.click"), 0xF1B7},     // cursor-pointer
         {QStringLiteral("cursorarrow.click.2"), 0xF1B7},   // cursor-pointer
-        {QStringLiteral("cursorarrow.motionlines"), 0xF1B6},  // cursor-move
+        {QStringLiteral("cursorarrow.motionlines"), 0xF1B4},  // cursor-default (a pointer, not the move cursor)
         {QStringLiteral("contextualmenu.and.cursorarrow"), 0xF35C},  // menu
         {QStringLiteral("drop.fill"), 0xF58C},             // water
         {QStringLiteral("gauge.with.dots.needle.50percent"), 0xF29A},  // gauge

@@ -1,6 +1,7 @@
 #include "ScriptPointing.h"
 
 #include "Kit/DrawnItems.h"
+#include "Kit/SymbolWeight.h"
 #include "ScriptError.h"
 #include "ScriptValues.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 const std::vector<std::string> pointingVerbs = {"views", "texts", "symbols", "controls", "visible", "invisible",
                                                "pointer", "click", "mousedown", "mouseup", "rightclick", "choose",
-                                               "tooltip"};
+                                               "tooltip", "symbol-shapes"};
 
 // Halves away from zero, as std::lround does.
 long rounded(double v) { return std::lround(v); }
@@ -129,6 +130,27 @@ void ScriptPointing::printItems(std::ostream &out, const kit::Tree &tree, DrawnI
     }
 }
 
+// Draws the island at both scales, then compares every symbol drawn in this run, at the size and
+// weight it was drawn, with its regular drawing: a heavier weight that merged parts, closed a
+// cut-out or joined strokes across the middle is a failure.
+static void checkSymbolShapes(const kit::Tree &tree)
+{
+    for (double scale : {1.0, 2.0})
+        (void)tree.render(scale);
+    const std::vector<kit::DrawnSymbol> drawn = kit::symbolsDrawn();
+    if (drawn.empty())
+        throw ScriptError("symbol-shapes: no symbol was drawn");
+    std::string changed;
+    for (const kit::DrawnSymbol &s : drawn) {
+        const kit::InkShape regular = kit::inkShape(kit::symbolImage(s.name, s.devicePixels, kit::Weight::regular, Qt::white));
+        const kit::InkShape weighted = kit::inkShape(kit::symbolImage(s.name, s.devicePixels, s.weight, Qt::white));
+        if (regular != weighted)
+            changed += " " + s.name.toStdString() + "@" + std::to_string(std::lround(s.devicePixels)) + "px";
+    }
+    if (!changed.empty())
+        throw ScriptError("symbols that lost their shape at their weight:" + changed);
+}
+
 void ScriptPointing::execute(const std::string &verb, const std::string &line, size_t &pos, const Context &ctx)
 {
     kit::Tree &tree = ctx.tree;
@@ -140,6 +162,9 @@ void ScriptPointing::execute(const std::string &verb, const std::string &line, s
 
     if (verb == "views") {
         noMore(verb, line, pos);
+    } else if (verb == "symbol-shapes") {
+        noMore(verb, line, pos);
+        checkSymbolShapes(tree);
     } else if (verb == "texts" || verb == "symbols" || verb == "controls") {
         noMore(verb, line, pos);
         const DrawnItem::Kind kind = verb == "texts"     ? DrawnItem::Kind::text
