@@ -36,6 +36,17 @@ bool elapsed(double last, double now, double lockout)
 
 IslandInput::IslandInput(IslandInputModel &model) : model_(model) {}
 
+void IslandInput::setScreen(std::optional<QRectF> frame)
+{
+    screen_ = frame;
+    const bool ignores = !screen_;
+    if (ignores == ignoresMouseEvents_)
+        return;
+    ignoresMouseEvents_ = ignores;
+    if (setIgnoresMouseEvents)
+        setIgnoresMouseEvents(ignores);
+}
+
 QRectF IslandInput::islandRect() const
 {
     if (!screen_)
@@ -67,14 +78,9 @@ void IslandInput::cursor(Qt::CursorShape shape)
 void IslandInput::pointerMoved(bool clicked)
 {
     const bool inside = islandRect().contains(mouseLocation());
-    // A drag never changes hover or the pass-through.
+    // A drag never changes hover.
     if (anyButtonHeld() && !clicked)
         return;
-    if (ignoresMouseEvents_ == inside) {
-        ignoresMouseEvents_ = !inside;
-        if (setIgnoresMouseEvents)
-            setIgnoresMouseEvents(ignoresMouseEvents_);
-    }
     model_.setHovering(inside);
     if (inside) {
         cursor(model_.reading().cursor);

@@ -84,13 +84,16 @@ public:
     explicit IslandInput(IslandInputModel &model);
 
     // The frame of the island's display in desktop points (top-left origin); none until placed.
-    void setScreen(std::optional<QRectF> frame) { screen_ = frame; }
+    // Placed, the island takes the pointer over its rectangle (see ignoresMouseEvents()).
+    void setScreen(std::optional<QRectF> frame);
     const std::optional<QRectF> &screen() const { return screen_; }
 
     // Where the pointer is (desktop points) and whether a button is held; read at each decision.
     std::function<QPointF()> mouseLocation = [] { return QPointF(-1e9, -1e9); };
     std::function<bool()> anyButtonHeld = [] { return false; };
-    // Applies the pass-through: ignores = true lets every pointer event through the panel.
+    // Applies the pass-through: ignores = true lets every pointer event through the panel, even
+    // over the island; false makes the panel take the pointer over islandRect() (its hit area)
+    // and let it through everywhere else.
     std::function<void(bool ignores)> setIgnoresMouseEvents;
     std::function<void(HapticPattern)> performHaptic;
     std::function<void(Qt::CursorShape)> setCursor;
@@ -109,6 +112,9 @@ public:
     void skipTrack(bool next);
     bool canSkip() const;
 
+    // Whether the panel lets the pointer through even over the island: only until the island is
+    // placed on a display. It does not follow the pointer: a click that arrives together with the
+    // pointer must find the panel already there, before anything has seen the pointer arrive.
     bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
     bool wasInside() const { return wasInside_; }
 

@@ -102,7 +102,6 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchWindowModel> m
       tree_(QSizeF(NotchPanel::width, NotchPanel::height)), input_(*model_),
       scrollPhases_([this](const IslandScrollEvent &event) { input_.scrolled(event); }), hidden_(hidden)
 {
-    input_.setIgnoresMouseEvents = [this](bool ignores) { panel_->setIgnoresMouseEvents(ignores); };
     input_.setCursor = [this](Qt::CursorShape shape) { panel_->window().setCursor(shape); };
     input_.performHaptic = services_.performHaptic;
 
@@ -139,6 +138,10 @@ NotchWindowController::~NotchWindowController() = default;
 void NotchWindowController::installMonitors()
 {
     monitor_ = services_.makeMonitor();
+    // Only a window that hears the pointer takes it; it starts with the pass-through the input
+    // rules hold, and its hit area is the island's rectangle from then on, wherever the pointer is.
+    input_.setIgnoresMouseEvents = [this](bool ignores) { panel_->setIgnoresMouseEvents(ignores); };
+    panel_->setIgnoresMouseEvents(input_.ignoresMouseEvents());
     input_.mouseLocation = [this] { return toPoints(monitor_->position()); };
     input_.anyButtonHeld = [this] { return monitor_->anyButtonHeld(); };
     monitors_.push_back(monitor_->activity.connect([this](const PointerActivity &a) { onActivity(a); }));

@@ -89,17 +89,34 @@ TEST_F(NotchWindowControllerTest, ChangeOfSizeRerunsTheHitTestWithoutPointerMoti
     auto controller = make(1);
     pointer->setPosition(QPointF(720 + 130, 10));  // beside the closed island
     pointer->moveTo(QPointF(720 + 130, 10));
-    EXPECT_TRUE(window->ignoresPointer());
+    model.take();
     model.observedSize = QSizeF(300, 40);
-    EXPECT_TRUE(window->ignoresPointer()) << "asynchronously, on the main queue";
+    EXPECT_EQ(window->shapeRegion(), QRegion(QRect(380 - 102, -10, 204, 44))) << "asynchronously, on the main queue";
     time.flush();
-    EXPECT_FALSE(window->ignoresPointer());
+    EXPECT_THAT(model.take(), Contains("hover"));
     EXPECT_EQ(window->shapeRegion(), QRegion(QRect(380 - 152, -10, 304, 52)));
     EXPECT_EQ(window->cursor(), Qt::PointingHandCursor);
     // Re-armed: the next change is followed too.
     model.observedSize = QSizeF(200, 32);
     time.flush();
-    EXPECT_TRUE(window->ignoresPointer());
+    EXPECT_THAT(model.take(), Contains("unhover"));
+    EXPECT_EQ(window->shapeRegion(), QRegion(QRect(380 - 102, -10, 204, 44)));
+}
+
+TEST_F(NotchWindowControllerTest, ThePanelTakesThePointerOverTheIslandBeforeThePointerArrives)
+{
+    auto controller = make(1);
+    EXPECT_FALSE(window->ignoresPointer()) << "from the start, with the pointer nowhere near";
+    EXPECT_EQ(window->shapeRegion(), QRegion(QRect(380 - 102, -10, 204, 44))) << "over the island alone";
+    time.advance(1);
+    // The pointer arrives and presses before the monitor has reported it moving.
+    pointer->setPosition(QPointF(720, 10));
+    window->pointer({PanelPointerEvent::Kind::press, 1, QPointF(380, 10), 0});
+    pointer->press(1, 0, true);
+    time.advance(0.1);
+    pointer->release(1, 0, true);
+    time.advance(0.05);
+    EXPECT_THAT(model.take(), Contains("open default"));
 }
 
 TEST_F(NotchWindowControllerTest, ClicksElsewhereCloseTheIslandButNotClicksOnOwnWindows)
@@ -185,6 +202,7 @@ TEST_F(NotchWindowControllerTest, RecordingRunsGetNoInput)
     test::ScopedEnv record("VESK_DEBUG_RECORD", "");
     auto controller = make(1);
     EXPECT_EQ(pointer, nullptr) << "no monitor was even made";
+    EXPECT_TRUE(window->ignoresPointer()) << "every click passes through the island";
     time.advance(0.35);
     EXPECT_DOUBLE_EQ(window->opacity(), 1.0) << "but the island is drawn and fades in";
 }
