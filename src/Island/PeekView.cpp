@@ -154,11 +154,16 @@ Element PeekView::body(const Env &) const
     const double h = m.notchSize().height;
     const Metrics mx = metrics(h, pill, m.showsRim.get());
     const Look l = look(peek, m);
-    const Element trailing = trailingOf(peek, m, l.textTint);
+    const Element trailingContent = trailingOf(peek, m, l.textTint);
+    // The right-hand content keeps its ideal size while the island grows around it, up to the
+    // widest a readout's text may be; a longer text ends in an ellipsis there.
+    auto trailing = [&](bool compact) {
+        return trailingContent.frame(Element::Limits{.maxWidth = m.readoutTextMaxWidth(compact)}).fixedSize();
+    };
     const Element symbol = Symbol(l.symbol, mx.symbolSize, Weight::semibold, l.tint).frame(mx.slot, mx.slot);
 
     if (isCompact) {
-        return HStack({.alignment = Alignment::center(), .spacing = 4}, symbol, trailing.fixedSize())
+        return HStack({.alignment = Alignment::center(), .spacing = 4}, symbol, trailing(true))
             .padding(Edges{0, pill ? mx.e : 6.5, 0, pill ? mx.e + 4 : 10.5})
             .font(NotchViewModel::readoutFont())
             .foreground(Color::white());
@@ -178,7 +183,7 @@ Element PeekView::body(const Env &) const
     return HStack({.alignment = Alignment::center(), .spacing = 0},
                   symbol.contentTransition(ContentTransition::symbolReplace).scaleEffect(swell, UnitPoint::leading()),
                   Spacer(),
-                  trailing.fixedSize()
+                  trailing(false)
                       .scaleEffect(swell, UnitPoint::trailing())
                       .background(probe, Alignment::trailing()))
         .padding(Edges::horizontal(swell * (pill ? mx.e + 3 : 6.5)))

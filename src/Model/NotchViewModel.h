@@ -293,6 +293,10 @@ public:
     double sideWidth() const;
     // The readout view reports the measured width of a readout's trailing text.
     void setTrailingWidth(double width, const Peek &peek);
+    // The widest a readout's trailing text is drawn beside the notch (`compact`: in the capsule's
+    // bubble); a longer text is cut with an ellipsis, so the island, swollen and with its rim, stays
+    // inside its panel with room for its shadow.
+    double readoutTextMaxWidth(bool compact = false) const;
     // Width of `text` in readoutFont(), raised to the next whole point.
     static double textWidth(const QString &text);
     // The semibold 13-point system font with monospaced digits.
@@ -314,6 +318,8 @@ private:
     void showOff(double seconds);
     double eventPreviewWidth() const;
     double trailingWidth(const Peek &peek) const;
+    // What a readout's side takes beside its trailing text.
+    double readoutMargin() const;
     double updatePageHeight() const;
     double k() const { return style.get() == IslandStyle::pill ? 3 : 4; }
 

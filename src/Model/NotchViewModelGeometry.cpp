@@ -63,6 +63,8 @@ constexpr double pressNotchHeight = 4;
 constexpr double levelTrailingWidth = 58;
 constexpr double undeterminedDownloadWidth = 14;
 constexpr double notchMargin = 13;
+// The widest a closed island grows for a readout: its panel less room for the shadow each side.
+constexpr double readoutIslandMaxWidth = IslandMetrics::panelWidth - 2 * 60;
 
 }  // namespace
 
@@ -269,8 +271,21 @@ double NotchViewModel::sideWidth() const
         return 0;
     const auto &measured = measuredTrailing.get();
     const double t = measured && measured->peek == *shown ? measured->width : trailingWidth(*shown);
-    const double margin = pill ? 2 * std::max(3.0, std::round(h0 * 0.2)) : notchMargin;
-    return std::max(h0, t + margin) + (pill ? 3 : 0);
+    return std::max(h0, std::min(t, readoutTextMaxWidth()) + readoutMargin()) + (pill ? 3 : 0);
+}
+
+double NotchViewModel::readoutMargin() const
+{
+    return style.get() == IslandStyle::pill ? 2 * std::max(3.0, std::round(notchSize().height * 0.2)) : notchMargin;
+}
+
+double NotchViewModel::readoutTextMaxWidth(bool compact) const
+{
+    const bool pill = style.get() == IslandStyle::pill;
+    const double side = (readoutIslandMaxWidth - notchSize().width - swellWidth - (pill ? rimWidth : 0)) / 2 - (pill ? 3 : 0);
+    const double full = std::max(0.0, std::floor(side - readoutMargin()));
+    // The bubble sits beside the capsule's end, so it has half that room.
+    return compact ? std::floor(full / 2) : full;
 }
 
 double NotchViewModel::trailingWidth(const Peek &value) const

@@ -10,6 +10,7 @@
 #include "Model/IslandTestSupport.h"
 #include "Model/Motion.h"
 #include "KitNodeSupport.h"
+#include "LongTextSupport.h"
 #include "Kit/Kit.h"
 #include "Kit/Palette.h"
 
@@ -329,6 +330,58 @@ TEST_F(IslandViews, ReadoutSymbolsAndTintsFollowTheirThresholds)
     model->countdown().setMode(CountdownTimer::Mode::stopwatch);
     EXPECT_EQ(look(Peek::timer()).symbol, QStringLiteral("stopwatch"));
     EXPECT_EQ(look(Peek::timer()).tint, palette::orange);
+}
+
+// Texts from outside (an extension's activity, a keyboard layout's name) of any length: the island
+// grows with the text up to its widest, the text ends in an ellipsis there, and everything the
+// readout draws lies inside the island, which lies inside its panel with room for its shadow.
+TEST_F(IslandViews, AReadoutOfAnyLengthStaysInsideItsIslandAndTheIslandInsideItsPanel)
+{
+    show();
+    for (const IslandStyle style : {IslandStyle::notch, IslandStyle::pill}) {
+        model->updateNotch(plug(laptop()), style, false);
+        for (const int length : test::textLengths) {
+            const QString text = test::wordsOfLength(length);
+            ExtensionActivity activity{"sim.alpha", "star", QColor(Qt::yellow), text};
+            for (const Peek &peek : {Peek::custom(activity), Peek::inputSource(text)}) {
+                SCOPED_TRACE(testing::Message() << (style == IslandStyle::pill ? "capsule" : "notch") << ", " << peek.caseName()
+                                                << ", " << length << " characters");
+                model->show(peek, 5);
+                settle(1);
+                const Size size = model->size();
+                const QRectF island((NotchView::panelWidth - size.width) / 2, 0, size.width, NotchView::panelHeight);
+                EXPECT_LE(size.width + 19, NotchView::panelWidth - 2 * 60) << "swollen";
+                const double textMax = model->readoutTextMaxWidth();
+                EXPECT_GE(textMax, 150);
+                bool drawn = false;
+                for (const DrawnItem &i : visible(DrawnItem::Kind::text)) {
+                    if (length > 0 && !text.startsWith(i.text.left(10)))
+                        continue;
+                    drawn = true;
+                    EXPECT_LE(i.rect.width(), textMax);
+                    EXPECT_EQ(i.text.endsWith(QChar(0x2026)), textWidth(text, NotchViewModel::readoutFont()) > textMax)
+                        << i.text.toStdString();
+                }
+                EXPECT_TRUE(drawn || length == 0);
+                // The island's own hover area reaches past its edges by design: texts and symbols.
+                for (const std::string &line : test::outside(tree, island, false))
+                    ADD_FAILURE() << line << " outside the island";
+            }
+        }
+    }
+
+    // The capsule's bubble shows the same texts in half that room.
+    for (const int length : test::textLengths) {
+        Tree bubbleTree{QSizeF(NotchView::panelWidth, 100)};
+        double reported = 0;
+        ExtensionActivity activity{"sim.alpha", "star", QColor(Qt::yellow), test::wordsOfLength(length)};
+        bubbleTree.setRoot(view(LiquidBubble{model.get(), 1, Size{200, 34}, Size{80, 34}, 6, Peek::custom(activity),
+                                             [&](double w) { reported = w; }})
+                               .frame(NotchView::panelWidth, 100, Alignment::topLeading()));
+        time.advance(0.5);
+        EXPECT_GT(reported, 0) << length << " characters";
+        EXPECT_LE(reported, model->readoutTextMaxWidth(true) + 60) << length << " characters";
+    }
 }
 
 TEST(PeekViewMetrics, SlotAndInsetFromTheIslandHeight)

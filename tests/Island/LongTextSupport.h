@@ -50,10 +50,10 @@ inline std::string describe(const kit::DrawnItem &item, const QRectF &r)
     return out.str();
 }
 
-// Every visible text and symbol whose shown part, and every control that takes hits whose whole
-// rectangle, leaves `area` (by more than half a point of rounding): one line each, for a failure
-// message. Empty when everything lies inside.
-inline std::vector<std::string> outside(const kit::Tree &tree, const QRectF &area)
+// Every visible text and symbol whose shown part, and (with `controls`) every control that takes
+// hits whose whole rectangle, leaves `area` (by more than half a point of rounding): one line each,
+// for a failure message. Empty when everything lies inside.
+inline std::vector<std::string> outside(const kit::Tree &tree, const QRectF &area, bool controls = true)
 {
     const QRectF allowed = area.adjusted(-0.5, -0.5, 0.5, 0.5);
     std::vector<std::string> found;
@@ -61,7 +61,7 @@ inline std::vector<std::string> outside(const kit::Tree &tree, const QRectF &are
         if (!item.isVisible())
             continue;
         const bool control = item.kind == kit::DrawnItem::Kind::control;
-        if (control && !item.takesHits)
+        if (control && (!controls || !item.takesHits))
             continue;
         const QRectF r = control ? item.rect : shownPart(item);
         if (!r.isEmpty() && !allowed.contains(r))
