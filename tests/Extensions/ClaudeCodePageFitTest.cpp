@@ -3,6 +3,7 @@
 // names and messages stay on one line, and everything it draws lies inside the island.
 #include "Model/IslandTestSupport.h"
 #include "TestSupport.h"
+#include "Island/LongTextSupport.h"
 
 #include "App/ViewWiring.h"
 #include "Extensions/ClaudeCodeExtension.h"
@@ -170,6 +171,27 @@ TEST_F(ClaudeCodePageInTheIsland, TheHintsWrapToThePageAndEveryRowFitsBelowTheNo
     EXPECT_TRUE(message->text.endsWith(QChar(0x2026))) << message->text.toStdString();
     expectOneLine(texts, message->text, "the long waiting message");
     expectOneLine(texts, QStringLiteral("web"), "the short project name beside the long message");
+}
+
+// Project names and waiting messages of any length, empty to 500 characters: the rows keep their
+// symbols and state texts where they are, and nothing the page draws leaves the island.
+TEST_F(ClaudeCodePageInTheIsland, SessionTextsOfAnyLengthKeepTheRowsInsideTheIsland)
+{
+    ext->isConnected.set(true);
+    for (const int length : test::textLengths) {
+        const std::string text = test::wordsOfLength(length).toStdString();
+        SCOPED_TRACE(testing::Message() << length << " characters");
+        ext->sessions.set(std::vector<CC::Session>{session("a", CC::Waiting{text}, text),
+                                                 session("b", CC::Done{time.wallNow()}, text, 1)});
+        shown();
+        const Size open = model->openSize();
+        for (const std::string &line : test::outside(tree, QRectF(0, 0, open.width, open.height)))
+            ADD_FAILURE() << line << " outside the island";
+        const QRectF done = test::rectOf(tree, kit::DrawnItem::Kind::text, QStringLiteral("Done"));
+        EXPECT_NEAR(done.right(), contentWidth() + 22, 1) << "the state text keeps the row's trailing end";
+        const QRectF hand = test::rectOf(tree, kit::DrawnItem::Kind::symbol, QStringLiteral("hand.raised.fill"));
+        EXPECT_NEAR(hand.left(), 22, 1) << "the symbol keeps the row's leading end";
+    }
 }
 
 TEST_F(ClaudeCodePageInTheIsland, InTheCapsuleAndBesideAWideNotch)

@@ -4,7 +4,10 @@
 
 #include "Island/KitNodeSupport.h"
 #include "Kit/Kit.h"
+#include "Island/LongTextSupport.h"
 #include "Model/IslandTestSupport.h"
+
+#include <array>
 
 using namespace kit;
 using namespace vesk;
@@ -175,4 +178,39 @@ TEST_F(LockViews, TheSecondLineIsTheArtistOrTheAlbumAfterTheExplicitBadge)
     model->nowPlaying().track = track;
     time.advance(1);
     EXPECT_EQ(texts(*tree).front(), "Title") << "an empty second line stays";
+}
+
+// A title, artist or album of any length: the card keeps its width and place, its buttons and
+// scrubber stay where a short name leaves them, and nothing it draws or offers the pointer leaves it.
+TEST_F(LockViews, NamesOfAnyLengthKeepTheCardAndItsControlsInPlace)
+{
+    model->isScreenLocked = true;
+    auto placesOf = [&](const std::string &title, const std::string &artist, const std::string &album) {
+        Track track = playing(title);
+        track.artist = artist;
+        track.album = album;
+        track.isExplicit = true;
+        track.duration = 200;
+        model->nowPlaying().track = track;
+        showCard();
+        time.advance(1);
+        std::vector<std::pair<QString, QRectF>> places;
+        for (const DrawnItem &i : visible(*tree, DrawnItem::Kind::control))
+            places.emplace_back(i.text, i.rect);
+        return places;
+    };
+    const auto reference = placesOf("Song", "Band", "Album");
+    ASSERT_GE(reference.size(), 4u);  // three transport buttons and the scrubber
+    const QRectF card = LockScreenView::frameInWindow(QSizeF(LockScreenView::cardWidth, 0), QSizeF(400, 240));
+    for (const int length : test::textLengths) {
+        const std::string name = test::wordsOfLength(length).toStdString();
+        for (const auto &[title, artist, album] : std::vector<std::array<std::string, 3>>{
+                 {name, "Band", "Album"}, {"Song", name, "Album"}, {"Song", "", name}, {name, name, name}}) {
+            SCOPED_TRACE(testing::Message() << length << " characters in \"" << title.substr(0, 10) << "\" / \""
+                                            << artist.substr(0, 10) << "\" / \"" << album.substr(0, 10) << "\"");
+            EXPECT_EQ(placesOf(title, artist, album), reference);
+            for (const std::string &line : test::outside(*tree, QRectF(card.x(), 0, card.width(), 240)))
+                ADD_FAILURE() << line << " outside the card";
+        }
+    }
 }

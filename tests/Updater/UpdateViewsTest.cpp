@@ -5,6 +5,7 @@
 #include "Updater/Views/UpdateBadge.h"
 #include "Updater/Views/UpdateIslandView.h"
 
+#include "Island/LongTextSupport.h"
 #include "SigningKeySupport.h"
 
 #include <QTemporaryDir>
@@ -150,3 +151,32 @@ TEST_F(UpdateViewsTest, TheBadgeShowsOnlyWhileDownloadingOrReady)
 }
 
 }  // namespace
+
+// A version and notes from the manifest of any length: the card keeps the island's size, the notes
+// stop at three lines, and nothing it draws or offers to the pointer leaves the island.
+TEST_F(UpdateViewsTest, VersionsAndNotesOfAnyLengthStayInsideTheCard)
+{
+    for (const bool whatsNew : {false, true}) {
+        for (const int length : textLengths) {
+            const QString text = wordsOfLength(length);
+            SCOPED_TRACE(testing::Message() << (whatsNew ? "what's new" : "ready") << ", " << length << " characters");
+            const std::vector<std::string> notes{text.toStdString(), text.toStdString()};
+            if (whatsNew) {
+                updater->setWhatsNew(Updater::WhatsNew{text.toStdString(), notes});
+            } else {
+                updater->setWhatsNew(std::nullopt);
+                updater->showReady(text.toStdString(), std::nullopt, false);
+                updater->setNotes(notes);
+            }
+            const Size size = model->size();
+            EXPECT_EQ(size.width, 400);
+            EXPECT_LE(size.height, 33 + 106 + 10 + 3 * kit::lineHeight(updateNotesFont()));
+            kit::Tree card{QSizeF(size.width, size.height)};
+            card.setRoot(kit::view(UpdateIslandView{model.get(), updater.get()}));
+            time.advance(1);
+            EXPECT_EQ(card.root()->frame().size(), QSizeF(size.width, size.height));
+            for (const std::string &line : outside(card, QRectF(0, 0, size.width, size.height)))
+                ADD_FAILURE() << line << " outside the card";
+        }
+    }
+}
