@@ -64,39 +64,40 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    // 1. Settings first, so everything after reads the registered defaults.
+    // Settings first, so everything after reads the registered defaults.
     Defaults::registerTable(UserDefaults::standard(), environment_);
-    // 2-4. No Dock icon to hide and no background-cursor permission to ask for here.
+    // A write to a closed pipe or socket fails with an error instead of ending the process (main()
+    // says so too; tests and tools start here).
     std::signal(SIGPIPE, SIG_IGN);
-    // 5-6. The islands, and again on every change of the displays; their views first.
+    // The islands, and again on every change of the displays; their views first.
     installStandardViews();
     NotchViewSlots::standard().showSettings = [this] { showSettings(); };
     syncIslands(false);
     screensConnection_ = screens().screensChanged.connect([this] { syncIslands(true); });
-    // 7. The lock screen.
+    // The lock screen.
     lockScreenController_ = std::make_unique<LockScreenController>(*model_);
     lockScreenController_->onLockedChange = [this](bool locked) { lockReaction_.apply(layout_.islands(), locked); };
-    // 8-9. Now playing and the calendar.
+    // Now playing and the calendar.
     model_->nowPlaying().start();
     model_->calendar().refresh();
-    // 10. The tour, on a first launch outside diagnostics.
+    // The tour, on a first launch outside diagnostics.
     if (!UserDefaults::standard().value(SettingsHost::hasSeenOnboarding)
         && !environment_.contains(QStringLiteral("VESK_DEBUG_DIR")))
         onboardingItem_ = mainQueue().after(0.6, [this] { showOnboarding(); });
-    // 11. The system volume.
+    // The system volume.
     model_->startAudio();
-    // 12-18. The readout sources and their rules, the settings observer, the first key-tap sync and
-    // the brightness watch.
+    // The readout sources and their rules, the settings observer, the first key-tap sync and the
+    // brightness watch.
     rules_.syncIslands = [this](bool force) { syncIslands(force); };
     rules_.wire();
-    // 19.
+    // The extensions the user turned on.
     startExtensions();
-    // 20. The updater, once everything else is wired.
+    // The updater, once everything else is wired.
     updaterItem_ = mainQueue().after(5.0, [this] {
         if (startUpdater)
             startUpdater();
     });
-    // 21. Diagnostics.
+    // Diagnostics.
     if (environment_.contains(QStringLiteral("VESK_DEBUG_DIR")))
         installDebugSignals(environment_.value(QStringLiteral("VESK_DEBUG_DIR")).toStdString());
 }

@@ -18,8 +18,9 @@ void fillIslandViewSlots(NotchViewSlots &islandSlots)
     islandSlots.sizePreviewLabel = [](const std::optional<NotchViewModel::SizeAdjustment> &adjustment) {
         return view(SizePreviewLabel{adjustment});
     };
-    // The update badge and card and the tour draw nothing yet; each is replaced by its own view
-    // when that view exists.
+    // The update badge and card and the tour are views of their own subsystems, which
+    // installStandardViews() puts in these slots after this; with the island's views alone (as in
+    // the island's own tests) they draw nothing.
     islandSlots.updateBadge = [](NotchViewModel &) { return Empty(); };
     islandSlots.update = [](NotchViewModel &) { return Empty(); };
     islandSlots.onboarding = [](NotchViewModel &) { return Empty(); };

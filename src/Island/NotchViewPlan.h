@@ -109,7 +109,7 @@ struct NotchViewPlan {
     bool collapsing = false;
     SkipPlan skip;
 
-    // The five layers, back to front.
+    // The layers, back to front; the event caption is drawn under the readout, in its layer.
     LayerPlan liveActivity;
     LayerPlan readout;
     LayerPlan eventCaption;
