@@ -2,7 +2,7 @@
 #include "FramePaint.h"
 
 #include "Island/IslandShape.h"
-#include "Kit/Effects.h"
+#include "Kit/Blur.h"
 #include "Kit/Kit.h"
 #include "Base/VirtualTime.h"
 

@@ -1,6 +1,6 @@
 #include "Diagnostics/DebugBackdrop.h"
 
-#include "Kit/Effects.h"
+#include "Kit/Blur.h"
 #include "Kit/Palette.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "Island/IslandShadow.h"
 
-#include "Kit/Effects.h"
+#include "Kit/Blur.h"
 
 #include <QPainter>
 

@@ -1,6 +1,7 @@
 #include "Kit/EffectNodes.h"
 
-#include "Kit/Effects.h"
+#include "Kit/Blur.h"
+#include "Kit/Layers.h"
 #include "Kit/Layout.h"
 #include "Kit/Modifiers.h"
 #include "Kit/Tree.h"
@@ -134,21 +135,25 @@ void ShadowSpec::paint(const Node &node, PaintContext &ctx) const
     const double sigma = r * std::sqrt(std::abs(world.determinant()));
     const int reduction = blurReduction(sigma);
     cache->picture = QImage();
-    paintLayer(ctx, bounds, 1,
-               [&](PaintContext &c) {
-                   c.painter.translate(shift);
-                   c.paintChildren(node);
-               },
-               [&](QImage &layer, double deviceScale) {
-                   {
-                       QPainter p(&layer);
-                       p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-                       p.fillRect(layer.rect(), tint);
-                   }
-                   gaussianBlur(layer, r * deviceScale);
-                   cache->picture = layer;
-               },
-               reduction, &cache->target, nullptr, {}, 3 * sigma);
+    const auto drawShifted = [&](PaintContext &c) {
+        c.painter.translate(shift);
+        c.paintChildren(node);
+    };
+    const auto tintAndBlur = [&](QImage &layer, double deviceScale) {
+        {
+            QPainter p(&layer);
+            p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            p.fillRect(layer.rect(), tint);
+        }
+        gaussianBlur(layer, r * deviceScale);
+        cache->picture = layer;
+    };
+    paintLayer(ctx, {.bounds = bounds,
+                     .content = drawShifted,
+                     .process = tintAndBlur,
+                     .reduction = reduction,
+                     .drawnAt = &cache->target,
+                     .reach = 3 * sigma});
     cache->version = node.tree().changeStamp();
     cache->world = world;
     cache->r = r;
@@ -296,47 +301,45 @@ void MaskSpec::paint(const Node &node, PaintContext &ctx) const
     QTransform layerWorld;
     QPainter::RenderHints hints;
     double layerScale = ctx.scale;
-    paintLayer(
-        ctx, bounds, 1,
-        [&](PaintContext &c) {
-            c.paintChild(*content);
-            layerWorld = c.painter.worldTransform();
-            hints = c.painter.renderHints();
-            layerScale = c.scale;
-        },
-        [&](QImage &layer, double) {
-            if (masks.empty())
-                return;
-            // The mask only matters where the content drew: a thin stroke under a gradient mask
-            // leaves most of the layer empty, so the mask is drawn and applied on those tiles.
-            const QRegion covered = coveredTiles(layer);
-            if (covered.isEmpty())
-                return;
-            std::vector<QRect> pieces(covered.begin(), covered.end());
-            if (pieces.size() > 32)
-                pieces = {covered.boundingRect()};
-            // The mask's children are drawn source-over among themselves first, then cut the
-            // content. Outside the pieces the mask is never read, so it is cleared only there.
-            QImage mask(layer.size(), QImage::Format_ARGB32_Premultiplied);
-            {
-                QPainter mp(&mask);
-                mp.setRenderHints(hints);
-                PaintContext mc{mp, ctx.now, layerScale};
-                for (const QRect &piece : pieces) {
-                    mp.resetTransform();
-                    mp.setClipRect(piece);
-                    mp.setCompositionMode(QPainter::CompositionMode_Source);
-                    mp.fillRect(piece, Qt::transparent);
-                    mp.setCompositionMode(QPainter::CompositionMode_SourceOver);
-                    mp.setWorldTransform(layerWorld);
-                    for (const Node *m : masks)
-                        mc.paintChild(*m);
-                }
+    const auto drawContent = [&](PaintContext &c) {
+        c.paintChild(*content);
+        layerWorld = c.painter.worldTransform();
+        hints = c.painter.renderHints();
+        layerScale = c.scale;
+    };
+    const auto applyMask = [&](QImage &layer, double) {
+        if (masks.empty())
+            return;
+        // The mask only matters where the content drew: a thin stroke under a gradient mask
+        // leaves most of the layer empty, so the mask is drawn and applied on those tiles.
+        const QRegion covered = coveredTiles(layer);
+        if (covered.isEmpty())
+            return;
+        std::vector<QRect> pieces(covered.begin(), covered.end());
+        if (pieces.size() > 32)
+            pieces = {covered.boundingRect()};
+        // The mask's children are drawn source-over among themselves first, then cut the
+        // content. Outside the pieces the mask is never read, so it is cleared only there.
+        QImage mask(layer.size(), QImage::Format_ARGB32_Premultiplied);
+        {
+            QPainter mp(&mask);
+            mp.setRenderHints(hints);
+            PaintContext mc{mp, ctx.now, layerScale};
+            for (const QRect &piece : pieces) {
+                mp.resetTransform();
+                mp.setClipRect(piece);
+                mp.setCompositionMode(QPainter::CompositionMode_Source);
+                mp.fillRect(piece, Qt::transparent);
+                mp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+                mp.setWorldTransform(layerWorld);
+                for (const Node *m : masks)
+                    mc.paintChild(*m);
             }
-            for (const QRect &piece : pieces)
-                keepUnderMask(layer, mask, piece);
-        },
-        1, nullptr, &node, {}, 0);
+        }
+        for (const QRect &piece : pieces)
+            keepUnderMask(layer, mask, piece);
+    };
+    paintLayer(ctx, {.bounds = bounds, .content = drawContent, .process = applyMask, .keeper = &node, .reach = 0});
 }
 
 // ---- Alpha threshold ----------------------------------------------------------------------------
@@ -351,9 +354,11 @@ void ThresholdSpec::paint(const Node &node, PaintContext &ctx) const
 {
     const double margin = 40;  // blurred content inside reaches beyond the node
     const QRectF bounds = subtreeBounds(node).adjusted(-margin, -margin, margin, margin);
-    paintLayer(ctx, bounds, 1, [&node](PaintContext &c) { c.paintChildren(node); },
-               [this](QImage &layer, double) { alphaThreshold(layer, min, max, color.toQColor()); }, 1, nullptr,
-               &node, {}, 0);
+    paintLayer(ctx, {.bounds = bounds,
+                     .content = [&node](PaintContext &c) { c.paintChildren(node); },
+                     .process = [this](QImage &layer, double) { alphaThreshold(layer, min, max, color.toQColor()); },
+                     .keeper = &node,
+                     .reach = 0});
 }
 
 void ThresholdSpec::describe(const Node &, QString &out) const
@@ -393,8 +398,10 @@ void KeptSpec::paint(const Node &node, PaintContext &ctx) const
         ctx.paintChildren(node);
         return;
     }
-    paintLayer(ctx, subtreeBounds(node), 1, [&node](PaintContext &c) { c.paintChildren(node); }, {}, 1, nullptr, &node, {},
-               0);
+    paintLayer(ctx, {.bounds = subtreeBounds(node),
+                     .content = [&node](PaintContext &c) { c.paintChildren(node); },
+                     .keeper = &node,
+                     .reach = 0});
 }
 
 // ---- Element API --------------------------------------------------------------------------------

@@ -3,7 +3,7 @@
 #include "Kit/Loop.h"
 
 #include "Kit/Animator.h"
-#include "Kit/Effects.h"
+#include "Kit/Layers.h"
 #include "Kit/Modifiers.h"
 #include "Kit/Tree.h"
 

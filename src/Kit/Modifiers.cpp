@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Kit/Effects.h"
+#include "Kit/Layers.h"
 #include "Kit/Layout.h"
 #include "Kit/Tree.h"
 

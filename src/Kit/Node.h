@@ -81,7 +81,7 @@ public:
     // Spec-specific retained state.
     std::any state;
     // The offscreen layer this node's effect drew last, kept while it can be shown again
-    // (Effects.h); null until an effect keeps one.
+    // (Layers.h); null until an effect keeps one.
     mutable std::unique_ptr<LayerCache> layerCache;
 
 private:

@@ -1,4 +1,5 @@
-#include "Kit/Effects.h"
+#include "Kit/Blur.h"
+#include "Kit/Layers.h"
 #include "Kit/Kit.h"
 #include "RenderFixtureSupport.h"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// Drawing a subtree into an offscreen layer and compositing it: how a subtree fades as one, blurs,
+// casts a shadow or is kept as a picture while it holds still.
+
 #include "Kit/Node.h"
 #include "Kit/Transition.h"
 
@@ -10,20 +13,6 @@
 #include <vector>
 
 namespace kit {
-
-// Blurs a premultiplied ARGB32 image in place with a Gaussian of standard deviation `sigma`
-// pixels, approximated by three box passes (within a few percent, and linear in the image size
-// whatever the radius). A sigma below 0.1 leaves every pixel as it was.
-void gaussianBlur(QImage &image, double sigma);
-// The same blur, left at the reduced size it was computed at (for drawing scaled back up).
-QImage blurredReduced(const QImage &image, double sigma);
-
-// The image stretched to `size` (larger) with bilinear filtering, pixel centres aligned and edge
-// pixels repeated, as premultiplied ARGB32: how a reduced layer is scaled back up.
-QImage enlarged(const QImage &image, QSize size);
-
-// Keeps pixels whose alpha is within [min, max] as solid `color`, the others transparent.
-void alphaThreshold(QImage &image, double min, double max, const QColor &color);
 
 // The rectangle the node's subtree may draw into, in its own coordinates (before its own effects'
 // margins): its drawing leaves' frames, widened by a point, with the offsets and the effect margins
@@ -49,25 +38,34 @@ struct LayerCache {
     std::vector<QRect> pieces;
 };
 
-// The power of two (up to 8) by which a layer blurred by `sigma` device pixels is drawn reduced: a
-// blur loses nothing visible at a lower resolution while at least 2 pixels of sigma remain there,
-// and the layer is scaled back up smoothly as it is composited.
-int blurReduction(double sigma);
+// What paintLayer draws and how.
+struct LayerOptions {
+    // What the layer covers, in node coordinates.
+    QRectF bounds;
+    // The opacity the finished layer is composited with.
+    double opacity = 1;
+    // Draws the content into the layer.
+    std::function<void(PaintContext &)> content;
+    // Works on the layer's pixels before they are composited.
+    std::function<void(QImage &, double deviceScale)> process = {};
+    // Above 1, the layer is drawn at that fraction of the device resolution and scaled back up as it
+    // is composited (for wide blurs).
+    int reduction = 1;
+    // Where given, set to the device rectangle the layer covers.
+    QRectF *drawnAt = nullptr;
+    // Where given, the finished layer is kept on it (LayerCache) and shown again while still right.
+    const Node *keeper = nullptr;
+    // The numbers besides the keeper's subtree that the picture depends on.
+    std::vector<double> params = {};
+    // How many device pixels `process` moves colour by (a blur's spread; 0 for work pixel by pixel):
+    // the layer then stops that far outside the painter's clip, as nothing beyond could show.
+    std::optional<double> reach = std::nullopt;
+};
 
-// Paints `content` into an offscreen layer covering `bounds` (node coordinates) at the device
-// resolution of the painter, lets `process` work on the pixels, then composites the layer with
-// `opacity`. With `reduction` above 1 the layer is drawn at that fraction of the device
-// resolution and scaled back up as it is composited (for wide blurs). This is how a
-// subtree fades as one (no brighter overlaps) and how it blurs. With a `keeper`, the finished
-// layer is kept on it (LayerCache) and shown again while still right; `params` are the numbers
-// besides the keeper's subtree that the picture depends on. `reach` is how many device pixels
-// `process` moves colour by (a blur's spread; 0 for work pixel by pixel): the layer then stops that
-// far outside the painter's clip, as nothing beyond could show.
-void paintLayer(PaintContext &ctx, const QRectF &bounds, double opacity,
-                const std::function<void(PaintContext &)> &content,
-                const std::function<void(QImage &, double deviceScale)> &process = {}, int reduction = 1,
-                QRectF *drawnAt = nullptr, const Node *keeper = nullptr, std::vector<double> params = {},
-                std::optional<double> reach = std::nullopt);
+// Paints `content` into an offscreen layer covering `bounds` at the device resolution of the
+// painter, lets `process` work on the pixels, then composites the layer with `opacity`. This is how
+// a subtree fades as one (no brighter overlaps) and how it blurs.
+void paintLayer(PaintContext &ctx, LayerOptions options);
 
 // Whether `node` draws nothing now: it, or a node down its chain of single children, is faded out
 // or hidden.
