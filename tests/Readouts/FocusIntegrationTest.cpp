@@ -7,6 +7,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
 #include <QObject>
 #include <QThread>
 #include <QUuid>
@@ -83,7 +84,7 @@ TEST(FocusIntegrationTest, TheServersInhibitedIsFocusWhileItRuns)
         FakeNotificationServer server;
         Owner owner(&server);
         ASSERT_TRUE(owner.owned());
-        EXPECT_TRUE(focus.isAuthorised());
+        ASSERT_TRUE(test::waitFor([&] { return focus.isAuthorised(); })) << "the bus announces the server";
         EXPECT_EQ(focus.isFocused(), false);
         server.inhibited_ = true;
         EXPECT_EQ(focus.isFocused(), true);
@@ -98,9 +99,14 @@ TEST(FocusIntegrationTest, TheServersInhibitedIsFocusWhileItRuns)
 TEST(FocusIntegrationTest, AValueOfAnotherTypeIsIgnored)
 {
     test::ScopedEnv desktop("XDG_CURRENT_DESKTOP", "KDE");
+    bool announced = false;
+    QDBusServiceWatcher watcher(notifications, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration);
+    QObject::connect(&watcher, &QDBusServiceWatcher::serviceRegistered, [&] { announced = true; });
     OddNotificationServer server;
     Owner owner(&server);
     ASSERT_TRUE(owner.owned());
+    // Asked once the bus has said that the server runs, so the property itself is what is refused.
+    ASSERT_TRUE(test::waitFor([&] { return announced; }));
     EXPECT_FALSE(focusStatus().isFocused());
     EXPECT_FALSE(focusStatus().isAuthorised());
 }

@@ -6,8 +6,8 @@ struct ca_context;
 
 namespace vesk {
 
-// Plays theme sounds through libcanberra. The context is created on first use; when that fails
-// (no sound server) every later call is silent.
+// Plays theme sounds through libcanberra, which is opened, and its context created, on first use;
+// when either fails (no library, no sound server) every later call is silent.
 class CanberraSound final : public Sound {
 public:
     CanberraSound() = default;

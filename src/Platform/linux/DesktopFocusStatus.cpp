@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 
 namespace vesk {
@@ -16,12 +17,35 @@ namespace {
 const QString notifications = QStringLiteral("org.freedesktop.Notifications");
 constexpr int busTimeoutMs = 250;
 
+// Whether the notification server runs, kept from the bus's announcements of the name's owner: the
+// focus poll then asks nothing of the bus while no server runs, and asks only for the property while
+// one does.
+class NotificationServerWatch {
+public:
+    NotificationServerWatch()
+        : watcher_(notifications, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForOwnerChange)
+    {
+        // Watched before asked, so no change between the answer and the first announcement is lost.
+        QObject::connect(&watcher_, &QDBusServiceWatcher::serviceOwnerChanged,
+                         [this](const QString &, const QString &, const QString &owner) { runs_ = !owner.isEmpty(); });
+        auto bus = QDBusConnection::sessionBus();
+        runs_ = bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(notifications).value();
+    }
+    bool runs() const { return runs_; }
+
+private:
+    QDBusServiceWatcher watcher_;
+    bool runs_ = false;
+};
+
 // The notification server's `Inhibited` (KDE's do-not-disturb), read only while the server runs:
 // asking a name without an owner could start one.
 std::optional<bool> inhibited()
 {
+    // Made on first use, on the main thread, and kept to the end: it belongs to the bus connection.
+    static const NotificationServerWatch &server = *new NotificationServerWatch;
     auto bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(notifications).value())
+    if (!bus.isConnected() || !server.runs())
         return std::nullopt;
     auto message = QDBusMessage::createMethodCall(notifications, QStringLiteral("/org/freedesktop/Notifications"),
                                                   QStringLiteral("org.freedesktop.DBus.Properties"),
