@@ -103,6 +103,10 @@ public:
     static constexpr size_t maxLineBytes = 8 * 1024 * 1024;
     // The command texts a position is written in: the shortest round trip, always with a point.
     static std::string formatPosition(double seconds);
+    // Set once a player has been read by script, so that its details are read from then on.
+    static const Setting<bool> &scriptedSetting(ScriptedPlayer player);
+    // Set by the earlier product when it had read Spotify by script.
+    static constexpr Setting<bool> spotifyScriptingUsed{"spotifyScriptingUsed", false};
 
 private:
     struct PendingSwitch {

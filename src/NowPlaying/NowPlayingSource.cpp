@@ -9,19 +9,12 @@
 
 namespace vesk {
 
-namespace {
-
-// Set once a player has been read by script, so that its details are read from then on.
-const Setting<bool> &scriptedSetting(ScriptedPlayer player)
+const Setting<bool> &NowPlayingService::scriptedSetting(ScriptedPlayer player)
 {
     static constexpr Setting<bool> spotify{"scripted.spotify", false};
     static constexpr Setting<bool> music{"scripted.music", false};
     return player == ScriptedPlayer::spotify ? spotify : music;
 }
-// Set by the earlier product when it had read Spotify by script.
-constexpr Setting<bool> spotifyScriptingUsed{"spotifyScriptingUsed", false};
-
-}  // namespace
 
 void NowPlayingService::startSourceTracking()
 {

@@ -18,8 +18,6 @@ namespace vesk {
 
 namespace {
 
-// Kept across the relaunch: the version being installed and its notes.
-constexpr const char *kPendingWhatsNewKey = "pendingWhatsNew";
 constexpr double kCheckInterval = 6 * 3600;
 constexpr double kInstallCountdown = 8;
 constexpr double kWhatsNewDelay = 1.6;
@@ -103,7 +101,7 @@ void Updater::readPendingWhatsNew()
 {
     // Untrusted: whatever another version (or a hand edit) left there.
     UserDefaults &store = UserDefaults::standard();
-    const auto stored = store.object(kPendingWhatsNewKey);
+    const auto stored = store.object(pendingWhatsNewKey);
     if (!stored || !stored->is_object())
         return;
     const auto version = stored->find("version");
@@ -115,7 +113,7 @@ void Updater::readPendingWhatsNew()
                                                               [](const auto &n) { return n.is_string(); }))
         for (const auto &note : *notes)
             record.notes.push_back(note.template get<std::string>());
-    store.remove(kPendingWhatsNewKey);
+    store.remove(pendingWhatsNewKey);
     if (record.version != currentVersion())
         return;
     whatsNewItem_ = mainQueue().after(kWhatsNewDelay, [this, record] { setWhatsNew(record); });
@@ -446,7 +444,7 @@ void Updater::install()
     nlohmann::json notes = nlohmann::json::array();
     for (const auto &note : notes_.peek())
         notes.push_back(note);
-    UserDefaults::standard().set(kPendingWhatsNewKey, nlohmann::json{{"version", now.version}, {"notes", notes}});
+    UserDefaults::standard().set(pendingWhatsNewKey, nlohmann::json{{"version", now.version}, {"notes", notes}});
 
     const InstallPlan plan{config_.bundle->bundlePath().value_or(std::string()), *downloadedImage_.peek(),
                            readyManifest_->sha256, readyManifest_->build, currentBuild()};

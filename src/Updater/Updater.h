@@ -53,6 +53,8 @@ public:
         std::vector<std::string> notes;
         bool operator==(const WhatsNew &) const = default;
     };
+    // Kept across the relaunch: the version being installed and its notes, as one JSON object.
+    static constexpr const char *pendingWhatsNewKey = "pendingWhatsNew";
 
     // The two settings the updater reads when it acts; the settings table owns them and hands them
     // over when it registers (until then both read as on, their registered default).

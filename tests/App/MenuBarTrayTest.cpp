@@ -21,7 +21,7 @@ protected:
         UserDefaults::standard().set(vesk::settings::showMenuBarIcon, true);
         tray.trayAvailable = [this] { return available; };
     }
-    ~MenuBarTrayTest() override { UserDefaults::standard().remove("showMenuBarIcon"); }
+    ~MenuBarTrayTest() override { UserDefaults::standard().remove(vesk::settings::showMenuBarIcon.key); }
 
     int settings = 0;
     int quits = 0;

@@ -30,7 +30,7 @@ protected:
             model.calls.push_back(shape == Qt::PointingHandCursor ? "island cursor" : "arrow");
         };
     }
-    ~IslandInputTest() override { UserDefaults::standard().remove("swipeToSkip"); }
+    ~IslandInputTest() override { UserDefaults::standard().remove(settings::swipeToSkip.key); }
 
     void wheel(double t, double dx, double dy, bool inverted = false)
     {

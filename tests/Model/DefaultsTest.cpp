@@ -102,7 +102,7 @@ TEST_F(DefaultsTest, AWronglyTypedValueReadsTheTableDefault)
 TEST_F(DefaultsTest, FirstLaunchSetsTheFlagAndALaterLaunchNeverLooksAgain)
 {
     Defaults::registerTable(store, plainEnvironment());
-    EXPECT_TRUE(store.value(test::boolSetting("migratedFromTovra")));
+    EXPECT_TRUE(store.value(test::boolSetting(Defaults::migrationFlagKey)));
     EXPECT_EQ(store.persistentDomain().size(), 1u);  // only the flag
 
     writeEarlier(R"({"hudDuration": 4.0})");  // appears after the first launch
@@ -127,7 +127,7 @@ TEST_F(DefaultsTest, MalformedEarlierDomainCountsAsAbsent)
 {
     writeEarlier("{not json");
     Defaults::registerTable(store, plainEnvironment());
-    EXPECT_TRUE(store.value(test::boolSetting("migratedFromTovra")));
+    EXPECT_TRUE(store.value(test::boolSetting(Defaults::migrationFlagKey)));
     EXPECT_EQ(store.persistentDomain().size(), 1u);
 }
 
@@ -201,7 +201,7 @@ TEST_F(DefaultsTest, MigrationInterruptedPartWayLosesNothingAndIsOneWrite)
     auto c = second->changed.connect([&] { ++posts; });
     Defaults::registerTable(*second, plainEnvironment());
     auto reread = UserDefaults::openFile(path);
-    EXPECT_TRUE(reread->value(test::boolSetting("migratedFromTovra")));
+    EXPECT_TRUE(reread->value(test::boolSetting(Defaults::migrationFlagKey)));
     EXPECT_EQ(reread->persistentDomain().size(), 3001u);
     EXPECT_DOUBLE_EQ(reread->value(test::doubleSetting("key2999")), 2999.0);
     EXPECT_FALSE(reread->storedValue("NSWindowFrame").has_value());

@@ -170,7 +170,7 @@ TEST_F(ApplyTest, ScriptedPlayersShuffleAndRepeatAreNotTakenFromTheCompanion)
 {
     line(playing("One", ",\"bundleID\":\"music\",\"shuffle\":3,\"repeat\":3"));
     EXPECT_EQ(current().shuffleMode, 3);
-    UserDefaults::standard().set("scripted.music", true);
+    UserDefaults::standard().set(NowPlayingService::scriptedSetting(ScriptedPlayer::music), true);
     line(playing("Two", ",\"bundleID\":\"music\",\"shuffle\":1,\"repeat\":1" + art(Qt::red)));
     EXPECT_EQ(current().title, "Two");
     EXPECT_EQ(current().shuffleMode, 3);  // inherited, not the companion's 1

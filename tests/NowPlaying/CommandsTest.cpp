@@ -89,7 +89,7 @@ TEST_F(CommandsTest, ShuffleOfAScriptedPlayersTrackGoesToThePlayer)
     service->toggleShuffle();
     service->toggleRepeat();
     EXPECT_EQ(host.writes().size(), writes);
-    EXPECT_TRUE(UserDefaults::standard().value(test::boolSetting("scripted.spotify")));
+    EXPECT_TRUE(UserDefaults::standard().value(NowPlayingService::scriptedSetting(ScriptedPlayer::spotify)));
     time.flush();
     // The track's own mode was unknown, so shuffle is switched on.
     EXPECT_EQ(bus.player(spotifyBus).properties.value(QStringLiteral("Shuffle")), QVariant(true));

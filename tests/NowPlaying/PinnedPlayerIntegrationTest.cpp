@@ -53,7 +53,7 @@ TEST_F(PinnedPlayer, SpotifyIsReadCommandedAndHeard)
     EXPECT_FALSE(first.isLiked);
     EXPECT_EQ(service->artwork.peek()->size(), QSize(192, 144));
     EXPECT_NE(service->accent.peek(), QColor(Qt::white));
-    EXPECT_TRUE(UserDefaults::standard().value(test::boolSetting("scripted.spotify")));
+    EXPECT_TRUE(UserDefaults::standard().value(NowPlayingService::scriptedSetting(ScriptedPlayer::spotify)));
     EXPECT_FALSE(service->canLike());
 
     // A command goes to the player; the read 0.6 s later shows its outcome.
@@ -109,7 +109,7 @@ TEST_F(PinnedPlayer, TheDesktopsMusicPlayerIsTheOneItOpensMusicWith)
     ASSERT_TRUE(waitFor([&] { return titleIs("First Song") && service->appIcon.peek(); }));
     EXPECT_EQ(service->track.peek()->bundleID, id.toStdString());
     EXPECT_EQ(service->appIcon.peek()->size(), QSize(128, 128));
-    EXPECT_TRUE(UserDefaults::standard().value(test::boolSetting("scripted.music")));
+    EXPECT_TRUE(UserDefaults::standard().value(NowPlayingService::scriptedSetting(ScriptedPlayer::music)));
 
     // Repeat runs off, all, off; the music player's "all" is the playlist.
     service->toggleRepeat();

@@ -32,7 +32,7 @@ TEST_F(SourceTest, PinningReadsThePlayerAndIgnoresTheCompanion)
 {
     setPlayer(spotifyBus, QStringLiteral("Pinned"));
     UserDefaults::standard().set(settings::audioSource, "spotify");
-    EXPECT_TRUE(UserDefaults::standard().value(test::boolSetting("scripted.spotify")));
+    EXPECT_TRUE(UserDefaults::standard().value(NowPlayingService::scriptedSetting(ScriptedPlayer::spotify)));
     settle();
     ASSERT_TRUE(service->track.peek());
     EXPECT_EQ(current().title, "Pinned");
@@ -135,7 +135,7 @@ TEST_F(SourceTest, ScriptedDetailsComeFromThePlayerOnceScripted)
     line(playing("One", ",\"bundleID\":\"spotify\""));
     settle();
     EXPECT_EQ(callCount(QStringLiteral("GetAll")), 0);  // never scripted yet
-    UserDefaults::standard().set("spotifyScriptingUsed", true);
+    UserDefaults::standard().set(NowPlayingService::spotifyScriptingUsed, true);
     bus.announce(spotifyBus, {{QStringLiteral("Shuffle"), true}});
     settle();
     EXPECT_EQ(current().shuffleMode, 3);

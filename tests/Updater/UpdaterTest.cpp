@@ -409,7 +409,7 @@ TEST_F(UpdaterTest, PostponeAndInstallGuards)
     updater().showReady("1.3", time.wallNow() + 3600, false);  // no image
     updater().install();
     EXPECT_EQ(updater().phase().peek(), Phase::ready("1.3"));
-    EXPECT_EQ(UserDefaults::standard().object("pendingWhatsNew"), std::nullopt);
+    EXPECT_EQ(UserDefaults::standard().object(Updater::pendingWhatsNewKey), std::nullopt);
 }
 
 TEST_F(UpdaterTest, InstallSavesTheWhatsNewAndFailsOutsideABundle)
@@ -420,7 +420,7 @@ TEST_F(UpdaterTest, InstallSavesTheWhatsNewAndFailsOutsideABundle)
     time.advance(8);
     EXPECT_EQ(updater().phase().peek(), Phase::installing("1.2"));
     EXPECT_FALSE(updater().wantsIsland().peek());
-    EXPECT_EQ(*UserDefaults::standard().object("pendingWhatsNew"),
+    EXPECT_EQ(*UserDefaults::standard().object(Updater::pendingWhatsNewKey),
               (nlohmann::json{{"version", "1.2"}, {"notes", {"Faster start", "Fixes"}}}));
     time.advance(0.6);
     EXPECT_TRUE(opened.empty());  // the install waits 0.65 s first
@@ -453,15 +453,15 @@ TEST_F(UpdaterTest, ThePendingWhatsNewIsReadOnceWhateverItsShape)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.stored.dump());
-        UserDefaults::standard().set("pendingWhatsNew", c.stored);
+        UserDefaults::standard().set(Updater::pendingWhatsNewKey, c.stored);
         Updater fresh(config());
-        EXPECT_EQ(UserDefaults::standard().object("pendingWhatsNew").has_value(), !c.removed);
+        EXPECT_EQ(UserDefaults::standard().object(Updater::pendingWhatsNewKey).has_value(), !c.removed);
         time.advance(1.5);
         EXPECT_EQ(fresh.whatsNew().peek(), std::nullopt);
         time.advance(0.2);
         EXPECT_EQ(fresh.whatsNew().peek(), c.shown);
         EXPECT_EQ(fresh.wantsIsland().peek(), c.shown.has_value());
-        UserDefaults::standard().remove("pendingWhatsNew");
+        UserDefaults::standard().remove(Updater::pendingWhatsNewKey);
     }
 }
 
