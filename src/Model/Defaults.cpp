@@ -1,7 +1,5 @@
 #include "Model/Defaults.h"
 
-#include "Updater/Updater.h"
-
 namespace vesk {
 
 const UserDefaults::Dictionary &Defaults::values()
@@ -21,7 +19,6 @@ void Defaults::registerTable(UserDefaults &store, const QProcessEnvironment &env
 {
     migrateFromTovra(store);
     store.registerDefaults(values());
-    Updater::shared().useSettings({settings::automaticUpdates, settings::installUpdatesAutomatically});
     if (environment.isEmpty() || !environment.contains(QStringLiteral("VESK_DEBUG_FACTORY")))
         return;
     auto factory = values();

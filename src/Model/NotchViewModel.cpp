@@ -29,12 +29,19 @@ constexpr double sizePreviewLinger = 0.8;
 
 NotchViewModel::Services NotchViewModel::Services::installed()
 {
-    return {std::make_shared<NowPlayingService>(settings::audioSource), std::make_shared<CalendarService>(),
-            std::make_shared<VolumeService>(),     std::make_shared<CountdownTimer>(),
-            &vesk::screens(),                      &vesk::workspace(),
-            &vesk::audioDevices(),                 &SpaceSwipeDetector::shared(),
-            &Haptics::shared(),                    &Sound::shared(),
-            &ExtensionStore::shared(),             &Updater::shared()};
+    AudioDevices &audio = vesk::audioDevices();
+    return {std::make_shared<NowPlayingService>(settings::audioSource),
+            std::make_shared<CalendarService>(),
+            std::make_shared<VolumeService>(audio),
+            std::make_shared<CountdownTimer>(),
+            &vesk::screens(),
+            &vesk::workspace(),
+            &audio,
+            &SpaceSwipeDetector::shared(),
+            &Haptics::shared(),
+            &Sound::shared(),
+            &ExtensionStore::shared(),
+            &Updater::shared()};
 }
 
 std::shared_ptr<NotchViewModel> NotchViewModel::makePrimary(Services services)
@@ -67,7 +74,7 @@ std::shared_ptr<NotchViewModel> NotchViewModel::makePrimary(Services services)
     swipes.start();
 
     model->refreshOutputs();
-    AudioOutput::observe([weak] {
+    AudioOutput::observe(*model->services_.audioDevices, [weak] {
         if (auto self = weak.lock())
             self->refreshOutputs();
     });
@@ -94,6 +101,8 @@ NotchViewModel::NotchViewModel(Token, Services services, bool isPrimary)
 {
     // Every model registers the table, so the first reads see the defaults however early it is made.
     Defaults::registerTable();
+    // The updater reads, when it acts, the two settings of the table that concern it.
+    services_.updater->useSettings({settings::automaticUpdates, settings::installUpdatesAutomatically});
     readDefaults();
     defaultsObserver_ = UserDefaults::standard().changed.connect([this] { readDefaults(); });
     observeWorkspace();

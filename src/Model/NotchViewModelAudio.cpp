@@ -75,7 +75,7 @@ void NotchViewModel::refreshOutputs()
         for (auto &mirror : mirrors_)
             mirror->readVolume();
     });
-    auto devices = AudioOutput::devices();
+    auto devices = AudioOutput::devices(*services_.audioDevices);
     std::optional<uint32_t> current = services_.audioDevices->defaultOutput();
     if (current == 0u)
         current.reset();

@@ -18,8 +18,6 @@ constexpr double afterSwipe = 0.8;
 constexpr double afterSwitch = 0.75;
 // A workspace change this soon after a swipe ended is the one the swipe made: not hidden again.
 constexpr double swipeGrace = 1.5;
-
-bool shrinksOnSpaceSwitch() { return UserDefaults::standard().value(settings::shrinkOnSpaceSwitch); }
 }  // namespace
 
 void NotchViewModel::observeWorkspace()
@@ -52,7 +50,7 @@ void NotchViewModel::spaceSwipeBegan()
 {
     for (auto &mirror : mirrors_)
         mirror->spaceSwipeBegan();
-    if (!shrinksOnSpaceSwitch())
+    if (!UserDefaults::standard().value(settings::shrinkOnSpaceSwitch))
         return;
     isSwipingSpaces = true;
     hideForSpaceSwitch(swipeHoldLimit);
@@ -73,7 +71,8 @@ void NotchViewModel::spaceSwipeEnded()
 void NotchViewModel::activeSpaceChanged()
 {
     refreshFullscreen();
-    if (shrinksOnSpaceSwitch() && !isSwipingSpaces && appClock().now() - lastSwipeEnd >= swipeGrace)
+    if (UserDefaults::standard().value(settings::shrinkOnSpaceSwitch) && !isSwipingSpaces &&
+        appClock().now() - lastSwipeEnd >= swipeGrace)
         hideForSpaceSwitch(afterSwitch);
 }
 

@@ -57,19 +57,18 @@ QString readLine(const QString &path)
 
 }  // namespace
 
-std::vector<AudioOutput::Device> AudioOutput::devices()
+std::vector<AudioOutput::Device> AudioOutput::devices(AudioDevices &service)
 {
     std::vector<Device> list;
     const bool laptop = isLaptop();
-    for (const auto &d : audioDevices().outputs())
+    for (const auto &d : service.outputs())
         list.push_back({d.id, d.name, symbol(d.name, d.transport, laptop), d.isWireless()});
     return list;
 }
 
-void AudioOutput::observe(std::function<void()> onChange)
+void AudioOutput::observe(AudioDevices &service, std::function<void()> onChange)
 {
     auto &o = observation();
-    AudioDevices &service = audioDevices();
     if (!o.service.expired() && o.service.lock() == service.lifetime().lock())
         return;
     o.service = service.lifetime();

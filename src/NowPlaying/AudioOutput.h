@@ -11,8 +11,8 @@
 namespace vesk {
 
 // The machine's audio outputs as the island and the output picker show them: each with a symbol
-// that suits it and whether it is wireless. Reads the installed audio service (audioDevices()).
-// Main thread only.
+// that suits it and whether it is wireless, read from the audio service it is given. Main thread
+// only.
 class AudioOutput {
 public:
     struct Device {
@@ -26,12 +26,12 @@ public:
     AudioOutput() = delete;
 
     // The outputs in the audio service's order; empty when there is no sound server.
-    static std::vector<Device> devices();
+    static std::vector<Device> devices(AudioDevices &service);
 
     // Calls `onChange` on the main thread after each change of the output list and after each
     // change of the default output (a device that connects and at once becomes the default calls
     // it twice). Only the first call per audio service installs anything; later calls are ignored.
-    static void observe(std::function<void()> onChange);
+    static void observe(AudioDevices &service, std::function<void()> onChange);
 
     // The symbol for a device: name rules first (AirPods, Beats, HomePod), then the transport.
     // The first candidate that `setSymbolLookup`'s test knows wins; "headphones" when none does.

@@ -9,7 +9,7 @@ void VolumeService::start()
     if (started_)
         return;
     started_ = true;
-    defaultDeviceListener_ = audioDevices().defaultOutputChanged.connect([this] { attachToDefaultDevice(); });
+    defaultDeviceListener_ = devices_->defaultOutputChanged.connect([this] { attachToDefaultDevice(); });
     attachToDefaultDevice();
 }
 
@@ -18,7 +18,7 @@ void VolumeService::attachToDefaultDevice()
     // The previous output stops reporting before another one is listened to.
     deviceListener_.reset();
     ownWriteReport_.cancel();
-    AudioDevices &service = audioDevices();
+    AudioDevices &service = *devices_;
     device_ = service.defaultOutput().value_or(0);
     if (device_ == 0)
         return;
@@ -41,19 +41,19 @@ std::optional<float> VolumeService::volume() const
 {
     if (device_ == 0)
         return std::nullopt;
-    return audioDevices().volume(device_);
+    return devices_->volume(device_);
 }
 
 std::optional<bool> VolumeService::isMuted() const
 {
     if (device_ == 0)
         return std::nullopt;
-    return audioDevices().isMuted(device_);
+    return devices_->isMuted(device_);
 }
 
 bool VolumeService::setVolume(float level)
 {
-    if (device_ == 0 || !audioDevices().setVolume(device_, level))
+    if (device_ == 0 || !devices_->setVolume(device_, level))
         return false;
     reportOwnWrite();
     return true;
@@ -61,7 +61,7 @@ bool VolumeService::setVolume(float level)
 
 bool VolumeService::setMuted(bool muted)
 {
-    if (device_ == 0 || !audioDevices().setMuted(device_, muted))
+    if (device_ == 0 || !devices_->setMuted(device_, muted))
         return false;
     reportOwnWrite();
     return true;

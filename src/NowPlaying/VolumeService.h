@@ -10,13 +10,15 @@
 
 namespace vesk {
 
-// Follows the volume and mute of the system's default audio output (audioDevices()). It stays
+class AudioDevices;
+
+// Follows the volume and mute of the default output of the audio service it is given. It stays
 // attached to whichever output is the default and reports every volume or mute change of that
 // output through `onChange`. Created idle: no callback, no device, nothing listened to until
 // start(). Main thread only.
 class VolumeService {
 public:
-    VolumeService() = default;
+    explicit VolumeService(AudioDevices &devices) : devices_(&devices) {}
     VolumeService(const VolumeService &) = delete;
     VolumeService &operator=(const VolumeService &) = delete;
 
@@ -46,6 +48,7 @@ private:
     void reportChange();
     void reportOwnWrite();
 
+    AudioDevices *devices_;
     uint32_t device_ = 0;
     bool started_ = false;
     Connection deviceListener_;

@@ -56,8 +56,8 @@ public:
     // Kept across the relaunch: the version being installed and its notes, as one JSON object.
     static constexpr const char *pendingWhatsNewKey = "pendingWhatsNew";
 
-    // The two settings the updater reads when it acts; the settings table owns them and hands them
-    // over when it registers (until then both read as on, their registered default).
+    // The two settings the updater reads when it acts; the settings table owns them and the island
+    // model hands them over when it is made (until then both read as on, their registered default).
     struct Settings {
         Setting<bool> automaticUpdates;
         Setting<bool> installAutomatically;

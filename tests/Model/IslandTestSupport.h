@@ -51,8 +51,6 @@ class IslandTest : public ::testing::Test {
 protected:
     IslandTest()
     {
-        // The island services beneath the model read the installed audio devices.
-        setAudioDevices(&audioDevices);
         swipeSource.connectDevice(trackpad);
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
         // Tests must not depend on the machine: never import an earlier product's settings file.
@@ -65,7 +63,6 @@ protected:
         ExtensionStore::shared().stopAll();
         ExtensionStore::shared().onActivityChange = nullptr;
         Updater::shared().setPhase(Updater::Phase::idle());
-        setAudioDevices(nullptr);
     }
 
     UserDefaults &defaults() { return UserDefaults::standard(); }
@@ -76,7 +73,7 @@ protected:
     {
         return {std::make_shared<NowPlayingService>(settings::audioSource),
                 std::make_shared<CalendarService>(calendarStore),
-                std::make_shared<VolumeService>(),
+                std::make_shared<VolumeService>(audioDevices),
                 std::make_shared<CountdownTimer>(),
                 &screens,
                 &workspace,
@@ -173,6 +170,7 @@ protected:
     {
         setScreens(&screens);
         setWorkspace(&workspace);
+        setAudioDevices(&audioDevices);
         setSwipeSource(&swipeSource);
         setMediaKeyGrab(&keyGrab);
         setBacklight(&light);
@@ -186,6 +184,7 @@ protected:
     {
         setScreens(nullptr);
         setWorkspace(nullptr);
+        setAudioDevices(nullptr);
         setSwipeSource(nullptr);
         setMediaKeyGrab(nullptr);
         setBacklight(nullptr);

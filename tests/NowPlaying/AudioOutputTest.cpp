@@ -92,20 +92,18 @@ TEST(AudioOutputTest, LaptopTestLooksForAnInternalBattery)
 
 class AudioOutputDevicesTest : public ::testing::Test {
 protected:
-    AudioOutputDevicesTest() { setAudioDevices(&sim); }
-    ~AudioOutputDevicesTest() override { setAudioDevices(nullptr); }
     VirtualTime time;
     SimAudioDevices sim;
 };
 
 TEST_F(AudioOutputDevicesTest, ListsOutputsInOrderWithWirelessFlag)
 {
-    EXPECT_TRUE(AudioOutput::devices().empty());
+    EXPECT_TRUE(AudioOutput::devices(sim).empty());
     sim.systemSetOutputs({{{7, "Built-in Speakers", T::builtin}},
                           {{3, "WH-1000XM4", T::bluetooth}},
                           {{9, "Living Room", T::network}},
                           {{4, "USB Audio", T::usb}}});
-    auto list = AudioOutput::devices();
+    auto list = AudioOutput::devices(sim);
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].id, 7u);
     EXPECT_FALSE(list[0].isWireless);
@@ -114,14 +112,14 @@ TEST_F(AudioOutputDevicesTest, ListsOutputsInOrderWithWirelessFlag)
     EXPECT_EQ(list[2].symbol, "airplayaudio");
     EXPECT_FALSE(list[3].isWireless);
     sim.systemSetAvailable(false);
-    EXPECT_TRUE(AudioOutput::devices().empty());
+    EXPECT_TRUE(AudioOutput::devices(sim).empty());
 }
 
 TEST_F(AudioOutputDevicesTest, OnlyTheFirstObserverIsCalledOncePerNotification)
 {
     int first = 0, second = 0;
-    AudioOutput::observe([&] { ++first; });
-    AudioOutput::observe([&] { ++second; });
+    AudioOutput::observe(sim, [&] { ++first; });
+    AudioOutput::observe(sim, [&] { ++second; });
     // A headset connects and at once becomes the default: one call for each notification.
     sim.systemSetOutputs({{{1, "Speakers", T::builtin}}, {{2, "Headset", T::bluetooth}}});
     sim.systemSetDefault(2);
@@ -140,11 +138,9 @@ TEST_F(AudioOutputDevicesTest, ANewAudioServiceCanBeObservedAgain)
     int calls = 0;
     {
         SimAudioDevices other;
-        setAudioDevices(&other);
-        AudioOutput::observe([] {});
+        AudioOutput::observe(other, [] {});
     }
-    setAudioDevices(&sim);
-    AudioOutput::observe([&] { ++calls; });
+    AudioOutput::observe(sim, [&] { ++calls; });
     sim.systemSetOutputs({{{1, "Speakers", T::builtin}}});
     time.flush();
     EXPECT_EQ(calls, 1);

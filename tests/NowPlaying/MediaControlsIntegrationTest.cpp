@@ -35,6 +35,7 @@ protected:
         ASSERT_TRUE(waitFor([&] { return pulse.outputs().size() >= 2 && pulse.defaultOutput(); })) << "no server";
         auto services = simulatedServices();
         services.audioDevices = &pulse;
+        services.audio = std::make_shared<VolumeService>(pulse);
         model = NotchViewModel::makePrimary(services);
         time.advance(1.0);
         model->startAudio();
@@ -80,7 +81,7 @@ TEST_F(MediaControlsWithPulse, TheMenuMakesTheSecondSinkTheDefaultAndTheSliderWr
     ASSERT_TRUE(pactl({"set-default-sink", "speakers"}));
     ASSERT_TRUE(waitFor([&] { return model->currentOutputID.peek() == idOf(QStringLiteral("Built-in Speakers")); }));
 
-    const auto menu = OutputPicker::menu(model->outputs.peek(), model->currentOutputID.peek());
+    const auto menu = OutputPicker::menu(pulse, model->outputs.peek(), model->currentOutputID.peek());
     const auto headphones = std::find_if(menu.begin(), menu.end(), [](const MenuItem &i) { return i.title == QStringLiteral("Headphones"); });
     ASSERT_NE(headphones, menu.end());
     EXPECT_NE(headphones->symbol, QStringLiteral("checkmark"));
@@ -90,8 +91,8 @@ TEST_F(MediaControlsWithPulse, TheMenuMakesTheSecondSinkTheDefaultAndTheSliderWr
     EXPECT_TRUE(waitFor([&] { return model->currentOutputID.peek() == idOf(QStringLiteral("Headphones")); }));
     EXPECT_EQ(pactl({"get-default-sink"}), QStringLiteral("headphones"));
     EXPECT_EQ(announced, 1);  // the write came back once, as a change made elsewhere
-    EXPECT_EQ(OutputPicker::menu(model->outputs.peek(), model->currentOutputID.peek())[size_t(headphones - menu.begin())].symbol,
-              QStringLiteral("checkmark"));
+    const auto after = OutputPicker::menu(pulse, model->outputs.peek(), model->currentOutputID.peek());
+    EXPECT_EQ(after[size_t(headphones - menu.begin())].symbol, QStringLiteral("checkmark"));
 
     // The volume row on the new default: a click at 30 % of the bar.
     Tree tree(QSizeF(220, 40));

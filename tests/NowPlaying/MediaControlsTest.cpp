@@ -332,14 +332,14 @@ TEST_F(MediaControls, TheMenuMarksTheCurrentOutputAndAChoiceComesBackFromTheServ
     ASSERT_TRUE(button);
     EXPECT_EQ(tree->tooltipAt(button->rect.center()), QStringLiteral("Speakers & Sub"));
 
-    const auto items = OutputPicker::menu(model->outputs.peek(), model->currentOutputID.peek());
+    const auto items = OutputPicker::menu(audioDevices, model->outputs.peek(), model->currentOutputID.peek());
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].title, QStringLiteral("Speakers & Sub"));
     EXPECT_EQ(items[0].symbol, QStringLiteral("checkmark"));
     EXPECT_EQ(items[1].symbol, model->outputs.peek()[1].symbol);
     EXPECT_NE(items[1].symbol, QStringLiteral("checkmark"));
     // No current device: no check mark anywhere.
-    for (const MenuItem &item : OutputPicker::menu(model->outputs.peek(), std::nullopt))
+    for (const MenuItem &item : OutputPicker::menu(audioDevices, model->outputs.peek(), std::nullopt))
         EXPECT_NE(item.symbol, QStringLiteral("checkmark"));
 
     // The choice is one write; nothing moves until the server reports it.
@@ -354,7 +354,7 @@ TEST_F(MediaControls, TheMenuMarksTheCurrentOutputAndAChoiceComesBackFromTheServ
     time.advance(0.5);
     EXPECT_EQ(tree->tooltipAt(button->rect.center()), QStringLiteral("Headset <b>x</b>"));
     // Choosing the current one writes again and announces nothing.
-    OutputPicker::menu(model->outputs.peek(), model->currentOutputID.peek())[1].action();
+    OutputPicker::menu(audioDevices, model->outputs.peek(), model->currentOutputID.peek())[1].action();
     time.flush();
     EXPECT_EQ(audioDevices.defaultWrites().size(), 2u);
     EXPECT_EQ(announced, 1);

@@ -13,18 +13,15 @@ class VolumeServiceTest : public ::testing::Test {
 protected:
     VolumeServiceTest()
     {
-        setAudioDevices(&devices);
         devices.systemSetOutputs({{AudioDevice{1, "Built-in Speakers", AudioTransport::builtin}, 0.3f, false},
                                   {AudioDevice{2, "Headphones", AudioTransport::usb}, 0.8f, true}});
         devices.systemSetDefault(1u);
         time.flush();
         service.onChange = [this](float volume, bool muted) { reports.emplace_back(volume, muted); };
     }
-    ~VolumeServiceTest() override { setAudioDevices(nullptr); }
-
     VirtualTime time;
     SimAudioDevices devices;
-    VolumeService service;
+    VolumeService service{devices};
     std::vector<std::pair<float, bool>> reports;
 };
 

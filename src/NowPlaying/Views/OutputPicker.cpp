@@ -22,7 +22,8 @@ std::optional<AudioOutput::Device> OutputPicker::currentDevice(const std::vector
     return std::nullopt;
 }
 
-std::vector<MenuItem> OutputPicker::menu(const std::vector<AudioOutput::Device> &outputs, std::optional<uint32_t> current)
+std::vector<MenuItem> OutputPicker::menu(AudioDevices &devices, const std::vector<AudioOutput::Device> &outputs,
+                                         std::optional<uint32_t> current)
 {
     std::vector<MenuItem> items;
     items.reserve(outputs.size());
@@ -30,7 +31,7 @@ std::vector<MenuItem> OutputPicker::menu(const std::vector<AudioOutput::Device> 
         const uint32_t id = d.id;
         // The alert sound follows the default output here: one write serves both.
         items.push_back(MenuItem::withSymbol(d.name, current == id ? QStringLiteral("checkmark") : d.symbol,
-                                             [id] { audioDevices().setDefaultOutput(id); }));
+                                             [&devices, id] { devices.setDefaultOutput(id); }));
     }
     return items;
 }
@@ -51,7 +52,7 @@ Element OutputPicker::body(const Env &env) const
     return view(ControlButton{device ? device->symbol : QStringLiteral("hifispeaker.fill"), 18, shows ? 1 : 0.48, 48, false,
                               std::nullopt, toggle})
         .tooltip(device ? oneLine(device->name) : QStringLiteral("Output"))
-        .contextMenu(menu(outputs, current));
+        .contextMenu(menu(*model->services().audioDevices, outputs, current));
 }
 
 }  // namespace vesk

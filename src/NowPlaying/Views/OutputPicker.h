@@ -18,7 +18,8 @@ struct OutputPicker {
                                                             std::optional<uint32_t> current);
     // One item per output in list order: its name, with "checkmark" for the current one and its
     // own symbol otherwise; choosing one makes it the default output.
-    static std::vector<kit::MenuItem> menu(const std::vector<AudioOutput::Device> &outputs, std::optional<uint32_t> current);
+    static std::vector<kit::MenuItem> menu(AudioDevices &devices, const std::vector<AudioOutput::Device> &outputs,
+                                           std::optional<uint32_t> current);
 
     kit::Element body(const kit::Env &env) const;
     friend bool operator==(const OutputPicker &, const OutputPicker &) = default;
