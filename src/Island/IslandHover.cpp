@@ -3,6 +3,7 @@
 #include "Model/NotchViewModel.h"
 #include "Island/Cursor.h"
 #include "Kit/Node.h"
+#include "Kit/ViewState.h"
 #include "Platform/Haptics.h"
 
 #include <algorithm>
@@ -55,10 +56,7 @@ public:
     bool isComponent() const override { return true; }
     Element evaluateAt(const Node &node, const Env &env) const override
     {
-        auto &state = const_cast<Node &>(node).state;
-        if (!std::any_cast<std::shared_ptr<bool>>(&state))
-            state = std::make_shared<bool>(false);
-        const std::shared_ptr<bool> hovered = std::any_cast<std::shared_ptr<bool>>(state);
+        const std::shared_ptr<bool> hovered = sharedViewState<bool>(node, false);
         const bool visible = env[isIslandLayerVisible];
         auto report = [hovered, action = action](bool h) {
             if (*hovered == h)

@@ -4,6 +4,7 @@
 #include "Island/IslandHover.h"
 #include "Kit/Node.h"
 #include "Kit/Tree.h"
+#include "Kit/ViewState.h"
 #include "Base/MainQueue.h"
 
 #include <memory>
@@ -24,17 +25,6 @@ struct Memory {
     Value value{};
     WorkItem pending;
 };
-
-template <typename Value>
-Memory<Value> &memoryOf(const Node &node)
-{
-    auto &state = const_cast<Node &>(node).state;
-    if (auto *m = std::any_cast<std::shared_ptr<Memory<Value>>>(&state))
-        return **m;
-    auto m = std::make_shared<Memory<Value>>();
-    state = m;
-    return *m;
-}
 
 // Runs `change` on the memory after `seconds` unless the visibility changes first, then describes
 // the node again (without animation: nothing asked for one).
@@ -59,7 +49,7 @@ public:
     bool isComponent() const override { return true; }
     void apply(Node &node, const Spec *, ReconcileContext &) const override
     {
-        auto &m = memoryOf<bool>(node);
+        auto &m = viewState<Memory<bool>>(node);
         if (m.lastVisible == isVisible)
             return;
         m.lastVisible = isVisible;
@@ -72,7 +62,7 @@ public:
     }
     Element evaluateAt(const Node &node, const Env &) const override
     {
-        const bool mounted = isVisible || memoryOf<bool>(node).value;
+        const bool mounted = isVisible || viewState<Memory<bool>>(node).value;
         return islandLayer(ZStack({}, mounted ? content() : Empty()), isVisible, 0);
     }
     bool isVisible;
@@ -90,7 +80,7 @@ public:
     bool isComponent() const override { return true; }
     void apply(Node &node, const Spec *, ReconcileContext &) const override
     {
-        auto &m = memoryOf<std::optional<double>>(node);
+        auto &m = viewState<Memory<std::optional<double>>>(node);
         if (m.lastVisible == isVisible)
             return;
         m.lastVisible = isVisible;
@@ -105,13 +95,13 @@ public:
     }
     Element evaluateAt(const Node &node, const Env &) const override
     {
-        const auto &frozen = memoryOf<std::optional<double>>(node).value;
+        const auto &frozen = viewState<Memory<std::optional<double>>>(node).value;
         const double effective = isVisible ? width : frozen.value_or(width);
         return content.frame(effective, std::nullopt);
     }
     void describe(const Node &node, QString &out) const override
     {
-        if (const auto &frozen = memoryOf<std::optional<double>>(node).value)
+        if (const auto &frozen = viewState<Memory<std::optional<double>>>(node).value)
             out += QStringLiteral(" frozen=") + QString::number(*frozen);
     }
     Element content;

@@ -5,6 +5,7 @@
 #include "Kit/Layout.h"
 #include "Kit/Modifiers.h"
 #include "Kit/Tree.h"
+#include "Kit/ViewState.h"
 
 #include <QPainter>
 #include <QRegion>
@@ -111,10 +112,7 @@ void ShadowSpec::paint(const Node &node, PaintContext &ctx) const
         QRectF target;
         QImage picture;
     };
-    auto &state = const_cast<Node &>(node).state;
-    if (!state.has_value())
-        state = std::make_shared<Cache>();
-    auto cache = std::any_cast<std::shared_ptr<Cache>>(state);
+    const auto cache = sharedViewState<Cache>(node);
     const QTransform world = ctx.painter.worldTransform();
     if (!cache->picture.isNull() && cache->world == world && cache->r == r && cache->alpha == alpha
         && cache->shift == shift && subtreeSettledSince(node, cache->version)) {
@@ -384,10 +382,7 @@ void KeptSpec::paint(const Node &node, PaintContext &ctx) const
         bool painted = false;
         uint64_t stamp = 0;
     };
-    auto &state = const_cast<Node &>(node).state;
-    if (!std::any_cast<std::shared_ptr<Seen>>(&state))
-        state = std::make_shared<Seen>();
-    Seen &seen = *std::any_cast<std::shared_ptr<Seen>>(state);
+    Seen &seen = viewState<Seen>(node);
     // Content that changed since the last frame may change again at the next: a picture of it is
     // made only once it has held still for a frame.
     const bool still = enabled && seen.painted && subtreeSettledSince(node, seen.stamp);

@@ -7,6 +7,7 @@
 #include "Kit/Modifiers.h"
 #include "Kit/Primitives.h"
 #include "Kit/Tree.h"
+#include "Kit/ViewState.h"
 
 #include <QPainterPathStroker>
 
@@ -297,10 +298,7 @@ Element StyledButtonSpec::evaluateAt(const Node &node, const Env &) const
 {
     // The pressed state outlives descriptions; reading it here describes the button again when a
     // press begins or ends.
-    auto &state = const_cast<Node &>(node).state;
-    if (!std::any_cast<std::shared_ptr<vesk::Observed<bool>>>(&state))
-        state = std::make_shared<vesk::Observed<bool>>(false);
-    const auto pressed = std::any_cast<std::shared_ptr<vesk::Observed<bool>>>(state);
+    const auto pressed = sharedViewState<vesk::Observed<bool>>(node, false);
     const bool isPressed = pressed->get();
     return make<ButtonSpec>(style ? style(label, isPressed) : label, action,
                             [weak = std::weak_ptr<vesk::Observed<bool>>(pressed)](bool p) {

@@ -18,4 +18,5 @@
 #include "Kit/TextFormat.h"
 #include "Kit/TextWrap.h"
 #include "Kit/Tree.h"
+#include "Kit/ViewState.h"
 #include "Kit/DrawnItems.h"

@@ -78,8 +78,9 @@ public:
     // The loops in force now: null when there are none or the tree is not shown.
     const LoopBindings *runningLoops() const;
 
-    // Spec-specific retained state.
-    std::any state;
+    // Spec-specific retained state. Descriptions and painting, which see the node as const, keep
+    // theirs here too: views through kit::viewState (Kit/ViewState.h).
+    mutable std::any state;
     // The offscreen layer this node's effect drew last, kept while it can be shown again
     // (Layers.h); null until an effect keeps one.
     mutable std::unique_ptr<LayerCache> layerCache;

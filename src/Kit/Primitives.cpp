@@ -268,7 +268,7 @@ QSizeF TextSpec::sizeThatFits(Node &node, const Proposal &proposal, LayoutContex
 
 void TextSpec::paint(const Node &node, PaintContext &ctx) const
 {
-    auto &state = std::any_cast<TextState &>(const_cast<Node &>(node).state);
+    auto &state = std::any_cast<TextState &>(node.state);
     // Truncation follows where layout put the text, not the width on screen mid-animation.
     const double width = node.targetFrame().width();
     if (state.shapedWidth != width && multiline) {
@@ -487,7 +487,7 @@ void ImageSpec::paint(const Node &node, PaintContext &ctx) const
     // it was last drawn at.
     const QTransform &world = ctx.painter.worldTransform();
     const bool axisAligned = world.type() <= QTransform::TxScale;
-    auto &cache = const_cast<Node &>(node).state;
+    auto &cache = node.state;
     if (axisAligned && cache.type() == typeid(ImageCache)) {
         auto &c = std::any_cast<ImageCache &>(cache);
         const QRectF deviceRect = world.mapRect(target);

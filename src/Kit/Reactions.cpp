@@ -133,10 +133,9 @@ public:
         const double entry = std::floor(wall / p + 1e-9) * p;
         // The next entry is due at the next multiple of the period; it re-describes the content
         // without animation. The wait lives in the node, so it ends with it.
-        Node &self = const_cast<Node &>(node);
-        Tree *tree = &self.tree();
-        Node *target = &self;
-        self.state = std::make_shared<vesk::WorkItem>(vesk::mainQueue().at(entry + p, [tree, target] {
+        Tree *tree = &node.tree();
+        Node *target = const_cast<Node *>(&node);
+        node.state = std::make_shared<vesk::WorkItem>(vesk::mainQueue().at(entry + p, [tree, target] {
             withoutAnimation([&] { tree->invalidate(*target); });
         }));
         return content(entry);

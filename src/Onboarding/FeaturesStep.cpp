@@ -3,6 +3,7 @@
 #include "Island/IslandHover.h"
 #include "Kit/Node.h"
 #include "Kit/Palette.h"
+#include "Kit/ViewState.h"
 #include "Model/Motion.h"
 #include "Onboarding/TourKit.h"
 
@@ -22,10 +23,7 @@ public:
     bool isComponent() const override { return true; }
     Element evaluateAt(const Node &node, const Env &env) const override
     {
-        auto &slot = const_cast<Node &>(node).state;
-        if (!std::any_cast<std::shared_ptr<Observed<bool>>>(&slot))
-            slot = std::make_shared<Observed<bool>>(false);
-        const auto shownState = std::any_cast<std::shared_ptr<Observed<bool>>>(slot);
+        const auto shownState = sharedViewState<Observed<bool>>(node, false);
         std::weak_ptr<Observed<bool>> weak = shownState;
         const bool shown = shownState->get();
         const auto &all = FeaturesStep::features();

@@ -2,6 +2,7 @@
 
 #include "Island/NotchShape.h"
 #include "Kit/Node.h"
+#include "Kit/ViewState.h"
 #include "Model/Motion.h"
 #include "Onboarding/MiniPages.h"
 #include "Onboarding/TourKit.h"
@@ -40,10 +41,7 @@ public:
     bool isComponent() const override { return true; }
     Element evaluateAt(const Node &node, const Env &) const override
     {
-        auto &state = const_cast<Node &>(node).state;
-        if (!std::any_cast<std::shared_ptr<DemoHolder>>(&state))
-            state = std::make_shared<DemoHolder>(gesture);
-        const auto holder = std::any_cast<std::shared_ptr<DemoHolder>>(state);
+        const auto holder = sharedViewState<DemoHolder>(node, gesture);
         std::weak_ptr<DemoHolder> weak = holder;
         return GestureDemo::scene(*holder->state)
             .onChange<bool>(

@@ -3,6 +3,7 @@
 #include "Island/IslandHover.h"
 #include "Kit/Node.h"
 #include "Kit/Task.h"
+#include "Kit/ViewState.h"
 #include "Model/Motion.h"
 #include "Onboarding/GestureDemo.h"
 #include "Onboarding/TourKit.h"
@@ -52,10 +53,7 @@ public:
     bool isComponent() const override { return true; }
     Element evaluateAt(const Node &node, const Env &env) const override
     {
-        auto &slot = const_cast<Node &>(node).state;
-        if (!std::any_cast<std::shared_ptr<StepState>>(&slot))
-            slot = std::make_shared<StepState>();
-        const auto state = std::any_cast<std::shared_ptr<StepState>>(slot);
+        const auto state = sharedViewState<StepState>(node);
         std::weak_ptr<StepState> weak = state;
         const bool isVisible = env[isIslandLayerVisible];
         const Gesture current = state->current.get();

@@ -2,6 +2,7 @@
 
 #include "Island/IslandHover.h"
 #include "Kit/Node.h"
+#include "Kit/ViewState.h"
 #include "Model/Motion.h"
 #include "Platform/AppIcon.h"
 #include "Base/Observed.h"
@@ -45,10 +46,7 @@ public:
     bool isComponent() const override { return true; }
     Element evaluateAt(const Node &node, const Env &) const override
     {
-        auto &state = const_cast<Node &>(node).state;
-        if (!std::any_cast<std::shared_ptr<Observed<bool>>>(&state))
-            state = std::make_shared<Observed<bool>>(false);
-        const auto appeared = std::any_cast<std::shared_ptr<Observed<bool>>>(state);
+        const auto appeared = sharedViewState<Observed<bool>>(node, false);
         const bool shown = appeared->get();
         std::weak_ptr<Observed<bool>> weak = appeared;
         return Image(iconImage(size))

@@ -2,6 +2,7 @@
 
 #include "Kit/Node.h"
 #include "Kit/Tree.h"
+#include "Kit/ViewState.h"
 #include "Model/Motion.h"
 #include "Model/NotchViewModel.h"
 
@@ -71,20 +72,10 @@ public:
     bool sameProperties(const Spec &) const override { return false; }
     bool isComponent() const override { return true; }
 
-    static CardState &stateOf(const Node &node)
-    {
-        auto &state = const_cast<Node &>(node).state;
-        if (auto *s = std::any_cast<std::shared_ptr<CardState>>(&state))
-            return **s;
-        auto s = std::make_shared<CardState>();
-        state = s;
-        return *s;
-    }
-
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override
     {
         Spec::apply(node, previous, ctx);
-        CardState &card = stateOf(node);
+        CardState &card = viewState<CardState>(node);
         if (!card.hasAppeared) {
             card.back = artwork;
             card.version = version;
@@ -115,7 +106,7 @@ public:
 
     Element evaluateAt(const Node &node, const Env &) const override
     {
-        const CardState &card = stateOf(node);
+        const CardState &card = viewState<CardState>(node);
         // Until the card has appeared its back face is the artwork now published.
         NowPlayingService::Image front = card.front, back = card.hasAppeared ? card.back : artwork;
         return Animatable(card.progress, [front, back, size = size, radius = cornerRadius](double p) {

@@ -1,9 +1,10 @@
 #include "NowPlaying/Views/AudioBars.h"
 
 #include "Base/MainQueue.h"
-#include "NowPlaying/Views/ViewState.h"
+#include "NowPlaying/Views/SizedReader.h"
 #include "Kit/Node.h"
 #include "Kit/Tree.h"
+#include "Kit/ViewState.h"
 
 #include <algorithm>
 
@@ -41,19 +42,10 @@ public:
     bool sameProperties(const Spec &) const override { return false; }
     bool isComponent() const override { return true; }
 
-    static BarsMemory &memoryOf(const Node &node)
-    {
-        auto &state = const_cast<Node &>(node).state;
-        if (auto *m = std::any_cast<std::shared_ptr<BarsMemory>>(&state))
-            return **m;
-        auto m = std::make_shared<BarsMemory>();
-        state = m;
-        return *m;
-    }
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override
     {
         Spec::apply(node, previous, ctx);
-        BarsMemory &m = memoryOf(node);
+        BarsMemory &m = viewState<BarsMemory>(node);
         if (bars.isAnimating) {
             m.fadingOut = false;
             m.fadeEnd = WorkItem();
@@ -70,7 +62,7 @@ public:
     }
     Element evaluateAt(const Node &node, const Env &) const override
     {
-        return bars.rows(bars.isAnimating || memoryOf(node).fadingOut);
+        return bars.rows(bars.isAnimating || viewState<BarsMemory>(node).fadingOut);
     }
 
     AudioBars bars;

@@ -4,6 +4,7 @@
 #include "Island/IslandHover.h"
 #include "Island/NotchView.h"
 #include "Kit/Node.h"
+#include "Kit/ViewState.h"
 #include "Base/Observed.h"
 #include "Model/Defaults.h"
 
@@ -74,10 +75,7 @@ public:
     bool isComponent() const override { return true; }
     Element evaluateAt(const Node &node, const Env &) const override
     {
-        auto &state = const_cast<Node &>(node).state;
-        if (!std::any_cast<std::shared_ptr<ControlState>>(&state))
-            state = std::make_shared<ControlState>();
-        return buttonElement(button, std::any_cast<std::shared_ptr<ControlState>>(state));
+        return buttonElement(button, sharedViewState<ControlState>(node));
     }
     ControlButton button;
 };

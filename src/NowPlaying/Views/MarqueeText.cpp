@@ -6,7 +6,8 @@
 #include "Island/PeekView.h"
 #include "Model/Defaults.h"
 #include "Model/NotchViewModel.h"
-#include "NowPlaying/Views/ViewState.h"
+#include "NowPlaying/Views/SizedReader.h"
+#include "Kit/ViewState.h"
 
 #include <cmath>
 

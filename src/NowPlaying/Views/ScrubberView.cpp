@@ -6,7 +6,8 @@
 #include "Model/NotchViewModel.h"
 #include "NowPlaying/NowPlayingService.h"
 #include "NowPlaying/Views/MediaControls.h"
-#include "NowPlaying/Views/ViewState.h"
+#include "NowPlaying/Views/SizedReader.h"
+#include "Kit/ViewState.h"
 
 #include <algorithm>
 #include <cmath>

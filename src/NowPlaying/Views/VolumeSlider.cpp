@@ -5,7 +5,8 @@
 #include "Model/Motion.h"
 #include "Model/NotchViewModel.h"
 #include "NowPlaying/Views/MediaControls.h"
-#include "NowPlaying/Views/ViewState.h"
+#include "NowPlaying/Views/SizedReader.h"
+#include "Kit/ViewState.h"
 
 namespace vesk {
 
