@@ -3,22 +3,40 @@
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
 
 #include <cmath>
 #include <map>
 #include <memory>
+#include <numeric>
 
 namespace kit {
 
 struct FontFace {
-    QFont font;  // sized for a 72-dpi device, where one point is one pixel
-    QFontMetricsF metrics;
+    // Qt sizes a font in whole pixels, so a fractional size is shaped and measured `shaping` times
+    // larger (a whole number of pixels) and every figure divided back down; glyphs are drawn from
+    // a raw font at the true size. Sizes are kept in 1/64 point, so `shaping` is a power of two
+    // up to 64 and the division is exact.
+    FontFace(const QFont &font, double shaping);
+
+    QFont font;  // at `shaping` times the size, for a 72-dpi device, where one point is one pixel
+    double shaping = 1;
+    QFontMetricsF metrics;  // of `font`, in its own (enlarged) units
+    double ascent = 0, descent = 0, leading = 0;  // at the true size, as are the two below
     double digitCell = 0;
     double ellipsis = 0;
-    mutable int otherDpi = 0;  // the last other device resolution asked for, and its font
-    mutable QFont otherFont;
+    double advance(const QString &text) const { return metrics.horizontalAdvance(text) / shaping; }
+    double advance(QChar c) const { return metrics.horizontalAdvance(c) / shaping; }
+    // A glyph run that shaping produced, moved to the true size: its raw font (the face itself
+    // or a fallback for characters the face lacks) at 1/shaping of its size, its positions scaled.
+    QGlyphRun drawnAtSize(QGlyphRun run) const;
+
+private:
+    // Raw fonts shaping produced, each with its clone at the true size, so the painter's glyph
+    // cache of a clone is used again by every line drawn in it.
+    mutable std::vector<std::pair<QRawFont, QRawFont>> drawnFonts_;
 };
 
 namespace {
@@ -65,15 +83,13 @@ const FontFace *faceFor(double size, Weight weight)
 {
     // Keyed by size in 1/64 point so that equal sizes written differently share one face.
     static std::map<std::pair<long, int>, std::unique_ptr<FontFace>> faces;
-    const auto key = std::make_pair(std::lround(size * 64.0), int(weight));
+    const long sixtyFourths = std::max(1L, std::lround(size * 64.0));
+    const auto key = std::make_pair(sixtyFourths, int(weight));
     auto it = faces.find(key);
     if (it != faces.end())
         return it->second.get();
-    QFont font = makeQFont(size, weight, 72);
-    auto face = std::make_unique<FontFace>(FontFace{font, QFontMetricsF(font, &pointDevice()), 0, 0, 0, QFont()});
-    for (QChar digit = u'0'; digit <= u'9'; digit = QChar(digit.unicode() + 1))
-        face->digitCell = std::max(face->digitCell, face->metrics.horizontalAdvance(digit));
-    face->ellipsis = face->metrics.horizontalAdvance(QStringLiteral("\u2026"));
+    const long shaping = 64 / std::gcd(sixtyFourths, 64L);
+    auto face = std::make_unique<FontFace>(makeQFont(double(sixtyFourths * shaping / 64), weight, 72), double(shaping));
     return faces.emplace(key, std::move(face)).first->second.get();
 }
 
@@ -86,7 +102,7 @@ TextLine layoutRuns(QStringView text, const FontFace &face, bool monoDigits)
     auto pushText = [&](QStringView part) {
         if (part.isEmpty())
             return;
-        const double w = face.metrics.horizontalAdvance(part.toString());
+        const double w = face.advance(part.toString());
         line.runs.push_back({part.toString(), x, w, false});
         x += w;
     };
@@ -111,6 +127,38 @@ TextLine layoutRuns(QStringView text, const FontFace &face, bool monoDigits)
 
 }  // namespace
 
+FontFace::FontFace(const QFont &qfont, double scale)
+    : font(qfont), shaping(scale), metrics(qfont, &pointDevice()), ascent(metrics.ascent() / scale),
+      descent(metrics.descent() / scale), leading(metrics.leading() / scale)
+{
+    for (QChar digit = u'0'; digit <= u'9'; digit = QChar(digit.unicode() + 1))
+        digitCell = std::max(digitCell, advance(digit));
+    ellipsis = advance(QStringLiteral("\u2026"));
+}
+
+QGlyphRun FontFace::drawnAtSize(QGlyphRun run) const
+{
+    if (shaping == 1)
+        return run;
+    const QRawFont shaped = run.rawFont();
+    auto it = std::find_if(drawnFonts_.begin(), drawnFonts_.end(), [&](const auto &p) { return p.first == shaped; });
+    if (it == drawnFonts_.end()) {
+        QRawFont drawn = shaped;
+        drawn.setPixelSize(shaped.pixelSize() / shaping);
+        if (!drawn.isValid())
+            drawn = shaped;  // a face that cannot be resized (a bitmap fallback) still draws
+        it = drawnFonts_.insert(drawnFonts_.end(), {shaped, drawn});
+    }
+    QList<QPointF> positions = run.positions();
+    for (QPointF &p : positions)
+        p /= shaping;
+    run.setRawFont(it->second);
+    run.setPositions(positions);
+    const QRectF bounds = run.boundingRect();
+    run.setBoundingRect(QRectF(bounds.topLeft() / shaping, bounds.size() / shaping));
+    return run;
+}
+
 const FontFace &Font::face() const
 {
     if (!face_)
@@ -129,22 +177,11 @@ Font Font::system(double size, Weight weight)
 
 Font Font::monospacedDigits() const { return withDigits(true); }
 
-QFont Font::qfont(int logicalDpi) const
-{
-    if (logicalDpi == 72)
-        return face().font;
-    const FontFace &f = face();
-    if (f.otherDpi != logicalDpi) {
-        f.otherDpi = logicalDpi;
-        f.otherFont = makeQFont(size_, weight_, logicalDpi);
-    }
-    return f.otherFont;
-}
+QFont Font::qfont() const { return makeQFont(size_, weight_, 72); }
 
-const QFontMetricsF &Font::metrics() const { return face().metrics; }
-double Font::ascent() const { return face().metrics.ascent(); }
-double Font::descent() const { return face().metrics.descent(); }
-double Font::leading() const { return face().metrics.leading(); }
+double Font::ascent() const { return face().ascent; }
+double Font::descent() const { return face().descent; }
+double Font::leading() const { return face().leading; }
 double Font::lineHeight() const { return std::ceil(ascent() + descent() + leading()); }
 double Font::digitCell() const { return face().digitCell; }
 
@@ -208,9 +245,10 @@ TextLine layoutLine(const QString &text, const Font &font, double maxWidth)
 ShapedLine shapeLine(const TextLine &line, const Font &font)
 {
     ShapedLine shaped;
-    const double baseline = font.ascent();
+    const FontFace &face = *faceFor(font.size(), font.weight());
+    const double baseline = face.ascent;
     for (const TextRun &run : line.runs) {
-        QTextLayout layout(run.text, font.qfont(72), const_cast<QPaintDevice *>(&pointDevice()));
+        QTextLayout layout(run.text, face.font, const_cast<QPaintDevice *>(&pointDevice()));
         layout.beginLayout();
         QTextLine textLine = layout.createLine();
         layout.endLayout();
@@ -218,11 +256,11 @@ ShapedLine shapeLine(const TextLine &line, const Font &font)
             continue;
         double x = run.x;
         if (run.digitCell)
-            x += (run.width - textLine.naturalTextWidth()) / 2.0;
+            x += (run.width - textLine.naturalTextWidth() / face.shaping) / 2.0;
         // Glyph positions are relative to the layout's origin, with the baseline at the ascent.
-        const QPointF origin(x, baseline - textLine.ascent());
+        const QPointF origin(x, baseline - textLine.ascent() / face.shaping);
         for (const QGlyphRun &glyphs : layout.glyphRuns())
-            shaped.pieces.push_back({origin, glyphs});
+            shaped.pieces.push_back({origin, face.drawnAtSize(glyphs)});
     }
     return shaped;
 }

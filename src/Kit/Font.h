@@ -19,7 +19,8 @@ enum class Weight { light, regular, medium, semibold, bold };
 struct FontFace;
 
 // A font as views ask for it: the system face (Inter) at a size in points and a weight, optionally
-// with monospaced digits. A plain value; resolving it to Qt is cached per size and weight.
+// with monospaced digits. A plain value; resolving it to Qt is cached per size and weight. Sizes
+// count to 1/64 point: 11.5 points measures and draws at 11.5, between 11 and 12.
 //
 // Kit units are points: one point is one pixel at scale 1. Text is measured and drawn with hinting
 // off, so that its advances are the same at every scale.
@@ -38,11 +39,11 @@ public:
     Weight weight() const { return weight_; }
     bool hasMonospacedDigits() const { return monoDigits_; }
 
-    // The Qt font at `size` pixels for a painter whose device has `logicalDpi` (Qt sizes fonts in
-    // points of the device; Kit's points are the painter's user units).
-    QFont qfont(int logicalDpi = 72) const;
-    // Metrics in Kit points.
-    const QFontMetricsF &metrics() const;
+    // The Qt font of this face and weight at `size` points for a 72-dpi device. Qt rounds a font's
+    // pixel size to a whole number (11.5 points would measure as 12), so Kit measures and draws
+    // through the figures below, which hold at the true size.
+    QFont qfont() const;
+    // Metrics in Kit points, at the font's own size.
     double ascent() const;
     double descent() const;
     double leading() const;

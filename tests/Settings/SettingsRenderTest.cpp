@@ -81,7 +81,7 @@ TEST_F(SettingsRender, TextsListTheVisibleRuns)
     Result r = run({"closed", R"({"content":{"case":"readout","symbol":"timer","tint":"#FF9F0A","text":"24:59"},"scale":2.2,"isHovered":false})",
                     "--size", "505x96", "--out", file("r.png"), "--texts"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringLiteral("378,8 42x17 \"24:59\"\n"));
+    EXPECT_EQ(r.out, QStringLiteral("377,8 43x18 \"24:59\"\n"));
 
     r = run({"lock", R"({"showsCard":true,"showsAppIcon":false,"position":0.225,"glassStrength":0.5})", "--size",
              "323x210", "--out", file("l.png"), "--texts"});
