@@ -45,7 +45,7 @@ double Node::animatedValue(Prop prop, double fallback) const
     return it == props_.end() ? fallback : it->second.value(tree_.now());
 }
 
-const LoopBindings *Node::runningLoops() const { return loops_ && tree_.isShown() ? loops_.get() : nullptr; }
+const LoopBindings *Node::runningLoops() const { return loops_ && tree_.presentsLoops() ? loops_.get() : nullptr; }
 
 double Node::value(Prop prop, double fallback) const
 {

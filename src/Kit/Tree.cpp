@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace kit {
 
@@ -416,7 +417,11 @@ void Tree::paint(QPainter &painter, double scale) const
     if (!root_)
         return;
     PaintContext ctx{painter, now(), scale};
+    // A picture shows the loops where the clock puts them, also while the tree is not shown and
+    // they are stopped; being stopped only means that no frames are asked for.
+    const bool wasPainting = std::exchange(painting_, true);
     ctx.paintChild(*root_);
+    painting_ = wasPainting;
 }
 
 QImage Tree::render(double scale) const

@@ -50,6 +50,9 @@ public:
     void setShown(bool shown);
     bool isShown() const { return shown_; }
     bool runsLoops() const { return shown_ && !looping_.empty(); }
+    // Whether nodes present their loops: while the tree is shown, and while a picture of it is
+    // drawn even when it is not (a snapshot of a window off the screen shows what it would show).
+    bool presentsLoops() const { return shown_ || painting_; }
     // View bodies described so far (components evaluated), for benchmarks and tests.
     uint64_t evaluationCount() const { return evaluations_; }
 
@@ -133,6 +136,7 @@ private:
     std::vector<Node *> everyFrame_;
     std::set<const Node *> looping_;
     bool shown_ = true;
+    mutable bool painting_ = false;
     uint64_t evaluations_ = 0;
     std::vector<std::function<void()>> afterCommit_;
     // Interaction state.

@@ -130,6 +130,29 @@ TEST_F(Loops, RunOnlyWhileTheTreeIsShown)
     EXPECT_FALSE(FrameDriver::shared().isScheduled());
 }
 
+TEST_F(Loops, APictureOfATreeNotShownDrawsItsLoopsWhereTheClockPutsThem)
+{
+    // A snapshot of a window off the screen shows what the window would show, without waking it.
+    tree.setShown(false);
+    tree.setRoot(bar(bounce()));
+    auto inkHeight = [&] {
+        const QImage image = tree.render(2);
+        const int x = int(2 * tree.find(1)->frameInTree().center().x());
+        int rows = 0;
+        for (int y = 0; y < image.height(); ++y)
+            rows += qAlpha(image.pixel(x, y)) > 127;
+        return rows / 2.0;
+    };
+    for (const double t : {1.1, 1.25, 1.4, 1.62, 2.05}) {
+        time.advance(t - time.now());
+        SCOPED_TRACE(t);
+        EXPECT_NEAR(inkHeight(), bounce().value(t), 0.5);
+        EXPECT_DOUBLE_EQ(leaf()->frame().height(), 2) << "its layout keeps the stopped value";
+        EXPECT_FALSE(tree.isAnimating());
+        EXPECT_FALSE(FrameDriver::shared().isScheduled()) << "drawing it asks for no frame";
+    }
+}
+
 TEST_F(Loops, OpacityOffsetPainterValueAndGradientStop)
 {
     const Loop half = Loop::between(0, 1, 1, Animation::Kind::linear, false, 0);

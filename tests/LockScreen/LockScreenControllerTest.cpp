@@ -2,10 +2,16 @@
 // the card's delays, where the windows go, and when they may be on the screen.
 #include "LockScreenTestSupport.h"
 
+#include "Diagnostics/WindowSnapshot.h"
+#include "LockScreen/LockScreenView.h"
+#include "NowPlaying/Views/AudioBars.h"
+
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace vesk;
+using kit::Animation;
+using kit::Loop;
 using Indicator = NotchViewModel::LockIndicator;
 
 namespace {
@@ -244,6 +250,53 @@ TEST_F(LockController, SnapshotsWriteOnlyWhatShows)
     time.advance(0.2);
     controller->writeSnapshot(card);
     EXPECT_EQ(QImage(dir.path() + "/lock.png").size(), QSize(800, 480));
+}
+
+TEST_F(LockController, TheCardsSnapshotWhileTheSessionIsLockedBouncesTheBarsWithTheClock)
+{
+    // The card's window is off the screen while the session is locked; its snapshot shows what
+    // it would show, the visualiser's bars at the heights their loops give at that instant.
+    play();
+    session.setLocked(true);
+    time.advance(2);
+    ASSERT_TRUE(model->isScreenLocked.peek());
+    ASSERT_FALSE(controller->cardPanel()->isOnScreen());
+
+    constexpr double scale = 2;
+    auto barHeights = [&] {
+        WindowSnapshot::Window window = controller->cardPanel()->snapshotWindow();
+        window.scale = scale;
+        const QImage image = WindowSnapshot::image(window, false);
+        // The card sits centred; its top is the first opaque row down the middle.
+        int top = 0;
+        while (top < image.height() && qAlpha(image.pixel(image.width() / 2, top)) < 200)
+            ++top;
+        // Six 2-point bars, 2 apart, in a 22 x 16 box 16 points in from the card's top-right
+        // corner and centred on the 52-point artwork beside it.
+        const double boxLeft = (400 + LockScreenView::cardWidth) / 2 - 16 - 22;
+        const double boxTop = top / scale + 16 + (52 - 16) / 2.0;
+        std::vector<double> heights;
+        for (int i = 0; i < 6; ++i) {
+            const int x = int((boxLeft + AudioBars::centre(2, i)) * scale);
+            int rows = 0;
+            for (int y = int((boxTop - 2) * scale); y < int((boxTop + 18) * scale); ++y)
+                rows += qGray(image.pixel(x, y)) > 128;
+            heights.push_back(rows / scale);
+        }
+        return heights;
+    };
+    for (const double t : {2.3, 2.55, 2.8}) {
+        time.advance(t - time.now());
+        SCOPED_TRACE(t);
+        const std::vector<double> heights = barHeights();
+        for (int i = 0; i < 6; ++i) {
+            const double expected = Loop::between(AudioBars::restHeight, 16, AudioBars::period(i), Animation::Kind::easeInOut,
+                                                  true, AudioBars::loopPhase)
+                                        .value(time.now());
+            EXPECT_NEAR(heights[i], expected, 1.0) << "bar " << i;
+        }
+        EXPECT_GT(*std::max_element(heights.begin(), heights.end()), AudioBars::restHeight + 4);
+    }
 }
 
 TEST_F(LockController, TheShownCardTakesClicksOnlyOverItself)
