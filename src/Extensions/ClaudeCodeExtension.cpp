@@ -121,6 +121,12 @@ std::string ClaudeCodeExtension::homeFolder()
 
 std::string ClaudeCodeExtension::folder() { return xdgUserFolder("XDG_DATA_HOME", ".local/share") + "/vesk/ClaudeCode"; }
 
+int ClaudeCodeExtension::createEmptyFile(const std::string &path)
+{
+    const FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    return fd || errno == EEXIST ? 0 : errno;
+}
+
 std::string ClaudeCodeExtension::settingsPath() { return homeFolder() + "/.claude/settings.json"; }
 
 std::optional<ExtensionActivity> ClaudeCodeExtension::activity() const
@@ -308,8 +314,7 @@ void ClaudeCodeExtension::readEvents()
     oldPending_ = true;
     oldOffset_ = readOffset_;
     oldSkipping_ = skipping_;
-    // A fresh empty file, closed at once.
-    FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    createEmptyFile(path);
     readOffset_ = 0;
     skipping_ = false;
     eventFile_.reset();

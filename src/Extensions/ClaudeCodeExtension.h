@@ -194,6 +194,9 @@ public:
     static std::optional<double> parseInternetDate(std::string_view text);
 
 private:
+    // Creates `path` as an empty file of mode 0600 unless something is there already; 0 then, else
+    // the errno of the failed create.
+    static int createEmptyFile(const std::string &path);
     void readEvents();
     // Takes the whole lines of `bytes` (read at the offset), advancing `offset` past them.
     void takeLines(std::string_view bytes, uint64_t &offset, bool &skipping);

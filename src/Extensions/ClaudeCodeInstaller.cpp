@@ -341,11 +341,8 @@ void ClaudeCodeExtension::writeScripts()
     writeAtomic(hookPath(), hookSource(), 0644);
     writeAtomic(statusScriptPath(), statusSource(), 0644);
     const std::string events = folder() + "/events.jsonl";
-    const int fd = ::open(events.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        ::close(fd);
-    else if (errno != EEXIST)
-        throwFileError(events, errno);
+    if (const int error = createEmptyFile(events))
+        throwFileError(events, error);
 }
 
 std::string ClaudeCodeExtension::statusCommand()
