@@ -38,8 +38,12 @@ std::vector<IslandPage> IslandPage::builtIns()
         (
             [&] {
                 using Kind = std::variant_alternative_t<I, Value>;
-                if constexpr (!std::is_same_v<Kind, Ext>)
-                    pages.push_back(IslandPage(Kind{}));
+                if constexpr (!std::is_same_v<Kind, Ext>) {
+                    // Copied rather than moved from a temporary: GCC 12 takes the move of a page
+                    // without text for a read of the extension page's unset id, and warns.
+                    const IslandPage page(Kind{});
+                    pages.push_back(page);
+                }
             }(),
             ...);
     }(std::make_index_sequence<std::variant_size_v<Value>>());

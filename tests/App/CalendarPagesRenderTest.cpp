@@ -68,8 +68,9 @@ TEST_F(CalendarPagesRender, TheAgendaShowsTheFirstThreeEvents)
                 titles.push_back(item.rect);
         ASSERT_EQ(titles.size(), 3u);
         for (const auto &item : kit::drawnItems(tree))
-            if (item.kind == kit::DrawnItem::Kind::text && item.text.startsWith(QStringLiteral("Event ")))
+            if (item.kind == kit::DrawnItem::Kind::text && item.text.startsWith(QStringLiteral("Event "))) {
                 EXPECT_TRUE(item.text.endsWith(QChar(0x2026))) << item.text.toStdString();
+            }
         for (size_t i = 1; i < titles.size(); ++i) {
             EXPECT_EQ(titles[i].height(), titles[0].height());
             EXPECT_NEAR(titles[i].top() - titles[i - 1].top(), titles[0].height() + 2 * 3 + 4, 0.5);  // padding 3, spacing 4

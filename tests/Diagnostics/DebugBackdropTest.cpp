@@ -31,8 +31,9 @@ TEST(DebugBackdrop, ColourPictureRunsBlueToYellowUnderSixteenStripesFromTheBotto
         const QColor inside = picture.pixelColor(320, top + 2), below = picture.pixelColor(320, top + 7);
         EXPECT_GT(inside.lightness(), 220) << "stripe " << i;
         EXPECT_GT(distance(inside, below), 60) << "stripe " << i;
-        if (top >= 2)
+        if (top >= 2) {
             EXPECT_GT(distance(inside, picture.pixelColor(320, top - 2)), 60) << "stripe " << i;
+        }
     }
     // The last stripe reaches over the top edge; below the first there is only gradient.
     EXPECT_GT(picture.pixelColor(320, 0).lightness(), 220);

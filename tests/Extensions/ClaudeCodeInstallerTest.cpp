@@ -64,8 +64,9 @@ TEST_F(ClaudeCodeInstallerTest, ConnectingFromNothing)
         const json &entry = s["hooks"][event][0];
         EXPECT_EQ(entry["hooks"], json::array({json{{"type", "command"}, {"command", hookCommand(event)}}}));
         EXPECT_EQ(entry.contains("matcher"), event == "PreToolUse" || event == "PostToolUse") << event;
-        if (entry.contains("matcher"))
+        if (entry.contains("matcher")) {
             EXPECT_EQ(entry["matcher"], "*");
+        }
     }
     EXPECT_EQ(s.size(), 2u);
 }

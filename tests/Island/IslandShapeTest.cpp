@@ -83,8 +83,9 @@ TEST(IslandShape, TopCornerAndBottomRadiusOfHalfTheHeightMakeACapsule)
     // Each end is close to a circle of radius h/2 (0.5523 is a near-circle).
     const QPointF centre(kRect.left() + h / 2, kRect.center().y());
     for (QPointF p : samples(capsule, 400))
-        if (p.x() < centre.x() - 0.01)
+        if (p.x() < centre.x() - 0.01) {
             EXPECT_NEAR(std::hypot(p.x() - centre.x(), p.y() - centre.y()), h / 2, 0.05);
+        }
 }
 
 TEST(IslandShape, EarsCurveInwardsFromTheOuterCorners)

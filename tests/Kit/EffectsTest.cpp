@@ -160,8 +160,9 @@ void expectBlurMatchesReference(std::initializer_list<QSize> sizes, std::initial
             gaussianBlur(blurred, sigma);
             const QImage reference = referenceBlur(source, sigma);
             EXPECT_TRUE(closeAndPremultiplied(blurred, reference)) << size.width() << "x" << size.height() << " sigma " << sigma;
-            if (reduced)
+            if (reduced) {
                 EXPECT_TRUE(closeAndPremultiplied(blurredReduced(source, sigma), reference));
+            }
         }
 }
 

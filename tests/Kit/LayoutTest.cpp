@@ -79,8 +79,9 @@ TEST_F(Layout, AStackPlacedInTheSizeItAskedForGivesEachChildWhatItMeasured)
     EXPECT_EQ(frameOf("b").width(), textWidth(QStringLiteral("Back"), font));
     const auto items = drawnItems(tree);
     for (const DrawnItem &i : items)
-        if (i.kind == DrawnItem::Kind::text)
+        if (i.kind == DrawnItem::Kind::text) {
             EXPECT_FALSE(i.text.endsWith(QChar(0x2026))) << i.text.toStdString();
+        }
 }
 
 TEST_F(Layout, EmptyElementTakesNoSpaceNorSpacing)

@@ -57,8 +57,9 @@ TEST(SymbolTable, EveryTableNameMapsToAGlyph)
     EXPECT_GT(names.size(), 60);
     for (const QString &name : names) {
         const char32_t cp = SymbolTable::codePoint(name);
-        if (cp != 0)
+        if (cp != 0) {
             EXPECT_TRUE(SymbolTable::fontHasGlyph(cp)) << name.toStdString();
+        }
         const auto outline = SymbolTable::outline(name);
         ASSERT_TRUE(outline.has_value()) << name.toStdString();
         EXPECT_FALSE(outline->isEmpty()) << name.toStdString();

@@ -236,8 +236,9 @@ TEST_F(TourFrame, EveryPageLaysOutInsideItsAreaAndTheColumnsCentreInIt)
                 const QRectF drawn = drawnFrame(*tree.find(raw));
                 EXPECT_GE(drawn.top(), top - 0.01);
                 EXPECT_LE(drawn.bottom(), bottom + 0.01);
-                if (raw == int(Page::welcome) || raw == int(Page::done))
+                if (raw == int(Page::welcome) || raw == int(Page::done)) {
                     EXPECT_NEAR(drawn.center().y(), (top + bottom) / 2, 0.01);
+                }
             }
         }
     }

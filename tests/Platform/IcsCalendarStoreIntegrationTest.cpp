@@ -99,10 +99,12 @@ TEST_F(IcsCalendarStoreTest, ReadsEveryKindOfCalendarInStoreOrder)
     EXPECT_EQ(ids(store), (std::vector<QString>{"infolder", "single", "linked", "badcolour", "vdir", "evolution"}));
     const double now = appClock().wallNow();
     for (const auto &event : store.events(now - 86400, now + 86400)) {
-        if (event.identifier == QStringLiteral("vdir"))
+        if (event.identifier == QStringLiteral("vdir")) {
             EXPECT_EQ(event.color.rgba(), QColor("#336699").rgba());
-        if (event.identifier == QStringLiteral("badcolour"))  // the file's own colour, as the `color` file says nothing
+        }
+        if (event.identifier == QStringLiteral("badcolour")) {  // the file's own colour, as the `color` file says nothing
             EXPECT_EQ(event.color.rgba(), QColor(255, 165, 0).rgba());
+        }
         if (event.identifier == QStringLiteral("single")) {
             const QString path = dir.path() + "/vesk/calendars/b-single.ics";
             EXPECT_EQ(event.color.rgba(), ics::fallbackColour(path, palette).rgba());

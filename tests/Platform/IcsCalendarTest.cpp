@@ -96,8 +96,9 @@ TEST(IcsCalendar, RulesExpandOverTheWindowKeepingTheWallClockTime)
     for (const auto &e : events) {
         EXPECT_EQ(e.end - e.start, 1800);
         const QDateTime local = QDateTime::fromSecsSinceEpoch(qint64(e.start), berlin);
-        if (local.date() != QDate(2025, 1, 8))
+        if (local.date() != QDate(2025, 1, 8)) {
             EXPECT_EQ(local.time(), QTime(9, 0)) << local.toString().toStdString();
+        }
     }
     EXPECT_EQ(events[1].start, berlinTime(1, 8, 15));
     EXPECT_EQ(events.back().start, berlinTime(3, 31, 9));  // summer time, still 09:00

@@ -46,8 +46,9 @@ TEST(ImageFormatTest, TheFormatsOfArtworkAndIconsAreToldFromTheirFirstBytes)
 {
     for (const char *format : {"png", "jpeg", "bmp", "xpm"})
         EXPECT_EQ(imageFormatOf(encoded(format)), QByteArray(format)) << format;
-    if (QImageReader::supportedImageFormats().contains("webp"))
+    if (QImageReader::supportedImageFormats().contains("webp")) {
         EXPECT_EQ(imageFormatOf(encoded("webp")), QByteArray("webp"));
+    }
     EXPECT_EQ(imageFormatOf("GIF89a\x01\x00"), QByteArray("gif"));
     EXPECT_EQ(imageFormatOf("RIFF\x10\x00\x00\x00WAVEfmt "), QByteArray()) << "a RIFF that is no WebP";
     EXPECT_EQ(imageFormatOf({}), QByteArray());

@@ -263,6 +263,7 @@ TEST(MonthGridDrawing, WeekdayRowDimmingAndDashesFollowTheFirstWeekday)
 
     const auto plain = draw(false);
     for (const auto &t : gridTexts(*plain))
-        if (t.text != "JAN")
+        if (t.text != "JAN") {
             EXPECT_NEAR(t.alpha, 1.0, 1e-6) << t.text.toStdString();
+        }
 }

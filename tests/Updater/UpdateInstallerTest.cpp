@@ -202,8 +202,9 @@ TEST(UpdateInstallerRefusalTest, RefusalsMoveNothing)
         EXPECT_EQ(s.leftovers(), (QStringList{"Vesk", "Vesk-decoy"}));  // no unpack folder, nothing staged
         EXPECT_TRUE(s.swaps.empty());
         EXPECT_EQ(s.opened.size(), c.message == update_texts::cannotUpdateHere ? 1u : 0u);
-        if (c.message == update_texts::couldNotInstall())
+        if (c.message == update_texts::couldNotInstall()) {
             EXPECT_EQ(log.lines, std::vector<std::string>{"Vesk: update install failed: tar: broken archive"});
+        }
     }
 }
 

@@ -86,8 +86,8 @@ int renderShape(const QStringList &args)
             return usage("shape: missing a required option");
 
     const QStringList wh = opt[QStringLiteral("--size")].split(u'x');
-    const auto w = wh.size() == 2 ? number(wh[0]) : std::nullopt;
-    const auto h = wh.size() == 2 ? number(wh[1]) : std::nullopt;
+    const auto w = number(wh.size() == 2 ? wh[0] : QString());
+    const auto h = number(wh.size() == 2 ? wh[1] : QString());
     const auto top = number(opt[QStringLiteral("--top-radius")]);
     const auto bottom = number(opt[QStringLiteral("--bottom-radius")]);
     const auto scale = number(opt[QStringLiteral("--scale")]);

@@ -109,16 +109,23 @@ std::optional<CpuStat> parseStat(std::string_view text)
                 }
                 v[i] = *n;
             }
-            std::optional<uint64_t> busy = v[0];
-            for (int i : {1, 2, 5, 6, 7})
-                busy = busy ? add(*busy, v[i]) : std::nullopt;
-            auto total = busy ? add(*busy, v[3]) : std::nullopt;
-            total = total ? add(*total, v[4]) : std::nullopt;
+            // Busy is every field but idle and iowait; a sum past 64 bits is no reading.
+            uint64_t busy = v[0];
+            for (int i : {1, 2, 5, 6, 7}) {
+                const auto sum = add(busy, v[i]);
+                if (!sum) {
+                    failed = true;
+                    return false;
+                }
+                busy = *sum;
+            }
+            const auto idle = add(v[3], v[4]);
+            const auto total = idle ? add(busy, *idle) : std::nullopt;
             if (!total) {
                 failed = true;
                 return false;
             }
-            result = CpuStat{*busy, *total, 0};
+            result = CpuStat{busy, *total, 0};
             return true;
         }
         if (!w.empty() && w[0].size() > 3 && w[0].substr(0, 3) == "cpu" && digits(w[0].substr(3)))
