@@ -51,6 +51,7 @@ public:
         children = {std::move(child)};
     }
     const char *kind() const override { return "Shadow"; }
+    bool overlapsItself(const Node &) const override { return true; }  // the content over its shadow
     bool sameProperties(const Spec &other) const override;
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
     void paint(const Node &node, PaintContext &ctx) const override;

@@ -375,6 +375,9 @@ public:
     // Whether the node draws nothing at all now (its content faded out or hidden), so that effects
     // around it need no layer.
     virtual bool drawsNothing(const Node &node) const { return false; }
+    // Whether the node lays ink over ink it drew itself (a shadow under its content, a drawing by
+    // hand), so that a fade of it must be composited as one picture rather than given to the painter.
+    virtual bool overlapsItself(const Node &node) const { return false; }
 
     // Whether paint() leaves the painter's state (clip, opacity, transform) changed, so that the
     // caller must save and restore around it. Containers and most leaves do not.

@@ -261,9 +261,12 @@ void OpacitySpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const
 bool drawsSinglePrimitive(const Node &node)
 {
     const Node *n = &node;
-    while (n->children().size() == 1)
-        n = n->children().front().get();
-    return n->children().empty();
+    for (;; n = n->children().front().get()) {
+        if (n->spec().overlapsItself(*n))
+            return false;
+        if (n->children().size() != 1)
+            return n->children().empty();
+    }
 }
 
 void OpacitySpec::paint(const Node &node, PaintContext &ctx) const

@@ -230,9 +230,9 @@ std::vector<double> presentedData(const Node &node, size_t count);
 void applyShapeData(Node &node, const std::vector<double> &data, const ReconcileContext &ctx,
                     const std::optional<std::optional<Animation>> &own = std::nullopt);
 
-// True when the node draws at most one primitive (a chain of single children ending in a leaf),
-// so an opacity can go straight to the painter without an offscreen layer: one primitive cannot
-// overlap itself.
+// True when the node draws at most one primitive (a chain of single children ending in a leaf, none
+// of which draws over itself), so an opacity can go straight to the painter without an offscreen
+// layer: one primitive cannot overlap itself.
 bool drawsSinglePrimitive(const Node &node);
 
 }  // namespace kit

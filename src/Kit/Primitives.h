@@ -89,6 +89,7 @@ public:
     {
     }
     const char *kind() const override { return "Painter"; }
+    bool overlapsItself(const Node &) const override { return true; }  // what it draws may overlap
     bool sameProperties(const Spec &other) const override;
     void apply(Node &node, const Spec *previous, ReconcileContext &ctx) const override;
     QSizeF sizeThatFits(Node &node, const Proposal &proposal, LayoutContext &ctx) const override;

@@ -40,6 +40,35 @@ TEST_F(Effects, GroupOpacityShowsNoBrighterOverlap)
     EXPECT_GT(qAlpha(each.pixel(30, 20)), qAlpha(each.pixel(30 - 14, 20)) + 30);
 }
 
+TEST_F(Effects, AFadedDrawingWithAnOutlineOverItsFillShowsOneBrightness)
+{
+    // One hand-drawn leaf: a plate and its outline drawn over it, faded as a whole.
+    const Element plate = Painter(AnyValue::of(QStringLiteral("plate")), {},
+                                  [](QPainter &p, const QRectF &r, const std::vector<double> &) {
+                                      p.fillRect(r, Qt::white);
+                                      p.setPen(QPen(Qt::white, 4));
+                                      p.setBrush(Qt::NoBrush);
+                                      p.drawRect(r.adjusted(2, 2, -2, -2));
+                                  })
+                              .frame(40, 30);
+    const QImage image = render(plate.opacity(0.35));
+    const int fill = qAlpha(image.pixel(30, 20));
+    EXPECT_NEAR(fill, 0.35 * 255, 2);
+    EXPECT_NEAR(qAlpha(image.pixel(12, 20)), fill, 1);  // on the outline, 10 to 14
+}
+
+TEST_F(Effects, AFadedShapeHidesItsOwnShadowBehindIt)
+{
+    const Element card = Fill(Color::white()).frame(30, 20);
+    const QImage plain = render(card.opacity(0.5));
+    const QImage shadowed = render(card.shadow(Color::black(), 3).opacity(0.5));
+    // Inside the card the shadow lies under opaque white: faded as one, it cannot show through.
+    EXPECT_EQ(shadowed.pixel(30, 20), plain.pixel(30, 20));
+    // Outside, the shadow is faded with the rest.
+    EXPECT_GT(qAlpha(shadowed.pixel(30 - 16, 20)), 0);
+    EXPECT_LT(qAlpha(shadowed.pixel(30 - 16, 20)), qAlpha(render(card.shadow(Color::black(), 3)).pixel(30 - 16, 20)));
+}
+
 TEST_F(Effects, BlurOfRadiusZeroChangesNoPixel)
 {
     const Element content = ZStack({}, Fill(Circle(), Color::rgb(1, 0.5, 0)).frame(30, 30),

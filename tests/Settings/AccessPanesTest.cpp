@@ -1,6 +1,7 @@
 // The panes that ask for access: the HUDs pane's replacement switch and waiting row over the
 // simulated accessibility trust, the Live Activities pane's Focus request and footnote, and the
-// calendar rows of both calendar panes before and after the service refreshes.
+// calendar rows of both calendar panes before and after the service refreshes, and the calendar
+// pane's preview strip dimmed while the page is off.
 #include "Model/Defaults.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/sim/SimAccessibilityTrust.h"
@@ -9,6 +10,7 @@
 #include "Base/MainQueue.h"
 #include "Base/VirtualTime.h"
 #include "Readouts/CalendarService.h"
+#include "Settings/PaneKit/KitWidget.h"
 #include "Settings/PaneKit/PaneForm.h"
 #include "Settings/PaneKit/SliderRow.h"
 #include "Settings/Panes/CalendarPane.h"
@@ -251,6 +253,28 @@ TEST_F(AccessPanesTest, ContentSwitchesKeepTheirValuesButAreDisabledWithTheCalen
     EXPECT_TRUE(stored(settings::dimWeekends));
     set(settings::showCalendar, true);
     EXPECT_TRUE(shows(pane, "switch \"Event dots in the month\" off"));
+}
+
+TEST_F(AccessPanesTest, WithTheCalendarPageOffThePreviewStripAndItsBorderFadeAsOnePicture)
+{
+    CalendarService calendar(store);
+    set(settings::showCalendar, false);
+    CalendarPane pane(&calendar);
+    kit::Tree &tree = pane.strip()->tree();
+    tree.setSize(QSizeF(600, CalendarPane::previewHeight + 16));
+    tree.update();
+    // The island hangs from the strip's top edge in the middle: the strip's border (the point from
+    // 16 down) crosses the island's black fill there.
+    QImage image = tree.render(2);
+    const int fill = qAlpha(image.pixel(600, 2 * 19));
+    EXPECT_NEAR(fill, 0.35 * 255, 2);
+    EXPECT_NEAR(qAlpha(image.pixel(600, 2 * 16)), fill, 1);
+    EXPECT_NEAR(qAlpha(image.pixel(600, 2 * 16 + 1)), fill, 1);
+    set(settings::showCalendar, true);
+    tree.update();
+    image = tree.render(2);
+    EXPECT_EQ(qAlpha(image.pixel(600, 2 * 19)), 255);
+    EXPECT_EQ(qAlpha(image.pixel(600, 2 * 16)), 255);
 }
 
 TEST_F(AccessPanesTest, NeedsCalendarAccessOnlyWithTheEventActivityOnAndNoAccess)

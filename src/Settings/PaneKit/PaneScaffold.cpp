@@ -46,13 +46,21 @@ void PaneScaffold::refreshPreview()
     using namespace kit;
     const auto frame = RoundedRectangle(12, CornerStyle::continuous);
     const Color border = pane_style::kitColor(pane_style::primary()).opacity(0.1);
-    strip_->setRoot(preview_()
+    Element strip = preview_()
                         .frame(std::nullopt, *previewHeight_)
                         .maxFrame()
                         .frame(std::nullopt, *previewHeight_)
                         .clipShape(frame)
-                        .overlay(Stroke(frame, border, {.width = 1}).padding(0.5))
-                        .padding(Edges{.top = 16, .leading = 20, .bottom = 0, .trailing = 20}));
+                        .overlay(Stroke(frame, border, {.width = 1}).padding(0.5));
+    if (previewOpacity_)
+        strip = strip.opacity(previewOpacity_());
+    strip_->setRoot(strip.padding(Edges{.top = 16, .leading = 20, .bottom = 0, .trailing = 20}));
+}
+
+void PaneScaffold::setPreviewOpacity(std::function<double()> opacity)
+{
+    previewOpacity_ = std::move(opacity);
+    refreshPreview();
 }
 
 }  // namespace vesk

@@ -32,10 +32,14 @@ public:
 
     // Describes the strip again.
     void refreshPreview();
+    // The strip's opacity, read each time it is described: the content, its rounded frame and its
+    // border fade together, as one picture.
+    void setPreviewOpacity(std::function<double()> opacity);
 
 private:
     std::optional<double> previewHeight_;
     std::function<kit::Element()> preview_;
+    std::function<double()> previewOpacity_;
     KitWidget *strip_ = nullptr;
     PaneForm *form_;
     Connection settings_;

@@ -43,12 +43,14 @@ kit::Element CalendarPane::preview()
     p.showsDots = value(settings::showEventDots);
     p.dimsWeekends = value(settings::dimWeekends);
     p.scale = 1.55;
-    return kit::view(p).opacity(value(settings::showCalendar) ? 1.0 : 0.35);
+    return kit::view(p);
 }
 
 CalendarPane::CalendarPane(CalendarService *calendar, QWidget *parent)
     : PaneScaffold(previewHeight, &CalendarPane::preview, parent), calendar_(calendar)
 {
+    // With the page off the whole strip dims, its border with it.
+    setPreviewOpacity([] { return value(settings::showCalendar) ? 1.0 : 0.35; });
     PaneForm &f = form();
     f.section();
     f.addSwitch(QStringLiteral("Calendar page"), settings::showCalendar);
