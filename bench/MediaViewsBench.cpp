@@ -2,7 +2,8 @@
 // page with a 600 x 600 artwork, both title lines and the bars looping, and the closed island with
 // the live activity looping. Each iteration is one frame: the virtual clock moves 1/60 s (the
 // loops move, no view body is described for them: `evaluations` counts descriptions per frame)
-// and the panel is painted. Then a check that a paused track asks for no frame at all.
+// and the panel is painted, in full or (the `Damaged` ones, as the panel does) only where the
+// drawing changed. Then a check that a paused track asks for no frame at all.
 // Qt's raster engine hands large fills to its thread pool, so the frames count the CPU time of the
 // whole process: on one core that is the frame's cost.
 #include "FramePaint.h"
@@ -65,22 +66,34 @@ struct MediaIsland : bench::SimIsland {
         service.artistVersion = service.artistVersion.peek() + 1;
         time.advance(2);
     }
-    void frames(benchmark::State &state)
+    // With `damaged`, each frame repaints only what changed into the picture kept from the last
+    // (as the panel does): `repaintedPixels` counts the device pixels repainted per frame.
+    void frames(benchmark::State &state, bool damaged = false)
     {
         QImage target(QSize(1520, 600), QImage::Format_ARGB32_Premultiplied);
+        if (damaged)
+            tree.paintChanges(target, 2);
         const uint64_t before = tree.evaluationCount();
         int64_t count = 0;
+        double repainted = 0;
         for (auto _ : state) {
             time.advance(1.0 / 60);
-            target.fill(Qt::transparent);
-            QPainter painter(&target);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.scale(2, 2);
-            tree.paint(painter, 2);
+            if (damaged) {
+                for (const QRect &r : tree.paintChanges(target, 2))
+                    repainted += double(r.width()) * r.height();
+            } else {
+                target.fill(Qt::transparent);
+                QPainter painter(&target);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.scale(2, 2);
+                tree.paint(painter, 2);
+                repainted += double(target.width()) * target.height();
+            }
             benchmark::DoNotOptimize(target.bits());
             ++count;
         }
         state.counters["evaluations"] = double(tree.evaluationCount() - before) / double(std::max<int64_t>(count, 1));
+        state.counters["repaintedPixels"] = repainted / double(std::max<int64_t>(count, 1));
     }
 
     NotchViewSlots islandSlots;
@@ -106,7 +119,7 @@ static void BM_MediaPageOpenLooping(benchmark::State &state)
 }
 BENCHMARK(BM_MediaPageOpenLooping)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
-static void BM_LiveActivityClosedLooping(benchmark::State &state)
+static void liveActivityClosedLooping(benchmark::State &state, bool damaged)
 {
     MediaIsland island;
     island.play(true);
@@ -115,9 +128,13 @@ static void BM_LiveActivityClosedLooping(benchmark::State &state)
         state.SkipWithError("the closed island shows no looping live activity");
         return;
     }
-    island.frames(state);
+    island.frames(state, damaged);
 }
+static void BM_LiveActivityClosedLooping(benchmark::State &state) { liveActivityClosedLooping(state, false); }
 BENCHMARK(BM_LiveActivityClosedLooping)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+// The same frames as the panel paints them: only the bars' few points are repainted.
+static void BM_LiveActivityClosedLoopingDamaged(benchmark::State &state) { liveActivityClosedLooping(state, true); }
+BENCHMARK(BM_LiveActivityClosedLoopingDamaged)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
 // A track that pauses: once the bars have settled into dots nothing asks for a frame.
 static void BM_LiveActivityPausedAsksForNoFrame(benchmark::State &state)
@@ -144,7 +161,7 @@ BENCHMARK(BM_LiveActivityPausedAsksForNoFrame)->Unit(benchmark::kNanosecond);
 // The whole media page as the user sees it with everything on: artwork, bars looping, a title too
 // long for its slot scrolling, the scrubber, the transport, extra and output buttons, and the
 // volume row. One frame per iteration, as above.
-static void BM_MediaPageFullScrollingTitle(benchmark::State &state)
+static void mediaPageFullScrollingTitle(benchmark::State &state, bool damaged)
 {
     MediaIsland island;
     island.play(true);
@@ -162,9 +179,13 @@ static void BM_MediaPageFullScrollingTitle(benchmark::State &state)
         state.SkipWithError("the open media page has no scrolling title");
         return;
     }
-    island.frames(state);
+    island.frames(state, damaged);
 }
+static void BM_MediaPageFullScrollingTitle(benchmark::State &state) { mediaPageFullScrollingTitle(state, false); }
 BENCHMARK(BM_MediaPageFullScrollingTitle)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+// The same, repainting only what changed: the title's row and the bars.
+static void BM_MediaPageFullScrollingTitleDamaged(benchmark::State &state) { mediaPageFullScrollingTitle(state, true); }
+BENCHMARK(BM_MediaPageFullScrollingTitleDamaged)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
 // One tick of the scrubber's timeline: the row is described again for the new time, laid out and
 // painted (the row alone, 300 x 16 points at scale 2).

@@ -82,7 +82,7 @@ public:
             const double p = node.value(Prop::appear, 1);
             if (p <= 0.001)
                 s.hits = false;
-            const Transition *t = transitionOfNode(node);
+            const Transition *t = transitionOf(node);
             const Transition fallback = Transition::opacity();
             const TransitionEffect e = (node.isLeaving() ? (t ? t : &fallback)->removal : (t ? t : &fallback)->insertion).at(p);
             s.opacity *= std::clamp(e.opacity, 0.0, 1.0);
@@ -158,15 +158,6 @@ public:
             items[*control].text = developersOnly ? names.debugName : spoken;
             items[*control].spokenName = spoken;
         }
-    }
-
-private:
-    static const Transition *transitionOfNode(const Node &node)
-    {
-        for (const Node *n = &node; n; n = n->children().size() == 1 ? n->children().front().get() : nullptr)
-            if (const Transition *t = n->spec().transition())
-                return t;
-        return nullptr;
     }
 };
 

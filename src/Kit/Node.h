@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Kit/Animator.h"
+#include "Kit/Damage.h"
 #include "Kit/Element.h"
 
 #include "Base/Observed.h"
@@ -84,6 +85,8 @@ public:
     // The offscreen layer this node's effect drew last, kept while it can be shown again
     // (Layers.h); null until an effect keeps one.
     mutable std::unique_ptr<LayerCache> layerCache;
+    // What the subtree covered at the tree's last tracked paint (Tree::takeDamage).
+    mutable DrawnRecord drawn;
 
 private:
     friend class Tree;
@@ -154,6 +157,9 @@ struct PaintContext {
     QPainter &painter;
     double now = 0;
     double scale = 1;  // device pixels per point of the target
+    // The device pixels being repainted, when only those are (Tree::paintDamage): subtrees that
+    // reach none of them are skipped. Layers drawn inside have none.
+    const QRegion *damage = nullptr;
     // Paints `child` translated to its frame (and its own effects applied).
     void paintChild(const Node &child);
     void paintChildren(const Node &node);

@@ -108,4 +108,10 @@ inline TransitionEffect TransitionEffect::combined(const TransitionEffect &o) co
     return e;
 }
 
+class Node;
+
+// The transition of `node`: its own description's, or that of the first node down its chain of
+// single children (modifiers and views wrap one child each) that carries one. Null for none.
+const Transition *transitionOf(const Node &node);
+
 }  // namespace kit

@@ -12,10 +12,6 @@ namespace kit {
 
 // ---- Tree ---------------------------------------------------------------------------------------
 
-namespace {
-
-// The node whose description carries the transition of `node`: itself or the first one down
-// its chain of single children (modifiers and views wrap one child each).
 const Transition *transitionOf(const Node &node)
 {
     const Node *n = &node;
@@ -28,6 +24,8 @@ const Transition *transitionOf(const Node &node)
     }
     return nullptr;
 }
+
+namespace {
 
 bool sameTransaction(const Transaction &a, const Transaction &b)
 {
@@ -424,12 +422,102 @@ void Tree::paint(QPainter &painter, double scale) const
     painting_ = wasPainting;
 }
 
+namespace {
+
+// `damage` with its rectangles that touch an edge of `target` carried on far past it. Only the
+// target's pixels are ever painted, but a layer under a clip stops a blur's reach beyond the
+// clip's bounds, and a full repaint's layers reach past the target's edges.
+QRegion pastEdges(const QRegion &damage, const QRect &target)
+{
+    constexpr int far = 1 << 16;
+    QRegion out;
+    for (QRect r : damage) {
+        if (r.left() <= target.left())
+            r.setLeft(target.left() - far);
+        if (r.top() <= target.top())
+            r.setTop(target.top() - far);
+        if (r.right() >= target.right())
+            r.setRight(target.right() + far);
+        if (r.bottom() >= target.bottom())
+            r.setBottom(target.bottom() + far);
+        out += r;
+    }
+    return out;
+}
+
+}  // namespace
+
+QRect Tree::deviceRect(double scale) const
+{
+    return QRect(0, 0, int(std::ceil(size_.width() * scale - 1e-9)), int(std::ceil(size_.height() * scale - 1e-9)));
+}
+
+bool Tree::tracksAt(double scale) const
+{
+    return tracked_.valid && tracked_.scale == scale && tracked_.size == size_ && root_ && root_->drawn.known;
+}
+
+QRegion Tree::damage(double scale) const
+{
+    if (!root_)
+        return {};
+    if (!tracksAt(scale))
+        return QRegion(deviceRect(scale));
+    return collectDamage(*root_, scale, deviceRect(scale), tracked_.stamp, false);
+}
+
+QRegion Tree::takeDamage(double scale)
+{
+    if (!root_)
+        return {};
+    const bool tracking = tracksAt(scale);
+    // Without a reference every node counts as changed, so every record is made again.
+    QRegion damage = collectDamage(*root_, scale, deviceRect(scale), tracking ? tracked_.stamp : 0, true);
+    if (!tracking)
+        damage = QRegion(deviceRect(scale));
+    tracked_ = {true, scale, size_, stamp_};
+    return damage;
+}
+
+void Tree::paintDamage(QPainter &painter, double scale, const QRegion &damage) const
+{
+    if (!root_ || damage.isEmpty())
+        return;
+    PaintContext ctx{painter, now(), scale, &damage};
+    ctx.paintChild(*root_);
+}
+
+QRegion Tree::paintChanges(QImage &target, double scale)
+{
+    if (size_.isEmpty() || scale <= 0)
+        return {};
+    const QRect pixels = deviceRect(scale);
+    if (target.size() != pixels.size() || target.format() != QImage::Format_ARGB32_Premultiplied) {
+        target = QImage(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+        target.fill(Qt::transparent);
+        tracked_.valid = false;
+    }
+    const QRegion damage = takeDamage(scale);
+    if (damage.isEmpty())
+        return damage;
+    QPainter painter(&target);
+    painter.setClipRegion(pastEdges(damage, pixels));
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect &r : damage)
+        painter.fillRect(r, Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(scale, scale);
+    paintDamage(painter, scale, damage);
+    return damage;
+}
+
 QImage Tree::render(double scale) const
 {
     if (size_.isEmpty() || scale <= 0)
         return QImage();  // nothing to draw into
-    QImage image(QSize(int(std::ceil(size_.width() * scale - 1e-9)), int(std::ceil(size_.height() * scale - 1e-9))),
-                 QImage::Format_ARGB32_Premultiplied);
+    QImage image(deviceRect(scale).size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -523,6 +611,8 @@ void PaintContext::paintChildren(const Node &node)
 
 void PaintContext::paintChild(const Node &child)
 {
+    if (damage && !touchesDamage(child, *damage))
+        return;  // nothing of it is repainted
     const QRectF f = child.frame();
     if (!child.hasProp(Prop::appear) && !child.spec().changesPainterState()) {
         // Nothing to restore but the position: saving the whole painter state for every node

@@ -59,6 +59,22 @@ public:
     void paint(QPainter &painter, double scale = 1) const;
     // The tree at `scale` device pixels per point, on transparent.
     QImage render(double scale = 1) const;
+    // --- repainting only what changed, for a host that keeps its pixels between frames ---------
+    // The device pixels at `scale` whose drawing may have changed since the last call (the whole
+    // tree the first time, after a change of scale or size, and when something that cannot be
+    // bounded changed), widened to cover whole layers; what the tree draws now becomes the
+    // reference for the next call. Empty when nothing changed.
+    QRegion takeDamage(double scale);
+    // What takeDamage would return now, leaving the reference as it is.
+    QRegion damage(double scale) const;
+    // Paints the subtrees that reach into `damage` (device pixels, as takeDamage returned it)
+    // into a painter already scaled to points and clipped to it, over pixels already cleared there.
+    void paintDamage(QPainter &painter, double scale, const QRegion &damage) const;
+    // Keeps `target` (device pixels at `scale`) showing the tree: clears and repaints only the
+    // damage since the last call (all of it when `target` is new or of another size) and returns
+    // it. The pixels equal those render(scale) gives.
+    QRegion paintChanges(QImage &target, double scale);
+
     // One line per node: kind, presented frame, effects and details. Stable across runs.
     QString dump() const;
 
@@ -122,7 +138,18 @@ private:
     bool stepAll(Node &node, double now);
     void layout(const Transaction &transaction);
 
+    QRect deviceRect(double scale) const;
+    bool tracksAt(double scale) const;
+
     uint64_t changes_ = 0;
+    // The reference of takeDamage: the scale and size it was taken at and the change stamp then.
+    struct Tracked {
+        bool valid = false;
+        double scale = 0;
+        QSizeF size;
+        uint64_t stamp = 0;
+    };
+    Tracked tracked_;
     uint64_t stamp_ = 0;
     bool tearingDown_ = false;
     std::unique_ptr<Node> root_;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QRectF>
+#include <QRegion>
+
+#include <cstdint>
+
+namespace kit {
+
+class Node;
+
+// What a node's subtree covered at the last paint whose changes its tree tracked
+// (Tree::takeDamage), in that paint's device pixels, its effects' reach included.
+struct DrawnRecord {
+    bool known = false;   // the node was there at that paint
+    bool moving = false;  // an animation or loop moved it then: its values have moved on since
+    QRectF device;        // unbounded for drawing that may land anywhere (a hand-drawn Painter)
+};
+
+// The device rectangle standing for drawing that cannot be bounded.
+bool isUnbounded(const QRectF &device);
+
+// The device pixels (of a target `target` large, at `scale` pixels per point) whose drawing may
+// differ from the last tracked paint of the tree under `root`: for every node that changed in
+// itself, moves or has moved since change stamp `since`, the old and the new rectangle of its
+// subtree, effects included, rounded out to whole pixels and widened for antialiasing. Damage
+// that reaches into a blur's, shadow's or kept picture's layer covers all of that layer, so it is
+// made as a full repaint makes it.
+// With `commit`, the nodes' records become what is drawn now.
+QRegion collectDamage(const Node &root, double scale, QRect target, uint64_t since, bool commit);
+
+// Whether `node`'s subtree drew anything inside `damage` at the last tracked paint.
+bool touchesDamage(const Node &node, const QRegion &damage);
+
+}  // namespace kit
