@@ -265,7 +265,14 @@ void NotchWindowController::needsPaint()
 void NotchWindowController::paint()
 {
     paint_.cancel();
-    panel_->setContent(tree_.render(panel_->scale()));
+    // Only what changed since the last frame is repainted and sent: the bars' few points while
+    // the closed island plays, nothing at all when nothing moved.
+    const QRegion changed = tree_.paintChanges(pixels_, panel_->scale());
+    if (changed.isEmpty())
+        return;
+    // One rectangle a frame goes to the window: each one sent is a request to the X server and a
+    // damage event for the compositor, and the pixels between the changed parts are as they were.
+    panel_->updateContent(pixels_, QRegion(changed.boundingRect()));
     ++paintCount_;
 }
 

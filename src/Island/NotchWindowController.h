@@ -91,7 +91,7 @@ public:
     // window's interface has no island view: its tree holds the plain black outline at the
     // model's size.
     const kit::Tree &tree() const { return tree_; }
-    // Times the panel's pixels were painted from the tree.
+    // Times the panel's pixels were painted from the tree (frames in which something changed).
     uint64_t paintCount() const { return paintCount_; }
 
     // The visible controls with a spoken name, in desktop pixels, as screen readers get them.
@@ -128,6 +128,7 @@ private:
     kit::Tree tree_;
     std::unique_ptr<IslandAccessibility> accessibility_;  // after the tree and the panel it reads
     WorkItem paint_;
+    QImage pixels_;  // the panel's picture, kept between frames and repainted where it changed
     uint64_t paintCount_ = 0;
     std::vector<Connection> viewConnections_;
     IslandInput input_;

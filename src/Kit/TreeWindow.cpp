@@ -36,20 +36,48 @@ std::optional<PointerEvent> pointerEventFrom(const QEvent &event)
 TreeWindow::TreeWindow(QSizeF size, QWindow *parent) : QRasterWindow(parent), tree_(size)
 {
     resize(size.toSize());
-    repaint_ = tree_.needsDisplay.connect([this] { update(); });
+    repaint_ = tree_.needsDisplay.connect([this] { requestRepaint(); });
     cursor_ = tree_.cursorChanged.connect([this](Qt::CursorShape shape) { setCursor(shape); });
 }
 
-void TreeWindow::paintEvent(QPaintEvent *)
+QRegion TreeWindow::toPoints(const QRegion &device) const
 {
+    const double ratio = devicePixelRatio();
+    QRegion points;
+    for (const QRect &r : device)
+        points += QRectF(r.x() / ratio, r.y() / ratio, r.width() / ratio, r.height() / ratio).toAlignedRect();
+    return points;
+}
+
+void TreeWindow::requestRepaint(const QRegion &painting)
+{
+    // Only the part of the window whose drawing changed is asked for (the backing store keeps
+    // the rest), and nothing when nothing did.
+    const QRegion damage = toPoints(tree_.takeDamage(devicePixelRatio())) - painting;
+    if (!damage.isEmpty())
+        update(damage);
+}
+
+void TreeWindow::paintEvent(QPaintEvent *event)
+{
+    const QRegion region = event->region();
+    // What changed without asking (a first expose, a new scale) and lies outside this paint is
+    // asked for, for the next one.
+    requestRepaint(region);
     // The backing store is already scaled to the device pixel ratio: user units are points.
+    const double ratio = devicePixelRatio();
+    QRegion device;
+    for (const QRect &r : region)
+        device += QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio).toAlignedRect();
     QPainter painter(this);
+    painter.setClipRegion(region);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(QRect(QPoint(0, 0), size()), Qt::transparent);
+    for (const QRect &r : region)
+        painter.fillRect(r, Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    tree_.paint(painter, devicePixelRatio());
+    tree_.paintDamage(painter, ratio, device);
 }
 
 bool TreeWindow::event(QEvent *event)
