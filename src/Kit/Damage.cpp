@@ -59,14 +59,65 @@ std::optional<TransitionEffect> shownTransition(const Node &node)
     return (node.isLeaving() ? t->removal : t->insertion).at(p);
 }
 
+// The descriptions the walk treats apart.
+enum class Kind : uint8_t { other, clip, scale, rotation, shape, text, symbol, painter, blur, shadow, kept, opacity, mask, threshold };
+
+Kind sort(const Spec &spec)
+{
+    if (dynamic_cast<const ClipSpec *>(&spec))
+        return Kind::clip;
+    if (dynamic_cast<const ScaleSpec *>(&spec))
+        return Kind::scale;
+    if (dynamic_cast<const Rotation3DSpec *>(&spec))
+        return Kind::rotation;
+    if (dynamic_cast<const ShapeSpec *>(&spec))
+        return Kind::shape;
+    if (dynamic_cast<const TextSpec *>(&spec))
+        return Kind::text;
+    if (dynamic_cast<const SymbolSpec *>(&spec))
+        return Kind::symbol;
+    if (dynamic_cast<const PainterSpec *>(&spec))
+        return Kind::painter;
+    if (dynamic_cast<const BlurSpec *>(&spec))
+        return Kind::blur;
+    if (dynamic_cast<const ShadowSpec *>(&spec))
+        return Kind::shadow;
+    if (dynamic_cast<const KeptSpec *>(&spec))
+        return Kind::kept;
+    if (dynamic_cast<const OpacitySpec *>(&spec))
+        return Kind::opacity;
+    if (dynamic_cast<const MaskSpec *>(&spec))
+        return Kind::mask;
+    if (dynamic_cast<const ThresholdSpec *>(&spec))
+        return Kind::threshold;
+    return Kind::other;
+}
+
+Kind kindOf(const Node &node)
+{
+    DrawnRecord &record = node.drawn;
+    const std::type_info &type = typeid(node.spec());
+    if (record.sortedType != &type) {
+        record.sortedType = &type;
+        record.sortedKind = uint8_t(sort(node.spec()));
+    }
+    return Kind(record.sortedKind);
+}
+
+template <typename S>
+const S &specOf(const Node &node)
+{
+    return static_cast<const S &>(node.spec());
+}
+
 // How the node's children's coordinates map into its own as it paints them.
 QTransform contentTransform(const Node &node)
 {
-    const Spec &spec = node.spec();
-    if (const auto *scale = dynamic_cast<const ScaleSpec *>(&spec))
-        return scale->transform(node);
-    if (const auto *rotation = dynamic_cast<const Rotation3DSpec *>(&spec))
-        return rotation->transform(node);
+    const Kind kind = kindOf(node);
+    if (kind == Kind::scale)
+        return specOf<ScaleSpec>(node).transform(node);
+    if (kind == Kind::rotation)
+        return specOf<Rotation3DSpec>(node).transform(node);
     // Offsets and a loop's run move the content.
     const double x = node.value(Prop::offsetX, 0), y = node.value(Prop::offsetY, 0);
     return x == 0 && y == 0 ? QTransform() : QTransform::fromTranslate(x, y);
@@ -81,7 +132,9 @@ QRectF leafInk(const Node &node)
         return {};
     const QRectF rect(QPointF(0, 0), node.size());
     const bool switching = node.value(Prop::content, 1) < 1;
-    if (const auto *shape = dynamic_cast<const ShapeSpec *>(&spec)) {
+    const Kind kind = kindOf(node);
+    if (kind == Kind::shape) {
+        const auto *shape = &specOf<ShapeSpec>(node);
         const QRectF outline = shape->shape.path(rect, presentedData(node, shape->shape.data.size())).boundingRect();
         double margin = 1;
         if (shape->stroke)
@@ -89,18 +142,18 @@ QRectF leafInk(const Node &node)
                       * (shape->stroke->join == Qt::MiterJoin ? std::max(1.0, shape->stroke->miterLimit) : 1.0);
         return grown(unite(rect, outline), margin);
     }
-    if (dynamic_cast<const TextSpec *>(&spec)) {
+    if (kind == Kind::text) {
         const double line = std::min(rect.height(), 60.0);
         const double margin = 2 + 0.25 * line;
         return rect.adjusted(-margin, -margin - (switching ? rect.height() : 0), margin,
                              margin + (switching ? rect.height() : 0));
     }
-    if (dynamic_cast<const SymbolSpec *>(&spec)) {
+    if (kind == Kind::symbol) {
         const double margin = 2 + 0.3 * std::min(rect.width(), rect.height());
         return rect.adjusted(-margin, -margin - (switching ? rect.height() : 0), margin,
                              margin + (switching ? rect.height() : 0));
     }
-    if (dynamic_cast<const PainterSpec *>(&spec))
+    if (kind == Kind::painter)
         return everywhere;  // drawn by hand: it may draw anywhere
     return grown(rect, 1);
 }
@@ -109,18 +162,23 @@ QRectF leafInk(const Node &node)
 // picture or group opacity): the conditions under which each effect's paint makes one.
 bool drawsThroughLayer(const Node &node)
 {
-    const Spec &spec = node.spec();
-    if (dynamic_cast<const BlurSpec *>(&spec))
+    switch (kindOf(node)) {
+    case Kind::blur:
         return node.value(Prop::blur, 0) >= 0.05 && !paintsNothing(node);
-    if (const auto *shadow = dynamic_cast<const ShadowSpec *>(&spec))
-        return node.value(Prop::shadowOpacity, shadow->color.a) > 0.001 && !paintsNothing(node);
-    if (const auto *kept = dynamic_cast<const KeptSpec *>(&spec))
-        return kept->enabled;
-    if (dynamic_cast<const OpacitySpec *>(&spec)) {
+    case Kind::shadow:
+        return node.value(Prop::shadowOpacity, specOf<ShadowSpec>(node).color.a) > 0.001 && !paintsNothing(node);
+    case Kind::kept:
+        return specOf<KeptSpec>(node).enabled;
+    case Kind::opacity: {
         const double o = std::clamp(node.value(Prop::opacity, 1), 0.0, 1.0);
         return o > 0.0005 && o < 0.9995 && !drawsSinglePrimitive(node) && !paintsNothing(node);
     }
-    return dynamic_cast<const MaskSpec *>(&spec) || dynamic_cast<const ThresholdSpec *>(&spec);
+    case Kind::mask:
+    case Kind::threshold:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Whether a transition effect draws the node through a layer (a fade or a blur).
@@ -135,21 +193,22 @@ bool layersTransition(const Node &node, const TransitionEffect &e)
 // stretch of a layer blurred at a reduced resolution.
 QRectF withEffects(const Node &node, const QTransform &own, QRectF content, const std::optional<TransitionEffect> &shown)
 {
-    const Spec &spec = node.spec();
+    const Kind kind = kindOf(node);
     // A reduced layer is stretched back over whole reduced pixels, up to 8 device pixels.
     constexpr double stretch = 8;
     auto layer = [&](const QRectF &local, bool reduced) { return grown(onDevice(own, local), reduced ? stretch : 1); };
     if (drawsThroughLayer(node)) {
-        if (dynamic_cast<const BlurSpec *>(&spec)) {
+        if (kind == Kind::blur) {
             content = layer(grown(subtreeBounds(node), 3 * node.value(Prop::blur, 0)), true);
-        } else if (const auto *shadow = dynamic_cast<const ShadowSpec *>(&spec)) {
+        } else if (kind == Kind::shadow) {
+            const auto *shadow = &specOf<ShadowSpec>(node);
             // The content itself is drawn as usual over its shadow.
             const double r = std::max(0.0, node.value(Prop::shadowRadius, shadow->radius));
             const QPointF shift(node.value(Prop::shadowX, shadow->x), node.value(Prop::shadowY, shadow->y));
             content = unite(content, layer(grown(subtreeBounds(node).translated(shift), 3 * r), true));
-        } else if (dynamic_cast<const ThresholdSpec *>(&spec)) {
+        } else if (kind == Kind::threshold) {
             content = layer(grown(subtreeBounds(node), 40), false);
-        } else if (dynamic_cast<const KeptSpec *>(&spec)) {
+        } else if (kind == Kind::kept) {
             // Drawn as usual until it has held still, then through its picture.
             content = unite(content, layer(subtreeBounds(node), false));
         } else {
@@ -167,9 +226,8 @@ QRectF withEffects(const Node &node, const QTransform &own, QRectF content, cons
 // threshold, a group opacity) gives the same pixels in any part of its layer.
 bool madeWhole(const Node &node)
 {
-    const Spec &spec = node.spec();
-    return dynamic_cast<const BlurSpec *>(&spec) || dynamic_cast<const ShadowSpec *>(&spec)
-           || dynamic_cast<const KeptSpec *>(&spec);
+    const Kind kind = kindOf(node);
+    return kind == Kind::blur || kind == Kind::shadow || kind == Kind::kept;
 }
 
 class Walk {
@@ -179,6 +237,7 @@ public:
     struct Seen {
         QRectF device;
         bool changed = false;  // something in the subtree changed or moves
+        bool still = false;    // as DrawnRecord::still, now
     };
 
     // `clip`: the device rectangle the clips around the node leave (everywhere when none);
@@ -186,6 +245,10 @@ public:
     Seen visit(const Node &node, const QTransform &parent, bool ancestorDirty, const QRectF &clip, bool shows)
     {
         DrawnRecord &record = node.drawn;
+        // A still subtree in which nothing changed since covers what it covered, and adds no damage
+        // and no layer: the full walk below would find every node in it unchanged.
+        if (!ancestorDirty && record.known && record.still && node.subtreeChangedAt() <= since_)
+            return {record.device, false, true};
         const bool moving = node.isAnimating();
         const bool dirty = !record.known || record.moving || moving || node.changedAt() > since_;
         const bool fresh = dirty || ancestorDirty;
@@ -201,42 +264,59 @@ public:
         }
         // What is faded out or hidden draws nothing, whatever moves inside.
         shows = shows && !node.spec().drawsNothing(node) && !(shown && shown->opacity <= 0.0005);
+        if (!shows && record.known && record.hidden) {
+            // Hidden now and at the last paint, when all of it was found to draw nothing: so it
+            // is still, and adds nothing (a page faded out while its bars loop is not walked).
+            return {QRectF(), !(record.still && node.subtreeChangedAt() <= since_), false};
+        }
         const QTransform inner = contentTransform(node) * own;
-        const QRectF within = dynamic_cast<const ClipSpec *>(&node.spec())
+        const QRectF within = kindOf(node) == Kind::clip
                                   ? clip.intersected(onDevice(own, grown(QRectF(QPointF(0, 0), f.size()), 1)))
                                   : clip;
 
         QRectF device;
         bool changed = dirty;
+        bool still = !node.hasLoops();
         for (const auto &c : node.children()) {
             const Seen seen = visit(*c, inner, fresh, within, shows);
             device = unite(device, seen.device);
             changed = changed || seen.changed;
+            still = still && seen.still;
         }
         const bool layered = shows && drawsThroughLayer(node);
         if (!changed && !ancestorDirty) {
             // Nothing here changed: it covers what it covered.
-            if (layered && madeWhole(node))
+            if (layered && madeWhole(node)) {
                 layers_.push_back(wholeLayer(node, own, shown));
-            return {record.device, false};
+                still = false;
+            }
+            if (commit_)
+                record.still = still;
+            return {record.device, false, still};
         }
-        if (node.children().empty())
-            device = grown(onDevice(own, leafInk(node)), 1);
-        device = withEffects(node, own, device, shown);
-        if ((layered && madeWhole(node)) || (shows && shown && layersTransition(node, *shown) && shown->blur >= 0.05))
-            layers_.push_back(wholeLayer(node, own, shown));
-        device = shows ? device.intersected(clip) : QRectF();
+        if (shows) {
+            if (node.children().empty())
+                device = grown(onDevice(own, leafInk(node)), 1);
+            device = withEffects(node, own, device, shown);
+            if ((layered && madeWhole(node)) || (shown && layersTransition(node, *shown) && shown->blur >= 0.05))
+                layers_.push_back(wholeLayer(node, own, shown));
+            device = device.intersected(clip);
+        } else {
+            device = QRectF();
+        }
         // A blur or shadow spreads what changes inside it (a halo, the shadow of what moved): all
         // of it is repainted, where it was and where it is.
-        const bool spreads = layered && (dynamic_cast<const BlurSpec *>(&node.spec()) || dynamic_cast<const ShadowSpec *>(&node.spec()));
+        const bool spreads = layered && (kindOf(node) == Kind::blur || kindOf(node) == Kind::shadow);
         if ((dirty || spreads) && !ancestorDirty)
             add(record.known ? unite(record.device, device) : device);
         if (commit_) {
             record.known = true;
             record.moving = moving;
             record.device = device;
+            record.still = false;
+            record.hidden = !shows;
         }
-        return {device, changed};
+        return {device, changed, false};
     }
 
     // The damage cut to `target`, grown until it covers every layer it reaches into.

@@ -4,6 +4,7 @@
 #include <QRegion>
 
 #include <cstdint>
+#include <typeinfo>
 
 namespace kit {
 
@@ -15,6 +16,16 @@ struct DrawnRecord {
     bool known = false;   // the node was there at that paint
     bool moving = false;  // an animation or loop moved it then: its values have moved on since
     QRectF device;        // unbounded for drawing that may land anywhere (a hand-drawn Painter)
+    // Nothing in the subtree changed or moved then, none of it loops and none of it is drawn
+    // through a layer that damage must make whole: while no node in it changes, a walk may take
+    // `device` without looking inside.
+    bool still = false;
+    // Faded out or hidden then, with everything under it drawing nothing.
+    bool hidden = false;
+    // The kind of description the walk last sorted the node's under, by its type: a failed
+    // dynamic_cast compares type names, and the walk asks a dozen of them of every node it visits.
+    const std::type_info *sortedType = nullptr;
+    uint8_t sortedKind = 0;
 };
 
 // The device rectangle standing for drawing that cannot be bounded.

@@ -311,7 +311,9 @@ void ClipSpec::apply(Node &node, const Spec *, ReconcileContext &ctx) const { ap
 void ClipSpec::paint(const Node &node, PaintContext &ctx) const
 {
     const QPainterPath path = shape.path(QRectF(QPointF(0, 0), node.size()), presentedData(node, shape.data.size()));
-    ctx.painter.setClipPath(path, Qt::IntersectClip);
+    // Making a clip of a curved path costs more than the little a frame often repaints inside it.
+    if (!ctx.damageLiesInside(path))
+        ctx.painter.setClipPath(path, Qt::IntersectClip);
     ctx.paintChildren(node);
 }
 

@@ -9,11 +9,27 @@
 namespace kit {
 
 Node::Node(Tree &tree, Node *parent, std::shared_ptr<const Spec> spec)
-    : tree_(tree), parent_(parent), spec_(std::move(spec)), changedAt_(tree.nextChangeStamp())
+    : tree_(tree), parent_(parent), spec_(std::move(spec))
 {
+    stamp(tree.nextChangeStamp());
 }
 
-void Node::noteChanged() { changedAt_ = tree_.nextChangeStamp(); }
+void Node::noteChanged() { stamp(tree_.nextChangeStamp()); }
+
+void Node::stamp(uint64_t at)
+{
+    changedAt_ = at;
+    for (Node *n = this; n && n->subtreeChangedAt_ < at; n = n->parent_)
+        n->subtreeChangedAt_ = at;
+}
+
+void Node::setLoops(std::shared_ptr<const LoopBindings> loops)
+{
+    if (loops == loops_)
+        return;
+    loops_ = std::move(loops);
+    noteChanged();
+}
 
 Node::~Node()
 {
@@ -129,6 +145,8 @@ void Node::setPropWith(Prop prop, double value, const std::optional<Animation> &
         return;
     a.set(value, animation, tree_.now(), std::move(completion));
     noteChanged();
+    if (a.isActive())
+        tree_.noteMotion();
 }
 
 void Node::jumpProp(Prop prop, double value)

@@ -62,6 +62,8 @@ public:
     // description's properties, its children, or a property's target or value set from outside
     // an animation's own motion.
     uint64_t changedAt() const { return changedAt_; }
+    // The latest changedAt of the node and everything under it.
+    uint64_t subtreeChangedAt() const { return subtreeChangedAt_; }
     void noteChanged();
     const Env &environment() const { return env_; }
 
@@ -75,7 +77,8 @@ public:
     bool hasProp(Prop prop) const { return props_.count(int(prop)) != 0; }
 
     // The loops that drive some of this node's presented values (null for none).
-    void setLoops(std::shared_ptr<const LoopBindings> loops) { loops_ = std::move(loops); }
+    void setLoops(std::shared_ptr<const LoopBindings> loops);
+    bool hasLoops() const { return loops_ != nullptr; }
     // The loops in force now: null when there are none or the tree is not shown.
     const LoopBindings *runningLoops() const;
 
@@ -111,6 +114,8 @@ private:
     vesk::ObservationTracking observation_;
     bool dirty_ = false;
     uint64_t changedAt_ = 0;
+    uint64_t subtreeChangedAt_ = 0;
+    void stamp(uint64_t at);
     struct SizeCache {
         Proposal proposal;
         QSizeF size;
@@ -163,6 +168,11 @@ struct PaintContext {
     // Paints `child` translated to its frame (and its own effects applied).
     void paintChild(const Node &child);
     void paintChildren(const Node &node);
+    // Whether `path` (in the painter's coordinates) holds every pixel being repainted, a pixel's
+    // breadth inside its edge: clipping to it would change none of them.
+    bool damageLiesInside(const QPainterPath &path) const;
+    // The rectangle in the painter's coordinates that covers every pixel being repainted.
+    QRectF damageInPainter() const;
 };
 
 }  // namespace kit

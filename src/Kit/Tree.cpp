@@ -44,7 +44,7 @@ Tree::~Tree()
     root_.reset();
 }
 
-double Tree::now() const { return vesk::appClock().now(); }
+double Tree::now() const { return heldNow_ ? *heldNow_ : vesk::appClock().now(); }
 
 void Tree::setRoot(Element root)
 {
@@ -215,6 +215,7 @@ void Tree::beginRemoval(std::unique_ptr<Node> n, Node &parent, size_t index, con
     if (!animation || (transition && (transition->immediateRemoval || transition->removal == TransitionEffect{})))
         return;  // destroyed here
     n->leaving_ = true;
+    noteMotion();  // removed when its transition ends, which a frame's step finds
     n->observation_.cancel();
     const double from = n->value(Prop::appear, 1);
     n->jumpProp(Prop::appear, from);
@@ -241,8 +242,15 @@ void Tree::runEveryFrame(Node &node)
 {
     if (std::find(everyFrame_.begin(), everyFrame_.end(), &node) == everyFrame_.end())
         everyFrame_.push_back(&node);
-    if (!frame_.isPending())
-        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+    if (!frame_.isPending() || loopFrame_)
+        requestFrame(false);
+}
+
+void Tree::requestFrame(bool loopsOnly)
+{
+    loopFrame_ = loopsOnly;
+    frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); },
+                                           loopsOnly ? FrameDriver::loopInterval : 0);
 }
 
 void Tree::setShown(bool shown)
@@ -347,10 +355,11 @@ bool Tree::isAnimating() const
 
 void Tree::scheduleFrameIfAnimating()
 {
-    if (frame_.isPending())
+    // A frame asked for the loops alone comes late: motion that starts meanwhile asks sooner.
+    if (frame_.isPending() && !(loopFrame_ && motion_))
         return;
     if (isAnimating())
-        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+        requestFrame(!motion_ && everyFrame_.empty());
 }
 
 bool Tree::stepAll(Node &node, double now)
@@ -390,9 +399,10 @@ void Tree::onFrame(double now)
         });
         layout(Transaction{std::nullopt, true, nullptr});
     }
-    const bool moving = root_ && stepAll(*root_, now);
+    const bool moving = root_ && motion_ && stepAll(*root_, now);
+    motion_ = moving;
     if (moving || !everyFrame_.empty() || runsLoops())
-        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+        requestFrame(!moving && everyFrame_.empty());
     needsDisplay();
     runAfterCommit();
 }
@@ -414,6 +424,7 @@ void Tree::paint(QPainter &painter, double scale) const
 {
     if (!root_)
         return;
+    const HeldNow held(*this);
     PaintContext ctx{painter, now(), scale};
     // A picture shows the loops where the clock puts them, also while the tree is not shown and
     // they are stopped; being stopped only means that no frames are asked for.
@@ -463,6 +474,7 @@ QRegion Tree::damage(double scale) const
         return {};
     if (!tracksAt(scale))
         return QRegion(deviceRect(scale));
+    const HeldNow held(*this);
     return collectDamage(*root_, scale, deviceRect(scale), tracked_.stamp, false);
 }
 
@@ -471,6 +483,7 @@ QRegion Tree::takeDamage(double scale)
     if (!root_)
         return {};
     const bool tracking = tracksAt(scale);
+    const HeldNow held(*this);
     // Without a reference every node counts as changed, so every record is made again.
     QRegion damage = collectDamage(*root_, scale, deviceRect(scale), tracking ? tracked_.stamp : 0, true);
     if (!tracking)
@@ -483,6 +496,7 @@ void Tree::paintDamage(QPainter &painter, double scale, const QRegion &damage) c
 {
     if (!root_ || damage.isEmpty())
         return;
+    const HeldNow held(*this);
     PaintContext ctx{painter, now(), scale, &damage};
     ctx.paintChild(*root_);
 }
@@ -491,6 +505,7 @@ QRegion Tree::paintChanges(QImage &target, double scale)
 {
     if (size_.isEmpty() || scale <= 0)
         return {};
+    const HeldNow held(*this);
     const QRect pixels = deviceRect(scale);
     if (target.size() != pixels.size() || target.format() != QImage::Format_ARGB32_Premultiplied) {
         target = QImage(pixels.size(), QImage::Format_ARGB32_Premultiplied);
@@ -639,6 +654,23 @@ void PaintContext::paintChild(const Node &child)
     }
     child.spec().paint(child, *this);
     painter.restore();
+}
+
+QRectF PaintContext::damageInPainter() const
+{
+    if (!damage || damage->isEmpty())
+        return {};
+    bool invertible = false;
+    const QTransform toLocal = painter.worldTransform().inverted(&invertible);
+    if (!invertible)
+        return {};
+    return toLocal.mapRect(QRectF(damage->boundingRect()).adjusted(-1, -1, 1, 1));
+}
+
+bool PaintContext::damageLiesInside(const QPainterPath &path) const
+{
+    const QRectF local = damageInPainter();
+    return !local.isEmpty() && path.contains(local);
 }
 
 // ---- Spec defaults ------------------------------------------------------------------------------

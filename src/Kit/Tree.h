@@ -5,6 +5,7 @@
 #include "Kit/Interaction.h"
 #include "Kit/Node.h"
 
+#include "Base/Clock.h"
 #include "Base/MainQueue.h"
 #include "Base/Signal.h"
 
@@ -12,6 +13,7 @@
 #include <QSizeF>
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -39,7 +41,8 @@ public:
     void update();
     bool hasPendingUpdate() const { return !pending_.empty(); }
 
-    // Presentation time (the application clock).
+    // Presentation time (the application clock). One instant for all of a paint or a damage walk,
+    // which read it for every value of every node.
     double now() const;
     bool isAnimating() const;
     // Requests a frame from the frame driver while anything moves (after changes and on frames).
@@ -124,6 +127,9 @@ public:
     void relayout(const Transaction &transaction);
     // A node declares loops (or no longer does).
     void noteLooping(Node &node, bool looping);
+    // An animation started somewhere in the tree, or a node began its removal: the next frame
+    // steps the animations. Frames in which only loops move step nothing.
+    void noteMotion() { motion_ = true; }
 
 private:
     void runAfterCommit();
@@ -135,6 +141,7 @@ private:
     void evaluateComponent(Node &node, ReconcileContext &ctx);
     void beginRemoval(std::unique_ptr<Node> node, Node &parent, size_t index, const ReconcileContext &ctx);
     void onFrame(double now);
+    void requestFrame(bool loopsOnly);
     bool stepAll(Node &node, double now);
     void layout(const Transaction &transaction);
 
@@ -164,6 +171,29 @@ private:
     std::set<const Node *> looping_;
     bool shown_ = true;
     mutable bool painting_ = false;
+    bool motion_ = true;
+    bool loopFrame_ = false;  // the pending frame was asked for the loops alone
+    // Holds now() at one instant while it lives (the outermost hold wins).
+    class HeldNow {
+    public:
+        explicit HeldNow(const Tree &tree) : tree_(tree), owns_(!tree.heldNow_)
+        {
+            if (owns_)
+                tree_.heldNow_ = vesk::appClock().now();
+        }
+        ~HeldNow()
+        {
+            if (owns_)
+                tree_.heldNow_.reset();
+        }
+        HeldNow(const HeldNow &) = delete;
+        HeldNow &operator=(const HeldNow &) = delete;
+
+    private:
+        const Tree &tree_;
+        bool owns_;
+    };
+    mutable std::optional<double> heldNow_;
     uint64_t evaluations_ = 0;
     std::vector<std::function<void()>> afterCommit_;
     // Interaction state.

@@ -209,3 +209,31 @@ TEST_F(Damage, ClippedAndScaledContentIsBoundedWhereItShows)
     EXPECT_TRUE((damage - QRegion(clip)).isEmpty()) << damage.boundingRect().x() << "," << damage.boundingRect().y() << " " << damage.boundingRect().width() << "x" << damage.boundingRect().height();
     EXPECT_TRUE(damage.intersects(clip));
 }
+
+TEST_F(Damage, AStillPartThatChangesLaterAndAFadedOutPartThatLoopsEqualFullRepaints)
+{
+    // While the bars bounce, the resting parts are not looked into again; a faded-out group whose
+    // own bar loops draws nothing and adds no damage. Each must still be repainted once it changes.
+    vesk::Observed<double> shade{0.2};
+    vesk::Observed<double> faded{0};
+    tree.setRoot(Observe([&](const Env &) {
+        return HStack({.spacing = 10}, Fill(RoundedRectangle(6), Color::rgb(shade.get(), 0.3, 0.3)).frame(40, 40),
+                      ZStack({}, Fill(Color::white()).frame(30, 30), bar(0)).opacity(faded.get()), bar(0));
+    }));
+    frame();
+    // 40 + 10 + 30 + 10 + 4 points wide, centred: the fill at 53, the group at 103, the bar at 143.
+    const QRect hiddenGroup = onDevice(QRectF(103, 35, 30, 30));
+    EXPECT_FALSE(frames(0.5).intersects(hiddenGroup)) << "the faded-out group draws nothing";
+    shade = 0.8;
+    time.flush();
+    EXPECT_TRUE(frame().contains(onDevice(QRectF(73, 50, 1, 1)).center())) << "the still fill changed";
+    frames(0.2);
+    faded = 1;
+    time.flush();
+    EXPECT_TRUE(frame().intersects(hiddenGroup)) << "the group shows";
+    EXPECT_TRUE(frames(0.5).intersects(hiddenGroup)) << "and its bar bounces";
+    faded = 0;
+    time.flush();
+    frame();
+    frames(0.3);
+}
