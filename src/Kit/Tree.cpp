@@ -242,15 +242,8 @@ void Tree::runEveryFrame(Node &node)
 {
     if (std::find(everyFrame_.begin(), everyFrame_.end(), &node) == everyFrame_.end())
         everyFrame_.push_back(&node);
-    if (!frame_.isPending() || loopFrame_)
-        requestFrame(false);
-}
-
-void Tree::requestFrame(bool loopsOnly)
-{
-    loopFrame_ = loopsOnly;
-    frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); },
-                                           loopsOnly ? FrameDriver::loopInterval : 0);
+    if (!frame_.isPending())
+        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
 }
 
 void Tree::setShown(bool shown)
@@ -355,11 +348,10 @@ bool Tree::isAnimating() const
 
 void Tree::scheduleFrameIfAnimating()
 {
-    // A frame asked for the loops alone comes late: motion that starts meanwhile asks sooner.
-    if (frame_.isPending() && !(loopFrame_ && motion_))
+    if (frame_.isPending())
         return;
     if (isAnimating())
-        requestFrame(!motion_ && everyFrame_.empty());
+        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
 }
 
 bool Tree::stepAll(Node &node, double now)
@@ -402,7 +394,7 @@ void Tree::onFrame(double now)
     const bool moving = root_ && motion_ && stepAll(*root_, now);
     motion_ = moving;
     if (moving || !everyFrame_.empty() || runsLoops())
-        requestFrame(!moving && everyFrame_.empty());
+        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
     needsDisplay();
     runAfterCommit();
 }
