@@ -7,6 +7,7 @@
 #include "Kit/Node.h"
 #include "Kit/Primitives.h"
 
+#include <QPainter>
 #include <QTransform>
 
 #include <algorithm>
@@ -376,6 +377,17 @@ QRegion collectDamage(const Node &root, double scale, QRect target, uint64_t sin
     Walk walk(since, commit);
     walk.visit(root, QTransform::fromScale(scale, scale), false, everywhere, true);
     return walk.finish(target);
+}
+
+void beginRepaint(QPainter &painter, const QRegion &clip, const QRegion &cleared)
+{
+    painter.setClipRegion(clip);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect &r : cleared)
+        painter.fillRect(r, Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
 }
 
 bool touchesDamage(const Node &node, const QRegion &damage)

@@ -3,6 +3,8 @@
 #include <QRectF>
 #include <QRegion>
 
+class QPainter;
+
 #include <cstdint>
 #include <typeinfo>
 
@@ -39,6 +41,10 @@ bool isUnbounded(const QRectF &device);
 // made as a full repaint makes it.
 // With `commit`, the nodes' records become what is drawn now.
 QRegion collectDamage(const Node &root, double scale, QRect target, uint64_t since, bool commit);
+
+// Readies `painter` to repaint `cleared` (in its device's pixels) over what it held: clipped to
+// `clip`, those pixels made transparent, then antialiased drawing over them.
+void beginRepaint(QPainter &painter, const QRegion &clip, const QRegion &cleared);
 
 // Whether `node`'s subtree drew anything inside `damage` at the last tracked paint.
 bool touchesDamage(const Node &node, const QRegion &damage);

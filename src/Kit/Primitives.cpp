@@ -80,8 +80,9 @@ void ShapeSpec::paint(const Node &node, PaintContext &ctx) const
     if (!stroke) {
         // Where every pixel being repainted lies inside the shape, filling them is all the fill
         // does there; a curved outline is costly to fill for the few pixels a frame changes.
-        if (brush.style() == Qt::SolidPattern && ctx.damageLiesInside(path))
-            ctx.painter.fillRect(ctx.damageInPainter(), brush);
+        const QRectF repainted = brush.style() == Qt::SolidPattern ? ctx.damageInPainter() : QRectF();
+        if (!repainted.isEmpty() && path.contains(repainted))
+            ctx.painter.fillRect(repainted, brush);
         else
             ctx.painter.fillPath(path, brush);
         return;

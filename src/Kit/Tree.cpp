@@ -508,13 +508,7 @@ QRegion Tree::paintChanges(QImage &target, double scale)
     if (damage.isEmpty())
         return damage;
     QPainter painter(&target);
-    painter.setClipRegion(pastEdges(damage, pixels));
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    for (const QRect &r : damage)
-        painter.fillRect(r, Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    beginRepaint(painter, pastEdges(damage, pixels), damage);
     painter.scale(scale, scale);
     paintDamage(painter, scale, damage);
     return damage;

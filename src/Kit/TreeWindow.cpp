@@ -70,13 +70,7 @@ void TreeWindow::paintEvent(QPaintEvent *event)
     for (const QRect &r : region)
         device += QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio).toAlignedRect();
     QPainter painter(this);
-    painter.setClipRegion(region);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    for (const QRect &r : region)
-        painter.fillRect(r, Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    beginRepaint(painter, region, region);
     tree_.paintDamage(painter, ratio, device);
 }
 
