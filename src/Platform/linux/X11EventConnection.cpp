@@ -53,8 +53,8 @@ X11EventConnection::X11EventConnection(Display *display)
 
     notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { dispatch(); });
-    // Xlib reads events into its own queue during round trips, where the socket notifier cannot
-    // see them; look at that queue each time the event loop is about to sleep.
+    // Some events are read where the socket notifier cannot see them (see flush()): look for
+    // them each time the event loop is about to sleep.
     if (auto *dispatcher = QAbstractEventDispatcher::instance())
         QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, notifier_.get(), [this] { flush(); });
 }
@@ -74,9 +74,12 @@ void X11EventConnection::flush()
 {
     if (hasUnsentRequests(display_))
         XFlush(display_);
-    // Xlib's queue length as XEventsQueued(QueuedAlready) gives it, without taking the display's
-    // lock on every turn of the loop: this connection is the main thread's alone.
-    if (QLength(display_) > 0)
+    // Events may be read off the socket where its notifier never hears of them: into Xlib's queue
+    // during round trips, and into xcb's buffer while a large request (a panel's picture) is
+    // written, since xcb reads whatever the server sends so that neither side blocks. A click
+    // read that way would wait for the next event to arrive. Looking after reading costs one
+    // read that finds nothing when there is nothing.
+    if (XEventsQueued(display_, QueuedAfterReading) > 0)
         dispatch();
 }
 

@@ -35,7 +35,7 @@ public:
     // Every event read from the connection, in order. Handlers filter what they want.
     Signal<XEvent &> event;
 
-    // Sends buffered requests and handles events that Xlib has already queued.
+    // Sends buffered requests and handles every event already read from the socket.
     void flush();
 
 private:
