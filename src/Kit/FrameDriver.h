@@ -18,6 +18,10 @@ namespace kit {
 class FrameDriver {
 public:
     static constexpr double interval = 1.0 / 60.0;
+    // Frames in which nothing but loops moves (bars that bounce for as long as a track plays)
+    // come at half the rate: a loop looks the same, and each frame shown costs the display server
+    // and the compositor a round of work however little it changes.
+    static constexpr double loopInterval = 1.0 / 30.0;
     static FrameDriver &shared();
 
     // A pending frame request; dropping it withdraws the request.
@@ -36,16 +40,23 @@ public:
         uint64_t id_ = 0;
     };
 
-    [[nodiscard]] Request request(std::function<void(double now)> onFrame);
+    // `notBefore`: answered at the first frame at least that long after now (the next frame when
+    // shorter than an interval).
+    [[nodiscard]] Request request(std::function<void(double now)> onFrame, double notBefore = 0);
     bool isScheduled() const { return frame_.isPending(); }
     size_t pendingCount() const { return clients_.size(); }
 
 private:
     void tick();
     void schedule();
-    std::map<uint64_t, std::function<void(double)>> clients_;
+    struct Client {
+        std::function<void(double)> onFrame;
+        double notBefore = 0;  // a time on the clock; 0 for the next frame
+    };
+    std::map<uint64_t, Client> clients_;
     uint64_t nextId_ = 1;
     vesk::WorkItem frame_;
+    double dueAt_ = 0;  // when the scheduled frame falls due
     vesk::MainQueue *queue_ = nullptr;  // the queue the pending frame was scheduled on
 };
 

@@ -242,8 +242,15 @@ void Tree::runEveryFrame(Node &node)
 {
     if (std::find(everyFrame_.begin(), everyFrame_.end(), &node) == everyFrame_.end())
         everyFrame_.push_back(&node);
-    if (!frame_.isPending())
-        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+    if (!frame_.isPending() || loopFrame_)
+        requestFrame(false);
+}
+
+void Tree::requestFrame(bool loopsOnly)
+{
+    loopFrame_ = loopsOnly;
+    frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); },
+                                           loopsOnly ? FrameDriver::loopInterval : 0);
 }
 
 void Tree::setShown(bool shown)
@@ -348,10 +355,11 @@ bool Tree::isAnimating() const
 
 void Tree::scheduleFrameIfAnimating()
 {
-    if (frame_.isPending())
+    // A frame asked for the loops alone comes late: motion that starts meanwhile asks sooner.
+    if (frame_.isPending() && !(loopFrame_ && motion_))
         return;
     if (isAnimating())
-        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+        requestFrame(!motion_ && everyFrame_.empty());
 }
 
 bool Tree::stepAll(Node &node, double now)
@@ -394,7 +402,7 @@ void Tree::onFrame(double now)
     const bool moving = root_ && motion_ && stepAll(*root_, now);
     motion_ = moving;
     if (moving || !everyFrame_.empty() || runsLoops())
-        frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); });
+        requestFrame(!moving && everyFrame_.empty());
     needsDisplay();
     runAfterCommit();
 }

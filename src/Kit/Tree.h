@@ -141,6 +141,7 @@ private:
     void evaluateComponent(Node &node, ReconcileContext &ctx);
     void beginRemoval(std::unique_ptr<Node> node, Node &parent, size_t index, const ReconcileContext &ctx);
     void onFrame(double now);
+    void requestFrame(bool loopsOnly);
     bool stepAll(Node &node, double now);
     void layout(const Transaction &transaction);
 
@@ -171,6 +172,7 @@ private:
     bool shown_ = true;
     mutable bool painting_ = false;
     bool motion_ = true;
+    bool loopFrame_ = false;  // the pending frame was asked for the loops alone
     // Holds now() at one instant while it lives (the outermost hold wins).
     class HeldNow {
     public:

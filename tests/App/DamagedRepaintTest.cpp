@@ -59,19 +59,29 @@ protected:
         service.artistVersion = service.artistVersion.peek() + 1;
     }
 
-    // Runs `frames` frames of 1/60 s; after each, the panel's pixels must equal a full repaint
-    // of the island's tree within one level. A frame painted a second time is not always the
-    // first to the level (the island's shadow is copied from a picture the second time one is
-    // drawn, a kept layer is shown from its picture), and a blur inside a layer cut to the damage
-    // may start a pixel elsewhere; nothing else may differ. Returns how many frames painted.
+    // Runs `frames` steps of 1/60 s; after each that painted, the panel's pixels must equal a
+    // full repaint of the island's tree within one level. A frame painted a second time is not
+    // always the first to the level (the island's shadow is copied from a picture the second time
+    // one is drawn, a kept layer is shown from its picture), and a blur inside a layer cut to the
+    // damage may start a pixel elsewhere; nothing else may differ. While only loops move, frames
+    // come every other step, so the panel may lag the clock by one step, never two. Returns how
+    // many steps painted.
     int expectFramesEqualFullRepaints(const char *sequence, int frames)
     {
-        int painted = 0;
+        int painted = 0, lagging = 0;
         for (int i = 0; i < frames; ++i) {
             const uint64_t before = controller->paintCount();
             time.advance(1.0 / 60);
-            painted += controller->paintCount() != before ? 1 : 0;
+            const bool paintedNow = controller->paintCount() != before;
+            painted += paintedNow ? 1 : 0;
             const Difference d = difference(window->content(), controller->tree().render(2));
+            if (!paintedNow && d.largest > 1) {
+                EXPECT_LE(++lagging, 1) << sequence << ", frame " << i << ": the panel is two steps behind";
+                if (lagging > 1)
+                    break;
+                continue;
+            }
+            lagging = 0;
             EXPECT_LE(d.largest, 1) << sequence << ", frame " << i << ": " << d.pixels << " pixels differ, most at "
                                     << d.at.x() << "," << d.at.y();
             if (d.largest > 1)
@@ -92,7 +102,7 @@ TEST_F(DamagedRepaint, TheClosedLiveActivityAndItsOpeningEqualFullRepaints)
 {
     play("Song");
     EXPECT_GT(expectFramesEqualFullRepaints("arrival", 90), 0);
-    EXPECT_GT(expectFramesEqualFullRepaints("bars", 60), 50) << "the bars move every frame";
+    EXPECT_GE(expectFramesEqualFullRepaints("bars", 60), 29) << "the bars move at every loop frame, 30 a second";
     model->open(false);
     expectFramesEqualFullRepaints("opening", 60);
     model->close(false);

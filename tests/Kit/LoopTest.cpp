@@ -213,3 +213,34 @@ TEST_F(Loops, DrawnItemsFollowALoopingOffsetWhileItRuns)
     ASSERT_TRUE(textRect()) << "a stopped loop leaves the laid-out place";
     EXPECT_NEAR(textRect()->x(), rest, 1e-6);
 }
+
+TEST_F(Loops, FramesComeThirtyASecondWhileOnlyLoopsMoveAndMotionIsPromptAgain)
+{
+    vesk::Observed<double> width{10};
+    tree.setRoot(Observe([&](const Env &) {
+        return HStack({}, bar(bounce()), Fill(Color::white()).frame(width.get(), 10).id(2));
+    }));
+    time.advance(0.5);
+    int repaints = 0;
+    auto c = tree.needsDisplay.connect([&] { ++repaints; });
+    time.advance(1.0);
+    EXPECT_NEAR(repaints, 30, 1) << "the bars alone";
+    // An animation that starts just after one of those frames moves at the next 1/60 s.
+    for (repaints = 0; repaints == 0;)
+        time.advance(1.0 / 600);
+    withAnimation(Animation::linear(0.5), [&] { width = 40; });
+    time.flush();
+    repaints = 0;
+    const double before = tree.find(2)->frame().width();
+    time.advance(1.0 / 60 + 1e-6);
+    EXPECT_GE(repaints, 1);
+    EXPECT_GT(tree.find(2)->frame().width(), before);
+    repaints = 0;
+    time.advance(0.25);
+    EXPECT_NEAR(repaints, 15, 1) << "60 a second while it moves";
+    time.advance(1.0);
+    repaints = 0;
+    time.advance(1.0);
+    EXPECT_NEAR(repaints, 30, 1) << "and back to the loops' rate once it has arrived";
+    EXPECT_DOUBLE_EQ(tree.find(2)->frame().width(), 40);
+}
