@@ -46,6 +46,11 @@ void NotchPanel::updateContent(const QImage &image, const QRegion &changed)
     window_->updateContent(image, changed);
 }
 
+void NotchPanel::drawContent(const std::function<QRegion(QImage &)> &draw)
+{
+    window_->drawContent(draw);
+}
+
 void NotchPanel::orderFront()
 {
     window_->show();

@@ -42,6 +42,7 @@ public:
     void setContent(const QImage &image);
     // The same when only `changed` (panel pixels) differs from what was set last.
     void updateContent(const QImage &image, const QRegion &changed);
+    void drawContent(const std::function<QRegion(QImage &)> &draw);
 
     // Orders the panel front and fades it in from transparent over 0.35 s.
     void fadeIn();

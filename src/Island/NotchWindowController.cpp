@@ -266,14 +266,20 @@ void NotchWindowController::paint()
 {
     paint_.cancel();
     // Only what changed since the last frame is repainted and sent: the bars' few points while
-    // the closed island plays, nothing at all when nothing moved.
-    const QRegion changed = tree_.paintChanges(pixels_, panel_->scale());
-    if (changed.isEmpty())
-        return;
-    // One rectangle a frame goes to the window: each one sent is a request to the X server and a
-    // damage event for the compositor, and the pixels between the changed parts are as they were.
-    panel_->updateContent(pixels_, QRegion(changed.boundingRect()));
-    ++paintCount_;
+    // the closed island plays, nothing at all when nothing moved. The tree draws straight into
+    // the window's pixels, which it keeps from frame to frame: a second copy of the panel would
+    // cost as much memory again.
+    bool painted = false;
+    panel_->drawContent([&](QImage &pixels) {
+        const QRegion changed = tree_.paintChanges(pixels, panel_->scale());
+        painted = !changed.isEmpty();
+        // One rectangle a frame goes to the window: each one sent is a request to the X server and
+        // a damage event for the compositor, and the pixels between the changed parts are as they
+        // were.
+        return painted ? QRegion(changed.boundingRect()) : QRegion();
+    });
+    if (painted)
+        ++paintCount_;
 }
 
 WindowSnapshot::Window NotchWindowController::snapshotWindow() const

@@ -128,7 +128,6 @@ private:
     kit::Tree tree_;
     std::unique_ptr<IslandAccessibility> accessibility_;  // after the tree and the panel it reads
     WorkItem paint_;
-    QImage pixels_;  // the panel's picture, kept between frames and repainted where it changed
     uint64_t paintCount_ = 0;
     std::vector<Connection> viewConnections_;
     IslandInput input_;

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace vesk {
@@ -65,6 +66,10 @@ public:
     // image of another size than the last counts as changed everywhere. The window keeps its own
     // copy, so the caller may go on drawing into `image`.
     virtual void updateContent(const QImage &image, const QRegion &changed) = 0;
+    // For a caller that would otherwise keep a copy of what the window shows: `draw` changes the
+    // window's own pixels in place (null before any content; it may make them anew at another
+    // size) and returns where it changed them (window pixels), which is then sent on.
+    virtual void drawContent(const std::function<QRegion(QImage &)> &draw) = 0;
     // Opacity of the whole window, 0 to 1, applied over the content.
     virtual void setOpacity(double opacity) = 0;
     virtual double opacity() const = 0;

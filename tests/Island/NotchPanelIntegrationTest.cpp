@@ -152,6 +152,28 @@ TEST_F(NotchPanelIntegrationTest, AnUpdatedAreaReachesTheScreenAndNothingBesideI
     EXPECT_EQ(probe.pixel(QPoint(1440 - 380 + 302, 12)), QColor(Qt::black));
 }
 
+TEST_F(NotchPanelIntegrationTest, PixelsDrawnInPlaceReachTheScreenWhereTheyAreSaidToHaveChanged)
+{
+    showClosedIsland();
+    ASSERT_TRUE(waitFor([&] { return probe.pixel(QPoint(1440, 16)) == QColor(Qt::black); }));
+    QSize drawnInto;
+    panel->drawContent([&](QImage &pixels) {
+        drawnInto = pixels.size();
+        QPainter painter(&pixels);
+        painter.fillRect(QRect(370, 10, 6, 6), Qt::red);
+        return QRegion(368, 8, 10, 10);
+    });
+    EXPECT_EQ(drawnInto, QSize(760, 300)) << "the window's own pixels, as last shown";
+    EXPECT_TRUE(waitFor([&] { return probe.pixel(QPoint(1440 - 380 + 372, 12)) == QColor(Qt::red); }));
+    EXPECT_EQ(probe.pixel(QPoint(1440 - 380 + 302, 12)), QColor(Qt::black)) << "the rest as it was";
+    // Pixels made anew are shown as they are said to have changed: whole.
+    panel->drawContent([&](QImage &pixels) {
+        pixels = vesk::test::islandImage(QSizeF(200, 32), vesk::IslandShape{6, 0, 10});
+        return QRegion(pixels.rect());
+    });
+    EXPECT_TRUE(waitFor([&] { return probe.pixel(QPoint(1440 - 380 + 372, 12)) == QColor(Qt::black); }));
+}
+
 TEST_F(NotchPanelIntegrationTest, FadesOutAndLeavesTheScreen)
 {
     showClosedIsland();

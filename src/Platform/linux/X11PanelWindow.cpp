@@ -245,8 +245,21 @@ void X11PanelWindow::updateContent(const QImage &image, const QRegion &changed)
     const QSize before = content_.size();
     // Most frames change a few small areas (the bars, a title): only those are read again for the
     // outline and sent, and nothing is sent when they hold no changed pixel.
-    const QRegion copied = takeChangedPixels(content_, image, changed);
-    if (content_.size() != before)
+    present(takeChangedPixels(content_, image, changed), content_.size() != before);
+}
+
+void X11PanelWindow::drawContent(const std::function<QRegion(QImage &)> &draw)
+{
+    const QSize before = content_.size();
+    const QRegion changed = draw(content_);
+    if (content_.format() != QImage::Format_ARGB32_Premultiplied && !content_.isNull())
+        content_ = content_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    present(changed & QRegion(content_.rect()), content_.size() != before);
+}
+
+void X11PanelWindow::present(const QRegion &copied, bool resized)
+{
+    if (resized)
         rowRuns_.clear();
     if (copied.isEmpty())
         return;

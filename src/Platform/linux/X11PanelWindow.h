@@ -25,6 +25,7 @@ public:
     void setFrame(const QRect &frame) override;
     QRect frame() const override { return frame_; }
     void updateContent(const QImage &image, const QRegion &changed) override;
+    void drawContent(const std::function<QRegion(QImage &)> &draw) override;
     void setOpacity(double opacity) override;
     double opacity() const override { return opacity_; }
     void show() override;
@@ -67,6 +68,8 @@ private:
     void paint();
     // Sends `area` (window pixels) of what is shown, without flushing.
     void send(const QRect &area);
+    // Shows `copied` (content pixels just changed): the outline and the window's pixels there.
+    void present(const QRegion &copied, bool resized);
     // The outline (the window's bounding shape) and the input shape.
     void applyShape();
     // The outline alone, sent only when it changed.

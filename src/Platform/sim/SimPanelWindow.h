@@ -17,6 +17,11 @@ public:
         lastChanged = takeChangedPixels(content_, image, changed);
         ++contentUpdates;
     }
+    void drawContent(const std::function<QRegion(QImage &)> &draw) override
+    {
+        lastChanged = draw(content_) & QRegion(content_.rect());
+        ++contentUpdates;
+    }
     void setOpacity(double opacity) override { opacity_ = qBound(0.0, opacity, 1.0); }
     double opacity() const override { return opacity_; }
     void show() override
