@@ -53,10 +53,10 @@ X11EventConnection::X11EventConnection(Display *display)
 
     notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { dispatch(); });
-    // Some events are read where the socket notifier cannot see them (see flush()): look for
-    // them each time the event loop is about to sleep.
+    // Some events are read where the socket notifier cannot see them (see beforeSleep()): look
+    // for them each time the event loop is about to sleep.
     if (auto *dispatcher = QAbstractEventDispatcher::instance())
-        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, notifier_.get(), [this] { flush(); });
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, notifier_.get(), [this] { beforeSleep(); });
 }
 
 X11EventConnection::~X11EventConnection()
@@ -74,11 +74,21 @@ void X11EventConnection::flush()
 {
     if (hasUnsentRequests(display_))
         XFlush(display_);
+    // Xlib's queue length as XEventsQueued(QueuedAlready) gives it, without taking the display's
+    // lock: this connection is the main thread's alone.
+    if (QLength(display_) > 0)
+        dispatch();
+}
+
+void X11EventConnection::beforeSleep()
+{
+    flush();
     // Events may be read off the socket where its notifier never hears of them: into Xlib's queue
     // during round trips, and into xcb's buffer while a large request (a panel's picture) is
     // written, since xcb reads whatever the server sends so that neither side blocks. A click
     // read that way would wait for the next event to arrive. Looking after reading costs one
-    // read that finds nothing when there is nothing.
+    // read that finds nothing when there is nothing; it is done only here, so that the windows'
+    // own flushes (a frame just sent) never handle input in the middle of their work.
     if (XEventsQueued(display_, QueuedAfterReading) > 0)
         dispatch();
 }

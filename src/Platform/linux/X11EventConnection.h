@@ -35,13 +35,15 @@ public:
     // Every event read from the connection, in order. Handlers filter what they want.
     Signal<XEvent &> event;
 
-    // Sends buffered requests and handles every event already read from the socket.
+    // Sends buffered requests and handles events that Xlib has already queued.
     void flush();
 
 private:
     X11EventConnection(Display *display);
     ~X11EventConnection();
     void dispatch();
+    // Run each time the event loop is about to sleep: flush(), then every event already read.
+    void beforeSleep();
     void refreshCompositor();
 
     Display *display_ = nullptr;
