@@ -122,7 +122,9 @@ TEST(VeskCompanion, PerlRunsTheLibraryAndIsStartedAgainTwoSecondsAfterAKill)
 
     auto companion = [&]() -> std::optional<qint64> {
         for (qint64 child : childrenOf(vesk.processId())) {
-            if (!commandLine(child).isEmpty() && commandLine(child).first() == QLatin1String("/usr/bin/perl"))
+            // Read once: a short-lived child may be gone by a second look.
+            const QStringList words = commandLine(child);
+            if (!words.isEmpty() && words.first() == QLatin1String("/usr/bin/perl"))
                 return child;
         }
         return std::nullopt;
