@@ -14,8 +14,18 @@ namespace vesk {
 
 MenuBarTray::MenuBarTray(std::function<void()> showSettings, std::function<void()> quit)
     : trayAvailable([] { return QSystemTrayIcon::isSystemTrayAvailable(); }),
-      showSettings_(std::move(showSettings)), quit_(std::move(quit)), menu_(std::make_unique<QMenu>())
+      showSettings_(std::move(showSettings)), quit_(std::move(quit))
 {
+    settingsConnection_ = UserDefaults::standard().changed.connect([this] { sync(); });
+}
+
+QMenu &MenuBarTray::menu()
+{
+    // Made with the icon that shows it: a desktop without a tray never needs the widget machinery
+    // a menu starts (its style, palette and fonts), and a start is quicker without it.
+    if (menu_)
+        return *menu_;
+    menu_ = std::make_unique<QMenu>();
     QAction *version = menu_->addAction(versionLine());
     version->setEnabled(false);
     menu_->addSeparator();
@@ -31,7 +41,7 @@ MenuBarTray::MenuBarTray(std::function<void()> showSettings, std::function<void(
     addCommand(QStringLiteral("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), showSettings_);
     menu_->addSeparator();
     addCommand(QStringLiteral("Quit Vesk"), QKeySequence(Qt::CTRL | Qt::Key_Q), quit_);
-    settingsConnection_ = UserDefaults::standard().changed.connect([this] { sync(); });
+    return *menu_;
 }
 
 MenuBarTray::~MenuBarTray() = default;
@@ -61,7 +71,7 @@ void MenuBarTray::sync()
     }
     icon_ = std::make_unique<QSystemTrayIcon>(icon());
     icon_->setToolTip(QStringLiteral("Vesk"));
-    icon_->setContextMenu(menu_.get());
+    icon_->setContextMenu(&menu());
     icon_->show();
 }
 

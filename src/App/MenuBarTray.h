@@ -32,7 +32,8 @@ public:
     void sync();
     bool isShown() const;
 
-    QMenu &menu() { return *menu_; }
+    // The icon's menu, made on first use.
+    QMenu &menu();
     // "Vesk " followed by the application's version (nothing when it has none).
     static QString versionLine();
     // The application's icon in the palette's text colour (trays here know no template images).

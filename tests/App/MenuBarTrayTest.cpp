@@ -2,6 +2,7 @@
 #include "Model/Defaults.h"
 #include "Platform/UserDefaults.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPalette>
@@ -85,6 +86,9 @@ TEST_F(MenuBarTrayTest, AbsentWithoutATray)
     available = false;
     tray.sync();
     EXPECT_FALSE(tray.isShown());
+    // Nor is its menu made: a menu is the first widget, and starts the widget machinery with it.
+    for (QWidget *widget : QApplication::allWidgets())
+        EXPECT_EQ(qobject_cast<QMenu *>(widget), nullptr);
 }
 
 }  // namespace
