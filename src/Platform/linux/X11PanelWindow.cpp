@@ -7,6 +7,8 @@
 #include "Platform/sim/SimPanelWindow.h"
 #include "Platform/linux/X11PanelWindow.h"
 
+#include "Base/ZeroPages.h"
+
 #include "Platform/linux/X11EventConnection.h"
 
 #include <X11/Xatom.h>
@@ -280,6 +282,26 @@ void X11PanelWindow::present(const QRegion &copied, bool resized)
     for (const QRect &r : copied)
         send(r);
     connection_.flush();
+    releaseEmptyPagesLater(copied, resized);
+}
+
+void X11PanelWindow::releaseEmptyPagesLater(const QRegion &copied, bool resized)
+{
+    // Most of the panel is transparent, and a transparent pixel is all zeros: once the island has
+    // settled, the picture's empty rows need no memory. Small frames (a live activity's bars)
+    // leave an earlier release in place; a large change (the island opening or closing) waits
+    // for the next quiet second, so that an animation never gives pages back only to take them
+    // again at its next frame.
+    constexpr qint64 largeChangeBytes = 64 * 1024;
+    qint64 changedBytes = 0;
+    for (const QRect &r : copied)
+        changedBytes += qint64(r.width()) * r.height() * 4;
+    if (!resized && changedBytes < largeChangeBytes)
+        return;
+    releaseEmpty_ = mainQueue().after(1.0, [this] {
+        if (!content_.isNull())
+            releaseZeroPages(const_cast<uchar *>(content_.constBits()), size_t(content_.sizeInBytes()));
+    });
 }
 
 void X11PanelWindow::setOpacity(double opacity)

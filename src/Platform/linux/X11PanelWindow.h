@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Base/MainQueue.h"
 #include "Platform/PanelWindow.h"
 
 #include <X11/Xlib.h>
@@ -70,6 +71,7 @@ private:
     void send(const QRect &area);
     // Shows `copied` (content pixels just changed): the outline and the window's pixels there.
     void present(const QRegion &copied, bool resized);
+    void releaseEmptyPagesLater(const QRegion &copied, bool resized);
     // The outline (the window's bounding shape) and the input shape.
     void applyShape();
     // The outline alone, sent only when it changed.
@@ -88,6 +90,8 @@ private:
     QRect frame_{0, 0, 1, 1};
     QImage content_;  // the window's own copy of its content, shared with nothing
     QImage shown_;    // content_ with opacity_ applied, while that is below 1
+    // Hands content_'s empty pages back once large changes have settled (see present()).
+    WorkItem releaseEmpty_;
     double opacity_ = 1;
     bool visible_ = false;
     bool focused_ = false;
