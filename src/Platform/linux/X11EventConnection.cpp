@@ -87,8 +87,8 @@ void X11EventConnection::beforeSleep()
     // during round trips, and into xcb's buffer while a large request (a panel's picture) is
     // written, since xcb reads whatever the server sends so that neither side blocks. A click
     // read that way would wait for the next event to arrive. Looking after reading costs one
-    // read that finds nothing when there is nothing; it is done only here, so that the windows'
-    // own flushes (a frame just sent) never handle input in the middle of their work.
+    // read that finds nothing when there is nothing; it is done only here; the windows' own
+    // flushes (a frame just sent) look only at Xlib's queue.
     if (XEventsQueued(display_, QueuedAfterReading) > 0)
         dispatch();
 }
