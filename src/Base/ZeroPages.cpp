@@ -29,7 +29,7 @@ std::size_t releaseZeroPages(void *data, std::size_t bytes)
     // Runs of zero pages go back in one call each.
     std::uintptr_t run = 0;
     auto flush = [&](std::uintptr_t upTo) {
-        if (run != 0 && upTo > run && ::madvise(reinterpret_cast<void *>(run), upTo - run, MADV_DONTNEED) == 0)
+        if (run != 0 && ::madvise(reinterpret_cast<void *>(run), upTo - run, MADV_DONTNEED) == 0)
             released += upTo - run;
         run = 0;
     };
