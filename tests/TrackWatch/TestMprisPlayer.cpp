@@ -161,6 +161,14 @@ void TestMprisPlayer::setPlaybackStatus(const QString &status)
     emitChanged({{QStringLiteral("PlaybackStatus"), status_}});
 }
 
+void TestMprisPlayer::sync()
+{
+    // The bus answers a connection's messages in the order they came; its reply comes after it has
+    // passed on every signal sent before the call.
+    connection_.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")));
+}
+
 void TestMprisPlayer::setShuffle(bool shuffle)
 {
     shuffle_ = shuffle;

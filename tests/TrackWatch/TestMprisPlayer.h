@@ -45,6 +45,10 @@ public:
     void setRate(double rate);
     void setPositionMicros(qlonglong position);
     void setDesktopEntry(const QString &entry) { desktopEntry_ = entry; }
+    // Returns once the bus has taken everything this player sent so far. Each player has a
+    // connection of its own, and the bus gives no order between connections: a test that needs
+    // one player's change to arrive before another's waits for the first.
+    void sync();
 
     QString playbackStatus() const { return status_; }
     bool shuffle() const { return shuffle_; }

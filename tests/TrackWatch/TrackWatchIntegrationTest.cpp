@@ -270,6 +270,7 @@ TEST_F(TrackWatchIntegrationTest, NowPlayingFollowsTheMostRecentlyStartedPlayer)
 
     // When nothing plays, the most recently active player with a track stays.
     playing->setPlaybackStatus(QStringLiteral("Paused"));
+    playing->sync();
     paused->setPlaybackStatus(QStringLiteral("Paused"));
     line = companion.waitForLine([](const Json &l) { return hasTitle(l, "Paused Song") && l["playing"] == false; }, line + 1);
     ASSERT_GE(line, 0);
