@@ -80,6 +80,11 @@ public:
             ownShared = std::make_shared<const LoopBindings>(own);
         if (!content.empty())
             contentShared = std::make_shared<const LoopBindings>(content);
+        // The node asks for frames as often as the most demanding of its loops.
+        for (const LoopBinding &b : bindings) {
+            const double each = b.loop.frameInterval() > 0 ? b.loop.frameInterval() : FrameDriver::loopInterval;
+            frameInterval = frameInterval > 0 ? std::min(frameInterval, each) : each;
+        }
     }
     const char *kind() const override { return "Loop"; }
     bool sameProperties(const Spec &other) const override
@@ -90,7 +95,7 @@ public:
     void apply(Node &node, const Spec *, ReconcileContext &ctx) const override
     {
         node.setLoops(ownShared);
-        ctx.tree.noteLooping(node, ownShared || contentShared);
+        ctx.tree.noteLooping(node, ownShared || contentShared, frameInterval);
     }
     void placeChildren(Node &node, QSizeF size, LayoutContext &ctx) const override
     {
@@ -133,6 +138,7 @@ public:
 
     LoopBindings own, content;
     std::shared_ptr<const LoopBindings> ownShared, contentShared;
+    double frameInterval = 0;
 };
 
 Element Element::loops(LoopBindings bindings) const

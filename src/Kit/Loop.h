@@ -38,6 +38,18 @@ public:
         return l;
     }
 
+    // The same loop drawn every `seconds` at most, where frames are wanted for loops alone. Its
+    // motion is a function of the clock, so frames only sample it; a short bounce reads the same
+    // at fewer frames than a text the eye follows. Zero keeps the driver's loop rate.
+    Loop drawnEvery(double seconds) const
+    {
+        Loop l = *this;
+        l.frameInterval_ = seconds;
+        return l;
+    }
+    // Seconds between the frames it asks for, or 0 for the driver's loop rate.
+    double frameInterval() const { return frameInterval_; }
+
     double value(double now) const;
     // Seconds until it repeats itself exactly (twice the period when it auto-reverses).
     double cycle() const;
@@ -51,6 +63,7 @@ private:
     KeyframeTrack track_;
     bool isTrack_ = false;
     double phase_ = 0;
+    double frameInterval_ = 0;
 };
 
 // The node value a loop drives.

@@ -249,8 +249,7 @@ void Tree::runEveryFrame(Node &node)
 void Tree::requestFrame(bool loopsOnly)
 {
     loopFrame_ = loopsOnly;
-    frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); },
-                                           loopsOnly ? FrameDriver::loopInterval : 0);
+    frame_ = FrameDriver::shared().request([this](double t) { onFrame(t); }, loopsOnly ? loopFrameInterval() : 0);
 }
 
 void Tree::setShown(bool shown)
@@ -265,12 +264,20 @@ void Tree::setShown(bool shown)
     needsDisplay();
 }
 
-void Tree::noteLooping(Node &node, bool looping)
+void Tree::noteLooping(Node &node, bool looping, double frameInterval)
 {
     if (looping)
-        looping_.insert(&node);
+        looping_[&node] = frameInterval > 0 ? frameInterval : FrameDriver::loopInterval;
     else
         looping_.erase(&node);
+}
+
+double Tree::loopFrameInterval() const
+{
+    double interval = looping_.empty() ? FrameDriver::loopInterval : looping_.begin()->second;
+    for (const auto &[node, each] : looping_)
+        interval = std::min(interval, each);
+    return interval;
 }
 
 void Tree::runAfterCommit()

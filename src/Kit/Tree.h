@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QSizeF>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -125,8 +126,9 @@ public:
     // An implicit animation at `node` fired in this update: its subtree lays out with it.
     void markAnimationFired(Node &node, const Transaction &transaction);
     void relayout(const Transaction &transaction);
-    // A node declares loops (or no longer does).
-    void noteLooping(Node &node, bool looping);
+    // A node declares loops (or no longer does), to be drawn every `frameInterval` seconds (0: the
+    // frame driver's loop rate).
+    void noteLooping(Node &node, bool looping, double frameInterval = 0);
     // An animation started somewhere in the tree, or a node began its removal: the next frame
     // steps the animations. Frames in which only loops move step nothing.
     void noteMotion() { motion_ = true; }
@@ -168,7 +170,9 @@ private:
     };
     std::vector<Pending> pending_;
     std::vector<Node *> everyFrame_;
-    std::set<const Node *> looping_;
+    std::map<const Node *, double> looping_;  // each looping node's frame interval
+    // The interval of frames asked for the loops alone: the shortest that any loop asks for.
+    double loopFrameInterval() const;
     bool shown_ = true;
     mutable bool painting_ = false;
     bool motion_ = true;

@@ -244,3 +244,30 @@ TEST_F(Loops, FramesComeThirtyASecondWhileOnlyLoopsMoveAndMotionIsPromptAgain)
     EXPECT_NEAR(repaints, 30, 1) << "and back to the loops' rate once it has arrived";
     EXPECT_DOUBLE_EQ(tree.find(2)->frame().width(), 40);
 }
+
+TEST_F(Loops, FramesComeAsOftenAsTheMostDemandingLoopAsks)
+{
+    vesk::Observed<bool> scrolls{false};
+    tree.setRoot(Observe([&](const Env &) {
+        Element slider = Fill(Color::white()).frame(10, 10).loop(LoopTarget::offsetX(), scrolls.get()
+                                                                                       ? std::optional(Loop::between(0, 30, 2, Animation::Kind::linear, false, 0))
+                                                                                       : std::nullopt);
+        return HStack({}, bar(bounce().drawnEvery(1.0 / 20)), slider);
+    }));
+    time.advance(0.5);
+    int repaints = 0;
+    auto c = tree.needsDisplay.connect([&] { ++repaints; });
+    time.advance(1.0);
+    EXPECT_NEAR(repaints, 20, 1) << "a loop drawn 20 times a second alone";
+    scrolls = true;
+    time.advance(0.5);
+    repaints = 0;
+    time.advance(1.0);
+    EXPECT_NEAR(repaints, 30, 1) << "with a loop at the driver's rate beside it";
+    scrolls = false;
+    time.advance(0.5);
+    repaints = 0;
+    time.advance(1.0);
+    EXPECT_NEAR(repaints, 20, 1) << "and back once that loop has gone";
+    EXPECT_NEAR(leaf()->frame().height(), bounce().value(vesk::appClock().now()), 1e-6) << "sampled at the clock's time";
+}

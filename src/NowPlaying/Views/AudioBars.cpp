@@ -89,7 +89,8 @@ Element AudioBars::rows(bool bounce) const
                 if (bars)
                     item = item.loop(LoopTarget::height(),
                                      loops ? std::optional(Loop::between(restHeight, h, period(i), Animation::Kind::easeInOut,
-                                                                         true, loopPhase))
+                                                                         true, loopPhase)
+                                                               .drawnEvery(frameInterval))
                                            : std::nullopt);
                 items.push_back(item.frame(b, h).offset(centre(b, i) - b / 2, 0));
             }
