@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <limits>
 
 namespace kit {
 
@@ -81,10 +82,8 @@ public:
         if (!content.empty())
             contentShared = std::make_shared<const LoopBindings>(content);
         // The node asks for frames as often as the most demanding of its loops.
-        for (const LoopBinding &b : bindings) {
-            const double each = b.loop.frameInterval() > 0 ? b.loop.frameInterval() : FrameDriver::loopInterval;
-            frameInterval = frameInterval > 0 ? std::min(frameInterval, each) : each;
-        }
+        for (const LoopBinding &b : bindings)
+            frameInterval = std::min(frameInterval, b.loop.frameInterval() > 0 ? b.loop.frameInterval() : FrameDriver::loopInterval);
     }
     const char *kind() const override { return "Loop"; }
     bool sameProperties(const Spec &other) const override
@@ -138,7 +137,7 @@ public:
 
     LoopBindings own, content;
     std::shared_ptr<const LoopBindings> ownShared, contentShared;
-    double frameInterval = 0;
+    double frameInterval = std::numeric_limits<double>::infinity();  // unused without bindings
 };
 
 Element Element::loops(LoopBindings bindings) const

@@ -267,17 +267,16 @@ void Tree::setShown(bool shown)
 void Tree::noteLooping(Node &node, bool looping, double frameInterval)
 {
     if (looping)
-        looping_[&node] = frameInterval > 0 ? frameInterval : FrameDriver::loopInterval;
+        looping_[&node] = frameInterval;
     else
         looping_.erase(&node);
 }
 
 double Tree::loopFrameInterval() const
 {
-    double interval = looping_.empty() ? FrameDriver::loopInterval : looping_.begin()->second;
-    for (const auto &[node, each] : looping_)
-        interval = std::min(interval, each);
-    return interval;
+    auto shortest = std::min_element(looping_.begin(), looping_.end(),
+                                     [](const auto &a, const auto &b) { return a.second < b.second; });
+    return shortest == looping_.end() ? FrameDriver::loopInterval : shortest->second;
 }
 
 void Tree::runAfterCommit()

@@ -15,7 +15,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <vector>
 
 namespace kit {
@@ -126,9 +125,8 @@ public:
     // An implicit animation at `node` fired in this update: its subtree lays out with it.
     void markAnimationFired(Node &node, const Transaction &transaction);
     void relayout(const Transaction &transaction);
-    // A node declares loops (or no longer does), to be drawn every `frameInterval` seconds (0: the
-    // frame driver's loop rate).
-    void noteLooping(Node &node, bool looping, double frameInterval = 0);
+    // A node declares loops (or no longer does), to be drawn every `frameInterval` seconds.
+    void noteLooping(Node &node, bool looping, double frameInterval = FrameDriver::loopInterval);
     // An animation started somewhere in the tree, or a node began its removal: the next frame
     // steps the animations. Frames in which only loops move step nothing.
     void noteMotion() { motion_ = true; }
