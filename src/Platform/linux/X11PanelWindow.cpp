@@ -265,7 +265,7 @@ void X11PanelWindow::present(const QRegion &copied, bool resized)
         rowRuns_.clear();
     if (copied.isEmpty())
         return;
-    if (opacity_ < 1) {
+    if (opacity_ > 0 && opacity_ < 1) {
         if (shown_.size() != content_.size())
             shown_ = QImage(content_.size(), QImage::Format_ARGB32_Premultiplied);
         for (const QRect &r : copied)
@@ -310,12 +310,14 @@ void X11PanelWindow::setOpacity(double opacity)
     if (opacity == opacity_)
         return;
     opacity_ = opacity;
-    if (opacity_ < 1) {
+    if (opacity_ > 0 && opacity_ < 1) {
         if (shown_.size() != content_.size())
             shown_ = QImage(content_.size(), QImage::Format_ARGB32_Premultiplied);
         applyOpacity(shown_, content_, content_.rect(), opacity_);
     } else {
-        shown_ = QImage();  // the content is shown as it is
+        // Fully shown, the content is sent as it is; fully faded, the window's own clear
+        // background is: a fade that starts from nothing neither fills nor keeps a picture of it.
+        shown_ = QImage();
     }
     paint();
 }
@@ -424,10 +426,14 @@ void X11PanelWindow::paint()
 
 void X11PanelWindow::send(const QRect &area)
 {
-    const QImage &shown = opacity_ < 1 ? shown_ : content_;
-    const QRect r = area & shown.rect() & QRect(QPoint(0, 0), frame_.size());
+    const QRect r = area & content_.rect() & QRect(QPoint(0, 0), frame_.size());
     if (!visible_ || r.isEmpty())
         return;
+    if (opacity_ <= 0) {
+        XClearArea(display_, window_, r.x(), r.y(), unsigned(r.width()), unsigned(r.height()), False);
+        return;
+    }
+    const QImage &shown = opacity_ < 1 ? shown_ : content_;
     XImage *image = XCreateImage(display_, visual_, depth_, ZPixmap, 0,
                                  reinterpret_cast<char *>(const_cast<uchar *>(shown.constBits())), shown.width(),
                                  shown.height(), 32, int(shown.bytesPerLine()));

@@ -89,7 +89,7 @@ private:
     Visual *visual_ = nullptr;
     QRect frame_{0, 0, 1, 1};
     QImage content_;  // the window's own copy of its content, shared with nothing
-    QImage shown_;    // content_ with opacity_ applied, while that is below 1
+    QImage shown_;    // content_ with opacity_ applied, while that is between 0 and 1
     // Hands content_'s empty pages back once large changes have settled (releaseEmptyPagesLater()).
     WorkItem releaseEmpty_;
     double opacity_ = 1;
