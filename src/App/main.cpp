@@ -11,8 +11,11 @@
 #include <QApplication>
 #include <QThreadPool>
 
+#include <fontconfig/fontconfig.h>
+
 #include <csignal>
 #include <malloc.h>
+#include <thread>
 
 int main(int argc, char *argv[])
 {
@@ -23,7 +26,14 @@ int main(int argc, char *argv[])
     mallopt(M_TRIM_THRESHOLD, 256 * 1024);
     mallopt(M_ARENA_MAX, 2);
 
+    // Fontconfig reads its configuration and font caches when a font is first matched: several
+    // milliseconds that the island's first frame would wait for. Nothing of ours runs while the
+    // application object connects to the display, so another thread does that reading meanwhile.
+    // Fontconfig keeps one configuration for the process and may be started from any thread; the
+    // thread is done before anything else starts.
+    std::thread fonts([] { FcInit(); });
     QApplication app(argc, argv);
+    fonts.join();
     QApplication::setApplicationName(QStringLiteral("Vesk"));
     QApplication::setApplicationVersion(QStringLiteral(VESK_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -47,8 +57,10 @@ int main(int argc, char *argv[])
     vesk::AppDelegate delegate(windows);
     instance.onReopen = [&delegate] { delegate.reopen(); };
     vesk::MenuBarTray tray([&delegate] { delegate.showSettings(); }, [] { QCoreApplication::quit(); });
-    tray.sync();
     delegate.applicationDidFinishLaunching();
+    // Whether the desktop has a tray is a question to the session bus that waits for its answer:
+    // the icon follows the island's first appearance rather than delaying it.
+    vesk::WorkItem showTray = vesk::mainQueue().after(0, [&tray] { tray.sync(); });
 
     return QApplication::exec();
 }
