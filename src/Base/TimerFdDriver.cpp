@@ -63,7 +63,7 @@ void TimerFdDriver::arm()
     if (mono && *mono > queue_.clock().now())
         mono = queue_.lastMonotonicDeadlineWithin(slack);
     set(monoFd_, TFD_TIMER_ABSTIME, mono, monoArmed_);
-    set(wallFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, queue_.nextWallDeadline(), wallArmed_);
+    set(wallFd_, TFD_TIMER_ABSTIME, queue_.nextWallDeadline(), wallArmed_);
 }
 
 void TimerFdDriver::set(int fd, int flags, const std::optional<double> &at, Armed &armed)
@@ -77,10 +77,9 @@ void TimerFdDriver::set(int fd, int flags, const std::optional<double> &at, Arme
 void TimerFdDriver::fire(int fd)
 {
     uint64_t expirations = 0;
-    // ECANCELED means the wall clock was set: re-test every wall deadline against the new time.
     while (::read(fd, &expirations, sizeof expirations) < 0 && errno == EINTR) {
     }
-    // It has expired (or its clock was set): whatever comes next must be set again.
+    // It has expired: whatever comes next must be set again.
     (fd == monoFd_ ? monoArmed_ : wallArmed_) = {};
     firing_ = true;
     queue_.runDue();
