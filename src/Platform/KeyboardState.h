@@ -18,6 +18,9 @@ public:
     virtual bool capsLock() const = 0;
     // The layout's name; none when it has none, or an empty or non-UTF-8 one.
     virtual std::optional<std::string> layoutName() const = 0;
+    // Whether every change comes with a notification. One whose notifications can miss a change
+    // must be polled to be followed.
+    virtual bool notifiesEveryChange() const { return false; }
 
     Signal<> modifiersChanged;  // the locked modifiers may have changed
     Signal<> layoutChanged;     // the layout, or its name, may have changed (or was selected again)

@@ -12,11 +12,12 @@
 namespace vesk {
 
 // Caps Lock, the keyboard layout ("input source") and do-not-disturb ("Focus"), for the island's
-// readouts. Each is reported only when it changes. The keyboard's notifications and a 0.1 s poll
-// of the state they keep both see Caps Lock (reported once either way); Focus is read every 2 s,
-// only while it can be read, and its first known state is recorded, never reported. Callbacks
-// run on the main thread. Other polls of the same period (the brightness watch) run on the same
-// tick, so together they wake the process ten times a second, not twenty.
+// readouts. Each is reported only when it changes. The keyboard's notifications and, where they
+// can miss a change, a 0.1 s poll both see Caps Lock (reported once either way); Focus is read on
+// every 20th tick of the 0.1 s tick (every 2 s), only while it can be read, and its first known
+// state is recorded, never reported. Callbacks run on the main thread. Other polls of the same
+// period (the brightness watch) run on the same tick, so together they wake the process ten times
+// a second, not twenty; with the keyboard's poll spared and no other, it wakes every 2 s.
 class SystemMonitor {
 public:
     explicit SystemMonitor(KeyboardState &keyboard = keyboardState(), FocusStatus &focus = focusStatus());
@@ -29,7 +30,7 @@ public:
 
     // Follows the keyboard's notifications and starts the poll; called once, after the callbacks.
     void start();
-    bool isStarted() const { return poll_.connected(); }
+    bool isStarted() const { return focusPoll_.connected(); }
     // The 0.1 s tick the poll runs on, for other polls to share.
     SharedTick &tick() { return tick_; }
 
@@ -47,7 +48,7 @@ public:
 private:
     void checkCapsLock();
     void inputSourceChanged();
-    void poll();
+    void pollFocus();
 
     KeyboardState &keyboard_;
     FocusStatus &focus_;
@@ -55,8 +56,8 @@ private:
     std::optional<std::string> inputSource_;
     std::optional<bool> isFocused_;
     SharedTick tick_{pollInterval};
-    Connection poll_;
-    int ticks_ = 0;
+    Connection capsLockPoll_;
+    Connection focusPoll_;
     Connection modifiers_;
     Connection layout_;
 };

@@ -116,3 +116,29 @@ TEST_F(SystemMonitorTest, AFocusRequestAnswersOnTheMainQueue)
     EXPECT_TRUE(SystemMonitor::hasFocusAccess());
     setFocusStatus(nullptr);
 }
+
+TEST_F(SystemMonitorTest, AKeyboardThatAnnouncesEveryChangeIsNotPolled)
+{
+    keyboard.notifiesEvery = true;
+    focus.focused = true;
+    make();
+    EXPECT_NEAR(*time.queue().nextDue(), 2.0, 1e-9) << "only the Focus query wakes the process";
+    keyboard.setCapsLock(true);
+    EXPECT_EQ(caps, std::vector<bool>{true}) << "the notification reports it at once";
+    time.advance(2.0);
+    EXPECT_EQ(monitor->isFocused(), true);
+    focus.focused = false;
+    time.advance(2.0);
+    EXPECT_EQ(focused, std::vector<bool>{false}) << "still read on every 20th tick";
+
+    // Another poll of every tick (the brightness watch) brings the tick back to 0.1 s; Focus keeps
+    // its 2 s.
+    int brightness = 0;
+    Connection watch = monitor->tick().subscribe([&] { ++brightness; });
+    focus.focused = true;
+    time.advance(1.95);
+    EXPECT_EQ(brightness, 19);
+    EXPECT_EQ(focused, std::vector<bool>{false});
+    time.advance(0.05);
+    EXPECT_EQ(focused, (std::vector<bool>{false, true}));
+}

@@ -23,6 +23,9 @@ public:
     {
         return keyboard_ ? keyboard_->groupName() : std::nullopt;
     }
+    // What is read here changes only as XKB's notifications are handled, and each such change is
+    // announced; without XKB or a display it never changes at all.
+    bool notifiesEveryChange() const override { return true; }
 
 private:
     XcbKeyboard *keyboard_;

@@ -9,6 +9,10 @@ class SimKeyboardState final : public KeyboardState {
 public:
     bool capsLock() const override { return capsLock_; }
     std::optional<std::string> layoutName() const override { return layout_; }
+    bool notifiesEveryChange() const override { return notifiesEvery; }
+
+    // Whether the keyboard claims that its notifications miss nothing, as X11's does.
+    bool notifiesEvery = false;
 
     void setCapsLock(bool on)
     {
