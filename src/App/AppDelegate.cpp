@@ -74,6 +74,14 @@ void AppDelegate::applicationDidFinishLaunching()
     NotchViewSlots::standard().showSettings = [this] { showSettings(); };
     syncIslands(false);
     screensConnection_ = screens().screensChanged.connect([this] { syncIslands(true); });
+    // Nothing on screen needs the rest, so it waits for the islands' first appearance, which
+    // their windows queued as they were made: the panels map without waiting for the services
+    // below to start. The rest keeps its order.
+    launchRest_ = mainQueue().after(0, [this] { finishLaunching(); });
+}
+
+void AppDelegate::finishLaunching()
+{
     // The lock screen.
     lockScreenController_ = std::make_unique<LockScreenController>(*model_);
     lockScreenController_->onLockedChange = [this](bool locked) { lockReaction_.apply(layout_.islands(), locked); };

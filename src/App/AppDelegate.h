@@ -40,7 +40,8 @@ public:
     AppDelegate(const AppDelegate &) = delete;
     AppDelegate &operator=(const AppDelegate &) = delete;
 
-    // The start-up sequence, in its fixed order.
+    // The start-up sequence, in its fixed order: the islands at once, everything after them once
+    // they have first appeared (on the main queue's next turn).
     void applicationDidFinishLaunching();
     void startExtensions();
     void syncIslands(bool force);
@@ -82,6 +83,8 @@ public:
     std::function<void()> startUpdater;
 
 private:
+    // Start-up after the islands: the lock screen, the services, the rules, the extensions.
+    void finishLaunching();
 
     QProcessEnvironment environment_;
     // The user's iCalendar files, unless a test installed another calendar store. Made before the
@@ -102,6 +105,7 @@ private:
 
     Connection screensConnection_;
     std::unique_ptr<DebugDiagnostics> diagnostics_;
+    WorkItem launchRest_;
     WorkItem onboardingItem_;
     WorkItem updaterItem_;
     WorkItem quitItem_;

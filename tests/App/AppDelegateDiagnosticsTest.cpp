@@ -39,6 +39,7 @@ protected:
         app->terminate = [] {};
         app->startUpdater = [] {};
         app->applicationDidFinishLaunching();
+        time.flush();  // the diagnostics come last, after the islands' first appearance
         return app;
     }
 

@@ -37,6 +37,7 @@ protected:
         app->terminate = [this] { terminatedAt = time.now(); };
         app->startUpdater = [this] { updaterStartedAt = time.now(); };
         app->applicationDidFinishLaunching();
+        time.flush();  // the services start once the islands have first appeared
         return app;
     }
     // The tour page the primary island shows, -1 for none.
@@ -104,6 +105,34 @@ TEST_F(AppDelegateTest, UpdaterStartsFiveSecondsAfterLaunchAndIslandsAreLaidOutA
     time.advance(0.01);
     ASSERT_TRUE(updaterStartedAt);
     EXPECT_DOUBLE_EQ(*updaterStartedAt, 5.0);
+}
+
+TEST_F(AppDelegateTest, TheServicesStartAfterTheIslandsFirstAppear)
+{
+    // A window factory whose islands queue their first appearance as they are made, as the real
+    // windows do, and note what had started by then.
+    struct AppearingFactory final : IslandWindowFactory {
+        std::shared_ptr<IslandWindow> makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
+                                                 IslandStyle style) override
+        {
+            appearances.push_back(mainQueue().after(0, [this] { servicesStartedWhenShown = app->system().isStarted(); }));
+            return inner.makeIsland(std::move(model), display, style);
+        }
+        RecordingFactory inner;
+        AppDelegate *app = nullptr;
+        std::vector<WorkItem> appearances;
+        std::optional<bool> servicesStartedWhenShown;
+    } windows;
+    AppDelegate app(windows);
+    windows.app = &app;
+    app.startUpdater = [] {};
+    app.applicationDidFinishLaunching();
+    EXPECT_EQ(windows.inner.made.size(), 1u) << "the islands are laid out at once";
+    EXPECT_FALSE(app.system().isStarted());
+    time.flush();
+    EXPECT_EQ(windows.servicesStartedWhenShown, false);
+    EXPECT_TRUE(app.system().isStarted());
+    EXPECT_TRUE(app.keyTap().handler) << "the rest ran, in its order, on the same turn";
 }
 
 TEST_F(AppDelegateTest, ScreenChangesReplaceKeptIslandsEvenWithAnUnchangedLayout)
