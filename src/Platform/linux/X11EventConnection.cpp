@@ -89,13 +89,6 @@ void X11EventConnection::beforeSleep()
     // read that way would wait for the next event to arrive. Looking after reading costs one
     // read that finds nothing when there is nothing; it is done only here; the windows' own
     // flushes (a frame just sent) look only at Xlib's queue.
-    // Only a request (written, or waited on for its reply) reads the socket out of the notifier's
-    // sight, so with none sent since the last look there is nothing to find: an idle wake-up (a
-    // poll's tick) reads nothing.
-    const unsigned long sent = NextRequest(display_);
-    if (sent == lookedAtRequest_)
-        return;
-    lookedAtRequest_ = sent;
     if (XEventsQueued(display_, QueuedAfterReading) > 0)
         dispatch();
 }

@@ -54,8 +54,6 @@ private:
     Atom compositorSelection_ = 0;
     bool compositorRunning_ = false;
     bool dispatching_ = false;
-    // The next request's number when beforeSleep() last read the socket.
-    unsigned long lookedAtRequest_ = 0;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
