@@ -9,6 +9,7 @@ void VolumeService::start()
     if (started_)
         return;
     started_ = true;
+    devices_->start();
     defaultDeviceListener_ = devices_->defaultOutputChanged.connect([this] { attachToDefaultDevice(); });
     attachToDefaultDevice();
 }

@@ -51,6 +51,11 @@ class AudioDevices {
 public:
     virtual ~AudioDevices() = default;
 
+    // Starts following the sound server, once; until then the reads find no server. The real
+    // service loads its library and connects only now, so that what runs before it (the island's
+    // first appearance at launch) does not wait for either.
+    virtual void start() {}
+
     // Whether a connection to the server is ready.
     virtual bool isAvailable() const = 0;
     // The outputs, in the server's order.

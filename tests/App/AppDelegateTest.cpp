@@ -115,16 +115,20 @@ TEST_F(AppDelegateTest, TheServicesStartAfterTheIslandsFirstAppear)
         std::shared_ptr<IslandWindow> makeIsland(std::shared_ptr<NotchViewModel> model, uint32_t display,
                                                  IslandStyle style) override
         {
-            appearances.push_back(mainQueue().after(0, [this] { servicesStartedWhenShown = app->system().isStarted(); }));
+            appearances.push_back(mainQueue().after(0, [this] {
+                servicesStartedWhenShown = app->system().isStarted() || audio->starts > 0;
+            }));
             return inner.makeIsland(std::move(model), display, style);
         }
         RecordingFactory inner;
         AppDelegate *app = nullptr;
+        const SimAudioDevices *audio = nullptr;
         std::vector<WorkItem> appearances;
         std::optional<bool> servicesStartedWhenShown;
     } windows;
     AppDelegate app(windows);
     windows.app = &app;
+    windows.audio = &audioDevices;
     app.startUpdater = [] {};
     app.applicationDidFinishLaunching();
     EXPECT_EQ(windows.inner.made.size(), 1u) << "the islands are laid out at once";
@@ -132,6 +136,7 @@ TEST_F(AppDelegateTest, TheServicesStartAfterTheIslandsFirstAppear)
     time.flush();
     EXPECT_EQ(windows.servicesStartedWhenShown, false);
     EXPECT_TRUE(app.system().isStarted());
+    EXPECT_EQ(audioDevices.starts, 1) << "the sound server is reached only now";
     EXPECT_TRUE(app.keyTap().handler) << "the rest ran, in its order, on the same turn";
 }
 

@@ -36,6 +36,7 @@ protected:
         UserDefaults::setStandard(std::make_unique<UserDefaults>());
         UserDefaults::standard().set(Defaults::migrationFlagKey, true);
         setAudioDevices(&audio);
+        audio.start();
         setWorkspace(&workspace);
         setSwipeSource(&swipeSource);
         SpaceSwipeDetector::setShared(&swipes);

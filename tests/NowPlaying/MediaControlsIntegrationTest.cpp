@@ -23,6 +23,7 @@ protected:
     MediaControlsWithPulse()
     {
         setAudioDevices(&pulse);
+        pulse.start();
         previousDefault = pactl({"get-default-sink"}).value_or(QStringLiteral("speakers"));
     }
     ~MediaControlsWithPulse() override

@@ -67,6 +67,7 @@ public:
 
 class PulseAudioOutputsIntegrationTest : public ::testing::Test {
 protected:
+    PulseAudioOutputsIntegrationTest() { audio.start(); }
     std::optional<AudioDevice> outputNamed(const std::string &name)
     {
         for (auto &d : audio.outputs()) {
@@ -171,6 +172,7 @@ TEST(PulseAudioOutputsNoServerTest, WithoutAServerTheServiceIsEmptyAndQuiet)
 {
     vesk::test::ScopedEnv server("PULSE_SERVER", "unix:/nonexistent/vesk-test-socket");
     PulseAudioOutputs audio;
+    audio.start();
     int reports = 0;
     auto a = audio.outputsChanged.connect([&] { ++reports; });
     auto b = audio.defaultOutputChanged.connect([&] { ++reports; });
@@ -233,6 +235,7 @@ TEST(PulseAudioOutputsReconnectTest, ALostServerEmptiesTheServiceUntilItComesBac
     ASSERT_TRUE(server.start());
     vesk::test::ScopedEnv address("PULSE_SERVER", ("unix:" + server.socket()).toStdString());
     PulseAudioOutputs audio;
+    audio.start();
     auto named = [&](const char *name) {
         auto list = audio.outputs();
         return std::any_of(list.begin(), list.end(), [&](auto &d) { return d.name == name; });

@@ -1,11 +1,11 @@
 #include "Platform/linux/PulseAudioOutputs.h"
 
-#include <pulse/pulseaudio.h>
-#include <pulse/thread-mainloop.h>
+#include "Platform/linux/PulseLibrary.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace vesk {
 
@@ -16,7 +16,7 @@ AudioTransport transportOf(const pa_sink_info &info)
     if (info.flags & PA_SINK_NETWORK)
         return AudioTransport::network;
     auto prop = [&](const char *key) {
-        const char *value = pa_proplist_gets(info.proplist, key);
+        const char *value = pulse().proplist_gets(info.proplist, key);
         return std::string(value ? value : "");
     };
     const std::string bus = prop(PA_PROP_DEVICE_BUS);
@@ -36,7 +36,7 @@ AudioTransport transportOf(const pa_sink_info &info)
 
 float levelOf(const pa_cvolume &cv)
 {
-    return std::min(1.0f, float(pa_cvolume_max(&cv)) / float(PA_VOLUME_NORM));
+    return std::min(1.0f, float(pulse().cvolume_max(&cv)) / float(PA_VOLUME_NORM));
 }
 
 }  // namespace
@@ -56,8 +56,8 @@ struct PulseAudioOutputs::Loop {
 
     struct Locker {
         pa_threaded_mainloop *m;
-        explicit Locker(pa_threaded_mainloop *m) : m(m) { pa_threaded_mainloop_lock(m); }
-        ~Locker() { pa_threaded_mainloop_unlock(m); }
+        explicit Locker(pa_threaded_mainloop *m) : m(m) { pulse().threaded_mainloop_lock(m); }
+        ~Locker() { pulse().threaded_mainloop_unlock(m); }
     };
 
     // With the lock held: drop the old context and have the loop's thread connect a new one, so that
@@ -70,7 +70,7 @@ struct PulseAudioOutputs::Loop {
         if (connectPending)
             return;
         connectPending = true;
-        pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop);
+        pa_mainloop_api *api = pulse().threaded_mainloop_get_api(mainloop);
         api->defer_new(api, &Loop::connectNow, this);
     }
 
@@ -79,17 +79,17 @@ struct PulseAudioOutputs::Loop {
         api->defer_free(event);
         auto *self = static_cast<Loop *>(userdata);
         self->connectPending = false;
-        pa_proplist *props = pa_proplist_new();
-        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Vesk");
-        pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "vesk");
-        self->ctx = pa_context_new_with_proplist(api, "Vesk", props);
-        pa_proplist_free(props);
+        pa_proplist *props = pulse().proplist_new();
+        pulse().proplist_sets(props, PA_PROP_APPLICATION_NAME, "Vesk");
+        pulse().proplist_sets(props, PA_PROP_APPLICATION_ID, "vesk");
+        self->ctx = pulse().context_new_with_proplist(api, "Vesk", props);
+        pulse().proplist_free(props);
         if (!self->ctx) {
             self->postLost();
             return;
         }
-        pa_context_set_state_callback(self->ctx, &Loop::stateChanged, self);
-        if (pa_context_connect(self->ctx, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        pulse().context_set_state_callback(self->ctx, &Loop::stateChanged, self);
+        if (pulse().context_connect(self->ctx, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
             self->postLost();
     }
 
@@ -97,14 +97,14 @@ struct PulseAudioOutputs::Loop {
     {
         if (!ctx)
             return;
-        pa_context_set_state_callback(ctx, nullptr, nullptr);
-        pa_context_set_subscribe_callback(ctx, nullptr, nullptr);
-        pa_context_disconnect(ctx);
-        pa_context_unref(ctx);
+        pulse().context_set_state_callback(ctx, nullptr, nullptr);
+        pulse().context_set_subscribe_callback(ctx, nullptr, nullptr);
+        pulse().context_disconnect(ctx);
+        pulse().context_unref(ctx);
         ctx = nullptr;
     }
 
-    bool isReady() const { return ctx && pa_context_get_state(ctx) == PA_CONTEXT_READY; }
+    bool isReady() const { return ctx && pulse().context_get_state(ctx) == PA_CONTEXT_READY; }
 
     void postLost()
     {
@@ -118,12 +118,12 @@ struct PulseAudioOutputs::Loop {
         auto *self = static_cast<Loop *>(userdata);
         if (c != self->ctx)
             return;
-        switch (pa_context_get_state(c)) {
+        switch (pulse().context_get_state(c)) {
         case PA_CONTEXT_READY: {
-            pa_context_set_subscribe_callback(c, &Loop::serverEvent, self);
+            pulse().context_set_subscribe_callback(c, &Loop::serverEvent, self);
             auto mask = pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER);
-            if (pa_operation *op = pa_context_subscribe(c, mask, nullptr, nullptr))
-                pa_operation_unref(op);
+            if (pa_operation *op = pulse().context_subscribe(c, mask, nullptr, nullptr))
+                pulse().operation_unref(op);
             self->refresh();
             break;
         }
@@ -159,8 +159,8 @@ struct PulseAudioOutputs::Loop {
         building.generation = generation;
         building.writeSerial = owner->writeSerial_;
         building.ready = true;
-        if (pa_operation *op = pa_context_get_server_info(ctx, &Loop::serverInfo, this))
-            pa_operation_unref(op);
+        if (pa_operation *op = pulse().context_get_server_info(ctx, &Loop::serverInfo, this))
+            pulse().operation_unref(op);
         else
             finish(false);
     }
@@ -172,8 +172,8 @@ struct PulseAudioOutputs::Loop {
             return;
         if (info && info->default_sink_name)
             self->building.defaultName = info->default_sink_name;
-        if (pa_operation *op = pa_context_get_sink_info_list(c, &Loop::sinkInfo, self))
-            pa_operation_unref(op);
+        if (pa_operation *op = pulse().context_get_sink_info_list(c, &Loop::sinkInfo, self))
+            pulse().operation_unref(op);
         else
             self->finish(false);
     }
@@ -224,12 +224,18 @@ PulseAudioOutputs::PulseAudioOutputs() : context_(std::make_unique<QObject>()), 
 {
     loop_->owner = this;
     loop_->context = context_.get();
-    loop_->mainloop = pa_threaded_mainloop_new();
+}
+
+void PulseAudioOutputs::start()
+{
+    if (std::exchange(started_, true) || !pulseLibrary())
+        return;
+    loop_->mainloop = pulse().threaded_mainloop_new();
     if (!loop_->mainloop)
         return;
-    pa_threaded_mainloop_set_name(loop_->mainloop, "vesk-pulse");
-    if (pa_threaded_mainloop_start(loop_->mainloop) < 0) {
-        pa_threaded_mainloop_free(loop_->mainloop);
+    pulse().threaded_mainloop_set_name(loop_->mainloop, "vesk-pulse");
+    if (pulse().threaded_mainloop_start(loop_->mainloop) < 0) {
+        pulse().threaded_mainloop_free(loop_->mainloop);
         loop_->mainloop = nullptr;
         return;
     }
@@ -245,8 +251,8 @@ PulseAudioOutputs::~PulseAudioOutputs()
             Loop::Locker lock(loop_->mainloop);
             loop_->dropContext();
         }
-        pa_threaded_mainloop_stop(loop_->mainloop);
-        pa_threaded_mainloop_free(loop_->mainloop);
+        pulse().threaded_mainloop_stop(loop_->mainloop);
+        pulse().threaded_mainloop_free(loop_->mainloop);
     }
     // Reports still queued for the main thread die with their receiver.
     context_.reset();
@@ -320,15 +326,15 @@ bool PulseAudioOutputs::setVolume(uint32_t device, float level)
     cv.channels = uint8_t(std::min<size_t>(sink->channels.size(), PA_CHANNELS_MAX));
     std::copy_n(sink->channels.begin(), cv.channels, cv.values);
     // Scaling by the loudest channel keeps the balance; all-silent channels are set alike.
-    pa_cvolume_scale(&cv, pa_volume_t(std::lround(std::clamp(level, 0.0f, 1.0f) * float(PA_VOLUME_NORM))));
+    pulse().cvolume_scale(&cv, pa_volume_t(std::lround(std::clamp(level, 0.0f, 1.0f) * float(PA_VOLUME_NORM))));
     {
         Loop::Locker lock(loop_->mainloop);
         if (!loop_->isReady())
             return false;
-        pa_operation *op = pa_context_set_sink_volume_by_index(loop_->ctx, device - 1, &cv, &Loop::writeDone, loop_.get());
+        pa_operation *op = pulse().context_set_sink_volume_by_index(loop_->ctx, device - 1, &cv, &Loop::writeDone, loop_.get());
         if (!op)
             return false;
-        pa_operation_unref(op);
+        pulse().operation_unref(op);
         ++writeSerial_;
     }
     sink->channels.assign(cv.values, cv.values + cv.channels);
@@ -345,10 +351,10 @@ bool PulseAudioOutputs::setMuted(uint32_t device, bool muted)
         Loop::Locker lock(loop_->mainloop);
         if (!loop_->isReady())
             return false;
-        pa_operation *op = pa_context_set_sink_mute_by_index(loop_->ctx, device - 1, muted, &Loop::writeDone, loop_.get());
+        pa_operation *op = pulse().context_set_sink_mute_by_index(loop_->ctx, device - 1, muted, &Loop::writeDone, loop_.get());
         if (!op)
             return false;
-        pa_operation_unref(op);
+        pulse().operation_unref(op);
         ++writeSerial_;
     }
     sink->muted = muted;
@@ -365,10 +371,10 @@ bool PulseAudioOutputs::setDefaultOutput(uint32_t device)
         return false;
     // Our state keeps the old default until the server's report: the read after the write then
     // announces the change exactly as one made by another program.
-    pa_operation *op = pa_context_set_default_sink(loop_->ctx, sink->serverName.c_str(), &Loop::writeDone, loop_.get());
+    pa_operation *op = pulse().context_set_default_sink(loop_->ctx, sink->serverName.c_str(), &Loop::writeDone, loop_.get());
     if (!op)
         return false;
-    pa_operation_unref(op);
+    pulse().operation_unref(op);
     ++writeSerial_;
     return true;
 }

@@ -15,9 +15,10 @@ namespace vesk {
 // reports a change of an output or of the server's defaults, the thread reads the whole output list
 // again and hands the result to the main thread, which compares it with what it reported before.
 //
-// Connecting happens on the loop's thread and never blocks the caller. When there is no server, or
-// the connection is lost, the service empties itself (reporting that once as a change) and tries
-// again after 1 s, then at doubling intervals up to a minute.
+// start() loads libpulse and connects; until then, and without libpulse, the service reads as
+// empty. Connecting happens on the loop's thread and never blocks the caller.
+// When there is no server, or the connection is lost, the service empties itself (reporting that
+// once as a change) and tries again after 1 s, then at doubling intervals up to a minute.
 struct PulseAudioSink {
     AudioDevice device;
     std::string serverName;          // the sink's name, which the server's default refers to
@@ -31,6 +32,7 @@ public:
     PulseAudioOutputs();
     ~PulseAudioOutputs() override;
 
+    void start() override;
     bool isAvailable() const override { return ready_; }
     bool setVolume(uint32_t device, float level) override;
     bool setMuted(uint32_t device, bool muted) override;
@@ -63,6 +65,7 @@ private:
     uint64_t writeSerial_ = 0;
     double retryDelay_ = 1;
     WorkItem retry_;
+    bool started_ = false;
 };
 
 }  // namespace vesk

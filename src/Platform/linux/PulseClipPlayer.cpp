@@ -1,13 +1,10 @@
 #include "Platform/linux/PulseClipPlayer.h"
 
 #include "Platform/InstalledService.h"
+#include "Platform/linux/PulseLibrary.h"
 #include "Platform/linux/SoundFileDecoder.h"
 
 #include <QtEndian>
-
-#include <pulse/pulseaudio.h>
-#include <pulse/rtclock.h>
-#include <pulse/thread-mainloop.h>
 
 #include <functional>
 #include <map>
@@ -48,7 +45,8 @@ Pcm pcmOf(const QByteArray &wav)
         }
         at = body + int(size + (size & 1));
     }
-    if (!pa_sample_spec_valid(&pcm.spec) || pcm.data.isEmpty())
+    const PulseLibrary *library = pulseLibrary();  // without it no clip is playable
+    if (!library || !library->sample_spec_valid(&pcm.spec) || pcm.data.isEmpty())
         return {};
     return pcm;
 }
@@ -56,8 +54,8 @@ Pcm pcmOf(const QByteArray &wav)
 pa_channel_map channelMap(int channels)
 {
     pa_channel_map map;
-    if (!pa_channel_map_init_auto(&map, unsigned(channels), PA_CHANNEL_MAP_DEFAULT))
-        pa_channel_map_init_auto(&map, unsigned(channels), PA_CHANNEL_MAP_WAVEEX);
+    if (!pulse().channel_map_init_auto(&map, unsigned(channels), PA_CHANNEL_MAP_DEFAULT))
+        pulse().channel_map_init_auto(&map, unsigned(channels), PA_CHANNEL_MAP_WAVEEX);
     return map;
 }
 
@@ -88,29 +86,31 @@ struct PulseClipPlayer::Loop {
 
     struct Locker {
         pa_threaded_mainloop *m;
-        explicit Locker(pa_threaded_mainloop *m) : m(m) { pa_threaded_mainloop_lock(m); }
-        ~Locker() { pa_threaded_mainloop_unlock(m); }
+        explicit Locker(pa_threaded_mainloop *m) : m(m) { pulse().threaded_mainloop_lock(m); }
+        ~Locker() { pulse().threaded_mainloop_unlock(m); }
     };
 
     ~Loop()
     {
         if (!mainloop)
             return;
-        pa_threaded_mainloop_stop(mainloop);
+        pulse().threaded_mainloop_stop(mainloop);
         dropContext();
-        pa_threaded_mainloop_free(mainloop);
+        pulse().threaded_mainloop_free(mainloop);
     }
 
     bool start()
     {
         if (mainloop)
             return true;
-        mainloop = pa_threaded_mainloop_new();
+        if (!pulseLibrary())
+            return false;
+        mainloop = pulse().threaded_mainloop_new();
         if (!mainloop)
             return false;
-        pa_threaded_mainloop_set_name(mainloop, "vesk-sounds");
-        if (pa_threaded_mainloop_start(mainloop) < 0) {
-            pa_threaded_mainloop_free(mainloop);
+        pulse().threaded_mainloop_set_name(mainloop, "vesk-sounds");
+        if (pulse().threaded_mainloop_start(mainloop) < 0) {
+            pulse().threaded_mainloop_free(mainloop);
             mainloop = nullptr;
             return false;
         }
@@ -121,17 +121,17 @@ struct PulseClipPlayer::Loop {
     {
         if (!stream)
             return;
-        pa_stream_set_state_callback(stream, nullptr, nullptr);
-        pa_stream_set_write_callback(stream, nullptr, nullptr);
-        pa_stream_disconnect(stream);
-        pa_stream_unref(stream);
+        pulse().stream_set_state_callback(stream, nullptr, nullptr);
+        pulse().stream_set_write_callback(stream, nullptr, nullptr);
+        pulse().stream_disconnect(stream);
+        pulse().stream_unref(stream);
         stream = nullptr;
     }
 
     void dropFile()
     {
         if (file.end) {
-            pa_threaded_mainloop_get_api(mainloop)->time_free(file.end);
+            pulse().threaded_mainloop_get_api(mainloop)->time_free(file.end);
             file.end = nullptr;
         }
         dropStream(file.stream);
@@ -141,7 +141,7 @@ struct PulseClipPlayer::Loop {
 
     void dropContext()
     {
-        pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop);
+        pa_mainloop_api *api = pulse().threaded_mainloop_get_api(mainloop);
         for (auto &[name, clip] : clips) {
             if (clip.cork)
                 api->time_free(clip.cork);
@@ -152,9 +152,9 @@ struct PulseClipPlayer::Loop {
         pending.clear();
         ready = false;
         if (ctx) {
-            pa_context_set_state_callback(ctx, nullptr, nullptr);
-            pa_context_disconnect(ctx);
-            pa_context_unref(ctx);
+            pulse().context_set_state_callback(ctx, nullptr, nullptr);
+            pulse().context_disconnect(ctx);
+            pulse().context_unref(ctx);
             ctx = nullptr;
         }
     }
@@ -169,24 +169,24 @@ struct PulseClipPlayer::Loop {
         pending.push_back(std::move(play));
         if (ctx)
             return;
-        pa_proplist *props = pa_proplist_new();
-        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Vesk");
-        pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "vesk");
-        ctx = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(mainloop), "Vesk", props);
-        pa_proplist_free(props);
+        pa_proplist *props = pulse().proplist_new();
+        pulse().proplist_sets(props, PA_PROP_APPLICATION_NAME, "Vesk");
+        pulse().proplist_sets(props, PA_PROP_APPLICATION_ID, "vesk");
+        ctx = pulse().context_new_with_proplist(pulse().threaded_mainloop_get_api(mainloop), "Vesk", props);
+        pulse().proplist_free(props);
         if (!ctx) {
             pending.clear();
             return;
         }
-        pa_context_set_state_callback(ctx, &Loop::contextState, this);
-        if (pa_context_connect(ctx, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        pulse().context_set_state_callback(ctx, &Loop::contextState, this);
+        if (pulse().context_connect(ctx, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
             dropContext();
     }
 
     static void contextState(pa_context *c, void *userdata)
     {
         auto *self = static_cast<Loop *>(userdata);
-        switch (pa_context_get_state(c)) {
+        switch (pulse().context_get_state(c)) {
         case PA_CONTEXT_READY: {
             self->ready = true;
             auto plays = std::move(self->pending);
@@ -198,7 +198,7 @@ struct PulseClipPlayer::Loop {
         case PA_CONTEXT_FAILED:
         case PA_CONTEXT_TERMINATED: {
             // Silent; the next play connects again. Not from inside the context's own callback.
-            pa_mainloop_api *api = pa_threaded_mainloop_get_api(self->mainloop);
+            pa_mainloop_api *api = pulse().threaded_mainloop_get_api(self->mainloop);
             api->defer_new(api, &Loop::dropLater, self);
             break;
         }
@@ -211,7 +211,7 @@ struct PulseClipPlayer::Loop {
         api->defer_free(event);
         auto *self = static_cast<Loop *>(userdata);
         if (self->ctx) {
-            const auto state = pa_context_get_state(self->ctx);
+            const auto state = pulse().context_get_state(self->ctx);
             if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED)
                 self->dropContext();
         }
@@ -219,11 +219,11 @@ struct PulseClipPlayer::Loop {
 
     pa_stream *newStream(const char *name, const pa_sample_spec &spec)
     {
-        pa_proplist *props = pa_proplist_new();
-        pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "event");
+        pa_proplist *props = pulse().proplist_new();
+        pulse().proplist_sets(props, PA_PROP_MEDIA_ROLE, "event");
         const pa_channel_map map = channelMap(spec.channels);
-        pa_stream *stream = pa_stream_new_with_proplist(ctx, name, &spec, &map, props);
-        pa_proplist_free(props);
+        pa_stream *stream = pulse().stream_new_with_proplist(ctx, name, &spec, &map, props);
+        pulse().proplist_free(props);
         return stream;
     }
 
@@ -233,7 +233,7 @@ struct PulseClipPlayer::Loop {
     {
         Clip &clip = clips[name];
         if (clip.stream) {
-            const auto state = pa_stream_get_state(clip.stream);
+            const auto state = pulse().stream_get_state(clip.stream);
             if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
                 dropStream(clip.stream);
         }
@@ -245,7 +245,7 @@ struct PulseClipPlayer::Loop {
             clip.stream = newStream(title.c_str(), clip.pcm.spec);
             if (!clip.stream)
                 return;
-            pa_stream_set_state_callback(clip.stream, &Loop::clipState, this);
+            pulse().stream_set_state_callback(clip.stream, &Loop::clipState, this);
             pa_buffer_attr attr{};
             attr.maxlength = uint32_t(-1);
             attr.tlength = uint32_t(clip.pcm.data.size());
@@ -253,12 +253,12 @@ struct PulseClipPlayer::Loop {
             attr.minreq = uint32_t(-1);
             attr.fragsize = uint32_t(-1);
             pa_cvolume volume;
-            pa_cvolume_set(&volume, clip.pcm.spec.channels, pa_sw_volume_from_linear(clip.gain));
-            if (pa_stream_connect_playback(clip.stream, nullptr, &attr, PA_STREAM_NOFLAGS, &volume, nullptr) < 0)
+            pulse().cvolume_set(&volume, clip.pcm.spec.channels, pulse().sw_volume_from_linear(clip.gain));
+            if (pulse().stream_connect_playback(clip.stream, nullptr, &attr, PA_STREAM_NOFLAGS, &volume, nullptr) < 0)
                 dropStream(clip.stream);
             return;  // written when the stream is ready
         }
-        if (pa_stream_get_state(clip.stream) == PA_STREAM_READY)
+        if (pulse().stream_get_state(clip.stream) == PA_STREAM_READY)
             write(clip);
     }
 
@@ -268,7 +268,7 @@ struct PulseClipPlayer::Loop {
         for (auto &[name, clip] : self->clips) {
             if (clip.stream != stream)
                 continue;
-            const auto state = pa_stream_get_state(stream);
+            const auto state = pulse().stream_get_state(stream);
             if (state == PA_STREAM_READY && clip.wanted)
                 self->write(clip);
             // A failed stream stays until the next play of its clip makes a new one.
@@ -279,10 +279,10 @@ struct PulseClipPlayer::Loop {
     {
         clip.wanted = false;
         // What still sounds is cut off: the clip starts again from the beginning.
-        pa_operation_unref_safe(pa_stream_flush(clip.stream, nullptr, nullptr));
-        pa_stream_write(clip.stream, clip.pcm.data.constData(), size_t(clip.pcm.data.size()), nullptr, 0,
+        dropOperation(pulse().stream_flush(clip.stream, nullptr, nullptr));
+        pulse().stream_write(clip.stream, clip.pcm.data.constData(), size_t(clip.pcm.data.size()), nullptr, 0,
                         PA_SEEK_RELATIVE);
-        pa_operation_unref_safe(pa_stream_cork(clip.stream, 0, nullptr, nullptr));
+        dropOperation(pulse().stream_cork(clip.stream, 0, nullptr, nullptr));
         corkLater(clip);
     }
 
@@ -290,13 +290,13 @@ struct PulseClipPlayer::Loop {
     // awake. Every play moves the moment on.
     void corkLater(Clip &clip)
     {
-        const auto bytesPerSecond = double(pa_bytes_per_second(&clip.pcm.spec));
+        const auto bytesPerSecond = double(pulse().bytes_per_second(&clip.pcm.spec));
         const auto usec = pa_usec_t(double(clip.pcm.data.size()) / bytesPerSecond * 1e6) + corkMargin;
-        const pa_usec_t when = pa_rtclock_now() + usec;
+        const pa_usec_t when = pulse().rtclock_now() + usec;
         if (clip.cork)
-            pa_context_rttime_restart(ctx, clip.cork, when);
+            pulse().context_rttime_restart(ctx, clip.cork, when);
         else
-            clip.cork = pa_context_rttime_new(ctx, when, &Loop::corkNow, this);
+            clip.cork = pulse().context_rttime_new(ctx, when, &Loop::corkNow, this);
     }
 
     static void corkNow(pa_mainloop_api *api, pa_time_event *event, const struct timeval *, void *userdata)
@@ -307,15 +307,15 @@ struct PulseClipPlayer::Loop {
                 continue;
             api->time_free(event);
             clip.cork = nullptr;
-            if (clip.stream && pa_stream_get_state(clip.stream) == PA_STREAM_READY)
-                pa_operation_unref_safe(pa_stream_cork(clip.stream, 1, nullptr, nullptr));
+            if (clip.stream && pulse().stream_get_state(clip.stream) == PA_STREAM_READY)
+                dropOperation(pulse().stream_cork(clip.stream, 1, nullptr, nullptr));
         }
     }
 
-    static void pa_operation_unref_safe(pa_operation *op)
+    static void dropOperation(pa_operation *op)
     {
         if (op)
-            pa_operation_unref(op);
+            pulse().operation_unref(op);
     }
 
     // ---- Files ----
@@ -330,8 +330,8 @@ struct PulseClipPlayer::Loop {
             dropFile();
             return;
         }
-        pa_stream_set_write_callback(file.stream, &Loop::fileWritable, this);
-        if (pa_stream_connect_playback(file.stream, nullptr, nullptr, PA_STREAM_NOFLAGS, nullptr, nullptr) < 0)
+        pulse().stream_set_write_callback(file.stream, &Loop::fileWritable, this);
+        if (pulse().stream_connect_playback(file.stream, nullptr, nullptr, PA_STREAM_NOFLAGS, nullptr, nullptr) < 0)
             dropFile();
     }
 
@@ -345,19 +345,19 @@ struct PulseClipPlayer::Loop {
         while (bytes >= frameBytes) {
             void *buffer = nullptr;
             size_t room = bytes;
-            if (pa_stream_begin_write(stream, &buffer, &room) < 0 || !buffer)
+            if (pulse().stream_begin_write(stream, &buffer, &room) < 0 || !buffer)
                 return;
             const size_t frames = file.decoder->read(static_cast<float *>(buffer), room / frameBytes);
             if (frames == 0) {
-                pa_stream_cancel_write(stream);
+                pulse().stream_cancel_write(stream);
                 file.ended = true;
                 // Once what is buffered has played out the stream goes; the next file makes its own.
-                const pa_buffer_attr *attr = pa_stream_get_buffer_attr(stream);
-                const pa_usec_t buffered = attr ? pa_bytes_to_usec(attr->tlength, pa_stream_get_sample_spec(stream)) : 0;
-                file.end = pa_context_rttime_new(self->ctx, pa_rtclock_now() + buffered + corkMargin, &Loop::fileEnded, self);
+                const pa_buffer_attr *attr = pulse().stream_get_buffer_attr(stream);
+                const pa_usec_t buffered = attr ? pulse().bytes_to_usec(attr->tlength, pulse().stream_get_sample_spec(stream)) : 0;
+                file.end = pulse().context_rttime_new(self->ctx, pulse().rtclock_now() + buffered + corkMargin, &Loop::fileEnded, self);
                 return;
             }
-            pa_stream_write(stream, buffer, frames * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
+            pulse().stream_write(stream, buffer, frames * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
             bytes -= std::min(bytes, frames * frameBytes);
         }
     }

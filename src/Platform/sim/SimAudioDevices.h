@@ -21,6 +21,8 @@ class SimAudioDevices final : public ListedAudioDevices<SimAudioOutput> {
 public:
     using Output = SimAudioOutput;
 
+    // Counted only: the simulated server answers whether or not it was started.
+    void start() override { ++starts; }
 
     bool isAvailable() const override { return available_; }
     std::optional<bool> isMuted(uint32_t device) const override;
@@ -49,6 +51,8 @@ public:
     const std::vector<Write> &writes() const { return writes_; }
     // Every accepted default-output write, in order.
     const std::vector<uint32_t> &defaultWrites() const { return defaultWrites_; }
+    // How often start() was called.
+    int starts = 0;
 
 private:
     bool reachable() const override { return available_; }
