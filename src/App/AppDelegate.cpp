@@ -6,6 +6,7 @@
 #include "Diagnostics/DebugDiagnostics.h"
 #include "Extensions/ExtensionStore.h"
 #include "App/ViewWiring.h"
+#include "Base/FilePages.h"
 #include "Island/NotchView.h"
 #include "Readouts/Views/CalendarPages.h"
 #include "LockScreen/LockScreenController.h"
@@ -105,6 +106,9 @@ void AppDelegate::finishLaunching()
         if (startUpdater)
             startUpdater();
     });
+    // Once all of that has run, the code and data only start-up used leave the resident set; what
+    // runs from then on maps its pages back as it goes.
+    releasePagesItem_ = mainQueue().after(8.0, [] { releaseUnchangedFilePages(); });
     // Diagnostics.
     if (environment_.contains(QStringLiteral("VESK_DEBUG_DIR")))
         installDebugSignals(environment_.value(QStringLiteral("VESK_DEBUG_DIR")).toStdString());

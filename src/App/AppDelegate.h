@@ -108,6 +108,7 @@ private:
     WorkItem launchRest_;
     WorkItem onboardingItem_;
     WorkItem updaterItem_;
+    WorkItem releasePagesItem_;
     WorkItem quitItem_;
     Lifetime lifetime_;
 };
