@@ -4,40 +4,106 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
 
 #include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace vesk {
 
 namespace {
 constexpr int handOverTimeoutMs = 2000;
-const QByteArray reopenMessage = "reopen\n";
+constexpr std::string_view reopenMessage = "reopen\n";
+
+// The socket's address; false when the path is too long for one.
+bool socketAddress(const QByteArray &path, sockaddr_un &address)
+{
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// Says why this start runs as the only one, although another may run.
+SingleInstance::Role withoutCheck(const std::string &why)
+{
+    log(why + "; running without the single-instance check");
+    return SingleInstance::Role::primary;
+}
 
 // Whether the process at the other end of a connected socket runs as this user.
-bool isOurs(const QLocalSocket &socket)
+bool isOurs(int socket)
 {
     struct ucred peer {};
     socklen_t size = sizeof peer;
-    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
-           peer.uid == ::geteuid();
+    return ::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::geteuid();
 }
-}  // namespace
 
-// A client's reader lives and dies with its socket.
-struct SocketReader : QObject {
-    using QObject::QObject;
-    InstanceMessageReader reader;
+// Waits until `socket` is ready for `events` or the deadline passes.
+bool waitFor(int socket, short events, const QDeadlineTimer &deadline)
+{
+    pollfd watched{socket, events, 0};
+    int ready;
+    do
+        ready = ::poll(&watched, 1, int(qMax<qint64>(0, deadline.remainingTime())));
+    while (ready < 0 && errno == EINTR);
+    return ready > 0 && (watched.revents & events);
+}
+
+// One client of the socket: what it sends is read as it arrives, and it goes when it hangs up,
+// fails or sends more than a client ever needs to.
+class Client final : public QObject {
+public:
+    Client(int socket, QObject *parent, std::function<void()> reopen)
+        : QObject(parent), socket_(socket), notifier_(socket, QSocketNotifier::Read, this), reopen_(std::move(reopen))
+    {
+        QObject::connect(&notifier_, &QSocketNotifier::activated, this, [this] { read(); });
+    }
+    ~Client() override { ::close(socket_); }
+
+private:
+    void read()
+    {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = ::read(socket_, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            if (got <= 0)
+                break;  // hung up or failed
+            const int reopens = reader_.feed(std::string_view(buffer, size_t(got)));
+            for (int i = 0; i < reopens; ++i) {
+                log("asked to reopen by a second start");
+                if (reopen_)
+                    reopen_();
+            }
+            if (reader_.overflowed())
+                break;
+        }
+        // Not from inside the notifier's own signal: it goes on the next turn.
+        notifier_.setEnabled(false);
+        deleteLater();
+    }
+
+    int socket_;
+    QSocketNotifier notifier_;
+    std::function<void()> reopen_;
+    InstanceMessageReader reader_;
 };
+}  // namespace
 
 SingleInstance::SingleInstance(QString display)
 {
@@ -54,8 +120,13 @@ SingleInstance::SingleInstance(QString display)
 
 SingleInstance::~SingleInstance()
 {
-    if (server_)
-        server_->close();
+    watch_.reset();  // the clients with it
+    if (server_ >= 0) {
+        // Still under the lock, so the name is ours: a start that finds no socket there knows at
+        // once that it waits for an instance on its way up, not for one that ended.
+        ::unlink(socketPath_.toLocal8Bit().constData());
+        ::close(server_);
+    }
     if (lock_ >= 0)
         ::close(lock_);
 }
@@ -64,10 +135,6 @@ SingleInstance::Role SingleInstance::claim()
 {
     if (socketPath_.isEmpty())
         return Role::primary;
-    const auto withoutCheck = [](const std::string &why) {
-        log(why + "; running without the single-instance check");
-        return Role::primary;
-    };
     // In a folder that others may write to, a lock and a socket tell nothing about our own
     // instance: another user's would make this start hand over to their process and quit.
     const QByteArray folder = QFileInfo(socketPath_).absolutePath().toLocal8Bit();
@@ -97,36 +164,75 @@ SingleInstance::Role SingleInstance::claim()
         locked = ::flock(lock_, LOCK_EX | LOCK_NB);
     while (locked != 0 && errno == EINTR);
     if (locked != 0 && errno != EWOULDBLOCK) {
-        log("cannot take the single-instance lock " + lockPath.toStdString() + " (" + std::strerror(errno)
-            + "); running without the single-instance check");
+        const int error = errno;
         ::close(lock_);
         lock_ = -1;
-        return Role::primary;
+        return withoutCheck("cannot take the single-instance lock " + lockPath.toStdString() + " ("
+                            + std::strerror(error) + ")");
     }
     if (locked == 0) {
-        QLocalServer::removeServer(socketPath_);
-        server_ = std::make_unique<QLocalServer>();
-        server_->setSocketOptions(QLocalServer::UserAccessOption);
-        QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] {
-            while (QLocalSocket *socket = server_->nextPendingConnection()) {
-                QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-                auto *holder = new SocketReader(socket);
-                QObject::connect(socket, &QLocalSocket::readyRead, socket,
-                                 [this, socket, holder] { readFrom(socket, holder->reader); });
-                readFrom(socket, holder->reader);
-            }
-        });
-        if (!server_->listen(socketPath_))
-            log("single-instance socket unavailable: " + server_->errorString().toStdString());
+        if (!listen())
+            log(std::string("single-instance socket unavailable: ") + std::strerror(errno));
         return Role::primary;
     }
     ::close(lock_);
     lock_ = -1;
+    return handOver();
+}
 
+bool SingleInstance::listen()
+{
+    const QByteArray path = socketPath_.toLocal8Bit();
+    sockaddr_un address;
+    if (!socketAddress(path, address)) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    // We hold the lock, so whatever stands at the name was left by an instance that ended.
+    struct stat info {};
+    if (::lstat(path.constData(), &info) == 0 && !S_ISDIR(info.st_mode))
+        ::unlink(path.constData());
+    server_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (server_ < 0)
+        return false;
+    if (::bind(server_, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
+        || ::chmod(path.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(server_, 8) != 0) {
+        const int error = errno;
+        ::close(server_);
+        server_ = -1;
+        errno = error;
+        return false;
+    }
+    watch_ = std::make_unique<QObject>();
+    auto *notifier = new QSocketNotifier(server_, QSocketNotifier::Read, watch_.get());
+    QObject::connect(notifier, &QSocketNotifier::activated, watch_.get(), [this] { acceptClients(); });
+    return true;
+}
+
+void SingleInstance::acceptClients()
+{
+    for (;;) {
+        const int client = ::accept4(server_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return;  // none left (or none to be had now)
+        }
+        new Client(client, watch_.get(), [this] {
+            if (onReopen)
+                onReopen();
+        });
+    }
+}
+
+SingleInstance::Role SingleInstance::handOver()
+{
     // Another instance holds the lock; it may still be on its way to listening.
     const QByteArray socketPath = socketPath_.toLocal8Bit();
+    sockaddr_un address;
     QDeadlineTimer deadline(handOverTimeoutMs);
-    while (!deadline.hasExpired()) {
+    while (socketAddress(socketPath, address) && !deadline.hasExpired()) {
+        struct stat info {};
         if (::lstat(socketPath.constData(), &info) == 0) {
             // Nothing the running instance makes: it could not listen, and waiting will not help.
             if (!S_ISSOCK(info.st_mode)) {
@@ -136,35 +242,39 @@ SingleInstance::Role SingleInstance::claim()
             if (info.st_uid != ::geteuid())
                 return withoutCheck("the single-instance socket " + socketPath.toStdString()
                                     + " belongs to another user");
-            QLocalSocket socket;
-            socket.connectToServer(socketPath_);
-            if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
-                if (!isOurs(socket))
+            const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+            if (socket < 0)
+                break;
+            int connected = ::connect(socket, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+            if (connected != 0 && errno == EAGAIN && waitFor(socket, POLLOUT, deadline)) {
+                int error = 0;
+                socklen_t size = sizeof error;
+                connected = ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0 ? 0 : -1;
+            }
+            if (connected == 0) {
+                if (!isOurs(socket)) {
+                    ::close(socket);
                     return withoutCheck("the single-instance socket " + socketPath.toStdString()
                                         + " is served by another user");
-                socket.write(reopenMessage);
-                socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
-                socket.disconnectFromServer();
+                }
+                std::string_view rest = reopenMessage;
+                while (!rest.empty() && waitFor(socket, POLLOUT, deadline)) {
+                    const ssize_t sent = ::send(socket, rest.data(), rest.size(), MSG_NOSIGNAL);
+                    if (sent < 0 && errno != EINTR && errno != EAGAIN)
+                        break;
+                    if (sent > 0)
+                        rest.remove_prefix(size_t(sent));
+                }
+                ::close(socket);
                 return Role::secondary;
             }
+            ::close(socket);
         }
         // Not listening yet: try again shortly rather than spin.
         QThread::msleep(20);
     }
     log("another Vesk runs, but did not answer on " + socketPath.toStdString());
     return Role::secondary;
-}
-
-void SingleInstance::readFrom(QLocalSocket *socket, InstanceMessageReader &reader)
-{
-    const int reopens = reader.feed(socket->readAll());
-    for (int i = 0; i < reopens; ++i) {
-        log("asked to reopen by a second start");
-        if (onReopen)
-            onReopen();
-    }
-    if (reader.overflowed())
-        socket->abort();
 }
 
 int InstanceMessageReader::feed(std::string_view bytes)

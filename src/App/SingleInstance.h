@@ -8,8 +8,7 @@
 #include <string>
 #include <string_view>
 
-class QLocalServer;
-class QLocalSocket;
+class QObject;
 
 namespace vesk {
 
@@ -62,11 +61,15 @@ public:
     std::function<void()> onReopen;
 
 private:
-    void readFrom(QLocalSocket *socket, InstanceMessageReader &reader);
+    bool listen();
+    void acceptClients();
+    Role handOver();
 
     QString socketPath_;
     int lock_ = -1;
-    std::unique_ptr<QLocalServer> server_;
+    int server_ = -1;
+    // Watches the listening socket; its children watch the clients, one each.
+    std::unique_ptr<QObject> watch_;
 };
 
 }  // namespace vesk

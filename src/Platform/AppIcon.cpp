@@ -2,8 +2,8 @@
 
 #include "VeskAppIcon.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include <QBuffer>
+#include <QImageReader>
 
 #include <cmath>
 
@@ -12,12 +12,19 @@ namespace vesk {
 QImage appIconImage(double side, double scale)
 {
     const int pixels = std::max(1, int(std::ceil(side * scale)));
-    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QSvgRenderer renderer(QByteArray(generated::appIconSvg));
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(0, 0, pixels, pixels));
-    painter.end();
+    // Through Qt's SVG image plugin, which loads the SVG library only when an icon is first drawn
+    // (after the island's first appearance) instead of with the program. Without the plugin the
+    // icon is blank.
+    QByteArray svg(generated::appIconSvg);
+    QBuffer buffer(&svg);
+    QImageReader reader(&buffer, "svg");
+    reader.setScaledSize(QSize(pixels, pixels));
+    QImage image = reader.read();
+    if (image.isNull()) {
+        image = QImage(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+    }
+    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     return image;
 }

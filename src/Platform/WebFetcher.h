@@ -25,7 +25,8 @@ public:
     virtual ~WebFetcher() = default;
     virtual void get(const Request &request, Answer answer) = 0;
 
-    // The installed service: Qt's network access unless a test or tool installed another.
+    // The installed service: Qt's network access, from the network module (opened on the first
+    // request; without it every request fails), unless a test or tool installed another.
     static WebFetcher &shared();
     static void setShared(WebFetcher *fetcher);  // nullptr restores the real one
 };

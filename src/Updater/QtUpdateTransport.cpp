@@ -92,3 +92,9 @@ private:
 std::unique_ptr<UpdateTransport> makeQtUpdateTransport() { return std::make_unique<QtUpdateTransport>(); }
 
 }  // namespace vesk
+
+// The network module's entry: the updater makes its transport through it.
+extern "C" __attribute__((visibility("default"))) vesk::UpdateTransport *vesk_make_update_transport()
+{
+    return vesk::makeQtUpdateTransport().release();
+}

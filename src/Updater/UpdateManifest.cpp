@@ -2,7 +2,8 @@
 
 #include "Platform/JsonText.h"
 
-#include <QHostAddress>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 
 #include <limits>
 
@@ -30,8 +31,15 @@ bool isLoopbackUrl(const QUrl &url)
     const QString host = url.host();
     if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
         return true;
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
+    // QUrl gives an address host in its plain form ("127.1" becomes "127.0.0.1", "[::1]" "::1").
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    if (::inet_pton(AF_INET, text.constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (::inet_pton(AF_INET6, text.constData(), &v6) == 1)
+        return IN6_IS_ADDR_LOOPBACK(&v6) || (IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127);
+    return false;
 }
 
 bool isAllowedUpdateUrl(const QUrl &url)

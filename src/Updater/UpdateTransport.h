@@ -35,7 +35,11 @@ public:
     virtual std::unique_ptr<Transfer> get(const Request &request, Events events) = 0;
 };
 
-// Qt's network access: no cached answers, the request's timeout as Qt's transfer timeout.
+// Qt's network access: no cached answers, the request's timeout as Qt's transfer timeout. It lives
+// in the network module (see networkModuleFunction()), outside the program.
 std::unique_ptr<UpdateTransport> makeQtUpdateTransport();
+// The transport the updater uses: Qt's, from the network module, opened on the first request;
+// without the module every transfer fails.
+std::unique_ptr<UpdateTransport> makeBundledUpdateTransport();
 
 }  // namespace vesk

@@ -66,7 +66,7 @@ Updater::Config Updater::Config::live()
     }
     c.bundle = &BundleInfo::shared();
     c.folder = updatesFolder();
-    c.transport = makeQtUpdateTransport();
+    c.transport = makeBundledUpdateTransport();
     c.background = inThread;
     c.install.isWritable = [](const std::string &folder) { return ::access(folder.c_str(), W_OK) == 0; };
     c.install.startSwap = [](const std::vector<std::string> &arguments) -> std::optional<std::string> {

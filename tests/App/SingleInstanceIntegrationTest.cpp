@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using vesk::SingleInstance;
@@ -45,6 +46,10 @@ TEST_F(SingleInstanceIntegrationTest, SecondStartHandsReopenToTheFirst)
     first.onReopen = [&] { ++reopened; };
     ASSERT_EQ(first.claim(), SingleInstance::Role::primary);
     EXPECT_TRUE(first.socketPath().startsWith(runtime.path()));
+    struct stat socket {};
+    ASSERT_EQ(::stat(first.socketPath().toLocal8Bit().constData(), &socket), 0);
+    EXPECT_TRUE(S_ISSOCK(socket.st_mode));
+    EXPECT_EQ(socket.st_mode & 077, 0u) << "only this user may connect";
 
     SingleInstance second(QStringLiteral(":5"));
     EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
@@ -80,10 +85,14 @@ TEST_F(SingleInstanceIntegrationTest, SocketLeftByACrashedInstanceDoesNotBlockAS
 
 TEST_F(SingleInstanceIntegrationTest, FinishedInstanceFreesTheDisplay)
 {
+    QString socketPath;
     {
         SingleInstance first(QStringLiteral(":5"));
         ASSERT_EQ(first.claim(), SingleInstance::Role::primary);
+        socketPath = first.socketPath();
+        ASSERT_TRUE(QFileInfo::exists(socketPath));
     }
+    EXPECT_FALSE(QFileInfo::exists(socketPath)) << "the socket goes with its instance";
     SingleInstance again(QStringLiteral(":5"));
     EXPECT_EQ(again.claim(), SingleInstance::Role::primary);
 }

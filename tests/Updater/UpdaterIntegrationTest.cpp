@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "Updater/UpdateTexts.h"
 #include "Updater/UpdateInstaller.h"
+#include "Updater/UpdateTransport.h"
 #include "Updater/Updater.h"
 
 #include "UpdateServerSupport.h"
@@ -107,6 +108,7 @@ protected:
     {
         if (!updater_) {
             Updater::Config c = Updater::Config::live();
+            c.transport = makeQtUpdateTransport();  // the network module's, made here directly
             c.manifestUrl = QUrl(server.url("/update.json"));
             c.publicKey = key.publicBase64();
             c.bundle = &bundle;

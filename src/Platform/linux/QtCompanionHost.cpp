@@ -1,7 +1,7 @@
 #include "Platform/linux/QtCompanionHost.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "Platform/BundledLibrary.h"
+
 #include <QProcess>
 
 namespace vesk {
@@ -46,15 +46,7 @@ private:
 
 std::optional<std::string> QtCompanionHost::libraryPath() const
 {
-    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    const QDir folder = QFileInfo(program).absoluteDir();
-    for (const QString &candidate : {folder.filePath(QStringLiteral("TrackWatch.so")),
-                                     folder.filePath(QStringLiteral("../lib/vesk/TrackWatch.so"))}) {
-        const QFileInfo info(candidate);
-        if (info.isFile())
-            return info.canonicalFilePath().toStdString();
-    }
-    return std::nullopt;
+    return bundledLibraryPath(QStringLiteral("TrackWatch.so"));
 }
 
 CompanionHost::Launch QtCompanionHost::launch(const std::string &program, const std::vector<std::string> &arguments)

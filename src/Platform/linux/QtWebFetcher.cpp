@@ -87,3 +87,9 @@ void QtWebFetcher::get(const Request &request, Answer answer)
 }
 
 }  // namespace vesk
+
+// The network module's entry: the application makes its fetcher through it.
+extern "C" __attribute__((visibility("default"))) vesk::WebFetcher *vesk_make_web_fetcher()
+{
+    return new vesk::QtWebFetcher;
+}
