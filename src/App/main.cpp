@@ -9,6 +9,7 @@
 #include "VeskVersion.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QThreadPool>
 
 #include <fontconfig/fontconfig.h>
@@ -50,6 +51,12 @@ int main(int argc, char *argv[])
     if (instance.claim() == vesk::SingleInstance::Role::secondary)
         return 0;
 
+    // Qt fills its font database from fontconfig's list of every installed font when a font is
+    // first matched, and the island's first layout would wait for that. The database may be used
+    // from any thread, so another one fills it while the start-up goes on; a font matched meanwhile
+    // waits for it to be done.
+    std::thread fontList([] { QFontDatabase::families(); });
+
     vesk::UserDefaults::setStandard(vesk::UserDefaults::openFile(vesk::UserDefaults::defaultPath()));
     vesk::mainQueue();  // starts the real-time driver on the event loop
 
@@ -58,6 +65,7 @@ int main(int argc, char *argv[])
     instance.onReopen = [&delegate] { delegate.reopen(); };
     vesk::MenuBarTray tray([&delegate] { delegate.showSettings(); }, [] { QCoreApplication::quit(); });
     delegate.applicationDidFinishLaunching();
+    fontList.join();
     // Whether the desktop has a tray is a question to the session bus that waits for its answer:
     // the icon follows the island's first appearance rather than delaying it.
     vesk::WorkItem showTray = vesk::mainQueue().after(0, [&tray] { tray.sync(); });

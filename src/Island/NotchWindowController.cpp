@@ -120,12 +120,18 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchWindowModel> m
     tree_.setShown(false);
     reposition();
     kit::withoutAnimation([this] { tree_.setRoot(rootView_()); });
-    paint();  // the first frame is there before the panel first shows
-    if (!hidden_)
+    if (hidden_) {
+        paint();  // the first frame is there before the panel first shows
+    } else {
+        // The panel fades in from nothing, so it is put on the screen first and its first frame
+        // drawn right after, before the fade's first step shows any of it.
+        paint_.cancel();
         appear_ = mainQueue().after(0, [this] {
             panel_->fadeIn();
             tree_.setShown(true);
+            paint();
         });
+    }
     trackIslandSize();
     // Recording runs drive the island's frames themselves; the pointer must not disturb them.
     if (qEnvironmentVariableIsSet("VESK_DEBUG_RECORD"))

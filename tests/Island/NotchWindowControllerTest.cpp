@@ -55,6 +55,7 @@ TEST_F(NotchWindowControllerTest, PlacesItsPanelAtTheTopCentreOfItsOwnDisplay)
     // The second display starts at x = 1440 and runs at scale 2.
     EXPECT_EQ(controller->panel().frame(), QRectF(1440 + 960 - 380, 0, 760, 300));
     EXPECT_EQ(window->frame().size(), QSize(1520, 600));
+    time.flush();
     EXPECT_EQ(window->content().size(), QSize(1520, 600)) << "drawn at the display's scale";
     ASSERT_EQ(model.notchUpdates.size(), 1u);
     EXPECT_EQ(model.notchUpdates[0], std::make_pair(QStringLiteral("HDMI-1"), true));
@@ -74,6 +75,7 @@ TEST_F(NotchWindowControllerTest, FadesInAndDrawsTheIslandAtTheModelsSize)
     time.flush();
     EXPECT_TRUE(window->isVisible());
     EXPECT_DOUBLE_EQ(window->opacity(), 0.0);
+    EXPECT_EQ(window->content().pixelColor(380, 16), QColor(Qt::black)) << "drawn before the fade shows any of it";
     time.advance(0.35);
     EXPECT_DOUBLE_EQ(window->opacity(), 1.0);
     EXPECT_EQ(window->content().pixelColor(380, 16), QColor(Qt::black));
