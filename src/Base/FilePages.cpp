@@ -2,7 +2,9 @@
 
 #include <sys/mman.h>
 
+#include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -54,6 +56,8 @@ std::size_t releaseUnchangedFilePages()
     FILE *smaps = std::fopen("/proc/self/smaps", "re");
     if (!smaps)
         return 0;
+    // Read in large pieces, a few system calls rather than one for each mapping.
+    std::setvbuf(smaps, nullptr, _IOFBF, 64 * 1024);
     // Neighbouring mappings (a library's headers, code and constants) go back in one call: each
     // call makes every processor that runs one of our threads drop its address translations.
     std::vector<std::pair<std::uintptr_t, std::uintptr_t>> ranges;
@@ -71,15 +75,21 @@ std::size_t releaseUnchangedFilePages()
         released += current.residentKiB * 1024;
     };
     char line[8192];  // a header line holds a path of up to 4096 bytes
+    // Of the two dozen lines about each mapping, two count; field names begin with a capital,
+    // a mapping's header with a lower-case hexadecimal address.
+    const auto field = [&line](const char *name, std::size_t length, std::size_t &kib) {
+        if (std::strncmp(line, name, length) != 0)
+            return false;
+        kib = std::strtoull(line + length, nullptr, 10);
+        return true;
+    };
     while (std::fgets(line, sizeof line, smaps)) {
-        std::size_t kib = 0;
-        if (std::sscanf(line, "Rss: %zu kB", &kib) == 1) {
-            current.residentKiB = kib;
+        if (field("Rss:", 4, current.residentKiB)) {
             haveResident = true;
-        } else if (std::sscanf(line, "Anonymous: %zu kB", &kib) == 1) {
-            current.privateCopiesKiB = kib;
+        } else if (field("Anonymous:", 10, current.privateCopiesKiB)) {
             haveCopies = true;
-        } else if (Mapping next; std::strchr(line, '-') && parseHeader(line, next)) {
+        } else if (Mapping next; std::isxdigit(static_cast<unsigned char>(line[0])) && !std::isupper(line[0])
+                   && parseHeader(line, next)) {
             finish();
             current = next;
             haveResident = haveCopies = false;
